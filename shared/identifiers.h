@@ -1,0 +1,25 @@
+// The suite's fixed names: bus names, ids, the shared store's suite name.
+#pragma once
+
+namespace quillet::ids {
+
+inline constexpr const char* kTeamIdentifier = "QLT7K2M9XA";
+inline constexpr const char* kMainApp = "org.quillet.Quillet";
+inline constexpr const char* kHelper = "org.quillet.QuilletHelper";
+inline constexpr const char* kExtension = "org.quillet.Quillet.QuilletExtension";
+inline constexpr const char* kShare = "org.quillet.Quillet.QuilletShare";
+inline constexpr const char* kLauncher = "org.quillet.QuilletLauncher";
+inline constexpr const char* kSuiteName = "QLT7K2M9XA.org.quillet.Quillet";
+
+// The broadcast channel every program posts and observes notifications on.
+inline constexpr const char* kNotificationsInterface = "org.quillet.Notifications";
+inline constexpr const char* kNotificationsPath = "/org/quillet/Notifications";
+inline constexpr const char* kNotificationsSignal = "Posted";
+
+inline constexpr const char* kHelperObjectPath = "/org/quillet/QuilletHelper";
+inline constexpr const char* kUrlScheme = "quillet";
+
+// Object of the quit notification posted under kHelper.
+inline constexpr const char* kQuitObject = "quit";
+
+} // namespace quillet::ids

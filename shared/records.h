@@ -1,0 +1,53 @@
+// Typed views of the records kept in the store's arrays. They tolerate missing
+// and ill-typed fields: a field of the wrong type reads as absent.
+#pragma once
+
+#include "value.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+struct FileTemplate {
+    bool enabled = false;
+    std::string title;
+    std::string filePath;
+    std::string prefix;
+    std::string suffix;
+    bool executable = false;
+    std::optional<Value::Dictionary> shortcut;
+
+    // Nothing when the value is not a dictionary.
+    static std::optional<FileTemplate> fromValue(const Value& value);
+    // The six first-run fields, plus `shortcut` when present.
+    Value toValue() const;
+
+    // prefix, then "." and suffix when suffix is not empty.
+    std::string defaultName() const;
+    // False when the prefix would place the item outside the folder.
+    bool hasSafeName() const;
+};
+
+struct MonitoredLocation {
+    std::optional<std::string> path; // absent when missing or not a string
+    bool enabled = false;
+
+    static std::optional<MonitoredLocation> fromValue(const Value& value);
+    Value toValue() const;
+};
+
+struct AuthorizedDir {
+    std::string path;
+    Value::Data bookmarkData;
+
+    static std::optional<AuthorizedDir> fromValue(const Value& value);
+    Value toValue() const;
+};
+
+// The `fileTemplates` array as records; entries that are not dictionaries keep
+// their position as nothing, so indexes stay those of the stored array.
+std::vector<std::optional<FileTemplate>> fileTemplatesFrom(const Value& array);
+
+} // namespace quillet

@@ -1,0 +1,101 @@
+// The shared settings store: a user-defaults suite kept as one JSON file that
+// several processes read and write.
+//
+// Every setter writes through to disk before it returns (under an exclusive
+// lock, re-reading the file first so that keys written meanwhile by another
+// process survive), so a notification posted after a setter is never ahead of
+// the data. Readers re-read the file only when its identity (inode, size,
+// mtime) changed. Registered defaults live in this process only.
+#pragma once
+
+#include "value.h"
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace quillet {
+
+class SettingsStore {
+public:
+    // Opens the suite at $XDG_CONFIG_HOME/quillet/<suiteName>.json.
+    explicit SettingsStore(const std::string& suiteName);
+
+    // Opens the store kept in the given file (tests, tools).
+    static SettingsStore atPath(const std::string& filePath);
+
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+    SettingsStore(SettingsStore&&) noexcept;
+    SettingsStore& operator=(SettingsStore&&) = delete;
+
+    const std::string& filePath() const { return path_; }
+
+    // Values consulted when the file has no value for a key; never written.
+    void registerDefaults(const Value::Dictionary& defaults);
+
+    // The stored value, else the registered default, else null.
+    Value objectForKey(const std::string& key) const;
+    // True for any non-zero number; false for absent or non-numeric values.
+    bool boolForKey(const std::string& key) const;
+    // 0 when absent or not a number.
+    std::int64_t integerForKey(const std::string& key) const;
+    std::optional<std::string> stringForKey(const std::string& key) const;
+    std::optional<Value::Array> arrayForKey(const std::string& key) const;
+    std::optional<Value::Dictionary> dictionaryForKey(const std::string& key) const;
+
+    // The stored values alone (no registered defaults), as the file holds them.
+    Value::Dictionary storedValues() const;
+
+    // Each setter returns whether the value reached the disk. On failure the
+    // file is left byte-identical and the in-process view is unchanged.
+    // Setting a null value removes the key.
+    [[nodiscard]] bool setObject(const std::string& key, const Value& value);
+    [[nodiscard]] bool setBool(const std::string& key, bool value) { return setObject(key, value); }
+    [[nodiscard]] bool setInteger(const std::string& key, std::int64_t value) {
+        return setObject(key, Value(static_cast<long long>(value)));
+    }
+    [[nodiscard]] bool setString(const std::string& key, const std::string& value) {
+        return setObject(key, Value(value));
+    }
+    [[nodiscard]] bool removeObjectForKey(const std::string& key) { return setObject(key, Value()); }
+
+    // Writes are already durable; this only picks up changes made by others.
+    bool synchronize();
+
+    // The last write's failure, for messages ("No space left on device").
+    const std::string& lastError() const { return lastError_; }
+
+private:
+    struct FileIdentity {
+        bool exists = false;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::int64_t ctimeNs = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+
+    struct PrivateTag {};
+
+public:
+    SettingsStore(PrivateTag, std::string filePath);
+
+private:
+    void refreshLocked() const;
+    Value lookupLocked(const std::string& key) const;
+
+    std::string path_;
+    mutable std::mutex mutex_;
+    mutable Value::Dictionary cache_;
+    mutable FileIdentity identity_;
+    mutable bool loaded_ = false;
+    mutable FileIdentity reportedCorrupt_;
+    Value::Dictionary defaults_;
+    std::string lastError_;
+};
+
+} // namespace quillet

@@ -1,0 +1,38 @@
+// Where the suite keeps its files, after the XDG base-directory rules.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillet::paths {
+
+std::string home();
+std::string configHome(); // $XDG_CONFIG_HOME or ~/.config
+std::string dataHome();   // $XDG_DATA_HOME or ~/.local/share
+std::string runtimeDir(); // $XDG_RUNTIME_DIR or the temporary folder
+
+// The user's desktop folder: XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
+std::string desktopDir();
+
+// /run/media/$USER and /media/$USER, those that exist.
+std::vector<std::string> removableMediaRoots();
+
+std::string storeFile(const std::string& suiteName);      // $XDG_CONFIG_HOME/quillet/<suite>.json
+std::string privateDefaultsFile(const std::string& programId);
+std::string containerDir();                               // $XDG_DATA_HOME/quillet
+std::string templatesDir();                               // .../quillet/Templates
+std::string helperScriptsDir();                           // .../quillet/scripts/org.quillet.QuilletHelper
+
+// Resources of a program: <exe dir>/../share/quillet/<program>.
+std::string resourcesDir(const std::string& program);
+std::string executablePath();
+
+// Path helpers with the platform's string semantics.
+std::string lastPathComponent(const std::string& path);
+std::string deletingLastPathComponent(const std::string& path);
+std::string pathExtension(const std::string& path);
+std::string deletingPathExtension(const std::string& path);
+std::string appendingPathComponent(const std::string& dir, const std::string& name);
+std::string standardizedPath(const std::string& path);
+
+} // namespace quillet::paths
