@@ -4,5 +4,5 @@ function(quillet_warnings target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wpedantic -Werror
     -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
-    -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+    -Wformat=2 -Wimplicit-fallthrough)
 endfunction()

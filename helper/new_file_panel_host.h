@@ -20,7 +20,8 @@ public:
 
     // Permission bits, dates, reveal, sound and open, in that order, on a
     // newly created item.
-    virtual void runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) = 0;
+    virtual void runFinishingSteps(const std::string& itemPath,
+                                   const FileTemplate& fileTemplate) = 0;
 
     // Shows a critical alert 0.3 s later on the main queue; the panel count is
     // lowered once it has been dismissed.

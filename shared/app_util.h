@@ -24,8 +24,8 @@ public:
     // "<base>-<n>.<ext>" (or "<base>-<n>" without an extension), n = 1, 2, ...
     static std::string genNewPathForPath(const std::string& path);
 
-    static std::optional<std::string> humanReadableFileTypeForFileExtension(
-        const FileTypes& types, const std::string& extension);
+    static std::optional<std::string>
+    humanReadableFileTypeForFileExtension(const FileTypes& types, const std::string& extension);
 
     static bool makeItemExecutableAtPath(const std::string& path);
     static bool removeExecutableFlagAtPath(const std::string& path);

@@ -60,7 +60,9 @@ public:
     [[nodiscard]] bool setString(const std::string& key, const std::string& value) {
         return setObject(key, Value(value));
     }
-    [[nodiscard]] bool removeObjectForKey(const std::string& key) { return setObject(key, Value()); }
+    [[nodiscard]] bool removeObjectForKey(const std::string& key) {
+        return setObject(key, Value());
+    }
 
     // Writes are already durable; this only picks up changes made by others.
     bool synchronize();

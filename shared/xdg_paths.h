@@ -17,11 +17,11 @@ std::string desktopDir();
 // /run/media/$USER and /media/$USER, those that exist.
 std::vector<std::string> removableMediaRoots();
 
-std::string storeFile(const std::string& suiteName);      // $XDG_CONFIG_HOME/quillet/<suite>.json
+std::string storeFile(const std::string& suiteName); // $XDG_CONFIG_HOME/quillet/<suite>.json
 std::string privateDefaultsFile(const std::string& programId);
-std::string containerDir();                               // $XDG_DATA_HOME/quillet
-std::string templatesDir();                               // .../quillet/Templates
-std::string helperScriptsDir();                           // .../quillet/scripts/org.quillet.QuilletHelper
+std::string containerDir();     // $XDG_DATA_HOME/quillet
+std::string templatesDir();     // .../quillet/Templates
+std::string helperScriptsDir(); // .../quillet/scripts/org.quillet.QuilletHelper
 
 // Resources of a program: <exe dir>/../share/quillet/<program>.
 std::string resourcesDir(const std::string& program);

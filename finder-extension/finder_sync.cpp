@@ -1,0 +1,209 @@
+#include "finder_sync.h"
+
+#include "monitored_paths.h"
+#include "shared/app_util.h"
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/plist_json.h"
+#include "shared/records.h"
+#include "shared/request_url.h"
+#include "shared/xdg_paths.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace quillet {
+
+namespace {
+
+Value::Dictionary readDefaults(const std::string& file) {
+    if (file.empty()) {
+        return {};
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ParseResult parsed = parseSettingsText(text);
+    return parsed.ok ? parsed.values : Value::Dictionary{};
+}
+
+} // namespace
+
+FinderSync::FinderSync(FinderSyncPorts ports, FinderSyncOptions options)
+    : ports_(std::move(ports)), options_(std::move(options)) {
+    if (!ports_.translate) {
+        ports_.translate = [](const std::string& text) { return text; };
+    }
+    if (!options_.mediaRoots) {
+        options_.mediaRoots = [] { return paths::removableMediaRoots(); };
+    }
+
+    sharedDefaults_ = std::make_unique<SettingsStore>(ids::kSuiteName);
+    sharedDefaults_->registerDefaults(readDefaults(options_.defaultsFile));
+    // Submenus are always available here; the flag stays for the menu rules.
+    shouldCascadeMenu_ = true;
+    loadMonitoredPaths();
+
+    const SettingsStore* store = sharedDefaults_.get();
+    fileIcons_ = std::make_unique<IconCache>(
+        ports_.fileTypes, [store] { return store->objectForKey(keys::kFileTemplates); });
+    cacheFileIcons();
+
+    refreshObserver_ = ports_.notifications.addObserver(
+        ids::kSuiteName,
+        [this](const std::string&, const std::string& object) { userDefaultsDidChange(object); });
+    ports_.volumes.setHandlers([this](const std::string& path) { workspaceDidMount(path); },
+                               [this](const std::string& path) { workspaceWillUnmount(path); });
+}
+
+FinderSync::~FinderSync() {
+    *alive_ = false;
+    ports_.notifications.removeObserver(refreshObserver_);
+    ports_.volumes.setHandlers({}, {});
+}
+
+void FinderSync::loadMonitoredPaths() {
+    Value records = sharedDefaults_->objectForKey(keys::kMonitoredPaths);
+    directoryURLs_ = MonitoredSet();
+    bool includeDrives = sharedDefaults_->boolForKey(keys::kIncludeExternalDrives);
+    std::vector<std::string> roots = includeDrives ? options_.mediaRoots() : std::vector<std::string>{};
+    directoryURLs_ = MonitoredSet(monitoredFolders(records, includeDrives, roots));
+}
+
+void FinderSync::userDefaultsDidChange(const std::string& object) {
+    if (object == keys::kMonitoredPaths || object == keys::kIncludeExternalDrives) {
+        loadMonitoredPaths();
+    } else if (object == keys::kFileTemplates) {
+        cacheFileIcons();
+    }
+}
+
+void FinderSync::workspaceDidMount(const std::string&) {
+    // Whether drives are served at all is decided by the recomputation.
+    loadMonitoredPaths();
+}
+
+void FinderSync::workspaceWillUnmount(const std::optional<std::string>& devicePath) {
+    if (!devicePath || devicePath->empty()) {
+        return;
+    }
+    std::string prefix = *devicePath;
+    if (prefix.back() != '/') {
+        prefix.push_back('/');
+    }
+    if (directoryURLs_.isNull()) {
+        return;
+    }
+    std::vector<std::string> remaining;
+    for (const auto& folder : directoryURLs_.folders()) {
+        // The mount point itself does not begin with "<mount point>/" and
+        // stays until the next recomputation, as the settings may name it.
+        if (!std::string_view(folder).starts_with(prefix)) {
+            remaining.push_back(folder);
+        }
+    }
+    std::weak_ptr<bool> alive = alive_;
+    ports_.mainQueue.post([this, alive, remaining = std::move(remaining)] {
+        if (auto token = alive.lock(); token && *token) {
+            directoryURLs_ = MonitoredSet(remaining);
+        }
+    });
+}
+
+std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
+                                                const FinderSelection& selection) const {
+    if (kind == MenuKind::ContextualMenuForItems &&
+        sharedDefaults_->boolForKey(keys::kHideMenuForFiles)) {
+        const auto& selected = selection.selectedItemURLs;
+        if (selected.size() == 1 && !isDir(selected.front())) {
+            return std::nullopt;
+        }
+    }
+
+    Menu root;
+    bool cascade = shouldCascadeMenu_ && sharedDefaults_->boolForKey(keys::kCascadeMenu);
+    bool submenu = cascade && kind != MenuKind::ToolbarItemMenu;
+    std::string pattern = cascade ? "%@" : localizedStringForKey(keys::kNewFormatText);
+
+    Menu entries;
+    auto templates = fileTemplatesFrom(sharedDefaults_->objectForKey(keys::kFileTemplates));
+    bool showIcons = sharedDefaults_->boolForKey(keys::kShowFileIcon);
+    auto icons = fileIcons_->table();
+    for (std::size_t index = 0; index < templates.size(); ++index) {
+        const auto& record = templates[index];
+        if (!record || !record->enabled) {
+            continue;
+        }
+        MenuItem item;
+        item.title = formatWithTitle(pattern, record->title);
+        item.actionName = actionNameForIndex(index);
+        if (showIcons && !record->suffix.empty()) {
+            if (auto it = icons->find(record->suffix); it != icons->end()) {
+                item.iconName = it->second;
+            }
+        }
+        entries.items.push_back(std::move(item));
+    }
+
+    if (submenu) {
+        MenuItem newFile;
+        newFile.title = localizedStringForKey(keys::kNewFileText);
+        newFile.submenu = std::make_shared<const Menu>(std::move(entries));
+        root.items.push_back(std::move(newFile));
+    } else {
+        root.items = std::move(entries.items);
+    }
+    return root;
+}
+
+std::optional<Menu> FinderSync::menuForServedFolder(MenuKind kind,
+                                                    const FinderSelection& selection) const {
+    if (!selection.targetedURL || !directoryURLs_.serves(*selection.targetedURL)) {
+        return std::nullopt;
+    }
+    return menuForMenuKind(kind, selection);
+}
+
+std::optional<std::string> FinderSync::menuItemAction(const std::string& actionName,
+                                                      const FinderSelection& selection) {
+    auto index = indexFromActionName(actionName);
+    if (!index) {
+        return std::nullopt;
+    }
+    std::optional<std::string> folder;
+    const auto& selected = selection.selectedItemURLs;
+    if (selected.size() == 1 && isDir(selected.front())) {
+        folder = selected.front();
+    } else {
+        folder = selection.targetedURL;
+    }
+    if (!folder) {
+        return std::nullopt;
+    }
+    auto path = normalizedFolderPath(*folder);
+    if (!path) {
+        return std::nullopt;
+    }
+    std::string url = makeRequestURL(*path, *index);
+    ports_.requests.send(url);
+    return url;
+}
+
+std::string FinderSync::localizedStringForKey(const std::string& key) const {
+    return quillet::localizedStringForKey(*sharedDefaults_, key, ports_.translate);
+}
+
+std::string FinderSync::toolbarItemName() const { return localizedStringForKey(keys::kAppNameText); }
+
+std::string FinderSync::toolbarItemToolTip() const {
+    return localizedStringForKey(keys::kAppNameText);
+}
+
+void FinderSync::cacheFileIcons() { fileIcons_->rebuild(); }
+
+bool FinderSync::isDir(const std::string& path) { return AppUtil::isDir(path); }
+
+} // namespace quillet

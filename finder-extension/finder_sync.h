@@ -1,0 +1,108 @@
+// The extension's logic: which folders get the "New File" menu, what the menu
+// holds, and the creation request a chosen entry sends to the helper. The
+// file-manager module only translates its callbacks into these calls.
+#pragma once
+
+#include "icon_cache.h"
+#include "menu_model.h"
+#include "monitored_set.h"
+#include "shared/localized_strings.h"
+#include "shared/ports/file_types.h"
+#include "shared/ports/main_queue.h"
+#include "shared/ports/notification_center.h"
+#include "shared/ports/request_sender.h"
+#include "shared/ports/volume_monitor.h"
+#include "shared/settings_store.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+struct FinderSyncPorts {
+    NotificationCenter& notifications;
+    VolumeMonitor& volumes;
+    MainQueue& mainQueue;
+    const FileTypes& fileTypes;
+    CreationRequestSender& requests;
+    // The extension's own translation of an English text; empty: the text itself.
+    Translator translate;
+};
+
+struct FinderSyncOptions {
+    // The registered defaults (a settings file); missing or unreadable: none.
+    std::string defaultsFile;
+    // Folders whose subfolders are the external drives; empty: the desktop's
+    // removable-media roots.
+    std::function<std::vector<std::string>()> mediaRoots;
+};
+
+// What the user acted on, as local paths.
+struct FinderSelection {
+    // The folder shown or containing the selection; nothing when not known.
+    std::optional<std::string> targetedURL;
+    std::vector<std::string> selectedItemURLs;
+};
+
+class FinderSync {
+public:
+    // Opens the shared store, registers the defaults, computes the served
+    // folders, starts the icon cache and begins observing, in that order.
+    FinderSync(FinderSyncPorts ports, FinderSyncOptions options = {});
+    ~FinderSync();
+
+    FinderSync(const FinderSync&) = delete;
+    FinderSync& operator=(const FinderSync&) = delete;
+
+    // Recomputes the served folders from the settings and the mounted drives.
+    void loadMonitoredPaths();
+    // A refresh notification; the object names the changed key.
+    void userDefaultsDidChange(const std::string& object);
+    void workspaceDidMount(const std::string& mountPath);
+    // Drops the served folders below the unmounting volume (a plain string
+    // prefix ending in "/"); the settings are not read again here.
+    void workspaceWillUnmount(const std::optional<std::string>& devicePath);
+
+    // The menu for a kind, or nothing when none is to be shown.
+    std::optional<Menu> menuForMenuKind(MenuKind kind, const FinderSelection& selection) const;
+    // The same, but only where the extension serves the folder acted in.
+    std::optional<Menu> menuForServedFolder(MenuKind kind, const FinderSelection& selection) const;
+
+    // A chosen entry: sends the creation request for the selected folder or
+    // the targeted one. Returns the URL sent; nothing when no folder is known
+    // or the name carries no index.
+    std::optional<std::string> menuItemAction(const std::string& actionName,
+                                              const FinderSelection& selection);
+
+    // The user's override when non-empty, else the extension's own text.
+    std::string localizedStringForKey(const std::string& key) const;
+    std::string toolbarItemName() const;
+    std::string toolbarItemToolTip() const;
+
+    // Rebuilds the icon cache in the background; returns at once.
+    void cacheFileIcons();
+
+    // There are no packages on this platform: a folder is a folder.
+    static bool isDir(const std::string& path);
+
+    const MonitoredSet& directoryURLs() const { return directoryURLs_; }
+    const SettingsStore& sharedDefaults() const { return *sharedDefaults_; }
+    const IconCache& fileIcons() const { return *fileIcons_; }
+    bool shouldCascadeMenu() const { return shouldCascadeMenu_; }
+
+private:
+    FinderSyncPorts ports_;
+    FinderSyncOptions options_;
+    std::unique_ptr<SettingsStore> sharedDefaults_;
+    bool shouldCascadeMenu_ = true;
+    MonitoredSet directoryURLs_;
+    std::unique_ptr<IconCache> fileIcons_;
+    NotificationCenter::Token refreshObserver_ = 0;
+    // Work handed to the main queue checks this before touching the object.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+} // namespace quillet

@@ -1,0 +1,28 @@
+#include "gettext_translator.h"
+
+#include "shared/xdg_paths.h"
+
+#include <libintl.h>
+
+namespace quillet::platform {
+
+GettextTranslator::GettextTranslator(std::string domain, const std::string& localeDir)
+    : domain_(std::move(domain)) {
+    bindtextdomain(domain_.c_str(), localeDir.c_str());
+    bind_textdomain_codeset(domain_.c_str(), "UTF-8");
+}
+
+GettextTranslator GettextTranslator::forProgram(const std::string& domain,
+                                                const std::string& program) {
+    return GettextTranslator(domain, paths::resourcesDir(program) + "/../locale");
+}
+
+std::string GettextTranslator::operator()(const std::string& text) const {
+    // The empty message id would return the catalog's header.
+    if (text.empty()) {
+        return text;
+    }
+    return dgettext(domain_.c_str(), text.c_str());
+}
+
+} // namespace quillet::platform

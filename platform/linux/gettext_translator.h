@@ -1,0 +1,26 @@
+// A program's own texts through its gettext catalog. The English text is the
+// message id, so a text without a translation comes back unchanged.
+#pragma once
+
+#include <string>
+
+namespace quillet::platform {
+
+class GettextTranslator {
+public:
+    // Binds the domain to <localeDir>/<lang>/LC_MESSAGES/<domain>.mo.
+    GettextTranslator(std::string domain, const std::string& localeDir);
+
+    // The catalog shipped beside a program's resources: <resources>/../locale.
+    static GettextTranslator forProgram(const std::string& domain, const std::string& program);
+
+    // Usable wherever a quillet::Translator is wanted.
+    std::string operator()(const std::string& text) const;
+
+    const std::string& domain() const { return domain_; }
+
+private:
+    std::string domain_;
+};
+
+} // namespace quillet::platform

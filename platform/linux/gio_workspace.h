@@ -1,0 +1,22 @@
+// The desktop through GIO and the session bus: default handlers, the file
+// manager's ShowItems, detached launches and bus-name ownership.
+#pragma once
+
+#include "shared/ports/workspace.h"
+
+namespace quillet::platform {
+
+class GioWorkspace final : public Workspace {
+public:
+    bool openURL(const std::string& url) override;
+    bool openFile(const std::string& path) override;
+    // Asks the file manager asynchronously; when it cannot be reached, opens
+    // the folder of the first item instead.
+    bool revealItems(const std::vector<std::string>& paths) override;
+    // The program is not a child of this one: it outlives us and is never a zombie.
+    bool launchProgram(const std::string& path, const std::vector<std::string>& args) override;
+    // Asks the bus whether the name has an owner; waits at most half a second.
+    bool isProgramRunning(const std::string& id) const override;
+};
+
+} // namespace quillet::platform

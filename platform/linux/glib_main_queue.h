@@ -1,0 +1,16 @@
+// The main queue as GLib's default main context (which Qt's event loop and
+// the file manager both run).
+#pragma once
+
+#include "shared/ports/main_queue.h"
+
+namespace quillet::platform {
+
+class GLibMainQueue final : public MainQueue {
+public:
+    // Never runs the task inside the call, even on the main thread.
+    void post(Task task) override;
+    void postAfter(std::chrono::milliseconds delay, Task task) override;
+};
+
+} // namespace quillet::platform

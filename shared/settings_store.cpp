@@ -1,0 +1,386 @@
+#include "settings_store.h"
+
+#include "plist_json.h"
+#include "xdg_paths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet {
+
+namespace {
+
+std::int64_t toNs(const timespec& ts) {
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Reads a whole file through an open descriptor.
+bool readAll(int fd, std::string& out) {
+    out.clear();
+    char buf[16384];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) {
+            return true;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool makeDirs(const std::string& dir) {
+    if (dir.empty()) {
+        return true;
+    }
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        return S_ISDIR(st.st_mode);
+    }
+    std::string parent = paths::deletingLastPathComponent(dir);
+    if (parent != dir && !makeDirs(parent)) {
+        return false;
+    }
+    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// Holds the exclusive lock on "<file>.lock" for the lifetime of the object.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& lockPath) {
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                error_ = errno;
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~WriteLock() {
+        if (fd_ >= 0) {
+            ::close(fd_); // releases the lock
+        }
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+    int error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+std::string timestampForName() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::gmtime_r(&now, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%dT%H%M%SZ", &tm);
+    return buf;
+}
+
+std::string errorText(int err) {
+    return std::strerror(err);
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(const std::string& suiteName)
+    : SettingsStore(PrivateTag{}, paths::storeFile(suiteName)) {}
+
+SettingsStore::SettingsStore(PrivateTag, std::string filePath) : path_(std::move(filePath)) {}
+
+SettingsStore SettingsStore::atPath(const std::string& filePath) {
+    return SettingsStore(PrivateTag{}, filePath);
+}
+
+SettingsStore::SettingsStore(SettingsStore&& other) noexcept {
+    std::lock_guard lock(other.mutex_);
+    path_ = std::move(other.path_);
+    cache_ = std::move(other.cache_);
+    identity_ = other.identity_;
+    loaded_ = other.loaded_;
+    reportedCorrupt_ = other.reportedCorrupt_;
+    defaults_ = std::move(other.defaults_);
+    lastError_ = std::move(other.lastError_);
+}
+
+void SettingsStore::registerDefaults(const Value::Dictionary& defaults) {
+    std::lock_guard lock(mutex_);
+    for (const auto& [key, value] : defaults) {
+        defaults_[key] = value;
+    }
+}
+
+void SettingsStore::refreshLocked() const {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) {
+        cache_.clear();
+        identity_ = FileIdentity{};
+        loaded_ = true;
+        return;
+    }
+    FileIdentity seen{true, st.st_dev, st.st_ino, st.st_size, toNs(st.st_mtim), toNs(st.st_ctim)};
+    if (loaded_ && seen == identity_) {
+        return;
+    }
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        cache_.clear();
+        identity_ = FileIdentity{};
+        loaded_ = true;
+        return;
+    }
+    // The identity of what was actually read, in case the file was replaced
+    // between the stat and the open.
+    if (::fstat(fd, &st) == 0) {
+        seen = FileIdentity{true,       st.st_dev,        st.st_ino,
+                            st.st_size, toNs(st.st_mtim), toNs(st.st_ctim)};
+    }
+    std::string text;
+    bool readOk = readAll(fd, text);
+    ::close(fd);
+    if (!readOk) {
+        // Keep the previous view; the next read retries.
+        return;
+    }
+    ParseResult parsed = parseSettingsText(text);
+    if (parsed.ok) {
+        cache_ = std::move(parsed.values);
+    } else {
+        cache_.clear();
+        if (!(reportedCorrupt_ == seen)) {
+            reportedCorrupt_ = seen;
+            std::fprintf(stderr,
+                         "quillet: ignoring settings file %s (%s); it is kept aside at the next "
+                         "write\n",
+                         path_.c_str(), parsed.error.c_str());
+        }
+    }
+    identity_ = seen;
+    loaded_ = true;
+}
+
+Value SettingsStore::lookupLocked(const std::string& key) const {
+    refreshLocked();
+    if (auto it = cache_.find(key); it != cache_.end()) {
+        return it->second;
+    }
+    if (auto it = defaults_.find(key); it != defaults_.end()) {
+        return it->second;
+    }
+    return Value();
+}
+
+Value SettingsStore::objectForKey(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    return lookupLocked(key);
+}
+
+bool SettingsStore::boolForKey(const std::string& key) const {
+    return objectForKey(key).asBool().value_or(false);
+}
+
+std::int64_t SettingsStore::integerForKey(const std::string& key) const {
+    return objectForKey(key).asInteger().value_or(0);
+}
+
+std::optional<std::string> SettingsStore::stringForKey(const std::string& key) const {
+    Value v = objectForKey(key);
+    if (const std::string* s = v.asString()) {
+        return *s;
+    }
+    return std::nullopt;
+}
+
+std::optional<Value::Array> SettingsStore::arrayForKey(const std::string& key) const {
+    Value v = objectForKey(key);
+    if (Value::Array* a = v.asArray()) {
+        return std::move(*a);
+    }
+    return std::nullopt;
+}
+
+std::optional<Value::Dictionary> SettingsStore::dictionaryForKey(const std::string& key) const {
+    Value v = objectForKey(key);
+    if (Value::Dictionary* d = v.asDictionary()) {
+        return std::move(*d);
+    }
+    return std::nullopt;
+}
+
+Value::Dictionary SettingsStore::storedValues() const {
+    std::lock_guard lock(mutex_);
+    refreshLocked();
+    return cache_;
+}
+
+bool SettingsStore::synchronize() {
+    std::lock_guard lock(mutex_);
+    refreshLocked();
+    return true;
+}
+
+bool SettingsStore::setObject(const std::string& key, const Value& value) {
+    std::lock_guard lock(mutex_);
+    const std::string dir = paths::deletingLastPathComponent(path_);
+    const std::string base = paths::lastPathComponent(path_);
+    auto fail = [&](const std::string& what, int err) {
+        lastError_ = what + ": " + errorText(err);
+        return false;
+    };
+
+    if (!makeDirs(dir)) {
+        return fail("cannot create " + dir, errno);
+    }
+    WriteLock writeLock(path_ + ".lock");
+    if (!writeLock.held()) {
+        return fail("cannot lock " + path_, writeLock.error());
+    }
+
+    // Temporary files of a writer that died mid-write: nobody else writes
+    // while we hold the lock, so any that remain are stale.
+    if (DIR* d = ::opendir(dir.c_str())) {
+        const std::string tmpPrefix = base + ".tmp-";
+        while (dirent* e = ::readdir(d)) {
+            if (std::string_view(e->d_name).starts_with(tmpPrefix)) {
+                ::unlinkat(::dirfd(d), e->d_name, 0);
+            }
+        }
+        ::closedir(d);
+    }
+
+    // Start from what is on disk now, so keys other processes wrote since our
+    // last read survive; only our own key changes.
+    Value::Dictionary current;
+    bool fileExists = false;
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        fileExists = true;
+        std::string text;
+        bool readOk = readAll(fd, text);
+        ::close(fd);
+        if (!readOk) {
+            return fail("cannot read " + path_, errno);
+        }
+        ParseResult parsed = parseSettingsText(text);
+        if (parsed.ok) {
+            current = std::move(parsed.values);
+        } else {
+            // Never overwrite an unreadable file in place: the user may want it.
+            std::string aside = path_ + ".corrupt-" + timestampForName();
+            std::string candidate = aside;
+            for (int n = 1; ::access(candidate.c_str(), F_OK) == 0; ++n) {
+                candidate = aside + "-" + std::to_string(n);
+            }
+            if (::rename(path_.c_str(), candidate.c_str()) != 0) {
+                return fail("cannot move aside the unreadable " + path_, errno);
+            }
+            std::fprintf(stderr,
+                         "quillet: settings file %s could not be read (%s); kept it as %s and "
+                         "started a new one\n",
+                         path_.c_str(), parsed.error.c_str(), candidate.c_str());
+            fileExists = false;
+        }
+    } else if (errno != ENOENT) {
+        return fail("cannot open " + path_, errno);
+    }
+
+    Value::Dictionary next = current;
+    if (value.isNull()) {
+        next.erase(key);
+    } else {
+        next[key] = value;
+    }
+    if (fileExists && next == current) {
+        cache_ = std::move(next);
+        loaded_ = false; // re-stat on the next read
+        return true;
+    }
+
+    const std::string text = serializeSettings(next);
+    std::string tmpPath = path_ + ".tmp-XXXXXX";
+    int tfd = ::mkostemp(tmpPath.data(), O_CLOEXEC);
+    if (tfd < 0) {
+        return fail("cannot write in " + dir, errno);
+    }
+    auto discard = [&](const std::string& what) {
+        int err = errno;
+        ::close(tfd);
+        ::unlink(tmpPath.c_str());
+        return fail(what, err);
+    };
+    if (::fchmod(tfd, 0600) != 0) {
+        return discard("cannot set permissions of " + tmpPath);
+    }
+    if (!writeAll(tfd, text)) {
+        return discard("cannot write " + path_);
+    }
+    if (::fsync(tfd) != 0) {
+        return discard("cannot flush " + path_);
+    }
+    if (::close(tfd) != 0) {
+        int err = errno;
+        ::unlink(tmpPath.c_str());
+        return fail("cannot write " + path_, err);
+    }
+    if (::rename(tmpPath.c_str(), path_.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmpPath.c_str());
+        return fail("cannot replace " + path_, err);
+    }
+    // Make the rename itself durable.
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+
+    cache_ = std::move(next);
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0) {
+        identity_ = FileIdentity{true,       st.st_dev,        st.st_ino,
+                                 st.st_size, toNs(st.st_mtim), toNs(st.st_ctim)};
+        loaded_ = true;
+    } else {
+        loaded_ = false;
+    }
+    lastError_.clear();
+    return true;
+}
+
+} // namespace quillet

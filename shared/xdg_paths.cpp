@@ -1,0 +1,250 @@
+#include "xdg_paths.h"
+
+#include "identifiers.h"
+
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet::paths {
+
+namespace {
+
+std::string envPath(const char* name) {
+    const char* v = std::getenv(name);
+    // Relative values are invalid by the base-directory rules and ignored.
+    if (v && v[0] == '/') {
+        return v;
+    }
+    return {};
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string userName() {
+    if (const char* u = std::getenv("USER"); u && *u) {
+        return u;
+    }
+    if (passwd* pw = ::getpwuid(::getuid())) {
+        return pw->pw_name;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string home() {
+    std::string h = envPath("HOME");
+    if (!h.empty()) {
+        return h;
+    }
+    if (passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+        return pw->pw_dir;
+    }
+    return "/";
+}
+
+std::string configHome() {
+    std::string v = envPath("XDG_CONFIG_HOME");
+    return v.empty() ? appendingPathComponent(home(), ".config") : v;
+}
+
+std::string dataHome() {
+    std::string v = envPath("XDG_DATA_HOME");
+    return v.empty() ? appendingPathComponent(home(), ".local/share") : v;
+}
+
+std::string runtimeDir() {
+    std::string v = envPath("XDG_RUNTIME_DIR");
+    if (!v.empty()) {
+        return v;
+    }
+    std::string t = envPath("TMPDIR");
+    return t.empty() ? "/tmp" : t;
+}
+
+std::string desktopDir() {
+    const std::string h = home();
+    std::ifstream in(appendingPathComponent(configHome(), "user-dirs.dirs"));
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string key = "XDG_DESKTOP_DIR=";
+        auto start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, key.size(), key) != 0) {
+            continue;
+        }
+        std::string value = line.substr(start + key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.starts_with("$HOME")) {
+            value = h + value.substr(5);
+        } else if (!value.starts_with("/")) {
+            continue;
+        }
+        return standardizedPath(value);
+    }
+    return appendingPathComponent(h, "Desktop");
+}
+
+std::vector<std::string> removableMediaRoots() {
+    std::vector<std::string> roots;
+    const std::string user = userName();
+    if (user.empty()) {
+        return roots;
+    }
+    for (const char* base : {"/run/media/", "/media/"}) {
+        std::string root = base + user;
+        if (isDirectory(root)) {
+            roots.push_back(root);
+        }
+    }
+    return roots;
+}
+
+std::string storeFile(const std::string& suiteName) {
+    return appendingPathComponent(appendingPathComponent(configHome(), "quillet"),
+                                  suiteName + ".json");
+}
+
+std::string privateDefaultsFile(const std::string& programId) {
+    return storeFile(programId);
+}
+
+std::string containerDir() {
+    return appendingPathComponent(dataHome(), "quillet");
+}
+
+std::string templatesDir() {
+    return appendingPathComponent(containerDir(), "Templates");
+}
+
+std::string helperScriptsDir() {
+    return appendingPathComponent(appendingPathComponent(containerDir(), "scripts"), ids::kHelper);
+}
+
+std::string executablePath() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) {
+        return {};
+    }
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::string resourcesDir(const std::string& program) {
+    std::string binDir = deletingLastPathComponent(executablePath());
+    return standardizedPath(binDir + "/../share/quillet/" + program);
+}
+
+std::string lastPathComponent(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    auto end = path.find_last_not_of('/');
+    if (end == std::string::npos) {
+        return "/";
+    }
+    auto start = path.rfind('/', end);
+    return path.substr(start == std::string::npos ? 0 : start + 1,
+                       end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+std::string deletingLastPathComponent(const std::string& path) {
+    auto end = path.find_last_not_of('/');
+    if (end == std::string::npos) {
+        return path.empty() ? std::string() : std::string("/");
+    }
+    auto slash = path.rfind('/', end);
+    if (slash == std::string::npos) {
+        return {};
+    }
+    auto keep = path.find_last_not_of('/', slash);
+    if (keep == std::string::npos) {
+        return "/";
+    }
+    return path.substr(0, keep + 1);
+}
+
+std::string pathExtension(const std::string& path) {
+    std::string name = lastPathComponent(path);
+    auto dot = name.rfind('.');
+    // A leading dot marks a hidden file, not an extension; a trailing dot has none.
+    if (dot == std::string::npos || dot == 0 || dot + 1 == name.size() || name == "/") {
+        return {};
+    }
+    return name.substr(dot + 1);
+}
+
+std::string deletingPathExtension(const std::string& path) {
+    std::string ext = pathExtension(path);
+    if (ext.empty()) {
+        return path;
+    }
+    auto end = path.find_last_not_of('/');
+    return path.substr(0, end + 1 - ext.size() - 1);
+}
+
+std::string appendingPathComponent(const std::string& dir, const std::string& name) {
+    if (dir.empty()) {
+        return name;
+    }
+    if (name.empty()) {
+        return dir;
+    }
+    std::string d = dir;
+    while (d.size() > 1 && d.back() == '/') {
+        d.pop_back();
+    }
+    std::size_t skip = name.find_first_not_of('/');
+    if (skip == std::string::npos) {
+        return d;
+    }
+    return d == "/" ? "/" + name.substr(skip) : d + "/" + name.substr(skip);
+}
+
+std::string standardizedPath(const std::string& path) {
+    std::string p = path;
+    if (p.starts_with("~") && (p.size() == 1 || p[1] == '/')) {
+        p = home() + p.substr(1);
+    }
+    if (p.empty()) {
+        return p;
+    }
+    bool absolute = p.front() == '/';
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i <= p.size()) {
+        std::size_t j = p.find('/', i);
+        if (j == std::string::npos) {
+            j = p.size();
+        }
+        std::string part = p.substr(i, j - i);
+        if (part.empty() || part == ".") {
+            // skip
+        } else if (part == ".." && absolute) {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    std::string out = absolute ? "/" : "";
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        if (k > 0) {
+            out += "/";
+        }
+        out += parts[k];
+    }
+    return out.empty() ? "." : out;
+}
+
+} // namespace quillet::paths

@@ -1,0 +1,43 @@
+// A desktop that records what it was asked to open, reveal and launch.
+#pragma once
+
+#include "shared/ports/workspace.h"
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quillet::test {
+
+class FakeWorkspace final : public Workspace {
+public:
+    struct Launch {
+        std::string path;
+        std::vector<std::string> args;
+    };
+
+    bool openURL(const std::string& url) override;
+    bool openFile(const std::string& path) override;
+    bool revealItems(const std::vector<std::string>& paths) override;
+    bool launchProgram(const std::string& path, const std::vector<std::string>& args) override;
+    bool isProgramRunning(const std::string& id) const override;
+
+    void setRunning(const std::string& id, bool running);
+
+    std::vector<std::string> openedURLs;
+    std::vector<std::string> openedFiles;
+    std::vector<std::vector<std::string>> revealed;
+    std::vector<Launch> launched;
+    mutable std::vector<std::string> runningQueries;
+
+    // What every call answers; a test sets false to simulate a failing desktop.
+    bool succeed = true;
+    // Called after a launch is recorded (e.g. to mark the program running).
+    std::function<void(const Launch&)> onLaunch;
+
+private:
+    std::set<std::string> running_;
+};
+
+} // namespace quillet::test
