@@ -334,14 +334,19 @@ void AppUtil::updateDateForPath(Clock::time_point date, const std::string& path)
     if (!exists(path)) {
         return;
     }
-    updateDateForFile(date, path);
-    if (!isDir(path)) {
-        return;
+    // The items are listed before any date is set: reading a folder would
+    // otherwise move its access time again.
+    std::vector<std::string> items{path};
+    if (isDir(path)) {
+        std::error_code ec;
+        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied,
+                                            ec);
+        for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            items.push_back(it->path().string());
+        }
     }
-    std::error_code ec;
-    fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        updateDateForFile(date, it->path().string());
+    for (const auto& item : items) {
+        updateDateForFile(date, item);
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "helper/new_file_panel_host.h"
+#include "shared/ports/file_types.h"
 #include "shared/settings_store.h"
 #include "shared/value.h"
 
@@ -17,5 +18,10 @@ namespace quillet::helper {
 // cancelled.
 void showNewFilePanel(NewFilePanelHost& host, const SettingsStore& store, const std::string& folder,
                       const Value& templateRecord);
+
+// The same, with the desktop's file types for the chooser's icons (when
+// null, the icons come from Qt's MIME database).
+void showNewFilePanel(NewFilePanelHost& host, const SettingsStore& store, const std::string& folder,
+                      const Value& templateRecord, const FileTypes* fileTypes);
 
 } // namespace quillet::helper

@@ -23,10 +23,6 @@ public:
 
     void send(const std::string& url) override;
 
-    // Whether a failed call means the request never reached the helper, so
-    // that the fallback cannot create a second file.
-    static bool isUndelivered(const char* errorDomain, int code, const char* remoteErrorName);
-
 private:
     std::string busName_;
     std::string objectPath_;

@@ -1,0 +1,78 @@
+#include "extension_host.h"
+
+#include "shared/identifiers.h"
+
+#include <gio/gio.h>
+
+#include <dlfcn.h>
+#include <filesystem>
+#include <system_error>
+
+namespace quillet::nautilus {
+
+namespace {
+
+constexpr const char* kTextDomain = "quillet-extension";
+
+ExtensionHost* gHost = nullptr;
+
+std::string moduleDir() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&moduleResourcesDir), &info) == 0 ||
+        info.dli_fname == nullptr) {
+        return {};
+    }
+    std::error_code ec;
+    auto path = std::filesystem::canonical(info.dli_fname, ec);
+    return ec ? std::string() : path.parent_path().string();
+}
+
+} // namespace
+
+std::string moduleResourcesDir() {
+    std::string dir = moduleDir();
+    if (!dir.empty()) {
+        std::error_code ec;
+        auto candidate = std::filesystem::weakly_canonical(
+            std::filesystem::path(dir) / QUILLET_MODULE_TO_DATADIR / "quillet/finder-extension", ec);
+        if (!ec && std::filesystem::is_directory(candidate, ec)) {
+            return candidate.string();
+        }
+    }
+    return QUILLET_INSTALLED_RESOURCES_DIR;
+}
+
+ExtensionHost::ExtensionHost()
+    : translator_(kTextDomain, moduleResourcesDir() + "/../../locale") {
+    FinderSyncPorts ports{notifications_, volumes_, mainQueue_, fileTypes_, requests_,
+                          [this](const std::string& text) { return translator_(text); }};
+    FinderSyncOptions options;
+    options.defaultsFile = moduleResourcesDir() + "/Defaults.json";
+    finderSync_ = std::make_unique<FinderSync>(std::move(ports), std::move(options));
+    // Owning the id tells the rest of the suite that the extension is loaded.
+    busNameOwner_ = g_bus_own_name(G_BUS_TYPE_SESSION, ids::kExtension, G_BUS_NAME_OWNER_FLAGS_NONE,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+ExtensionHost::~ExtensionHost() {
+    if (busNameOwner_ != 0) {
+        g_bus_unown_name(busNameOwner_);
+    }
+    finderSync_.reset();
+}
+
+ExtensionHost* ExtensionHost::current() { return gHost; }
+
+void ExtensionHost::start() {
+    if (gHost == nullptr) {
+        gHost = new ExtensionHost();
+    }
+}
+
+void ExtensionHost::stop() {
+    ExtensionHost* host = gHost;
+    gHost = nullptr;
+    delete host;
+}
+
+} // namespace quillet::nautilus

@@ -1,0 +1,51 @@
+// Everything the module keeps while the file manager has it loaded: the
+// platform adapters, the extension's logic and its name on the session bus.
+#pragma once
+
+#include "finder-extension/finder_sync.h"
+#include "platform/linux/dbus_creation_request_sender.h"
+#include "platform/linux/dbus_notification_center.h"
+#include "platform/linux/gettext_translator.h"
+#include "platform/linux/gio_file_types.h"
+#include "platform/linux/gio_volume_monitor.h"
+#include "platform/linux/glib_main_queue.h"
+
+#include <memory>
+#include <string>
+
+namespace quillet::nautilus {
+
+class ExtensionHost {
+public:
+    // Main thread only: the adapters attach to the default main context.
+    ExtensionHost();
+    ~ExtensionHost();
+
+    ExtensionHost(const ExtensionHost&) = delete;
+    ExtensionHost& operator=(const ExtensionHost&) = delete;
+
+    FinderSync& finderSync() { return *finderSync_; }
+
+    // The host of the loaded module, or null before initialisation, after
+    // shutdown, or when start-up failed.
+    static ExtensionHost* current();
+    static void start();
+    static void stop();
+
+private:
+    platform::GLibMainQueue mainQueue_;
+    platform::DBusNotificationCenter notifications_;
+    platform::GioVolumeMonitor volumes_;
+    platform::GioFileTypes fileTypes_;
+    platform::DBusCreationRequestSender requests_;
+    platform::GettextTranslator translator_;
+    std::unique_ptr<FinderSync> finderSync_;
+    unsigned busNameOwner_ = 0;
+};
+
+// Where the module's resources are: <prefix>/share/quillet/finder-extension,
+// found from the module's own location so that a prefix install and the
+// build tree work as well as a system install.
+std::string moduleResourcesDir();
+
+} // namespace quillet::nautilus

@@ -1,0 +1,132 @@
+// quillet-defaults: the shared settings store from the command line.
+//
+//   quillet-defaults [--suite NAME | --file PATH] [--notify] read [KEY]
+//   quillet-defaults [--suite NAME | --file PATH] [--notify] write KEY JSON
+//   quillet-defaults [--suite NAME | --file PATH] [--notify] delete KEY
+//
+// Values are JSON as the store file holds them (data as {"$data": "<base64>"}).
+// Exit status: 0 done, 1 no such key, 2 bad usage or bad JSON, 3 the store
+// could not be written.
+#include "platform/linux/dbus_notification_center.h"
+#include "shared/app_util.h"
+#include "shared/identifiers.h"
+#include "shared/plist_json.h"
+#include "shared/settings_store.h"
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kAbsent = 1;
+constexpr int kUsage = 2;
+constexpr int kWriteFailed = 3;
+
+int usage() {
+    std::cerr << "usage: quillet-defaults [--suite NAME | --file PATH] [--notify] read [KEY]\n"
+                 "       quillet-defaults [--suite NAME | --file PATH] [--notify] write KEY JSON\n"
+                 "       quillet-defaults [--suite NAME | --file PATH] [--notify] delete KEY\n"
+                 "--notify posts the refresh notification for KEY after a change.\n";
+    return kUsage;
+}
+
+int read(const quillet::SettingsStore& store, const std::optional<std::string>& key) {
+    if (!key) {
+        std::cout << quillet::valueToJsonText(quillet::Value(store.storedValues())) << "\n";
+        return kOk;
+    }
+    quillet::Value value = store.objectForKey(*key);
+    if (value.isNull()) {
+        std::cerr << "quillet-defaults: no value for key \"" << *key << "\" in " << store.filePath()
+                  << "\n";
+        return kAbsent;
+    }
+    std::cout << quillet::valueToJsonText(value) << "\n";
+    return kOk;
+}
+
+void notify(const std::string& key) {
+    quillet::platform::DBusNotificationCenter center;
+    quillet::AppUtil::postRefreshNotification(center, key);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string suite = quillet::ids::kSuiteName;
+    std::optional<std::string> file;
+    bool wantNotify = false;
+    std::size_t i = 0;
+    for (; i < args.size() && args[i].starts_with("--"); ++i) {
+        if (args[i] == "--suite" && i + 1 < args.size()) {
+            suite = args[++i];
+        } else if (args[i] == "--file" && i + 1 < args.size()) {
+            file = args[++i];
+        } else if (args[i] == "--notify") {
+            wantNotify = true;
+        } else if (args[i] == "--help") {
+            usage();
+            return kOk;
+        } else {
+            return usage();
+        }
+    }
+    if (i >= args.size()) {
+        return usage();
+    }
+    const std::string command = args[i++];
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    if (suite.empty() || suite.find('/') != std::string::npos) {
+        std::cerr << "quillet-defaults: a suite name cannot be empty or contain \"/\"\n";
+        return kUsage;
+    }
+
+    quillet::SettingsStore store =
+        file ? quillet::SettingsStore::atPath(*file) : quillet::SettingsStore(suite);
+
+    if (command == "read" && rest.size() <= 1) {
+        return read(store, rest.empty() ? std::nullopt : std::optional<std::string>(rest[0]));
+    }
+    if (command == "write" && rest.size() == 2) {
+        quillet::Value value;
+        std::string error;
+        if (!quillet::valueFromJsonText(rest[1], value, error)) {
+            std::cerr << "quillet-defaults: the value for \"" << rest[0] << "\" is not valid JSON ("
+                      << error << "); nothing was written\n";
+            return kUsage;
+        }
+        if (value.isNull()) {
+            std::cerr << "quillet-defaults: null is not a storable value; use delete\n";
+            return kUsage;
+        }
+        if (!store.setObject(rest[0], value)) {
+            std::cerr << "quillet-defaults: " << store.lastError() << "\n";
+            return kWriteFailed;
+        }
+        if (wantNotify) {
+            notify(rest[0]);
+        }
+        return kOk;
+    }
+    if (command == "delete" && rest.size() == 1) {
+        if (!store.storedValues().contains(rest[0])) {
+            std::cerr << "quillet-defaults: no value for key \"" << rest[0] << "\" in "
+                      << store.filePath() << "\n";
+            return kAbsent;
+        }
+        if (!store.removeObjectForKey(rest[0])) {
+            std::cerr << "quillet-defaults: " << store.lastError() << "\n";
+            return kWriteFailed;
+        }
+        if (wantNotify) {
+            notify(rest[0]);
+        }
+        return kOk;
+    }
+    return usage();
+}

@@ -1,0 +1,30 @@
+// Open panels: the desktop's chooser for files and folders.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quillet {
+
+struct OpenPanelOptions {
+    std::string title;
+    std::string message;
+    std::string prompt; // text of the confirm button
+    bool canChooseDirectories = true;
+    bool canChooseFiles = false;
+    std::string directory; // where the panel opens
+};
+
+class Panels {
+public:
+    // The chosen path, or nothing when the panel was cancelled (or could not be shown).
+    using Completion = std::function<void(const std::optional<std::string>& chosen)>;
+
+    virtual ~Panels() = default;
+    // Shows the panel without blocking and returns at once; the completion runs
+    // later on the main thread, exactly once.
+    virtual void beginOpenPanel(const OpenPanelOptions& options, Completion completion) = 0;
+};
+
+} // namespace quillet

@@ -1,0 +1,80 @@
+// A FinderSync wired to fakes, over a store in a throw-away home.
+#pragma once
+
+#include "support/fake_file_types.h"
+#include "support/fake_main_queue.h"
+#include "support/fake_notification_center.h"
+#include "support/fake_request_sender.h"
+#include "support/fake_volume_monitor.h"
+#include "support/temp_xdg.h"
+
+#include "finder-extension/finder_sync.h"
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/xdg_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillet::test {
+
+inline Value templateRecord(const std::string& title, const std::string& suffix,
+                            bool enabled = true) {
+    return Value::Dictionary{{keys::kEnabled, enabled},
+                             {keys::kTitle, title},
+                             {keys::kFilePath, "/templates/" + title},
+                             {keys::kPrefix, "untitled"},
+                             {keys::kSuffix, suffix},
+                             {keys::kExecutable, false}};
+}
+
+inline Value location(const std::string& path, bool enabled = true) {
+    return Value::Dictionary{{keys::kPath, path}, {keys::kEnabled, enabled}};
+}
+
+class FinderSyncFixture : public ::testing::Test {
+protected:
+    void set(const std::string& key, const Value& value) {
+        ASSERT_TRUE(writer->setObject(key, value)) << writer->lastError();
+    }
+
+    // Starts the extension; `defaults` are written as its registered defaults.
+    void start(const Value::Dictionary& defaults = {}) {
+        FinderSyncOptions options;
+        options.mediaRoots = [this] { return mediaRoots; };
+        if (!defaults.empty()) {
+            options.defaultsFile = xdg.root() + "/Defaults.json";
+            auto store = SettingsStore::atPath(options.defaultsFile);
+            for (const auto& [key, value] : defaults) {
+                ASSERT_TRUE(store.setObject(key, value));
+            }
+        }
+        sync = std::make_unique<FinderSync>(
+            FinderSyncPorts{notifications, volumes, queue, fileTypes, sender, translate},
+            std::move(options));
+    }
+
+    // A refresh notification from the main application.
+    void refresh(const std::string& key) {
+        notifications.deliver(ids::kSuiteName, key);
+        queue.runPending();
+    }
+
+    std::vector<std::string> served() const { return sync->directoryURLs().folders(); }
+
+    TempXdg xdg;
+    std::unique_ptr<SettingsStore> writer = std::make_unique<SettingsStore>(ids::kSuiteName);
+    FakeMainQueue queue;
+    FakeNotificationCenter notifications{queue};
+    FakeVolumeMonitor volumes{queue};
+    FakeFileTypes fileTypes;
+    FakeRequestSender sender;
+    Translator translate;
+    std::vector<std::string> mediaRoots;
+    std::unique_ptr<FinderSync> sync;
+};
+
+} // namespace quillet::test

@@ -1,0 +1,173 @@
+#include "helper/new_file_panel/replace_item.h"
+
+#include "panel_fixtures.h"
+#include "temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet::helper {
+namespace {
+
+namespace fs = std::filesystem;
+using test::listing;
+using test::readFile;
+using test::writeFile;
+
+class ReplaceItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile(fileTemplate, "template text");
+        ::chmod(fileTemplate.c_str(), 0755);
+        writeFile(folderTemplate + "/inside/deep.txt", "deep");
+        writeFile(folderTemplate + "/top.txt", "top");
+        ASSERT_EQ(::symlink("top.txt", (folderTemplate + "/link").c_str()), 0);
+    }
+
+    // Nothing but the wanted names: no staging folder left behind.
+    void expectOnly(const std::string& names) { EXPECT_EQ(listing(dir), names); }
+
+    test::TempXdg xdg;
+    std::string templates = xdg.makeDir("Templates");
+    std::string fileTemplate = templates + "/text.txt";
+    std::string folderTemplate = templates + "/Folder";
+    std::string dir = xdg.makeDir("Documents");
+};
+
+TEST_F(ReplaceItemTest, CreatesACopyThatKeepsItsPermissions) {
+    const PlaceResult result = createItemWithoutReplacing(fileTemplate, dir + "/new.txt");
+    ASSERT_TRUE(result.ok()) << result.error.message();
+    EXPECT_EQ(readFile(dir + "/new.txt"), "template text");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/new.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+    expectOnly("new.txt;");
+}
+
+TEST_F(ReplaceItemTest, CreatesAFolderDeepWithItsLinks) {
+    ASSERT_TRUE(createItemWithoutReplacing(folderTemplate, dir + "/Stuff").ok());
+    EXPECT_EQ(readFile(dir + "/Stuff/inside/deep.txt"), "deep");
+    EXPECT_TRUE(fs::is_symlink(dir + "/Stuff/link"));
+    EXPECT_EQ(fs::read_symlink(dir + "/Stuff/link"), "top.txt");
+    expectOnly("Stuff;");
+}
+
+TEST_F(ReplaceItemTest, CreatingNeverOverwritesANameTakenMeanwhile) {
+    writeFile(dir + "/taken.txt", "someone else's");
+    const PlaceResult result = createItemWithoutReplacing(fileTemplate, dir + "/taken.txt");
+    EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
+    EXPECT_EQ(result.error, std::errc::file_exists);
+    EXPECT_EQ(readFile(dir + "/taken.txt"), "someone else's");
+    expectOnly("taken.txt;");
+}
+
+TEST_F(ReplaceItemTest, AMissingTemplateCreatesNothing) {
+    const PlaceResult result = createItemWithoutReplacing(templates + "/gone.txt", dir + "/x.txt");
+    EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
+    EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(result.error.message().empty());
+    expectOnly("");
+}
+
+TEST_F(ReplaceItemTest, ReplacesFilesAndFoldersByEachOther) {
+    struct Case {
+        const char* name;
+        bool oldIsFolder;
+        bool newIsFolder;
+    };
+    for (const Case& c : {Case{"file over file", false, false}, Case{"folder over folder", true, true},
+                          Case{"file over folder", true, false},
+                          Case{"folder over file", false, true}}) {
+        SCOPED_TRACE(c.name);
+        const std::string target = dir + "/item";
+        std::error_code ec;
+        fs::remove_all(target, ec);
+        if (c.oldIsFolder) {
+            writeFile(target + "/old-only.txt", "old");
+        } else {
+            writeFile(target, "old");
+        }
+        const PlaceResult result = replaceItem(c.newIsFolder ? folderTemplate : fileTemplate, target);
+        ASSERT_TRUE(result.ok()) << result.error.message();
+        EXPECT_EQ(fs::is_directory(target), c.newIsFolder);
+        EXPECT_FALSE(fs::exists(target + "/old-only.txt"));
+        if (c.newIsFolder) {
+            EXPECT_EQ(readFile(target + "/inside/deep.txt"), "deep");
+        } else {
+            EXPECT_EQ(readFile(target), "template text");
+        }
+        expectOnly("item;");
+    }
+}
+
+TEST_F(ReplaceItemTest, AFailedCopyLeavesTheOldItemIntact) {
+    writeFile(dir + "/keep.txt", "precious");
+    writeFile(dir + "/Keep/data.txt", "precious too");
+    const CopyStep failingCopy = [](const std::string& source, const std::string& destination) {
+        // Fails half way, leaving a partial copy behind as a real copy would.
+        writeFile(destination, source.substr(0, 3));
+        return std::make_error_code(std::errc::no_space_on_device);
+    };
+    for (const std::string name : {"keep.txt", "Keep"}) {
+        SCOPED_TRACE(name);
+        const PlaceResult result = replaceItem(fileTemplate, dir + "/" + name, failingCopy);
+        EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
+        EXPECT_EQ(result.error, std::errc::no_space_on_device);
+    }
+    EXPECT_EQ(readFile(dir + "/keep.txt"), "precious");
+    EXPECT_EQ(readFile(dir + "/Keep/data.txt"), "precious too");
+    expectOnly("Keep;keep.txt;");
+}
+
+TEST_F(ReplaceItemTest, ReplacesALinkItselfAndNotWhatItPointsTo) {
+    writeFile(xdg.root() + "/elsewhere.txt", "pointed at");
+    ASSERT_EQ(::symlink((xdg.root() + "/elsewhere.txt").c_str(), (dir + "/link.txt").c_str()), 0);
+    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/link.txt").ok());
+    EXPECT_FALSE(fs::is_symlink(dir + "/link.txt"));
+    EXPECT_EQ(readFile(dir + "/link.txt"), "template text");
+    EXPECT_EQ(readFile(xdg.root() + "/elsewhere.txt"), "pointed at");
+}
+
+TEST_F(ReplaceItemTest, ReplacingANameThatVanishedCreatesIt) {
+    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/vanished.txt").ok());
+    EXPECT_EQ(readFile(dir + "/vanished.txt"), "template text");
+}
+
+TEST_F(ReplaceItemTest, ReplacingTheTemplateByItselfKeepsIt) {
+    // Removing first and copying second would have lost the template here.
+    ASSERT_TRUE(replaceItem(fileTemplate, fileTemplate).ok());
+    EXPECT_EQ(readFile(fileTemplate), "template text");
+}
+
+TEST_F(ReplaceItemTest, RefusesToCopyAFolderIntoItself) {
+    const PlaceResult result = createItemWithoutReplacing(folderTemplate, folderTemplate + "/inside/Copy");
+    EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
+    EXPECT_EQ(result.error.message(), "A folder cannot be copied into itself.");
+    EXPECT_EQ(listing(folderTemplate + "/inside"), "deep.txt;");
+}
+
+TEST_F(ReplaceItemTest, AFolderThatCannotBeChangedKeepsTheOldItem) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    writeFile(dir + "/locked/old.txt", "old");
+    ::chmod((dir + "/locked").c_str(), 0555);
+    const PlaceResult result = replaceItem(fileTemplate, dir + "/locked/old.txt");
+    ::chmod((dir + "/locked").c_str(), 0755);
+    EXPECT_EQ(result.failure, PlaceResult::Failure::RemovingExisting);
+    EXPECT_EQ(result.error, std::errc::permission_denied);
+    EXPECT_EQ(readFile(dir + "/locked/old.txt"), "old");
+}
+
+TEST_F(ReplaceItemTest, RejectsTargetsThatAreNotAName) {
+    EXPECT_EQ(createItemWithoutReplacing(fileTemplate, "relative.txt").failure,
+              PlaceResult::Failure::Creating);
+    EXPECT_EQ(replaceItem(fileTemplate, dir + "/..").failure, PlaceResult::Failure::Creating);
+    expectOnly("");
+}
+
+} // namespace
+} // namespace quillet::helper

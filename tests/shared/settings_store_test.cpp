@@ -1,0 +1,222 @@
+// The shared settings store within one process: typed reads, registered
+// defaults, write-through, other handles' changes, unreadable files.
+#include "shared/settings_store.h"
+
+#include "shared/identifiers.h"
+#include "shared/plist_json.h"
+#include "shared/xdg_paths.h"
+#include "support/temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using quillet::SettingsStore;
+using quillet::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> filesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    quillet::test::TempXdg xdg;
+    SettingsStore store{quillet::ids::kSuiteName};
+};
+
+} // namespace
+
+TEST_F(SettingsStoreTest, OpensTheSuiteFileUnderTheConfigHome) {
+    EXPECT_EQ(store.filePath(),
+              xdg.configHome() + "/quillet/" + std::string(quillet::ids::kSuiteName) + ".json");
+    EXPECT_TRUE(store.objectForKey("anything").isNull());
+    EXPECT_FALSE(fs::exists(store.filePath())) << "reading must not create the file";
+}
+
+TEST_F(SettingsStoreTest, TypedReadsYieldNothingForWrongTypes) {
+    ASSERT_TRUE(store.setString("text", "hello"));
+    ASSERT_TRUE(store.setObject("list", Value::Array{1, 2}));
+    ASSERT_TRUE(store.setObject("table", Value::Dictionary{{"a", "b"}}));
+    EXPECT_FALSE(store.arrayForKey("text"));
+    EXPECT_FALSE(store.dictionaryForKey("list"));
+    EXPECT_FALSE(store.stringForKey("table"));
+    EXPECT_FALSE(store.boolForKey("text")) << "a string is not a number";
+    EXPECT_EQ(store.integerForKey("list"), 0);
+    EXPECT_FALSE(store.arrayForKey("missing"));
+    EXPECT_FALSE(store.boolForKey("missing"));
+    EXPECT_EQ(*store.stringForKey("text"), "hello");
+    EXPECT_EQ(store.arrayForKey("list")->size(), 2u);
+}
+
+TEST_F(SettingsStoreTest, BoolIsTrueForAnyNonZeroNumber) {
+    const std::pair<Value, bool> cases[] = {{1, true},      {true, true}, {2, true},
+                                            {-3, true},     {0.5, true},  {0, false},
+                                            {false, false}, {0.0, false}};
+    for (const auto& [stored, expected] : cases) {
+        ASSERT_TRUE(store.setObject("flag", stored));
+        EXPECT_EQ(store.boolForKey("flag"), expected);
+    }
+    // 1 and true are the same value to every reader.
+    ASSERT_TRUE(store.setObject("a", 1));
+    ASSERT_TRUE(store.setObject("b", true));
+    EXPECT_EQ(store.objectForKey("a"), store.objectForKey("b"));
+}
+
+TEST_F(SettingsStoreTest, RegisteredDefaultsAreNeverWritten) {
+    store.registerDefaults({{"skipFilename", true}, {"cascadeMenu", false}});
+    EXPECT_TRUE(store.boolForKey("skipFilename"));
+    ASSERT_TRUE(store.setBool("cascadeMenu", true));
+    EXPECT_TRUE(store.boolForKey("cascadeMenu")) << "a stored value beats the default";
+    quillet::ParseResult onDisk = quillet::parseSettingsText(readFile(store.filePath()));
+    ASSERT_TRUE(onDisk.ok);
+    EXPECT_EQ(onDisk.values.count("skipFilename"), 0u);
+    EXPECT_EQ(store.storedValues().count("skipFilename"), 0u);
+    // Another handle (another program) does not see this program's defaults.
+    SettingsStore other(quillet::ids::kSuiteName);
+    EXPECT_FALSE(other.boolForKey("skipFilename"));
+    // Removing the stored value brings the default back.
+    ASSERT_TRUE(store.removeObjectForKey("cascadeMenu"));
+    EXPECT_FALSE(store.boolForKey("cascadeMenu"));
+}
+
+TEST_F(SettingsStoreTest, NullRemovesTheKey) {
+    ASSERT_TRUE(store.setObject("k", "v"));
+    ASSERT_TRUE(store.setObject("k", Value()));
+    EXPECT_EQ(store.storedValues().count("k"), 0u);
+}
+
+TEST_F(SettingsStoreTest, OtherHandlesSeeWritesAtOnce) {
+    SettingsStore reader(quillet::ids::kSuiteName);
+    EXPECT_TRUE(reader.objectForKey("k").isNull());
+    ASSERT_TRUE(store.setInteger("k", 1));
+    EXPECT_EQ(reader.integerForKey("k"), 1);
+    // Same size, written within the same clock tick: still noticed.
+    ASSERT_TRUE(store.setInteger("k", 2));
+    EXPECT_EQ(reader.integerForKey("k"), 2);
+}
+
+TEST_F(SettingsStoreTest, AWriteKeepsKeysWrittenMeanwhileByOthers) {
+    SettingsStore other(quillet::ids::kSuiteName);
+    ASSERT_TRUE(store.setString("mine", "1"));
+    EXPECT_TRUE(other.objectForKey("mine") == Value("1"));
+    ASSERT_TRUE(other.setString("theirs", "2"));
+    // `store` has not read since `other` wrote; its write must not drop "theirs".
+    ASSERT_TRUE(store.setString("mine", "3"));
+    SettingsStore fresh(quillet::ids::kSuiteName);
+    EXPECT_EQ(fresh.objectForKey("theirs"), Value("2"));
+    EXPECT_EQ(fresh.objectForKey("mine"), Value("3"));
+}
+
+TEST_F(SettingsStoreTest, DataAndNestedRecordsSurviveTheFile) {
+    Value records(
+        Value::Array{Value::Dictionary{{"path", "/tmp"}, {"bookmarkData", Value::Data{1, 2, 3}}}});
+    ASSERT_TRUE(store.setObject("authorizedDirs", records));
+    SettingsStore fresh(quillet::ids::kSuiteName);
+    EXPECT_EQ(fresh.objectForKey("authorizedDirs"), records);
+}
+
+TEST_F(SettingsStoreTest, CorruptFileIsKeptAsideAndTheNextWriteStartsFresh) {
+    const std::string garbage = "{\"fileTemplates\": [ this is not json";
+    writeFile(store.filePath(), garbage);
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(store.storedValues().empty());
+    EXPECT_TRUE(store.objectForKey("fileTemplates").isNull());
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(store.filePath()), std::string::npos) << "reported on stderr: " << said;
+    EXPECT_EQ(readFile(store.filePath()), garbage) << "reading never touches the file";
+
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(store.setBool("playSound", true));
+    said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(".corrupt-"), std::string::npos) << said;
+
+    std::string aside;
+    for (const auto& name : filesIn(xdg.configHome() + "/quillet")) {
+        if (name.find(".json.corrupt-") != std::string::npos) {
+            aside = xdg.configHome() + "/quillet/" + name;
+        }
+    }
+    ASSERT_FALSE(aside.empty()) << "the unreadable file was kept aside";
+    EXPECT_EQ(readFile(aside), garbage);
+    quillet::ParseResult fresh = quillet::parseSettingsText(readFile(store.filePath()));
+    ASSERT_TRUE(fresh.ok);
+    EXPECT_EQ(Value(fresh.values), Value(Value::Dictionary{{"playSound", true}}));
+}
+
+TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root ignores folder modes; store_process_tests covers this with a "
+                        "read-only mount";
+    }
+    ASSERT_TRUE(store.setString("kept", "yes"));
+    const std::string before = readFile(store.filePath());
+    const std::string dir = xdg.configHome() + "/quillet";
+    const auto filesBefore = filesIn(dir);
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    EXPECT_FALSE(store.setString("kept", "no"));
+    EXPECT_FALSE(store.lastError().empty());
+    EXPECT_EQ(*store.stringForKey("kept"), "yes") << "the in-process view is unchanged";
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(readFile(store.filePath()), before);
+    EXPECT_EQ(filesIn(dir), filesBefore) << "no temporary file is left";
+}
+
+TEST_F(SettingsStoreTest, ReadsFromManyThreadsWhileWriting) {
+    ASSERT_TRUE(store.setInteger("n", 0));
+    std::atomic<bool> done{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&] {
+            while (!done) {
+                if (!store.objectForKey("n").asInteger()) {
+                    ++bad;
+                }
+            }
+        });
+    }
+    for (int i = 1; i <= 50; ++i) {
+        ASSERT_TRUE(store.setInteger("n", i));
+    }
+    done = true;
+    for (auto& t : readers) {
+        t.join();
+    }
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(store.integerForKey("n"), 50);
+}
+
+TEST_F(SettingsStoreTest, AtPathAndMoveKeepTheFile) {
+    const std::string path = xdg.root() + "/elsewhere/store.json";
+    SettingsStore a = SettingsStore::atPath(path);
+    ASSERT_TRUE(a.setString("k", "v"));
+    SettingsStore b(std::move(a));
+    EXPECT_EQ(b.filePath(), path);
+    EXPECT_EQ(*b.stringForKey("k"), "v");
+}

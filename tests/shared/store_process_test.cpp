@@ -1,0 +1,234 @@
+// The settings store shared by several processes: simultaneous writers,
+// writers killed in the middle of a write, and folders that cannot be written.
+#include "shared/app_util.h"
+#include "shared/identifiers.h"
+#include "shared/plist_json.h"
+#include "shared/settings_store.h"
+#include "support/temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sched.h>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using quillet::SettingsStore;
+using quillet::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> leftovers(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        std::string name = e.path().filename().string();
+        if (name.find(".tmp") != std::string::npos) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// Checks inside a forked child, where GoogleTest's assertions cannot report.
+struct ChildChecks {
+    int failures = 0;
+    void expect(bool ok, const char* what) {
+        if (!ok) {
+            std::fprintf(stderr, "child check failed: %s\n", what);
+            ++failures;
+        }
+    }
+};
+
+constexpr int kChildSkipped = 77;
+
+} // namespace
+
+TEST(StoreProcesses, SimultaneousWritersOfDistinctKeysLoseNothing) {
+    quillet::test::TempXdg xdg;
+    constexpr int kProcesses = 8;
+    constexpr int kKeysEach = 10;
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(gate[1]);
+            char c;
+            (void)::read(gate[0], &c, 1); // returns when the parent opens the gate
+            SettingsStore store(quillet::ids::kSuiteName);
+            int failed = 0;
+            for (int k = 0; k < kKeysEach; ++k) {
+                std::string key = "p" + std::to_string(p) + "-k" + std::to_string(k);
+                failed += store.setInteger(key, p * 100 + k) ? 0 : 1;
+            }
+            ::_exit(failed);
+        }
+        children.push_back(pid);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]); // all start at once
+    for (pid_t pid : children) {
+        int status = waitFor(pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SettingsStore store(quillet::ids::kSuiteName);
+    Value::Dictionary all = store.storedValues();
+    EXPECT_EQ(all.size(), static_cast<std::size_t>(kProcesses * kKeysEach));
+    for (int p = 0; p < kProcesses; ++p) {
+        for (int k = 0; k < kKeysEach; ++k) {
+            std::string key = "p" + std::to_string(p) + "-k" + std::to_string(k);
+            EXPECT_EQ(store.integerForKey(key), p * 100 + k) << key;
+        }
+    }
+    EXPECT_TRUE(leftovers(xdg.configHome() + "/quillet").empty());
+}
+
+TEST(StoreProcesses, AKilledWriterLeavesTheOldOrTheNewFile) {
+    quillet::test::TempXdg xdg;
+    const std::string dir = xdg.configHome() + "/quillet";
+    SettingsStore store(quillet::ids::kSuiteName);
+    // A large value makes each write long enough to be caught in the middle.
+    const std::string payload(512 * 1024, 'p');
+    ASSERT_TRUE(store.setString("payload", payload));
+    ASSERT_TRUE(store.setInteger("counter", 0));
+
+    std::mt19937 random(12345);
+    std::int64_t lastSeen = 0;
+    std::size_t roundsWithLeftovers = 0;
+    for (int round = 0; round < 25; ++round) {
+        SCOPED_TRACE(round);
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            SettingsStore writer(quillet::ids::kSuiteName);
+            for (std::int64_t i = writer.integerForKey("counter") + 1;; ++i) {
+                (void)writer.setInteger("counter", i);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+        ::kill(pid, SIGKILL);
+        waitFor(pid);
+
+        quillet::ParseResult parsed = quillet::parseSettingsText(slurp(store.filePath()));
+        ASSERT_TRUE(parsed.ok) << parsed.error;
+        ASSERT_TRUE(parsed.values.count("counter"));
+        std::int64_t counter = parsed.values["counter"].asInteger().value_or(-1);
+        EXPECT_GE(counter, lastSeen) << "an old or a new value, never an older one";
+        lastSeen = counter;
+        EXPECT_EQ(parsed.values["payload"], Value(payload));
+        EXPECT_EQ(store.integerForKey("counter"), counter);
+        if (!leftovers(dir).empty()) {
+            ++roundsWithLeftovers;
+        }
+    }
+    // A temporary file of a killed writer may remain until the next write,
+    // which removes it under the lock.
+    ASSERT_TRUE(store.setString("after", "yes"));
+    EXPECT_TRUE(leftovers(dir).empty());
+    std::printf("rounds that left a temporary file behind: %zu of 25\n", roundsWithLeftovers);
+}
+
+// Runs `body` in a child with its own mount namespace, so that mounts made
+// there vanish with it. Skips the test when mounting is not permitted.
+template <typename Body> void inPrivateMountNamespace(Body body) {
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            ::_exit(kChildSkipped);
+        }
+        ChildChecks checks;
+        body(checks);
+        ::_exit(checks.failures == 0 ? 0 : 1);
+    }
+    int status = waitFor(pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == kChildSkipped) {
+        GTEST_SKIP() << "cannot mount in a private namespace here (needs root)";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the child's failed checks above";
+}
+
+TEST(StoreProcesses, ReadOnlyFolderRefusesWritesAndLosesNothing) {
+    quillet::test::TempXdg xdg;
+    const std::string dir = xdg.configHome() + "/quillet";
+    {
+        SettingsStore store(quillet::ids::kSuiteName);
+        ASSERT_TRUE(store.setString("kept", "yes"));
+    }
+    inPrivateMountNamespace([&](ChildChecks& checks) {
+        // Root ignores folder modes, but not a read-only mount.
+        if (::mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+            ::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) !=
+                0) {
+            ::_exit(kChildSkipped);
+        }
+        SettingsStore store(quillet::ids::kSuiteName);
+        const std::string before = slurp(store.filePath());
+        checks.expect(!store.setString("kept", "no"), "setObject fails");
+        checks.expect(!store.lastError().empty(), "the failure has a message");
+        checks.expect(store.stringForKey("kept") == std::optional<std::string>("yes"),
+                      "the in-process view is unchanged");
+        checks.expect(slurp(store.filePath()) == before, "the file is byte-identical");
+        checks.expect(leftovers(dir).empty(), "no temporary file left");
+        checks.expect(!quillet::AppUtil::isWritableFileAtPath(dir + "/missing/child"),
+                      "the folder is reported unwritable");
+    });
+}
+
+TEST(StoreProcesses, FullDiskRefusesWritesAndLosesNothing) {
+    quillet::test::TempXdg xdg;
+    const std::string dir = xdg.configHome() + "/quillet";
+    fs::create_directories(dir);
+    inPrivateMountNamespace([&](ChildChecks& checks) {
+        if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
+            ::_exit(kChildSkipped);
+        }
+        SettingsStore store(quillet::ids::kSuiteName);
+        checks.expect(store.setString("kept", "yes"), "a first small write fits");
+        const std::string before = slurp(store.filePath());
+        {
+            // Fill what is left of the file system.
+            std::ofstream filler(dir + "/filler", std::ios::binary);
+            const std::string block(4096, 'f');
+            for (int i = 0; i < 64 && filler; ++i) {
+                filler << block << std::flush;
+            }
+        }
+        checks.expect(!store.setString("big", std::string(32 * 1024, 'b')), "setObject fails");
+        checks.expect(store.lastError().find("space") != std::string::npos, "the message says why");
+        checks.expect(slurp(store.filePath()) == before, "the file is byte-identical");
+        checks.expect(leftovers(dir).empty(), "no temporary file left");
+        checks.expect(store.stringForKey("kept") == std::optional<std::string>("yes"),
+                      "the old value reads back");
+        checks.expect(!store.objectForKey("big").isNull() == false, "the new key is absent");
+    });
+}

@@ -1,0 +1,94 @@
+// The value model and its file format.
+#include "shared/plist_json.h"
+#include "shared/value.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using quillet::Value;
+
+TEST(Value, NumbersCompareByValueAcrossKinds) {
+    // Booleans written as the integer 1 and as true must read the same.
+    EXPECT_EQ(Value(1), Value(true));
+    EXPECT_EQ(Value(0), Value(false));
+    EXPECT_EQ(Value(2), Value(2.0));
+    EXPECT_FALSE(Value(2) == Value(true));
+    EXPECT_FALSE(Value("1") == Value(1));
+    EXPECT_FALSE(Value() == Value(0));
+    EXPECT_EQ(Value(Value::Array{1, "a"}), Value(Value::Array{true, "a"}));
+    EXPECT_FALSE(Value(Value::Array{1}) == Value(Value::Array{1, 1}));
+    EXPECT_EQ(Value(Value::Dictionary{{"k", 1}}), Value(Value::Dictionary{{"k", 1.0}}));
+}
+
+TEST(Value, TypedViewsYieldNothingForOtherTypes) {
+    Value text("yes");
+    EXPECT_FALSE(text.asBool());
+    EXPECT_FALSE(text.asInteger());
+    EXPECT_EQ(text.asArray(), nullptr);
+    EXPECT_EQ(text.asDictionary(), nullptr);
+    EXPECT_EQ(text.asData(), nullptr);
+    Value number(5);
+    EXPECT_EQ(number.asString(), nullptr);
+    EXPECT_EQ(number.find("k"), nullptr);
+    EXPECT_EQ(Value(Value::Dictionary{{"k", 1}}).find("other"), nullptr);
+}
+
+TEST(Value, AnyNonZeroNumberIsTrue) {
+    EXPECT_TRUE(*Value(2).asBool());
+    EXPECT_TRUE(*Value(-1).asBool());
+    EXPECT_TRUE(*Value(0.25).asBool());
+    EXPECT_FALSE(*Value(0).asBool());
+    EXPECT_FALSE(*Value(0.0).asBool());
+}
+
+TEST(Value, RealsOutOfIntegerRangeSaturate) {
+    EXPECT_EQ(*Value(1e300).asInteger(), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(*Value(-1e300).asInteger(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(*Value(std::nan("")).asInteger(), 0);
+    EXPECT_EQ(*Value(3.9).asInteger(), 3);
+}
+
+TEST(SettingsFormat, RoundTripsEveryKind) {
+    Value::Dictionary values{
+        {"bool", true},
+        {"int", -42},
+        {"real", 2.5},
+        {"string", "Ünïcødé \"quoted\""},
+        {"data", Value::Data{0, 1, 2, 255, 128}},
+        {"emptyData", Value::Data{}},
+        {"array", Value::Array{1, "two", Value::Array{}}},
+        {"dict", Value::Dictionary{{"nested", Value::Dictionary{}}}},
+    };
+    quillet::ParseResult parsed = quillet::parseSettingsText(quillet::serializeSettings(values));
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(Value(parsed.values), Value(values));
+    // The kinds survive too, not just numeric equality.
+    EXPECT_EQ(parsed.values["bool"].type(), Value::Type::Boolean);
+    EXPECT_EQ(parsed.values["int"].type(), Value::Type::Integer);
+    EXPECT_EQ(parsed.values["real"].type(), Value::Type::Real);
+    EXPECT_EQ(parsed.values["data"].type(), Value::Type::Data);
+}
+
+TEST(SettingsFormat, RejectsAnythingButAnObject) {
+    for (const char* text : {"", "[]", "42", "\"text\"", "{", "{\"a\":}", "null", "{} {}"}) {
+        SCOPED_TRACE(text);
+        quillet::ParseResult parsed = quillet::parseSettingsText(text);
+        EXPECT_FALSE(parsed.ok);
+        EXPECT_TRUE(parsed.values.empty());
+        EXPECT_FALSE(parsed.error.empty());
+    }
+}
+
+TEST(SettingsFormat, SingleValuesForTheTool) {
+    Value v;
+    std::string error;
+    ASSERT_TRUE(quillet::valueFromJsonText(R"({"$data":"AAEC"})", v, error)) << error;
+    ASSERT_TRUE(v.isData());
+    EXPECT_EQ(*v.asData(), (Value::Data{0, 1, 2}));
+    EXPECT_FALSE(quillet::valueFromJsonText("{not json", v, error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(quillet::valueFromJsonText(quillet::valueToJsonText(Value(7), false), v, error));
+    EXPECT_EQ(v, Value(7));
+}
