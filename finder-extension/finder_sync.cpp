@@ -69,7 +69,8 @@ void FinderSync::loadMonitoredPaths() {
     Value records = sharedDefaults_->objectForKey(keys::kMonitoredPaths);
     directoryURLs_ = MonitoredSet();
     bool includeDrives = sharedDefaults_->boolForKey(keys::kIncludeExternalDrives);
-    std::vector<std::string> roots = includeDrives ? options_.mediaRoots() : std::vector<std::string>{};
+    std::vector<std::string> roots =
+        includeDrives ? options_.mediaRoots() : std::vector<std::string>{};
     directoryURLs_ = MonitoredSet(monitoredFolders(records, includeDrives, roots));
 }
 
@@ -196,14 +197,20 @@ std::string FinderSync::localizedStringForKey(const std::string& key) const {
     return quillet::localizedStringForKey(*sharedDefaults_, key, ports_.translate);
 }
 
-std::string FinderSync::toolbarItemName() const { return localizedStringForKey(keys::kAppNameText); }
+std::string FinderSync::toolbarItemName() const {
+    return localizedStringForKey(keys::kAppNameText);
+}
 
 std::string FinderSync::toolbarItemToolTip() const {
     return localizedStringForKey(keys::kAppNameText);
 }
 
-void FinderSync::cacheFileIcons() { fileIcons_->rebuild(); }
+void FinderSync::cacheFileIcons() {
+    fileIcons_->rebuild();
+}
 
-bool FinderSync::isDir(const std::string& path) { return AppUtil::isDir(path); }
+bool FinderSync::isDir(const std::string& path) {
+    return AppUtil::isDir(path);
+}
 
 } // namespace quillet

@@ -32,7 +32,8 @@ bool isAtOrBelow(std::string_view path, std::string_view folder) {
     return path.size() == folder.size() || path[folder.size()] == '/';
 }
 
-MonitoredSet::MonitoredSet(const std::vector<std::string>& folders) : folders_(std::vector<std::string>{}) {
+MonitoredSet::MonitoredSet(const std::vector<std::string>& folders)
+    : folders_(std::vector<std::string>{}) {
     for (const auto& folder : folders) {
         if (std::find(folders_->begin(), folders_->end(), folder) == folders_->end()) {
             folders_->push_back(folder);

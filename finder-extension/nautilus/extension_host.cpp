@@ -34,7 +34,8 @@ std::string moduleResourcesDir() {
     if (!dir.empty()) {
         std::error_code ec;
         auto candidate = std::filesystem::weakly_canonical(
-            std::filesystem::path(dir) / QUILLET_MODULE_TO_DATADIR / "quillet/finder-extension", ec);
+            std::filesystem::path(dir) / QUILLET_MODULE_TO_DATADIR / "quillet/finder-extension",
+            ec);
         if (!ec && std::filesystem::is_directory(candidate, ec)) {
             return candidate.string();
         }
@@ -42,10 +43,10 @@ std::string moduleResourcesDir() {
     return QUILLET_INSTALLED_RESOURCES_DIR;
 }
 
-ExtensionHost::ExtensionHost()
-    : translator_(kTextDomain, moduleResourcesDir() + "/../../locale") {
-    FinderSyncPorts ports{notifications_, volumes_, mainQueue_, fileTypes_, requests_,
-                          [this](const std::string& text) { return translator_(text); }};
+ExtensionHost::ExtensionHost() : translator_(kTextDomain, moduleResourcesDir() + "/../../locale") {
+    FinderSyncPorts ports{
+        notifications_, volumes_,  mainQueue_,
+        fileTypes_,     requests_, [this](const std::string& text) { return translator_(text); }};
     FinderSyncOptions options;
     options.defaultsFile = moduleResourcesDir() + "/Defaults.json";
     finderSync_ = std::make_unique<FinderSync>(std::move(ports), std::move(options));
@@ -61,7 +62,9 @@ ExtensionHost::~ExtensionHost() {
     finderSync_.reset();
 }
 
-ExtensionHost* ExtensionHost::current() { return gHost; }
+ExtensionHost* ExtensionHost::current() {
+    return gHost;
+}
 
 void ExtensionHost::start() {
     if (gHost == nullptr) {

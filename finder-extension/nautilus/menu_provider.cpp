@@ -30,7 +30,9 @@ struct Activation {
     FinderSelection selection;
 };
 
-void freeActivation(gpointer data, GClosure*) { delete static_cast<Activation*>(data); }
+void freeActivation(gpointer data, GClosure*) {
+    delete static_cast<Activation*>(data);
+}
 
 void onActivate(NautilusMenuItem*, gpointer data) {
     try {
@@ -59,8 +61,8 @@ NautilusMenu* makeMenu(const Menu& menu, const FinderSelection& selection) {
 }
 
 NautilusMenuItem* makeItem(const MenuItem& item, const FinderSelection& selection) {
-    std::string name = item.actionName.empty() ? std::string(kSubmenuName)
-                                               : kItemNamePrefix + item.actionName;
+    std::string name =
+        item.actionName.empty() ? std::string(kSubmenuName) : kItemNamePrefix + item.actionName;
     // The file manager ignores item icons; the name is passed for those that
     // show them.
     NautilusMenuItem* result =
@@ -110,7 +112,8 @@ GList* getFileItems(NautilusMenuProvider*, GList* files) {
 
 GList* getBackgroundItems(NautilusMenuProvider*, NautilusFileInfo* currentFolder) {
     try {
-        return itemsFor(MenuKind::ContextualMenuForContainer, selectionForBackground(currentFolder));
+        return itemsFor(MenuKind::ContextualMenuForContainer,
+                        selectionForBackground(currentFolder));
     } catch (const std::exception& e) {
         g_warning("no menu for the folder: %s", e.what());
     } catch (...) {
@@ -134,16 +137,8 @@ void instanceInit(GTypeInstance*, gpointer) {}
 
 void registerMenuProviderType(GTypeModule* module) {
     static const GTypeInfo info = {
-        sizeof(QuilletMenuProviderClass),
-        nullptr,
-        nullptr,
-        classInit,
-        classFinalize,
-        nullptr,
-        sizeof(QuilletMenuProvider),
-        0,
-        instanceInit,
-        nullptr,
+        sizeof(QuilletMenuProviderClass), nullptr, nullptr,      classInit, classFinalize, nullptr,
+        sizeof(QuilletMenuProvider),      0,       instanceInit, nullptr,
     };
     static const GInterfaceInfo menuProviderInfo = {menuProviderInterfaceInit, nullptr, nullptr};
     gProviderType = g_type_module_register_type(module, G_TYPE_OBJECT, "QuilletMenuProvider", &info,
@@ -152,6 +147,8 @@ void registerMenuProviderType(GTypeModule* module) {
                                 &menuProviderInfo);
 }
 
-GType menuProviderType() { return gProviderType; }
+GType menuProviderType() {
+    return gProviderType;
+}
 
 } // namespace quillet::nautilus

@@ -353,7 +353,7 @@ std::string CreationJournal::begin(const std::string& tempPath) {
     std::error_code ec;
     fs::create_directories(dir_, ec);
     std::string entry = dir_ + "/" + std::to_string(::getpid()) + "-" +
-                        std::to_string(counter_++) + ".entry";
+                        std::to_string(counter_.fetch_add(1)) + ".entry";
     int fd = ::open(entry.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         return {};

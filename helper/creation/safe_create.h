@@ -5,6 +5,7 @@
 // other, and a crash mid-copy never leaves a partial item under a final name.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,7 +38,7 @@ public:
 
 private:
     std::string dir_;
-    std::uint64_t counter_ = 0;
+    std::atomic<std::uint64_t> counter_{0};
 };
 
 enum class NameRule {

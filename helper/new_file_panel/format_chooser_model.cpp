@@ -23,7 +23,8 @@ FormatChooserModel::FormatChooserModel(const std::optional<Value::Array>& fileTe
     }
     if (!found) {
         found = choices_.size();
-        choices_.push_back({requested, FileTemplate::fromValue(requested).value_or(FileTemplate{})});
+        choices_.push_back(
+            {requested, FileTemplate::fromValue(requested).value_or(FileTemplate{})});
     }
     requestedIndex_ = *found;
 }

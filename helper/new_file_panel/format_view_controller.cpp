@@ -12,7 +12,8 @@ namespace quillet::helper {
 
 FormatViewController::FormatViewController(NewFilePanelModel& model, NewFilePanelHost& host,
                                            const FileTypes* fileTypes, NewFileSavePanel* savePanel)
-    : QObject(savePanel), model_(model), host_(host), fileTypes_(fileTypes), savePanel_(savePanel) {}
+    : QObject(savePanel), model_(model), host_(host), fileTypes_(fileTypes), savePanel_(savePanel) {
+}
 
 void FormatViewController::installAccessoryView() {
     formatLabel_ = new QLabel(qtText(host_.translate("Format:")), savePanel_);
@@ -66,7 +67,8 @@ void FormatViewController::didChangeTemplate(int index) {
     if (index < 0 || savePanel_.isNull()) {
         return;
     }
-    if (model_.selectTemplate(static_cast<std::size_t>(index), corePath(savePanel_->currentFolder()))) {
+    if (model_.selectTemplate(static_cast<std::size_t>(index),
+                              corePath(savePanel_->currentFolder()))) {
         savePanel_->showSelectedTemplate();
     }
 }

@@ -40,16 +40,18 @@ bool ensureWidgetApplication() {
         return false;
     }
     if (!hasDisplay()) {
-        std::fprintf(stderr,
-                     "quillet-helper: no display for the new-file panel; the request is cancelled\n");
+        std::fprintf(
+            stderr,
+            "quillet-helper: no display for the new-file panel; the request is cancelled\n");
         return false;
     }
     static int argc = 1;
     static char name[] = "quillet-helper";
     static char* argv[] = {name, nullptr};
-    // Kept for the rest of the process: later panels and alerts use it too.
-    static QApplication* application = new QApplication(argc, argv);
-    return application != nullptr;
+    // Kept for the rest of the process (QCoreApplication::instance() holds
+    // it): later panels and the helper's alerts use it too.
+    new QApplication(argc, argv);
+    return true;
 }
 
 class DialogPresenter final : public NewFileDialogPresenter {

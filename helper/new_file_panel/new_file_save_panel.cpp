@@ -34,7 +34,9 @@ NewFileSavePanel::NewFileSavePanel(NewFilePanelModel& model, NewFilePanelHost& h
     }
 }
 
-QString NewFileSavePanel::currentFolder() const { return directory().absolutePath(); }
+QString NewFileSavePanel::currentFolder() const {
+    return directory().absolutePath();
+}
 
 QLineEdit* NewFileSavePanel::nameEdit() const {
     return findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));

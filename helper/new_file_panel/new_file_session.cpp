@@ -31,9 +31,8 @@ void runNewFileSession(NewFilePanelHost& host, const SettingsStore& store,
         return;
     }
 
-    NewFilePanelModel model(host, folder,
-                            FormatChooserModel(store.arrayForKey(keys::kFileTemplates),
-                                               templateRecord));
+    NewFilePanelModel model(
+        host, folder, FormatChooserModel(store.arrayForKey(keys::kFileTemplates), templateRecord));
     const std::optional<ConfirmedItem> confirmed = presenter.run(model);
     if (!confirmed) {
         host.lowerPanelCount();

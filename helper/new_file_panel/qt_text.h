@@ -10,12 +10,18 @@
 
 namespace quillet::helper {
 
-inline QString qtText(const std::string& text) { return QString::fromStdString(text); }
-inline std::string coreText(const QString& text) { return text.toStdString(); }
+inline QString qtText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+inline std::string coreText(const QString& text) {
+    return text.toStdString();
+}
 
 inline QString qtPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
-inline std::string corePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+inline std::string corePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 } // namespace quillet::helper

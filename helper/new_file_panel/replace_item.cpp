@@ -26,11 +26,17 @@ std::error_code folderIntoItselfError() {
     return {1, category};
 }
 
-std::error_code errnoError(int err) { return {err, std::generic_category()}; }
-std::error_code lastError() { return errnoError(errno); }
+std::error_code errnoError(int err) {
+    return {err, std::generic_category()};
+}
+std::error_code lastError() {
+    return errnoError(errno);
+}
 
 // The error a file system gives for a rename flag it does not implement.
-bool isUnsupported(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
+bool isUnsupported(int err) {
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP;
+}
 
 bool existsNoFollow(const std::string& path) {
     struct stat st {};

@@ -13,10 +13,10 @@ TEST(IconCacheTest, TableHoldsEnabledSuffixesWithKnownIcons) {
     FakeFileTypes types;
     types.add("txt", std::nullopt, "text-x-generic");
     types.add("sh", std::nullopt, "text-x-script");
-    Value templates = Value::Array{templateRecord("Text", "txt"), templateRecord("Notes", "txt"),
-                                   templateRecord("Script", "sh", false),
-                                   templateRecord("Folder", ""), templateRecord("Odd", "zzz"),
-                                   Value("junk")};
+    Value templates =
+        Value::Array{templateRecord("Text", "txt"),         templateRecord("Notes", "txt"),
+                     templateRecord("Script", "sh", false), templateRecord("Folder", ""),
+                     templateRecord("Odd", "zzz"),          Value("junk")};
     EXPECT_EQ(iconTableFor(templates, types), (IconCache::Table{{"txt", "text-x-generic"}}));
     EXPECT_TRUE(iconTableFor(Value("not an array"), types).empty());
 }

@@ -21,7 +21,8 @@ protected:
 
     std::optional<std::string> choose(const std::string& action, std::optional<std::string> target,
                                       std::vector<std::string> selected = {}) {
-        return sync->menuItemAction(action, FinderSelection{std::move(target), std::move(selected)});
+        return sync->menuItemAction(action,
+                                    FinderSelection{std::move(target), std::move(selected)});
     }
 
     std::string folder;
@@ -32,16 +33,15 @@ TEST_F(MenuActionTest, TheIndexComesFromTheActionName) {
     EXPECT_EQ(choose("menuItemAction2", folder), "quillet://" + folder + "?2");
     EXPECT_EQ(choose("menuItemAction18446744073709551615", folder),
               "quillet://" + folder + "?18446744073709551615");
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"quillet://" + folder + "?1",
-                                                     "quillet://" + folder + "?2",
-                                                     "quillet://" + folder +
-                                                         "?18446744073709551615"}));
+    EXPECT_EQ(sender.sent,
+              (std::vector<std::string>{"quillet://" + folder + "?1", "quillet://" + folder + "?2",
+                                        "quillet://" + folder + "?18446744073709551615"}));
 }
 
 TEST_F(MenuActionTest, NamesWithoutAnIndexSendNothing) {
-    for (std::string name : {"menuItemAction", "menuItemActionx", "menuItemAction-1",
-                             "menuItemAction1x", "menuItemAction+1", "menuItemAction 1",
-                             "menuItemAction18446744073709551616", "other"}) {
+    for (std::string name :
+         {"menuItemAction", "menuItemActionx", "menuItemAction-1", "menuItemAction1x",
+          "menuItemAction+1", "menuItemAction 1", "menuItemAction18446744073709551616", "other"}) {
         EXPECT_EQ(choose(name, folder), std::nullopt) << name;
     }
     EXPECT_TRUE(sender.sent.empty());

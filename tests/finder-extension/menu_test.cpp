@@ -72,7 +72,8 @@ TEST_F(MenuTest, HideMenuForFilesAppliesToASingleSelectedNonFolder) {
     EXPECT_FALSE(menu(MenuKind::ContextualMenuForItems, {folder + "/doc.txt"}));
     EXPECT_FALSE(menu(MenuKind::ContextualMenuForItems, {folder + "/gone-meanwhile"}));
     EXPECT_TRUE(menu(MenuKind::ContextualMenuForItems, {folder + "/sub"}));
-    EXPECT_TRUE(menu(MenuKind::ContextualMenuForItems, {folder + "/doc.txt", folder + "/other.txt"}));
+    EXPECT_TRUE(
+        menu(MenuKind::ContextualMenuForItems, {folder + "/doc.txt", folder + "/other.txt"}));
     EXPECT_TRUE(menu(MenuKind::ContextualMenuForItems, {}));
     for (MenuKind kind : {MenuKind::ContextualMenuForContainer, MenuKind::ContextualMenuForSidebar,
                           MenuKind::ToolbarItemMenu}) {

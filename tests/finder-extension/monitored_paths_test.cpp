@@ -84,7 +84,8 @@ TEST_F(LoadMonitoredPathsTest, ExternalDrivesAreTheDirectoriesInsideTheRoots) {
     set(keys::kMonitoredPaths, Value::Array{location("/home/me")});
     set(keys::kIncludeExternalDrives, true);
     start();
-    EXPECT_EQ(served(), (Folders{"/home/me", root + "/Disk", root + "/LinkToDir", other + "/Card"}));
+    EXPECT_EQ(served(),
+              (Folders{"/home/me", root + "/Disk", root + "/LinkToDir", other + "/Card"}));
 
     set(keys::kIncludeExternalDrives, false);
     refresh(keys::kIncludeExternalDrives);
@@ -131,8 +132,7 @@ TEST_F(LoadMonitoredPathsTest, UnmountDropsFoldersBelowTheVolumeOnly) {
         volumes.fireUnmount(device);
         queue.runPending();
         // The mount point itself does not begin with "/media/me/Data/".
-        EXPECT_EQ(served(),
-                  (Folders{"/media/me/Data", "/media/me/Data2/Projects", "/home/me"}));
+        EXPECT_EQ(served(), (Folders{"/media/me/Data", "/media/me/Data2/Projects", "/home/me"}));
     }
 
     // The settings are not read again: a removed folder comes back only

@@ -19,9 +19,8 @@ FakeHelper::FakeHelper(GDBusConnection* connection) : connection_(connection) {
     }
     node_ = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
     static const GDBusInterfaceVTable vtable = {onMethodCall, nullptr, nullptr, {}};
-    registration_ = g_dbus_connection_register_object(connection_, ids::kHelperObjectPath,
-                                                      node_->interfaces[0], &vtable, this,
-                                                      nullptr, nullptr);
+    registration_ = g_dbus_connection_register_object(
+        connection_, ids::kHelperObjectPath, node_->interfaces[0], &vtable, this, nullptr, nullptr);
     GVariant* reply = g_dbus_connection_call_sync(
         connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
         "RequestName", g_variant_new("(su)", ids::kHelper, 4u /* do not queue */),

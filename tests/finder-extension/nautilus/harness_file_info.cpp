@@ -21,15 +21,27 @@ GFileType fileType(NautilusFileInfo* info) {
     return g_file_query_file_type(locationOf(info), G_FILE_QUERY_INFO_NONE, nullptr);
 }
 
-gboolean isGone(NautilusFileInfo* info) { return fileType(info) == G_FILE_TYPE_UNKNOWN; }
-char* getName(NautilusFileInfo* info) { return g_file_get_basename(locationOf(info)); }
-char* getUri(NautilusFileInfo* info) { return g_file_get_uri(locationOf(info)); }
-char* getUriScheme(NautilusFileInfo* info) { return g_file_get_uri_scheme(locationOf(info)); }
-char* getActivationUri(NautilusFileInfo* info) { return getUri(info); }
+gboolean isGone(NautilusFileInfo* info) {
+    return fileType(info) == G_FILE_TYPE_UNKNOWN;
+}
+char* getName(NautilusFileInfo* info) {
+    return g_file_get_basename(locationOf(info));
+}
+char* getUri(NautilusFileInfo* info) {
+    return g_file_get_uri(locationOf(info));
+}
+char* getUriScheme(NautilusFileInfo* info) {
+    return g_file_get_uri_scheme(locationOf(info));
+}
+char* getActivationUri(NautilusFileInfo* info) {
+    return getUri(info);
+}
 GFile* getLocation(NautilusFileInfo* info) {
     return G_FILE(g_object_ref(locationOf(info)));
 }
-GFile* getParentLocation(NautilusFileInfo* info) { return g_file_get_parent(locationOf(info)); }
+GFile* getParentLocation(NautilusFileInfo* info) {
+    return g_file_get_parent(locationOf(info));
+}
 char* getParentUri(NautilusFileInfo* info) {
     GFile* parent = g_file_get_parent(locationOf(info));
     if (parent == nullptr) {
@@ -39,8 +51,12 @@ char* getParentUri(NautilusFileInfo* info) {
     g_object_unref(parent);
     return uri;
 }
-NautilusFileInfo* getParentInfo(NautilusFileInfo*) { return nullptr; }
-GMount* getMount(NautilusFileInfo*) { return nullptr; }
+NautilusFileInfo* getParentInfo(NautilusFileInfo*) {
+    return nullptr;
+}
+GMount* getMount(NautilusFileInfo*) {
+    return nullptr;
+}
 char* getMimeType(NautilusFileInfo* info) {
     return g_strdup(fileType(info) == G_FILE_TYPE_DIRECTORY ? "inode/directory"
                                                             : "application/octet-stream");
@@ -51,11 +67,19 @@ gboolean isMimeType(NautilusFileInfo* info, const char* type) {
     g_free(own);
     return same;
 }
-gboolean isDirectory(NautilusFileInfo* info) { return fileType(info) == G_FILE_TYPE_DIRECTORY; }
-GFileType getFileType(NautilusFileInfo* info) { return fileType(info); }
-gboolean canWrite(NautilusFileInfo*) { return TRUE; }
+gboolean isDirectory(NautilusFileInfo* info) {
+    return fileType(info) == G_FILE_TYPE_DIRECTORY;
+}
+GFileType getFileType(NautilusFileInfo* info) {
+    return fileType(info);
+}
+gboolean canWrite(NautilusFileInfo*) {
+    return TRUE;
+}
 void addEmblem(NautilusFileInfo*, const char*) {}
-char* getStringAttribute(NautilusFileInfo*, const char*) { return nullptr; }
+char* getStringAttribute(NautilusFileInfo*, const char*) {
+    return nullptr;
+}
 void addStringAttribute(NautilusFileInfo*, const char*, const char*) {}
 void invalidateExtensionInfo(NautilusFileInfo*) {}
 
@@ -87,13 +111,15 @@ void finalize(GObject* object) {
     G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
 }
 
-void classInit(gpointer klass, gpointer) { G_OBJECT_CLASS(klass)->finalize = finalize; }
+void classInit(gpointer klass, gpointer) {
+    G_OBJECT_CLASS(klass)->finalize = finalize;
+}
 
 GType harnessFileInfoType() {
     static GType type = [] {
-        GType t = g_type_register_static_simple(
-            G_TYPE_OBJECT, "HarnessFileInfo", sizeof(HarnessFileInfoClass), classInit,
-            sizeof(HarnessFileInfo), nullptr, GTypeFlags(0));
+        GType t = g_type_register_static_simple(G_TYPE_OBJECT, "HarnessFileInfo",
+                                                sizeof(HarnessFileInfoClass), classInit,
+                                                sizeof(HarnessFileInfo), nullptr, GTypeFlags(0));
         static const GInterfaceInfo info = {interfaceInit, nullptr, nullptr};
         g_type_add_interface_static(t, NAUTILUS_TYPE_FILE_INFO, &info);
         return t;

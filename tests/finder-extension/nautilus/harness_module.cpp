@@ -22,7 +22,9 @@ struct HarnessModuleClass {
     GTypeModuleClass parent;
 };
 
-HarnessModule* self(GTypeModule* module) { return reinterpret_cast<HarnessModule*>(module); }
+HarnessModule* self(GTypeModule* module) {
+    return reinterpret_cast<HarnessModule*>(module);
+}
 
 gboolean load(GTypeModule* module) {
     HarnessModule* m = self(module);
@@ -34,8 +36,10 @@ gboolean load(GTypeModule* module) {
             return FALSE;
         }
     }
-    auto initialize = reinterpret_cast<InitializeFunc>(dlsym(m->handle, "nautilus_module_initialize"));
-    auto listTypes = reinterpret_cast<ListTypesFunc>(dlsym(m->handle, "nautilus_module_list_types"));
+    auto initialize =
+        reinterpret_cast<InitializeFunc>(dlsym(m->handle, "nautilus_module_initialize"));
+    auto listTypes =
+        reinterpret_cast<ListTypesFunc>(dlsym(m->handle, "nautilus_module_list_types"));
     m->shutdown = reinterpret_cast<ShutdownFunc>(dlsym(m->handle, "nautilus_module_shutdown"));
     if (initialize == nullptr || listTypes == nullptr || m->shutdown == nullptr) {
         g_warning("%s lacks the module entry points", m->path);
@@ -85,6 +89,8 @@ GTypeModule* newHarnessModule(const std::string& libraryPath) {
     return G_TYPE_MODULE(module);
 }
 
-std::vector<GType> harnessModuleTypes(GTypeModule* module) { return *self(module)->types; }
+std::vector<GType> harnessModuleTypes(GTypeModule* module) {
+    return *self(module)->types;
+}
 
 } // namespace quillet::test

@@ -18,8 +18,12 @@ PrivateSessionBus::PrivateSessionBus(const std::string& workDir, const std::stri
            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
            "<busconfig>\n"
            "  <type>session</type>\n"
-           "  <listen>unix:dir=" << workDir << "</listen>\n"
-           "  <servicedir>" << serviceDir << "</servicedir>\n"
+           "  <listen>unix:dir="
+        << workDir
+        << "</listen>\n"
+           "  <servicedir>"
+        << serviceDir
+        << "</servicedir>\n"
            "  <policy context=\"default\">\n"
            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
            "    <allow eavesdrop=\"true\"/>\n"

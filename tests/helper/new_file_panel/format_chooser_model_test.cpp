@@ -72,12 +72,6 @@ TEST_F(FormatChooserTest, ARequestTheStoreNoLongerHoldsIsStillOfferedAndSelected
     EXPECT_EQ(empty.requestedIndex(), 0u);
 }
 
-TEST_F(FormatChooserTest, SkipsEntriesThatAreNotRecords) {
-    FormatChooserModel model(Value::Array{Value("junk"), text, Value(3), markdown}, text);
-    EXPECT_EQ(titles(model), (std::vector<std::string>{"Text", "Markdown"}));
-    EXPECT_EQ(model.requestedIndex(), 0u);
-}
-
 class PanelModelTest : public FormatChooserTest {
 protected:
     test::TempXdg xdg;
@@ -115,13 +109,6 @@ TEST_F(PanelModelTest, SwitchingToMarkdownRetitlesAndProposesItsNameWhereThePane
     ASSERT_TRUE(model.selectTemplate(2, other));
     EXPECT_EQ(model.suffix(), "");
     EXPECT_EQ(model.nameField(), "New Folder");
-}
-
-TEST_F(PanelModelTest, AChoiceOutOfRangeChangesNothing) {
-    NewFilePanelModel model(host, dir, FormatChooserModel(stored, text));
-    EXPECT_FALSE(model.selectTemplate(3, dir));
-    EXPECT_EQ(model.selectedIndex(), 0u);
-    EXPECT_EQ(model.title(), "New Text");
 }
 
 } // namespace

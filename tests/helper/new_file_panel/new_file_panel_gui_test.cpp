@@ -114,20 +114,6 @@ TEST_F(NewFilePanelGuiTest, OpensInTheFolderWithTitleDefaultNameAndFormats) {
     EXPECT_TRUE(iconsSet);
 }
 
-TEST_F(NewFilePanelGuiTest, ADisabledRequestIsListedAndSelected) {
-    QStringList titles;
-    QString current, title;
-    showPanel(shell, [&](NewFileSavePanel* panel) {
-        titles = chooserTitles(panel);
-        current = chooser(panel)->currentText();
-        title = panel->windowTitle();
-        pressEscape(panel);
-    });
-    EXPECT_EQ(titles, (QStringList{"Text", "Markdown", "Shell", "Folder"}));
-    EXPECT_EQ(current, "Shell");
-    EXPECT_EQ(title, "New Shell");
-}
-
 TEST_F(NewFilePanelGuiTest, EscapeCreatesNothingAndSettlesTheCountOnce) {
     showPanel(text, [&](NewFileSavePanel* panel) {
         nameEdit(panel)->setText("typed but cancelled");
@@ -152,11 +138,6 @@ TEST_F(NewFilePanelGuiTest, TypingANameAndPressingReturnCreatesItWithTheExtensio
     EXPECT_EQ(host.finished[0].path, dir + "/report.txt");
     EXPECT_EQ(host.finished[0].fileTemplate.title, "Text");
     EXPECT_EQ(host.panelCount, 0);
-}
-
-TEST_F(NewFilePanelGuiTest, ATypedExtensionIsNotAddedTwice) {
-    showPanel(text, [&](NewFileSavePanel* panel) { confirmName(panel, "notes.txt"); });
-    EXPECT_EQ(listing(dir), "notes.txt;");
 }
 
 TEST_F(NewFilePanelGuiTest, SwitchingToMarkdownRetitlesRenamesAndRestrictsTheExtension) {
@@ -262,19 +243,6 @@ TEST_F(NewFilePanelGuiTest, ANameInAMissingFolderIsExplainedAndTheDialogStays) {
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(explanation.contains("does not exist")) << explanation.toStdString();
     EXPECT_EQ(listing(dir), "");
-}
-
-TEST_F(NewFilePanelGuiTest, AFailedCopyIsReportedThroughTheHost) {
-    fs::remove(templates + "/text.txt");
-    showPanel(text, [&](NewFileSavePanel* panel) { confirmName(panel, "report"); });
-    ASSERT_EQ(host.pendingAlerts.size(), 1u);
-    EXPECT_EQ(host.pendingAlerts[0].title, "Error creating file!");
-    EXPECT_EQ(host.pendingAlerts[0].message,
-              std::make_error_code(std::errc::no_such_file_or_directory).message());
-    EXPECT_EQ(listing(dir), "");
-    EXPECT_EQ(host.panelCount, 1);
-    host.dismissAlerts();
-    EXPECT_EQ(host.panelCount, 0);
 }
 
 } // namespace

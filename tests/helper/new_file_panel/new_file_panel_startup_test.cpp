@@ -26,7 +26,7 @@ QString seenTitle;
 
 // Runs when any application object is made: closes the panel once shown.
 void closePanelWhenShown() {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QCoreApplication::instance());
     QObject::connect(timer, &QTimer::timeout, [timer] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* panel = qobject_cast<NewFileSavePanel*>(widget);
@@ -94,6 +94,7 @@ TEST_F(PanelStartupTest, AWidgetApplicationIsStartedWhenNoneExists) {
     EXPECT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
     EXPECT_EQ(seenTitle, "New Text");
     expectCancelled();
+    delete QCoreApplication::instance();
 }
 
 } // namespace

@@ -44,7 +44,8 @@ protected:
         ASSERT_TRUE(store.setObject("fileTemplates", Value::Array{text, markdown}));
     }
 
-    void run(ScriptedPresenter& presenter, const Value& record, const CopyStep& copy = copyTemplateItem) {
+    void run(ScriptedPresenter& presenter, const Value& record,
+             const CopyStep& copy = copyTemplateItem) {
         runNewFileSession(host, store, dir, record, presenter, copy);
     }
 
@@ -71,11 +72,7 @@ TEST_F(NewFileSessionTest, CancellingCreatesNothingAndLowersTheCountOnce) {
     EXPECT_TRUE(host.finished.empty());
     EXPECT_TRUE(host.pendingAlerts.empty());
     EXPECT_EQ(listing(dir), "");
-}
-
-TEST_F(NewFileSessionTest, RemembersTheFolderForTheHelpersNextPanel) {
-    ScriptedPresenter presenter([](NewFilePanelModel&) { return std::nullopt; });
-    run(presenter, text);
+    // Other panels of the helper open where this one was pointed.
     SettingsStore defaults = SettingsStore::atPath(paths::privateDefaultsFile(ids::kHelper));
     EXPECT_EQ(defaults.stringForKey("NSNavLastRootDirectory"), dir);
     EXPECT_EQ(defaults.stringForKey("NSNavLastCurrentDirectory"), dir);
@@ -143,17 +140,6 @@ TEST_F(NewFileSessionTest, ANameTakenAfterConfirmationIsNotOverwritten) {
     EXPECT_EQ(host.pendingAlerts[0].title, "Error creating file!");
     EXPECT_EQ(readFile(dir + "/report.txt"), "theirs");
     EXPECT_TRUE(host.finished.empty());
-}
-
-TEST_F(NewFileSessionTest, ConfirmedReplacementReplacesTheOldItem) {
-    writeFile(dir + "/report.txt", "old report");
-    ScriptedPresenter presenter([&](NewFilePanelModel&) {
-        return ConfirmedItem{dir + "/report.txt", true};
-    });
-    run(presenter, text);
-    EXPECT_EQ(readFile(dir + "/report.txt"), "text template");
-    ASSERT_EQ(host.finished.size(), 1u);
-    EXPECT_EQ(host.panelCount, 0);
 }
 
 TEST_F(NewFileSessionTest, ARecordThatIsNoTemplateIsReportedWithoutADialog) {

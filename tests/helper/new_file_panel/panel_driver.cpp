@@ -54,12 +54,13 @@ int main(int argc, char** argv) {
                                            {"prefix", "Notes"},
                                            {"suffix", "md"},
                                            {"executable", false}});
-    const Value folder(Value::Dictionary{{"enabled", true},
-                                         {"title", "Folder"},
-                                         {"filePath", quillet::paths::deletingLastPathComponent(argv[2])},
-                                         {"prefix", "New Folder"},
-                                         {"suffix", ""},
-                                         {"executable", false}});
+    const Value folder(
+        Value::Dictionary{{"enabled", true},
+                          {"title", "Folder"},
+                          {"filePath", quillet::paths::deletingLastPathComponent(argv[2])},
+                          {"prefix", "New Folder"},
+                          {"suffix", ""},
+                          {"executable", false}});
     quillet::SettingsStore store(quillet::ids::kSuiteName);
     if (!store.setObject("fileTemplates", Value::Array{record, markdown, folder})) {
         std::fprintf(stderr, "cannot write the store: %s\n", store.lastError().c_str());

@@ -37,22 +37,17 @@ protected:
     std::string dir = xdg.makeDir("Documents");
 };
 
-TEST_F(ReplaceItemTest, CreatesACopyThatKeepsItsPermissions) {
-    const PlaceResult result = createItemWithoutReplacing(fileTemplate, dir + "/new.txt");
-    ASSERT_TRUE(result.ok()) << result.error.message();
-    EXPECT_EQ(readFile(dir + "/new.txt"), "template text");
+TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsFoldersDeepAndLinksAsLinks) {
+    ASSERT_TRUE(createItemWithoutReplacing(fileTemplate, dir + "/new.txt").ok());
     struct stat st {};
     ASSERT_EQ(::stat((dir + "/new.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
-    expectOnly("new.txt;");
-}
 
-TEST_F(ReplaceItemTest, CreatesAFolderDeepWithItsLinks) {
     ASSERT_TRUE(createItemWithoutReplacing(folderTemplate, dir + "/Stuff").ok());
     EXPECT_EQ(readFile(dir + "/Stuff/inside/deep.txt"), "deep");
     EXPECT_TRUE(fs::is_symlink(dir + "/Stuff/link"));
     EXPECT_EQ(fs::read_symlink(dir + "/Stuff/link"), "top.txt");
-    expectOnly("Stuff;");
+    expectOnly("Stuff;new.txt;");
 }
 
 TEST_F(ReplaceItemTest, CreatingNeverOverwritesANameTakenMeanwhile) {
@@ -78,9 +73,9 @@ TEST_F(ReplaceItemTest, ReplacesFilesAndFoldersByEachOther) {
         bool oldIsFolder;
         bool newIsFolder;
     };
-    for (const Case& c : {Case{"file over file", false, false}, Case{"folder over folder", true, true},
-                          Case{"file over folder", true, false},
-                          Case{"folder over file", false, true}}) {
+    for (const Case& c :
+         {Case{"file over file", false, false}, Case{"folder over folder", true, true},
+          Case{"file over folder", true, false}, Case{"folder over file", false, true}}) {
         SCOPED_TRACE(c.name);
         const std::string target = dir + "/item";
         std::error_code ec;
@@ -90,7 +85,8 @@ TEST_F(ReplaceItemTest, ReplacesFilesAndFoldersByEachOther) {
         } else {
             writeFile(target, "old");
         }
-        const PlaceResult result = replaceItem(c.newIsFolder ? folderTemplate : fileTemplate, target);
+        const PlaceResult result =
+            replaceItem(c.newIsFolder ? folderTemplate : fileTemplate, target);
         ASSERT_TRUE(result.ok()) << result.error.message();
         EXPECT_EQ(fs::is_directory(target), c.newIsFolder);
         EXPECT_FALSE(fs::exists(target + "/old-only.txt"));
@@ -143,7 +139,8 @@ TEST_F(ReplaceItemTest, ReplacingTheTemplateByItselfKeepsIt) {
 }
 
 TEST_F(ReplaceItemTest, RefusesToCopyAFolderIntoItself) {
-    const PlaceResult result = createItemWithoutReplacing(folderTemplate, folderTemplate + "/inside/Copy");
+    const PlaceResult result =
+        createItemWithoutReplacing(folderTemplate, folderTemplate + "/inside/Copy");
     EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
     EXPECT_EQ(result.error.message(), "A folder cannot be copied into itself.");
     EXPECT_EQ(listing(folderTemplate + "/inside"), "deep.txt;");
@@ -160,13 +157,6 @@ TEST_F(ReplaceItemTest, AFolderThatCannotBeChangedKeepsTheOldItem) {
     EXPECT_EQ(result.failure, PlaceResult::Failure::RemovingExisting);
     EXPECT_EQ(result.error, std::errc::permission_denied);
     EXPECT_EQ(readFile(dir + "/locked/old.txt"), "old");
-}
-
-TEST_F(ReplaceItemTest, RejectsTargetsThatAreNotAName) {
-    EXPECT_EQ(createItemWithoutReplacing(fileTemplate, "relative.txt").failure,
-              PlaceResult::Failure::Creating);
-    EXPECT_EQ(replaceItem(fileTemplate, dir + "/..").failure, PlaceResult::Failure::Creating);
-    expectOnly("");
 }
 
 } // namespace

@@ -1,0 +1,123 @@
+// The cost of one right click on a folder's background: the module's
+// get_background_items, store read included, for 10, 100 and 1000 templates,
+// with the store unchanged since the last click and just rewritten. A stat of
+// the store file, measured in the same run, is the floor to compare with.
+#include "tests/finder-extension/nautilus/harness_file_info.h"
+#include "tests/finder-extension/nautilus/harness_module.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/settings_store.h"
+#include "shared/xdg_paths.h"
+#include "support/temp_xdg.h"
+
+#include <benchmark/benchmark.h>
+#include <nautilus-extension.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+using quillet::SettingsStore;
+using quillet::Value;
+namespace keys = quillet::keys;
+
+struct Setup {
+    quillet::test::TempXdg xdg;
+    std::string served = xdg.makeDir("served");
+    SettingsStore store{quillet::ids::kSuiteName};
+    GTypeModule* module = nullptr;
+    NautilusMenuProvider* provider = nullptr;
+    NautilusFileInfo* folder = nullptr;
+    int templates = -1;
+    int generation = 0;
+
+    Setup() {
+        Value::Dictionary location;
+        location[keys::kPath] = served;
+        location[keys::kEnabled] = true;
+        Value::Array locations;
+        locations.emplace_back(std::move(location));
+        (void)store.setObject(keys::kMonitoredPaths, Value(std::move(locations)));
+        module = quillet::test::newHarnessModule(QUILLET_NAUTILUS_MODULE_FILE);
+        if (!g_type_module_use(module)) {
+            std::abort();
+        }
+        auto types = quillet::test::harnessModuleTypes(module);
+        provider = NAUTILUS_MENU_PROVIDER(g_object_new(types.at(0), nullptr));
+        folder = quillet::test::newFileInfoForPath(served);
+    }
+
+    // Rewrites the store with `count` templates; a new generation makes the
+    // file differ so that the next read must parse it again.
+    void writeTemplates(int count) {
+        Value::Array records;
+        for (int i = 0; i < count; ++i) {
+            std::string n = std::to_string(i);
+            Value::Dictionary record;
+            record[keys::kEnabled] = true;
+            record[keys::kTitle] = "Template " + n;
+            record[keys::kFilePath] = "/templates/t" + n;
+            record[keys::kPrefix] = "untitled";
+            record[keys::kSuffix] = "s" + std::to_string(i % 20);
+            record[keys::kExecutable] = false;
+            records.emplace_back(std::move(record));
+        }
+        (void)store.setObject(keys::kFileTemplates, Value(std::move(records)));
+        (void)store.setInteger("benchGeneration", ++generation);
+        templates = count;
+    }
+
+    void click() {
+        GList* items = nautilus_menu_provider_get_background_items(provider, folder);
+        benchmark::DoNotOptimize(items);
+        nautilus_menu_item_list_free(items);
+    }
+};
+
+Setup& setup() {
+    static auto* instance = new Setup();
+    return *instance;
+}
+
+void BM_StatOfTheStoreFile(benchmark::State& state) {
+    std::string file = setup().store.filePath();
+    struct stat info {};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(::stat(file.c_str(), &info));
+    }
+}
+BENCHMARK(BM_StatOfTheStoreFile);
+
+void BM_RightClickStoreUnchanged(benchmark::State& state) {
+    Setup& s = setup();
+    s.writeTemplates(static_cast<int>(state.range(0)));
+    s.click(); // the first read after the write parses the file
+    for (auto _ : state) {
+        s.click();
+    }
+    state.SetLabel(std::to_string(state.range(0)) + " templates");
+}
+BENCHMARK(BM_RightClickStoreUnchanged)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_RightClickStoreJustChanged(benchmark::State& state) {
+    Setup& s = setup();
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.writeTemplates(static_cast<int>(state.range(0)));
+        state.ResumeTiming();
+        s.click();
+    }
+    state.SetLabel(std::to_string(state.range(0)) + " templates");
+}
+BENCHMARK(BM_RightClickStoreJustChanged)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,240 @@
+// Start-up, notifications, quit rules and the executable watch.
+#include "helper/app/app_delegate.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/plist_json.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace quillet::helper {
+
+AppDelegate::AppDelegate(HelperPorts ports, HelperPaths paths)
+    : ports_(std::move(ports)), paths_(std::move(paths)), journal_(paths_.journalDir),
+      self_(std::make_shared<AppDelegate*>(this)) {
+    panelCount_ = 0;
+    registerDefaults();
+
+    // The quit notification comes under the helper's id, the refresh
+    // notification under the suite name; one handler tells them apart by object.
+    std::weak_ptr<AppDelegate*> weak = self_;
+    for (const char* name : {ids::kHelper, ids::kSuiteName}) {
+        observers_.push_back(ports_.notifications.addObserver(
+            name, [weak](const std::string& n, const std::string& object) {
+                if (auto self = weak.lock(); self && *self != nullptr) {
+                    (*self)->userDefaultsDidChange(n, object);
+                }
+            }));
+    }
+    auto restart = [weak](const std::string&) {
+        if (auto self = weak.lock(); self && *self != nullptr) {
+            (*self)->restartAccessingURLs();
+        }
+    };
+    ports_.volumes.setHandlers(restart, restart);
+    startAccessingURLs();
+
+    // Copies interrupted by a crash left hidden items behind; they are ours
+    // to remove, and only they.
+    journal_.cleanLeftovers();
+}
+
+AppDelegate::~AppDelegate() {
+    stopAccessingURLs();
+    for (auto token : observers_) {
+        ports_.notifications.removeObserver(token);
+    }
+    observers_.clear();
+    ports_.volumes.setHandlers(nullptr, nullptr);
+    fileWatcher_.reset();
+    *self_ = nullptr;
+}
+
+void AppDelegate::registerDefaults() {
+    std::ifstream in(paths_.defaultsFile, std::ios::binary);
+    if (!in) {
+        return; // without the resource every option reads as false
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    ParseResult parsed = parseSettingsText(text.str());
+    if (!parsed.ok) {
+        std::cerr << "quillet-helper: " << paths_.defaultsFile << ": " << parsed.error << "\n";
+        return;
+    }
+    ports_.sharedDefaults.registerDefaults(parsed.values);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    bindHotKeys();
+    checkAndTerminate();
+    fileWatcher_ = VDKQueue::create(ports_.makeFileEventSource ? ports_.makeFileEventSource()
+                                                               : nullptr,
+                                    ports_.mainQueue);
+    if (fileWatcher_) {
+        fileWatcher_->setDelegate(this);
+        fileWatcher_->addPath(paths_.executablePath,
+                              vnode::kDelete | vnode::kWrite | vnode::kRename);
+    }
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (tornDown_) {
+        return;
+    }
+    tornDown_ = true;
+    if (fileWatcher_) {
+        fileWatcher_->setDelegate(nullptr);
+        fileWatcher_->removeAllPaths();
+    }
+    for (auto token : observers_) {
+        ports_.notifications.removeObserver(token);
+    }
+    observers_.clear();
+}
+
+void AppDelegate::terminate() {
+    if (terminating_) {
+        return;
+    }
+    terminating_ = true;
+    applicationWillTerminate();
+    if (ports_.terminate) {
+        ports_.terminate();
+    }
+}
+
+void AppDelegate::userDefaultsDidChange(const std::string&, const std::string& object) {
+    if (object == ids::kQuitObject) {
+        terminate();
+    } else if (object == keys::kFileTemplates) {
+        bindHotKeys();
+        checkAndTerminate();
+    }
+}
+
+void AppDelegate::checkAndTerminate() {
+    // Read now: switching runInBackground on later does not cancel this check.
+    if (ports_.sharedDefaults.boolForKey(keys::kRunInBackground)) {
+        return;
+    }
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kQuitCheckDelay, [weak] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        AppDelegate& delegate = **self;
+        if (delegate.shouldHandleURL_) {
+            return; // from the first request on, only the post-request check ends us
+        }
+        if (delegate.ports_.hotKeys.allHotKeys().empty()) {
+            delegate.terminate();
+        }
+    });
+}
+
+void AppDelegate::schedulePostRequestCheck() {
+    if (ports_.sharedDefaults.boolForKey(keys::kRunInBackground)) {
+        return;
+    }
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kQuitCheckDelay, [weak] {
+        auto self = weak.lock();
+        if (self && *self != nullptr && (*self)->panelCount_ < 1) {
+            (*self)->terminate();
+        }
+    });
+}
+
+void AppDelegate::recheckAfterCountedWindow() {
+    // Before any request the idle check alone decides (shortcuts keep us).
+    if (shouldHandleURL_) {
+        schedulePostRequestCheck();
+    }
+}
+
+void AppDelegate::VDKQueueReceivedNotification(VDKQueue&, const std::string&, const std::string&) {
+    terminate();
+}
+
+void AppDelegate::bindHotKeys() {
+    for (const auto& hotKey : ports_.hotKeys.allHotKeys()) {
+        ports_.hotKeys.unregisterHotKey(hotKey);
+    }
+    templates_ = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    std::weak_ptr<AppDelegate*> weak = self_;
+    for (std::size_t i = 0; i < templates_.size(); ++i) {
+        const Value* shortcut = templates_[i].find(keys::kShortcut);
+        if (shortcut == nullptr || !shortcut->isDictionary()) {
+            continue;
+        }
+        auto hotKey = std::make_shared<HotKey>();
+        hotKey->identifier = "shortcut" + std::to_string(i);
+        hotKey->keyCombo = *shortcut->asDictionary();
+        auto index = static_cast<std::int64_t>(i);
+        hotKey->action = [weak, index](const HotKey&) {
+            if (auto self = weak.lock(); self && *self != nullptr) {
+                (*self)->shortcutAction(index);
+            }
+        };
+        ports_.hotKeys.registerHotKey(hotKey);
+    }
+}
+
+void AppDelegate::shortcutAction(std::int64_t index) {
+    // The template is looked up in the settings as they are now; finding the
+    // file manager's current folder arrives with the shortcut support, so for
+    // now a press only tells when its template is gone.
+    if (!findTemplateByIndex(index)) {
+        showAlert(translate("Unable to create file!"), translate("No suitable file template found."),
+                  AlertStyle::Critical);
+    }
+}
+
+void AppDelegate::showAlert(const std::optional<std::string>& title,
+                            const std::optional<std::string>& message, AlertStyle style) {
+    ports_.alerts.showAlert(title, message, style);
+}
+
+std::string AppDelegate::localizedStringForKey(const std::string& key) {
+    return quillet::localizedStringForKey(ports_.sharedDefaults, key, ports_.translate);
+}
+
+std::string AppDelegate::translate(const std::string& text) {
+    return ports_.translate ? ports_.translate(text) : text;
+}
+
+void AppDelegate::showCountedAlertLater(const std::string& title, const std::string& message) {
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kAlertDelay, [weak, title, message] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        (*self)->showAlert(title, message, AlertStyle::Critical);
+        if (*self != nullptr) {
+            (*self)->lowerPanelCount();
+        }
+    });
+}
+
+void AppDelegate::showAlertLaterThenRecheck(const std::string& title, const std::string& message) {
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kAlertDelay, [weak, title, message] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        (*self)->raisePanelCount();
+        (*self)->showAlert(title, message, AlertStyle::Critical);
+        if (*self != nullptr) {
+            (*self)->lowerPanelCount();
+            (*self)->recheckAfterCountedWindow();
+        }
+    });
+}
+
+} // namespace quillet::helper

@@ -1,0 +1,131 @@
+// Request intake, template lookup, the copy and its finishing steps.
+#include "helper/app/app_delegate.h"
+
+#include "helper/intake/creation_request.h"
+#include "shared/app_util.h"
+#include "shared/keys.h"
+#include "shared/xdg_paths.h"
+
+#include <iostream>
+
+namespace quillet::helper {
+
+namespace {
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+} // namespace
+
+void AppDelegate::handleURLEvent(const std::string& url) {
+    shouldHandleURL_ = true;
+
+    auto read = readCreationRequest(url);
+    if (const auto* malformed = std::get_if<MalformedRequest>(&read)) {
+        // Not a request we can serve: say so, create nothing.
+        std::cerr << "quillet-helper: " << url << ": " << malformed->reason << "\n";
+        raisePanelCount();
+        showAlert(translate("Unable to create file!"), translate(malformed->reason) + "\n" + url,
+                  AlertStyle::Critical);
+        lowerPanelCount();
+    } else {
+        const auto& request = std::get<CreationRequest>(read);
+        if (auto record = findTemplateByIndex(request.index)) {
+            if (ports_.sharedDefaults.boolForKey(keys::kSkipFilename) ||
+                !ports_.showNewFilePanel) {
+                createFileAtDir(request.folderPath, *record);
+            } else {
+                showNewFilePanel(request.folderPath, *record);
+            }
+        } else {
+            raisePanelCount();
+            showAlert(translate("Unable to create file!"),
+                      translate("No suitable file template found."), AlertStyle::Critical);
+            lowerPanelCount();
+        }
+    }
+    if (!terminating_) {
+        schedulePostRequestCheck();
+    }
+}
+
+std::optional<Value> AppDelegate::findTemplateByIndex(std::int64_t index) const {
+    auto templates = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates);
+    if (!templates || index < 0 || static_cast<std::uint64_t>(index) >= templates->size()) {
+        return std::nullopt;
+    }
+    // `enabled` is not consulted: a disabled template named by index is used.
+    return (*templates)[static_cast<std::size_t>(index)];
+}
+
+void AppDelegate::createFileAtDir(const std::string& folder, const Value& record) {
+    if (AppUtil::isWritableFileAtPath(folder)) {
+        makeFileAtDir(folder, record);
+    } else {
+        showAuthorizationPanel(folder, record);
+    }
+}
+
+void AppDelegate::showNewFilePanel(const std::string& folder, const Value& record) {
+    if (ports_.showNewFilePanel) {
+        ports_.showNewFilePanel(*this, folder, record);
+    }
+}
+
+void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) {
+    auto fileTemplate = FileTemplate::fromValue(record);
+    if (!fileTemplate) {
+        showAlertLaterThenRecheck(translate("Unable to create file!"),
+                                  translate("No suitable file template found."));
+        return;
+    }
+    // A prefix with a "/" or one that is "." or ".." would put the item
+    // somewhere else than the folder the user chose.
+    if (!fileTemplate->hasSafeName()) {
+        showAlertLaterThenRecheck(
+            translate("Unable to create file!"),
+            translate("The template's name is not a valid file name.") + "\n" +
+                fileTemplate->prefix);
+        return;
+    }
+    const std::string wanted =
+        paths::appendingPathComponent(folder, fileTemplate->defaultName());
+    CreateResult result =
+        copyItemWithoutReplacing(fileTemplate->filePath, wanted, NameRule::Unique, &journal_);
+    if (!result.ok()) {
+        showAlertLaterThenRecheck(translate("Error creating file!"), result.description());
+        return;
+    }
+    runFinishingSteps(result.path, *fileTemplate);
+}
+
+void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) {
+    // Failures of these steps are not reported: the item exists.
+    if (fileTemplate.executable) {
+        AppUtil::makeItemExecutableAtPath(itemPath);
+    } else {
+        AppUtil::removeExecutableFlagAtPath(itemPath);
+    }
+    AppUtil::updateDateForFile(AppUtil::Clock::now(), itemPath);
+    if (ports_.sharedDefaults.boolForKey(keys::kShowFileOnCreation) && !isDesktopDir(itemPath)) {
+        ports_.workspace.revealItems({itemPath});
+    }
+    if (ports_.sharedDefaults.boolForKey(keys::kPlaySound)) {
+        ports_.sound.play(paths_.soundFile);
+    }
+    if (ports_.sharedDefaults.boolForKey(keys::kOpenFileOnCreation)) {
+        ports_.workspace.openFile(itemPath);
+    }
+}
+
+bool AppDelegate::isDesktopDir(const std::string& path) const {
+    const std::string desktop = withoutTrailingSlashes(paths_.desktopDir);
+    const std::string item = withoutTrailingSlashes(path);
+    return item == desktop || withoutTrailingSlashes(paths::deletingLastPathComponent(item)) == desktop;
+}
+
+} // namespace quillet::helper

@@ -1,0 +1,101 @@
+#include "helper/glue/bus_application.h"
+
+#include "shared/identifiers.h"
+
+#include <gio/gio.h>
+
+namespace quillet::helper {
+
+struct BusApplication::Impl {
+    GApplication* app = nullptr;
+    GMainLoop* loop = nullptr;
+    OpenHandler handler;
+
+    static void onOpen(GApplication*, GFile** files, gint count, gchar*, gpointer data) {
+        auto* self = static_cast<Impl*>(data);
+        auto* uris = new std::vector<std::string>();
+        for (gint i = 0; i < count; ++i) {
+            gchar* uri = g_file_get_uri(files[i]);
+            if (uri != nullptr) {
+                uris->emplace_back(uri);
+                g_free(uri);
+            }
+        }
+        // Answer the call first; the work may show a modal alert.
+        struct Pending {
+            Impl* self;
+            std::vector<std::string>* uris;
+        };
+        g_idle_add_full(
+            G_PRIORITY_DEFAULT,
+            [](gpointer p) -> gboolean {
+                auto* pending = static_cast<Pending*>(p);
+                if (pending->self->handler) {
+                    pending->self->handler(*pending->uris);
+                }
+                return G_SOURCE_REMOVE;
+            },
+            new Pending{self, uris},
+            [](gpointer p) {
+                auto* pending = static_cast<Pending*>(p);
+                delete pending->uris;
+                delete pending;
+            });
+    }
+
+    static void onActivate(GApplication*, gpointer) {
+        // A start without a request: nothing to do beyond running.
+    }
+};
+
+BusApplication::BusApplication() : impl_(std::make_unique<Impl>()) {
+    impl_->app = g_application_new(ids::kHelper, G_APPLICATION_HANDLES_OPEN);
+    g_signal_connect(impl_->app, "open", G_CALLBACK(&Impl::onOpen), impl_.get());
+    g_signal_connect(impl_->app, "activate", G_CALLBACK(&Impl::onActivate), impl_.get());
+    impl_->loop = g_main_loop_new(nullptr, FALSE);
+}
+
+BusApplication::~BusApplication() {
+    g_main_loop_unref(impl_->loop);
+    g_object_unref(impl_->app);
+}
+
+BusApplication::Role BusApplication::registerOnBus(std::string& error) {
+    GError* gerror = nullptr;
+    if (!g_application_register(impl_->app, nullptr, &gerror)) {
+        error = gerror != nullptr ? gerror->message : "unknown error";
+        g_clear_error(&gerror);
+        return Role::Unregistered;
+    }
+    if (g_application_get_dbus_connection(impl_->app) == nullptr) {
+        error = "no session bus";
+        return Role::Unregistered;
+    }
+    return g_application_get_is_remote(impl_->app) ? Role::Remote : Role::Primary;
+}
+
+void BusApplication::setOpenHandler(OpenHandler handler) { impl_->handler = std::move(handler); }
+
+void BusApplication::forward(const std::vector<std::string>& uris) {
+    if (uris.empty()) {
+        g_application_activate(impl_->app);
+    } else {
+        std::vector<GFile*> files;
+        for (const auto& uri : uris) {
+            files.push_back(g_file_new_for_commandline_arg(uri.c_str()));
+        }
+        g_application_open(impl_->app, files.data(), static_cast<gint>(files.size()), "");
+        for (GFile* file : files) {
+            g_object_unref(file);
+        }
+    }
+    if (GDBusConnection* bus = g_application_get_dbus_connection(impl_->app)) {
+        g_dbus_connection_flush_sync(bus, nullptr, nullptr);
+    }
+}
+
+void BusApplication::run() { g_main_loop_run(impl_->loop); }
+
+void BusApplication::quit() { g_main_loop_quit(impl_->loop); }
+
+} // namespace quillet::helper

@@ -1,0 +1,144 @@
+// quillet-helper: creates the items that the file manager's menu, the share
+// sheet and the shortcuts ask for.
+//
+//   quillet-helper [URL...]
+//
+// With another instance running, the URLs are handed to it and this process
+// ends; otherwise this process becomes the instance and serves them.
+#include "helper/app/app_delegate.h"
+#include "helper/glue/bus_application.h"
+#include "platform/linux/canberra_sound_player.h"
+#include "platform/linux/dbus_notification_center.h"
+#include "platform/linux/gettext_translator.h"
+#include "platform/linux/gio_volume_monitor.h"
+#include "platform/linux/gio_workspace.h"
+#include "platform/linux/glib_main_queue.h"
+#include "platform/linux/inotify_file_event_source.h"
+#include "platform/linux/qt/gui_runtime.h"
+#include "platform/linux/qt/qt_alerts.h"
+#include "platform/linux/qt/qt_panels.h"
+#include "shared/identifiers.h"
+#include "shared/xdg_paths.h"
+
+#ifdef QUILLET_HAVE_NEW_FILE_PANEL
+#include "helper/new_file_panel/new_file_panel.h"
+#endif
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+void printUsage() {
+    std::printf("Usage: quillet-helper [quillet:///FOLDER?INDEX ...]\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace quillet;
+    std::setlocale(LC_ALL, "");
+
+    std::vector<std::string> urls;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            printUsage();
+            return 0;
+        }
+        // The bus starts us with this flag (service file convention).
+        if (std::strcmp(arg, "--gapplication-service") == 0) {
+            continue;
+        }
+        urls.emplace_back(arg);
+    }
+
+    helper::BusApplication bus;
+    std::string busError;
+    auto role = bus.registerOnBus(busError);
+    if (role == helper::BusApplication::Role::Remote) {
+        bus.forward(urls);
+        return 0;
+    }
+    if (role == helper::BusApplication::Role::Unregistered) {
+        std::fprintf(stderr, "quillet-helper: not on the session bus (%s); serving the command line only\n",
+                     busError.c_str());
+    }
+
+    SettingsStore sharedDefaults(ids::kSuiteName);
+    SettingsStore privateDefaults = SettingsStore::atPath(paths::privateDefaultsFile(ids::kHelper));
+    platform::DBusNotificationCenter notifications;
+    platform::GLibMainQueue mainQueue;
+    platform::qt::QtAlerts alerts;
+    platform::qt::QtPanels panels(mainQueue);
+    platform::GioWorkspace workspace;
+    platform::GioVolumeMonitor volumes;
+    NullHotKeyCenter hotKeys;
+    platform::CanberraSoundPlayer sound("Quillet");
+    auto translator = platform::GettextTranslator::forProgram("quillet-helper", "helper");
+
+    helper::HelperPorts ports{
+        .sharedDefaults = sharedDefaults,
+        .privateDefaults = privateDefaults,
+        .notifications = notifications,
+        .mainQueue = mainQueue,
+        .alerts = alerts,
+        .panels = panels,
+        .workspace = workspace,
+        .volumes = volumes,
+        .hotKeys = hotKeys,
+        .sound = sound,
+        .makeFileEventSource = []() -> std::unique_ptr<FileEventSource> {
+            return platform::InotifyFileEventSource::create();
+        },
+        .translate = [translator](const std::string& text) { return translator(text); },
+        .terminate =
+            [&bus] {
+                // A modal dialog may be running its own loop: end it too.
+                platform::qt::exitAllEventLoops();
+                bus.quit();
+            },
+        .showNewFilePanel = nullptr,
+    };
+#ifdef QUILLET_HAVE_NEW_FILE_PANEL
+    ports.showNewFilePanel = [&sharedDefaults](helper::NewFilePanelHost& host,
+                                               const std::string& folder, const Value& record) {
+        helper::showNewFilePanel(host, sharedDefaults, folder, record);
+    };
+#endif
+
+    const std::string resources = paths::resourcesDir("helper");
+    helper::HelperPaths helperPaths{
+        .defaultsFile = resources + "/Defaults.json",
+        .soundFile = resources + "/sound.wav",
+        .executablePath = paths::executablePath(),
+        .desktopDir = paths::desktopDir(),
+        .homeDir = paths::home(),
+        .journalDir = paths::dataHome() + "/quillet/" + ids::kHelper + "/in-progress",
+    };
+
+    helper::AppDelegate delegate(ports, helperPaths);
+    bus.setOpenHandler([&delegate](const std::vector<std::string>& uris) {
+        for (const auto& uri : uris) {
+            if (delegate.isTerminating()) {
+                return;
+            }
+            delegate.handleURLEvent(uri);
+        }
+    });
+    delegate.applicationDidFinishLaunching();
+    for (const auto& url : urls) {
+        mainQueue.post([&delegate, url] {
+            if (!delegate.isTerminating()) {
+                delegate.handleURLEvent(url);
+            }
+        });
+    }
+
+    bus.run();
+    delegate.applicationWillTerminate();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#include "helper/intake/creation_request.h"
+
+#include <gtest/gtest.h>
+
+namespace quillet::helper {
+namespace {
+
+struct Row {
+    const char* url;
+    const char* folder; // nullptr: refused
+    std::int64_t index;
+};
+
+TEST(CreationRequestTest, ReadsFolderAndIndexOrRefuses) {
+    const Row rows[] = {
+        {"quillet:///home/me/Desktop?0", "/home/me/Desktop", 0},
+        {"quillet:///home/me/Desktop?3", "/home/me/Desktop", 3},
+        {"quillet:///home/me/Desktop", "/home/me/Desktop", 0},          // no query: index 0
+        {"quillet:///home/me/Desktop?", "/home/me/Desktop", 0},
+        {"quillet:///home/me/Desktop?abc", "/home/me/Desktop", 0},       // not a number: 0
+        {"quillet:///home/me/Desktop?  12xyz", "/home/me/Desktop", 12},  // leading digits
+        {"quillet:///home/me/Desktop?-1", "/home/me/Desktop", -1},
+        {"quillet:///home/me/My%20Folder?1", "/home/me/My Folder", 1},
+        {"quillet:///home/me/%C3%89t%C3%A9?0", "/home/me/\xC3\x89t\xC3\xA9", 0},
+        {"quillet:///a%3Fb%23c%25d?2", "/a?b#c%d", 2},
+        {"QUILLET:///tmp?0", "/tmp", 0},
+        {"quillet:/tmp?0", "/tmp", 0},
+        {"file:///tmp?0", nullptr, 0},
+        {"http://example/tmp?0", nullptr, 0},
+        {"quillet://host/tmp?0", nullptr, 0},
+        {"quillet:relative/path?0", nullptr, 0},
+        {"quillet://?0", nullptr, 0},
+        {"quillet:///tmp%00evil?0", nullptr, 0},
+        {"", nullptr, 0},
+        {"/tmp/plain/path", nullptr, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        auto read = readCreationRequest(row.url);
+        if (row.folder == nullptr) {
+            EXPECT_TRUE(std::holds_alternative<MalformedRequest>(read));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<CreationRequest>(read));
+        EXPECT_EQ(std::get<CreationRequest>(read).folderPath, row.folder);
+        EXPECT_EQ(std::get<CreationRequest>(read).index, row.index);
+    }
+}
+
+} // namespace
+} // namespace quillet::helper

@@ -1,0 +1,253 @@
+#include "helper/creation/safe_create.h"
+
+#include "temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace quillet::helper {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& path, const std::string& content, mode_t mode = 0644) {
+    std::ofstream(path, std::ios::binary) << content;
+    ::chmod(path.c_str(), mode);
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> namesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class SafeCreateTest : public ::testing::Test {
+protected:
+    test::TempXdg xdg;
+    std::string source = xdg.makeDir("templates") + "/Text.txt";
+    std::string target = xdg.makeDir("target");
+    CreationJournal journal{xdg.root() + "/journal"};
+
+    void SetUp() override { writeFile(source, "template content\n", 0640); }
+};
+
+TEST_F(SafeCreateTest, CandidatesFollowTheUniqueNameRule) {
+    EXPECT_EQ(uniqueNameCandidate("/d/Untitled.txt", 0), "/d/Untitled.txt");
+    EXPECT_EQ(uniqueNameCandidate("/d/Untitled.txt", 2), "/d/Untitled-2.txt");
+    EXPECT_EQ(uniqueNameCandidate("/d/Makefile", 1), "/d/Makefile-1");
+    EXPECT_EQ(uniqueNameCandidate("/d/archive.tar.gz", 1), "/d/archive.tar-1.gz");
+    EXPECT_EQ(uniqueNameCandidate("/d/Note-1.txt", 1), "/d/Note-1-1.txt");
+}
+
+TEST_F(SafeCreateTest, CopiesAFileUnderTheFirstFreeNameAndNeverReplaces) {
+    writeFile(target + "/Untitled.txt", "mine");
+    writeFile(target + "/Untitled-1.txt", "mine too");
+    auto result = copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique,
+                                           &journal);
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(result.path, target + "/Untitled-2.txt");
+    EXPECT_EQ(readFile(result.path), "template content\n");
+    EXPECT_EQ(modeOf(result.path), 0640u);
+    EXPECT_EQ(readFile(target + "/Untitled.txt"), "mine");
+    EXPECT_EQ(readFile(target + "/Untitled-1.txt"), "mine too");
+    // No temporary item and no journal entry stays behind.
+    EXPECT_EQ(namesIn(target),
+              (std::vector<std::string>{"Untitled-1.txt", "Untitled-2.txt", "Untitled.txt"}));
+    EXPECT_TRUE(namesIn(journal.dir()).empty());
+}
+
+TEST_F(SafeCreateTest, ADanglingLinkStillOccupiesItsName) {
+    ASSERT_EQ(::symlink("/nonexistent/elsewhere", (target + "/Untitled.txt").c_str()), 0);
+    auto result = copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique,
+                                           nullptr);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.path, target + "/Untitled-1.txt");
+    EXPECT_TRUE(fs::is_symlink(target + "/Untitled.txt"));
+}
+
+TEST_F(SafeCreateTest, ExactNameFailsWhenTakenAndLeavesTheItem) {
+    writeFile(target + "/Untitled.txt", "mine");
+    auto result =
+        copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Exact, &journal);
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.error, std::errc::file_exists);
+    EXPECT_EQ(readFile(target + "/Untitled.txt"), "mine");
+    EXPECT_EQ(namesIn(target), (std::vector<std::string>{"Untitled.txt"}));
+}
+
+TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
+    std::string bundle = xdg.makeDir("templates/Project");
+    fs::create_directories(bundle + "/src/empty");
+    writeFile(bundle + "/src/main.c", "int main(void){return 0;}\n", 0600);
+    writeFile(bundle + "/run.sh", "#!/bin/sh\n", 0755);
+    ASSERT_EQ(::symlink("src/main.c", (bundle + "/link").c_str()), 0);
+    ::chmod(bundle.c_str(), 0555); // a read-only folder template still copies
+
+    auto result =
+        copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
+    ::chmod(bundle.c_str(), 0755);
+    ASSERT_TRUE(result.ok()) << result.description();
+    EXPECT_EQ(result.path, target + "/Project");
+    EXPECT_EQ(readFile(target + "/Project/src/main.c"), "int main(void){return 0;}\n");
+    EXPECT_EQ(modeOf(target + "/Project/src/main.c"), 0600u);
+    EXPECT_EQ(modeOf(target + "/Project/run.sh"), 0755u);
+    EXPECT_TRUE(fs::is_directory(target + "/Project/src/empty"));
+    EXPECT_EQ(fs::read_symlink(target + "/Project/link"), "src/main.c");
+    EXPECT_EQ(modeOf(target + "/Project"), 0555u);
+    ::chmod((target + "/Project").c_str(), 0755);
+
+    auto second =
+        copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.path, target + "/Project-1");
+}
+
+TEST_F(SafeCreateTest, FailuresSayWhyAndLeaveNothing) {
+    auto missing = copyItemWithoutReplacing(xdg.root() + "/no-such-template.txt",
+                                            target + "/Untitled.txt", NameRule::Unique, &journal);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error, std::errc::no_such_file_or_directory);
+    EXPECT_NE(missing.description().find("No such file or directory"), std::string::npos);
+
+    auto noFolder = copyItemWithoutReplacing(source, target + "/absent/Untitled.txt",
+                                             NameRule::Unique, &journal);
+    EXPECT_FALSE(noFolder.ok());
+    EXPECT_NE(noFolder.description().find(target + "/absent"), std::string::npos);
+
+    writeFile(target + "/plain", "not a folder");
+    auto notDir = copyItemWithoutReplacing(source, target + "/plain/Untitled.txt",
+                                           NameRule::Unique, &journal);
+    EXPECT_EQ(notDir.error, std::errc::not_a_directory);
+
+    EXPECT_EQ(namesIn(target), (std::vector<std::string>{"plain"}));
+    EXPECT_TRUE(namesIn(journal.dir()).empty());
+}
+
+TEST_F(SafeCreateTest, AnUnwritableFolderIsReportedWithTheSystemsReason) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    std::string locked = xdg.makeDir("locked");
+    ::chmod(locked.c_str(), 0555);
+    auto result =
+        copyItemWithoutReplacing(source, locked + "/Untitled.txt", NameRule::Unique, &journal);
+    EXPECT_EQ(result.error, std::errc::permission_denied);
+    EXPECT_NE(result.description().find("Permission denied"), std::string::npos);
+}
+
+// Threads of one process and separate processes race for the same names:
+// every copy lands under its own name and none replaces another.
+TEST_F(SafeCreateTest, ConcurrentCreationsNeverShareOrReplaceANameAcrossThreadsAndProcesses) {
+    constexpr int kThreads = 8;
+    constexpr int kPerThread = 10;
+    constexpr int kProcesses = 4;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int i = 0; i < kPerThread; ++i) {
+                auto r = copyItemWithoutReplacing(source, target + "/Untitled.txt",
+                                                  NameRule::Unique, nullptr);
+                if (!r.ok()) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    std::vector<std::thread> threads;
+    std::vector<std::vector<std::string>> made(kThreads);
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i) {
+                auto r = copyItemWithoutReplacing(source, target + "/Untitled.txt",
+                                                  NameRule::Unique, &journal);
+                if (r.ok()) {
+                    made[t].push_back(r.path);
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::set<std::string> distinct;
+    for (const auto& list : made) {
+        EXPECT_EQ(list.size(), static_cast<std::size_t>(kPerThread));
+        distinct.insert(list.begin(), list.end());
+    }
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kThreads * kPerThread));
+    auto names = namesIn(target);
+    EXPECT_EQ(names.size(), static_cast<std::size_t>((kThreads + kProcesses) * kPerThread));
+    for (const auto& name : names) {
+        EXPECT_EQ(name.rfind(kTempPrefix, 0), std::string::npos) << name;
+        EXPECT_EQ(readFile(target + "/" + name), "template content\n") << name;
+    }
+}
+
+TEST_F(SafeCreateTest, CleaningRemovesOnlyOurLeftoversOfEndedProcesses) {
+    fs::create_directories(journal.dir());
+    // A helper that died mid-copy: pid 1 is never ours, but use a pid that
+    // has surely ended.
+    pid_t dead = ::fork();
+    if (dead == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(dead, nullptr, 0);
+    std::string leftover = target + "/" + kTempPrefix + "123-0-abc";
+    writeFile(leftover, "partial");
+    std::string leftoverDir = target + "/" + kTempPrefix + "123-1-def";
+    fs::create_directories(leftoverDir + "/inner");
+    std::string userFile = target + "/keep-me.txt";
+    writeFile(userFile, "user data");
+    std::string alive = target + "/" + kTempPrefix + "alive";
+    writeFile(alive, "being written");
+
+    auto entry = [&](const std::string& name, const std::string& content) {
+        writeFile(journal.dir() + "/" + name, content, 0600);
+    };
+    entry(std::to_string(dead) + "-0.entry", leftover);
+    entry(std::to_string(dead) + "-1.entry", leftoverDir);
+    entry(std::to_string(dead) + "-2.entry", userFile);               // not one of ours
+    entry(std::to_string(dead) + "-3.entry", "relative/" + std::string(kTempPrefix) + "x");
+    entry(std::to_string(::getppid()) + "-0.entry", alive);          // its process runs
+
+    EXPECT_EQ(journal.cleanLeftovers(), 2u);
+    EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_FALSE(fs::exists(leftoverDir));
+    EXPECT_EQ(readFile(userFile), "user data");
+    EXPECT_TRUE(fs::exists(alive));
+    EXPECT_EQ(namesIn(journal.dir()),
+              (std::vector<std::string>{std::to_string(::getppid()) + "-0.entry"}));
+}
+
+} // namespace
+} // namespace quillet::helper

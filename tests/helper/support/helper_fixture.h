@@ -1,0 +1,187 @@
+// One helper delegate wired to fakes, in a temporary home, on a virtual clock.
+#pragma once
+
+#include "fake_file_event_source.h"
+#include "fake_panels.h"
+#include "fakes.h"
+#include "helper/app/app_delegate.h"
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/request_url.h"
+#include "temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <cmath>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillet::test {
+
+// The order in which the desktop was asked to do things.
+struct StepLog {
+    std::vector<std::string> steps;
+};
+
+class LoggingWorkspace final : public Workspace {
+public:
+    explicit LoggingWorkspace(StepLog& log) : log_(log) {}
+    bool openURL(const std::string& url) override { return record("openURL " + url); }
+    bool openFile(const std::string& path) override { return record("open " + path); }
+    bool revealItems(const std::vector<std::string>& paths) override {
+        return record("reveal " + (paths.empty() ? std::string() : paths.front()));
+    }
+    bool launchProgram(const std::string& path, const std::vector<std::string>&) override {
+        return record("launch " + path);
+    }
+    bool isProgramRunning(const std::string&) const override { return false; }
+
+private:
+    bool record(const std::string& step) {
+        log_.steps.push_back(step);
+        return true;
+    }
+    StepLog& log_;
+};
+
+class LoggingSound final : public SoundPlayer {
+public:
+    explicit LoggingSound(StepLog& log) : log_(log) {}
+    void play(const std::string& path) override { log_.steps.push_back("sound " + path); }
+
+private:
+    StepLog& log_;
+};
+
+class HelperFixture : public ::testing::Test {
+protected:
+    HelperFixture()
+        : shared(ids::kSuiteName),
+          privateDefaults(SettingsStore::atPath(xdg.configHome() + "/quillet/helper.json")),
+          notifications(queue), volumes(queue), workspace(log), sound(log),
+          events(std::make_shared<FakeFileEventState>()) {
+        templatesDir = xdg.makeDir("data/quillet/Templates");
+        desktop = xdg.makeDir("home/Desktop");
+        work = xdg.makeDir("home/Work");
+        writeFile(templatesDir + "/Text.txt", "hello\n", 0644);
+        writeFile(templatesDir + "/Script.sh", "#!/bin/sh\n", 0755);
+        executable = xdg.root() + "/quillet-helper";
+        writeFile(executable, "binary", 0755);
+    }
+
+    ~HelperFixture() override { delegate.reset(); }
+
+    static void writeFile(const std::string& path, const std::string& content, mode_t mode) {
+        std::ofstream(path, std::ios::binary) << content;
+        ::chmod(path.c_str(), mode);
+    }
+    static std::string readFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static bool exists(const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0;
+    }
+    static mode_t modeOf(const std::string& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    }
+
+    Value templateRecord(const std::string& prefix, const std::string& suffix,
+                         const std::string& file, bool executableBit = false,
+                         bool enabled = true) {
+        Value::Dictionary record{{keys::kEnabled, enabled},
+                                 {keys::kTitle, prefix},
+                                 {keys::kFilePath, file},
+                                 {keys::kPrefix, prefix},
+                                 {keys::kSuffix, suffix},
+                                 {keys::kExecutable, executableBit}};
+        return Value(record);
+    }
+
+    void setTemplates(Value::Array records) {
+        ASSERT_TRUE(shared.setObject(keys::kFileTemplates, Value(std::move(records))));
+    }
+    void setOption(const char* key, bool value) { ASSERT_TRUE(shared.setBool(key, value)); }
+
+    // The defaults the shipped resource would give, written to a file the
+    // delegate registers.
+    void writeDefaults(const std::string& json) {
+        defaultsFile = xdg.root() + "/Defaults.json";
+        std::ofstream(defaultsFile) << json;
+    }
+
+    helper::AppDelegate& start(bool launch = true) {
+        helper::HelperPorts ports{
+            .sharedDefaults = shared,
+            .privateDefaults = privateDefaults,
+            .notifications = notifications,
+            .mainQueue = queue,
+            .alerts = alerts,
+            .panels = panels,
+            .workspace = workspace,
+            .volumes = volumes,
+            .hotKeys = hotKeys,
+            .sound = sound,
+            .makeFileEventSource = [state = events]() -> std::unique_ptr<FileEventSource> {
+                return std::make_unique<FakeFileEventSource>(state);
+            },
+            .translate = [](const std::string& text) { return text; },
+            .terminate = [this] { ++terminations; },
+            .showNewFilePanel = nullptr,
+        };
+        if (withPanel) {
+            ports.showNewFilePanel = [this](helper::NewFilePanelHost&, const std::string& folder,
+                                            const Value& record) {
+                panelRequests.emplace_back(folder, record);
+            };
+        }
+        helper::HelperPaths paths{
+            .defaultsFile = defaultsFile,
+            .soundFile = "/resources/sound.wav",
+            .executablePath = executable,
+            .desktopDir = desktop,
+            .homeDir = xdg.home(),
+            .journalDir = xdg.root() + "/journal",
+        };
+        delegate = std::make_unique<helper::AppDelegate>(ports, paths);
+        if (launch) {
+            delegate->applicationDidFinishLaunching();
+        }
+        return *delegate;
+    }
+
+    std::string url(const std::string& folder, const std::string& index) {
+        return "quillet://" + percentEncodePath(folder) + "?" + index;
+    }
+
+    TempXdg xdg;
+    std::string templatesDir, desktop, work, executable, defaultsFile;
+    SettingsStore shared;
+    SettingsStore privateDefaults;
+    FakeMainQueue queue;
+    FakeNotificationCenter notifications;
+    FakeAlerts alerts;
+    FakePanels panels;
+    StepLog log;
+    FakeVolumeMonitor volumes;
+    FakeHotKeyCenter hotKeys;
+    LoggingWorkspace workspace;
+    LoggingSound sound;
+    std::shared_ptr<FakeFileEventState> events;
+    bool withPanel = false;
+    std::vector<std::pair<std::string, Value>> panelRequests;
+    int terminations = 0;
+    std::unique_ptr<helper::AppDelegate> delegate;
+};
+
+} // namespace quillet::test
