@@ -82,7 +82,7 @@ TEST_F(IntakeTest, NoTemplateAtTheIndexIsACountedAlertAndCreatesNothing) {
 
 TEST_F(IntakeTest, MalformedURLsAreReportedAndCreateNothing) {
     auto& d = start();
-    for (const std::string bad : {"file://" + work + "?0", "quillet://host" + work + "?0",
+    for (const std::string& bad : {"file://" + work + "?0", "quillet://host" + work + "?0",
                                   std::string("quillet:relative?0"), std::string("not a url")}) {
         SCOPED_TRACE(bad);
         alerts.clear();

@@ -99,6 +99,20 @@ bool PrivateSessionBus::nameHasOwner(const std::string& name) const {
     return owned;
 }
 
+bool PrivateSessionBus::reloadConfig() const {
+    if (control_ == nullptr) {
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        control_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "ReloadConfig", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    if (reply == nullptr) {
+        return false;
+    }
+    g_variant_unref(reply);
+    return true;
+}
+
 void PrivateSessionBus::stopOwnerOf(const std::string& name) const {
     if (control_ == nullptr) {
         return;

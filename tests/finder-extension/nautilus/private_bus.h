@@ -28,6 +28,8 @@ public:
 
     // Asks the bus; false when it cannot tell.
     bool nameHasOwner(const std::string& name) const;
+    // Makes the bus read its service folder again.
+    bool reloadConfig() const;
     // Sends SIGTERM to the process owning the name, if any.
     void stopOwnerOf(const std::string& name) const;
 

@@ -4,6 +4,7 @@
 
 #include "shared/ports/file_event_source.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -56,6 +57,8 @@ public:
     std::optional<Event> wait(std::chrono::milliseconds timeout) override {
         std::unique_lock lock(state_->mutex);
         ++state_->waits;
+        // Short slices: the queue's destruction waits for the current one.
+        timeout = std::min(timeout, std::chrono::milliseconds(50));
         if (!state_->pushed.wait_for(lock, timeout, [this] { return !state_->events.empty(); })) {
             return std::nullopt;
         }
