@@ -39,8 +39,10 @@ std::string formatWithTitle(const std::string& pattern, const std::string& title
             }
             ++i;
         } else if (pattern.compare(i, 4, "%1$@") == 0) {
-            out += title;
-            used = true;
+            if (!used) {
+                out += title;
+                used = true;
+            }
             i += 3;
         } else {
             // Any other conversion has no argument to read; show it as typed.

@@ -21,34 +21,6 @@ TEST(IconCacheTest, TableHoldsEnabledSuffixesWithKnownIcons) {
     EXPECT_TRUE(iconTableFor(Value("not an array"), types).empty());
 }
 
-TEST(IconCacheTest, RebuildPublishesANewTableAndLeavesTheOldOneIntact) {
-    FakeFileTypes types;
-    types.add("txt", std::nullopt, "text-x-generic");
-    types.add("md", std::nullopt, "text-markdown");
-    std::mutex mutex;
-    Value templates = Value::Array{templateRecord("Text", "txt")};
-    IconCache cache(types, [&] {
-        std::lock_guard lock(mutex);
-        return templates;
-    });
-    EXPECT_TRUE(cache.table()->empty()); // nothing before the first build
-
-    cache.rebuild();
-    ASSERT_TRUE(cache.waitUntilIdle(std::chrono::seconds(5)));
-    auto first = cache.table();
-    EXPECT_EQ(cache.iconNameForSuffix("txt"), "text-x-generic");
-
-    {
-        std::lock_guard lock(mutex);
-        templates = Value::Array{templateRecord("Notes", "md")};
-    }
-    cache.rebuild();
-    ASSERT_TRUE(cache.waitUntilIdle(std::chrono::seconds(5)));
-    EXPECT_EQ(cache.iconNameForSuffix("txt"), std::nullopt);
-    EXPECT_EQ(cache.iconNameForSuffix("md"), "text-markdown");
-    EXPECT_EQ(*first, (IconCache::Table{{"txt", "text-x-generic"}}));
-}
-
 TEST(IconCacheTest, ReadersDuringRebuildsSeeOnlyCompleteTables) {
     FakeFileTypes types;
     Value::Array many;
