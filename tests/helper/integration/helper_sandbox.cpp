@@ -213,7 +213,15 @@ std::optional<pid_t> HelperSandbox::helperPid() {
 int HelperSandbox::callOpen(const std::vector<std::string>& uris) {
     std::string list = "[";
     for (std::size_t i = 0; i < uris.size(); ++i) {
-        list += (i ? ", '" : "'") + uris[i] + "'";
+        // GVariant text: a quoted string with backslash escapes.
+        std::string quoted;
+        for (char c : uris[i]) {
+            if (c == '\\' || c == '\'') {
+                quoted += '\\';
+            }
+            quoted += c;
+        }
+        list += (i ? ", '" : "'") + quoted + "'";
     }
     list += "]";
     int status = -1;
