@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (role == helper::BusApplication::Role::Unregistered) {
-        std::fprintf(stderr, "quillet-helper: not on the session bus (%s); serving the command line only\n",
+        std::fprintf(stderr,
+                     "quillet-helper: not on the session bus (%s); serving the command line only\n",
                      busError.c_str());
     }
 

@@ -70,9 +70,8 @@ void AppDelegate::registerDefaults() {
 void AppDelegate::applicationDidFinishLaunching() {
     bindHotKeys();
     checkAndTerminate();
-    fileWatcher_ = VDKQueue::create(ports_.makeFileEventSource ? ports_.makeFileEventSource()
-                                                               : nullptr,
-                                    ports_.mainQueue);
+    fileWatcher_ = VDKQueue::create(
+        ports_.makeFileEventSource ? ports_.makeFileEventSource() : nullptr, ports_.mainQueue);
     if (fileWatcher_) {
         fileWatcher_->setDelegate(this);
         fileWatcher_->addPath(paths_.executablePath,
@@ -189,8 +188,8 @@ void AppDelegate::shortcutAction(std::int64_t index) {
     // file manager's current folder arrives with the shortcut support, so for
     // now a press only tells when its template is gone.
     if (!findTemplateByIndex(index)) {
-        showAlert(translate("Unable to create file!"), translate("No suitable file template found."),
-                  AlertStyle::Critical);
+        showAlert(translate("Unable to create file!"),
+                  translate("No suitable file template found."), AlertStyle::Critical);
     }
 }
 

@@ -112,28 +112,28 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
     // under the user's hands.
     raisePanelCount();
     std::weak_ptr<AppDelegate*> weak = self_;
-    ports_.panels.beginOpenPanel(options, [weak, folder, record](
-                                              const std::optional<std::string>& chosen) {
-        auto self = weak.lock();
-        if (!self || *self == nullptr) {
-            return;
-        }
-        AppDelegate& delegate = **self;
-        if (chosen) {
-            if (grantCovers(*chosen, folder)) {
-                delegate.saveAuthorizedURL(*chosen);
-                delegate.makeFileAtDir(folder, record);
-            } else {
-                delegate.showAlertLaterThenRecheck(
-                    delegate.translate("Unable to create file!"),
-                    formatPath(delegate.translate(
-                                   "Please select \"%@\" or one of its parent directories."),
-                               folder));
+    ports_.panels.beginOpenPanel(
+        options, [weak, folder, record](const std::optional<std::string>& chosen) {
+            auto self = weak.lock();
+            if (!self || *self == nullptr) {
+                return;
             }
-        }
-        delegate.lowerPanelCount();
-        delegate.recheckAfterCountedWindow();
-    });
+            AppDelegate& delegate = **self;
+            if (chosen) {
+                if (grantCovers(*chosen, folder)) {
+                    delegate.saveAuthorizedURL(*chosen);
+                    delegate.makeFileAtDir(folder, record);
+                } else {
+                    delegate.showAlertLaterThenRecheck(
+                        delegate.translate("Unable to create file!"),
+                        formatPath(delegate.translate(
+                                       "Please select \"%@\" or one of its parent directories."),
+                                   folder));
+                }
+            }
+            delegate.lowerPanelCount();
+            delegate.recheckAfterCountedWindow();
+        });
 }
 
 } // namespace quillet::helper

@@ -35,8 +35,7 @@ void AppDelegate::handleURLEvent(const std::string& url) {
     } else {
         const auto& request = std::get<CreationRequest>(read);
         if (auto record = findTemplateByIndex(request.index)) {
-            if (ports_.sharedDefaults.boolForKey(keys::kSkipFilename) ||
-                !ports_.showNewFilePanel) {
+            if (ports_.sharedDefaults.boolForKey(keys::kSkipFilename) || !ports_.showNewFilePanel) {
                 createFileAtDir(request.folderPath, *record);
             } else {
                 showNewFilePanel(request.folderPath, *record);
@@ -86,14 +85,12 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
     // A prefix with a "/" or one that is "." or ".." would put the item
     // somewhere else than the folder the user chose.
     if (!fileTemplate->hasSafeName()) {
-        showAlertLaterThenRecheck(
-            translate("Unable to create file!"),
-            translate("The template's name is not a valid file name.") + "\n" +
-                fileTemplate->prefix);
+        showAlertLaterThenRecheck(translate("Unable to create file!"),
+                                  translate("The template's name is not a valid file name.") +
+                                      "\n" + fileTemplate->prefix);
         return;
     }
-    const std::string wanted =
-        paths::appendingPathComponent(folder, fileTemplate->defaultName());
+    const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
     CreateResult result =
         copyItemWithoutReplacing(fileTemplate->filePath, wanted, NameRule::Unique, &journal_);
     if (!result.ok()) {
@@ -125,7 +122,8 @@ void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTempl
 bool AppDelegate::isDesktopDir(const std::string& path) const {
     const std::string desktop = withoutTrailingSlashes(paths_.desktopDir);
     const std::string item = withoutTrailingSlashes(path);
-    return item == desktop || withoutTrailingSlashes(paths::deletingLastPathComponent(item)) == desktop;
+    return item == desktop ||
+           withoutTrailingSlashes(paths::deletingLastPathComponent(item)) == desktop;
 }
 
 } // namespace quillet::helper

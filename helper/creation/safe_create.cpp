@@ -20,7 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 struct Failure {
     std::error_code error;
@@ -398,8 +400,8 @@ std::size_t CreationJournal::cleanLeftovers() {
         // damaged entry must never make us delete the user's files.
         const std::string last = paths::lastPathComponent(tempPath);
         if (tempPath.starts_with("/") && last.starts_with(kTempPrefix) &&
-            tempPath.find('\0') == std::string::npos && tempPath.find("/../") == std::string::npos &&
-            occupied(tempPath)) {
+            tempPath.find('\0') == std::string::npos &&
+            tempPath.find("/../") == std::string::npos && occupied(tempPath)) {
             removeTree(tempPath);
             ++removed;
         }

@@ -47,9 +47,9 @@ enum class NameRule {
 };
 
 struct CreateResult {
-    std::string path;        // the created item, when error is empty
-    std::error_code error;   // why nothing was created
-    std::string failedPath;  // the path the failing step was about
+    std::string path;       // the created item, when error is empty
+    std::error_code error;  // why nothing was created
+    std::string failedPath; // the path the failing step was about
 
     bool ok() const { return !error; }
     // "<reason> (<path>)", e.g. "Permission denied (/home/me/ro)".

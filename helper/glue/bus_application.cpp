@@ -74,7 +74,9 @@ BusApplication::Role BusApplication::registerOnBus(std::string& error) {
     return g_application_get_is_remote(impl_->app) ? Role::Remote : Role::Primary;
 }
 
-void BusApplication::setOpenHandler(OpenHandler handler) { impl_->handler = std::move(handler); }
+void BusApplication::setOpenHandler(OpenHandler handler) {
+    impl_->handler = std::move(handler);
+}
 
 void BusApplication::forward(const std::vector<std::string>& uris) {
     if (uris.empty()) {
@@ -94,8 +96,12 @@ void BusApplication::forward(const std::vector<std::string>& uris) {
     }
 }
 
-void BusApplication::run() { g_main_loop_run(impl_->loop); }
+void BusApplication::run() {
+    g_main_loop_run(impl_->loop);
+}
 
-void BusApplication::quit() { g_main_loop_quit(impl_->loop); }
+void BusApplication::quit() {
+    g_main_loop_quit(impl_->loop);
+}
 
 } // namespace quillet::helper

@@ -9,12 +9,11 @@ namespace quillet::helper {
 
 std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::string& url) {
     const std::string scheme = std::string(ids::kUrlScheme) + ":";
-    bool schemeMatches =
-        url.size() >= scheme.size() &&
-        std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-        });
+    bool schemeMatches = url.size() >= scheme.size() &&
+                         std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
+                             return std::tolower(static_cast<unsigned char>(a)) ==
+                                    std::tolower(static_cast<unsigned char>(b));
+                         });
     if (!schemeMatches) {
         return MalformedRequest{"The request is not a quillet: URL."};
     }

@@ -31,9 +31,8 @@ VDKQueuePathEntry::VDKQueuePathEntry(FileEventSource& source, std::string path,
                                      FileEventSource::Handle fd, std::uint32_t flags)
     : source_(source), path_(std::move(path)), watchedFD_(fd), subscriptionFlags_(flags) {}
 
-std::unique_ptr<VDKQueuePathEntry> VDKQueuePathEntry::create(FileEventSource& source,
-                                                             const std::string& path,
-                                                             std::uint32_t flags) {
+std::unique_ptr<VDKQueuePathEntry>
+VDKQueuePathEntry::create(FileEventSource& source, const std::string& path, std::uint32_t flags) {
     FileEventSource::Handle fd = source.open(path);
     if (fd < 0) {
         return nullptr;
@@ -71,7 +70,9 @@ VDKQueue::~VDKQueue() {
     *alive_ = nullptr;
 }
 
-void VDKQueue::addPath(const std::string& path) { addPath(path, vnode::kAll); }
+void VDKQueue::addPath(const std::string& path) {
+    addPath(path, vnode::kAll);
+}
 
 void VDKQueue::addPath(const std::string& path, std::uint32_t flags) {
     if (path.empty()) {

@@ -50,8 +50,7 @@ class VDKQueuePathEntry {
 public:
     // Nothing when the path cannot be opened.
     static std::unique_ptr<VDKQueuePathEntry> create(FileEventSource& source,
-                                                     const std::string& path,
-                                                     std::uint32_t flags);
+                                                     const std::string& path, std::uint32_t flags);
     ~VDKQueuePathEntry();
     VDKQueuePathEntry(const VDKQueuePathEntry&) = delete;
     VDKQueuePathEntry& operator=(const VDKQueuePathEntry&) = delete;
@@ -74,7 +73,8 @@ private:
 class VDKQueue {
 public:
     // Where events go when there is no delegate (or always, when asked to).
-    using NotificationPoster = std::function<void(const std::string& name, const std::string& path)>;
+    using NotificationPoster =
+        std::function<void(const std::string& name, const std::string& path)>;
 
     // Nothing when there is no event source (the kernel refused one).
     static std::unique_ptr<VDKQueue> create(std::unique_ptr<FileEventSource> source,

@@ -190,8 +190,8 @@ void InotifyFileEventSource::translateLocked(int wd, std::uint32_t mask,
         }
         // Events of one read are merged per file, as a vnode queue merges
         // what happened between two waits.
-        auto same = std::find_if(batch.begin(), batch.end(),
-                                 [h](const Event& e) { return e.handle == h; });
+        auto same =
+            std::find_if(batch.begin(), batch.end(), [h](const Event& e) { return e.handle == h; });
         if (same != batch.end()) {
             same->flags |= flags;
         } else {
@@ -200,7 +200,8 @@ void InotifyFileEventSource::translateLocked(int wd, std::uint32_t mask,
     }
 }
 
-std::optional<FileEventSource::Event> InotifyFileEventSource::wait(std::chrono::milliseconds timeout) {
+std::optional<FileEventSource::Event>
+InotifyFileEventSource::wait(std::chrono::milliseconds timeout) {
     {
         std::lock_guard guard(mutex_);
         if (!pending_.empty()) {

@@ -47,8 +47,8 @@ private:
 
     int inotifyFd_;
     std::mutex mutex_;
-    std::map<Handle, Watch> watches_;       // by handle (the O_PATH descriptor)
-    std::map<int, std::set<Handle>> byWd_;  // inotify merges watches of one inode
+    std::map<Handle, Watch> watches_;      // by handle (the O_PATH descriptor)
+    std::map<int, std::set<Handle>> byWd_; // inotify merges watches of one inode
     std::deque<Event> pending_;
 };
 

@@ -15,10 +15,10 @@ TEST(CreationRequestTest, ReadsFolderAndIndexOrRefuses) {
     const Row rows[] = {
         {"quillet:///home/me/Desktop?0", "/home/me/Desktop", 0},
         {"quillet:///home/me/Desktop?3", "/home/me/Desktop", 3},
-        {"quillet:///home/me/Desktop", "/home/me/Desktop", 0},          // no query: index 0
+        {"quillet:///home/me/Desktop", "/home/me/Desktop", 0}, // no query: index 0
         {"quillet:///home/me/Desktop?", "/home/me/Desktop", 0},
-        {"quillet:///home/me/Desktop?abc", "/home/me/Desktop", 0},       // not a number: 0
-        {"quillet:///home/me/Desktop?  12xyz", "/home/me/Desktop", 12},  // leading digits
+        {"quillet:///home/me/Desktop?abc", "/home/me/Desktop", 0},      // not a number: 0
+        {"quillet:///home/me/Desktop?  12xyz", "/home/me/Desktop", 12}, // leading digits
         {"quillet:///home/me/Desktop?-1", "/home/me/Desktop", -1},
         {"quillet:///home/me/My%20Folder?1", "/home/me/My Folder", 1},
         {"quillet:///home/me/%C3%89t%C3%A9?0", "/home/me/\xC3\x89t\xC3\xA9", 0},

@@ -144,7 +144,6 @@ TEST_F(GrantsTest, SavedGrantsAreOpenedAtStartAndReopenedOnMountChanges) {
     // An unresolvable grant is skipped, not removed.
     EXPECT_EQ(grantCount(), 2u);
 
-    std::filesystem::create_directories(gone); // a new folder: another inode
     std::string later = xdg.makeDir("home/later");
     records.push_back(AuthorizedDir{later, *AppUtil::bookmarkFromURL(later)}.toValue());
     ASSERT_TRUE(shared.setObject(keys::kAuthorizedDirs, Value(records)));

@@ -83,7 +83,7 @@ TEST_F(IntakeTest, NoTemplateAtTheIndexIsACountedAlertAndCreatesNothing) {
 TEST_F(IntakeTest, MalformedURLsAreReportedAndCreateNothing) {
     auto& d = start();
     for (const std::string& bad : {"file://" + work + "?0", "quillet://host" + work + "?0",
-                                  std::string("quillet:relative?0"), std::string("not a url")}) {
+                                   std::string("quillet:relative?0"), std::string("not a url")}) {
         SCOPED_TRACE(bad);
         alerts.clear();
         d.handleURLEvent(bad);
@@ -109,8 +109,8 @@ TEST_F(IntakeTest, FinishingStepsRunInOrderAfterTheItemIsComplete) {
     auto& d = start();
     d.handleURLEvent(url(work, "1"));
     const std::string item = work + "/script.sh";
-    EXPECT_EQ(log.steps, (std::vector<std::string>{"reveal " + item,
-                                                   "sound /resources/sound.wav", "open " + item}));
+    EXPECT_EQ(log.steps, (std::vector<std::string>{"reveal " + item, "sound /resources/sound.wav",
+                                                   "open " + item}));
     EXPECT_EQ(modeOf(item), 0755u);
     // Dates are now, not the template's.
     struct stat st {};

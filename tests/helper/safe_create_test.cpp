@@ -64,8 +64,8 @@ TEST_F(SafeCreateTest, CandidatesFollowTheUniqueNameRule) {
 TEST_F(SafeCreateTest, CopiesAFileUnderTheFirstFreeNameAndNeverReplaces) {
     writeFile(target + "/Untitled.txt", "mine");
     writeFile(target + "/Untitled-1.txt", "mine too");
-    auto result = copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique,
-                                           &journal);
+    auto result =
+        copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique, &journal);
     ASSERT_TRUE(result.ok()) << result.description();
     EXPECT_EQ(result.path, target + "/Untitled-2.txt");
     EXPECT_EQ(readFile(result.path), "template content\n");
@@ -80,8 +80,8 @@ TEST_F(SafeCreateTest, CopiesAFileUnderTheFirstFreeNameAndNeverReplaces) {
 
 TEST_F(SafeCreateTest, ADanglingLinkStillOccupiesItsName) {
     ASSERT_EQ(::symlink("/nonexistent/elsewhere", (target + "/Untitled.txt").c_str()), 0);
-    auto result = copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique,
-                                           nullptr);
+    auto result =
+        copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique, nullptr);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.path, target + "/Untitled-1.txt");
     EXPECT_TRUE(fs::is_symlink(target + "/Untitled.txt"));
@@ -105,8 +105,7 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     ASSERT_EQ(::symlink("src/main.c", (bundle + "/link").c_str()), 0);
     ::chmod(bundle.c_str(), 0555); // a read-only folder template still copies
 
-    auto result =
-        copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
+    auto result = copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
     ::chmod(bundle.c_str(), 0755);
     ASSERT_TRUE(result.ok()) << result.description();
     EXPECT_EQ(result.path, target + "/Project");
@@ -118,8 +117,7 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     EXPECT_EQ(modeOf(target + "/Project"), 0555u);
     ::chmod((target + "/Project").c_str(), 0755);
 
-    auto second =
-        copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
+    auto second = copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
     ASSERT_TRUE(second.ok());
     EXPECT_EQ(second.path, target + "/Project-1");
 }
@@ -137,8 +135,8 @@ TEST_F(SafeCreateTest, FailuresSayWhyAndLeaveNothing) {
     EXPECT_NE(noFolder.description().find(target + "/absent"), std::string::npos);
 
     writeFile(target + "/plain", "not a folder");
-    auto notDir = copyItemWithoutReplacing(source, target + "/plain/Untitled.txt",
-                                           NameRule::Unique, &journal);
+    auto notDir = copyItemWithoutReplacing(source, target + "/plain/Untitled.txt", NameRule::Unique,
+                                           &journal);
     EXPECT_EQ(notDir.error, std::errc::not_a_directory);
 
     EXPECT_EQ(namesIn(target), (std::vector<std::string>{"plain"}));
@@ -236,9 +234,9 @@ TEST_F(SafeCreateTest, CleaningRemovesOnlyOurLeftoversOfEndedProcesses) {
     };
     entry(std::to_string(dead) + "-0.entry", leftover);
     entry(std::to_string(dead) + "-1.entry", leftoverDir);
-    entry(std::to_string(dead) + "-2.entry", userFile);               // not one of ours
+    entry(std::to_string(dead) + "-2.entry", userFile); // not one of ours
     entry(std::to_string(dead) + "-3.entry", "relative/" + std::string(kTempPrefix) + "x");
-    entry(std::to_string(::getppid()) + "-0.entry", alive);          // its process runs
+    entry(std::to_string(::getppid()) + "-0.entry", alive); // its process runs
 
     EXPECT_EQ(journal.cleanLeftovers(), 2u);
     EXPECT_FALSE(fs::exists(leftover));

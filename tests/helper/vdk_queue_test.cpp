@@ -56,12 +56,12 @@ protected:
 TEST(VDKQueueNamesTest, OneEventsNamesComeInTheFixedOrder) {
     EXPECT_EQ(notificationNamesForFlags(vnode::kWrite | vnode::kRename),
               (std::vector<std::string>{kVDKQueueRenameNotification, kVDKQueueWriteNotification}));
-    EXPECT_EQ(notificationNamesForFlags(vnode::kAll),
-              (std::vector<std::string>{
-                  kVDKQueueRenameNotification, kVDKQueueWriteNotification,
-                  kVDKQueueDeleteNotification, kVDKQueueAttributeChangeNotification,
-                  kVDKQueueSizeIncreaseNotification, kVDKQueueLinkCountChangeNotification,
-                  kVDKQueueAccessRevocationNotification}));
+    EXPECT_EQ(
+        notificationNamesForFlags(vnode::kAll),
+        (std::vector<std::string>{
+            kVDKQueueRenameNotification, kVDKQueueWriteNotification, kVDKQueueDeleteNotification,
+            kVDKQueueAttributeChangeNotification, kVDKQueueSizeIncreaseNotification,
+            kVDKQueueLinkCountChangeNotification, kVDKQueueAccessRevocationNotification}));
     EXPECT_TRUE(notificationNamesForFlags(0).empty());
 }
 
@@ -112,16 +112,16 @@ TEST_F(VDKQueueTest, EventsReachTheDelegateOnTheMainQueueInOrder) {
     RecordingDelegate delegate;
     queue->setDelegate(&delegate);
     std::vector<Received> posted;
-    queue->setNotificationPoster(
-        [&](const std::string& name, const std::string& path) { posted.push_back({name, path}); });
+    queue->setNotificationPoster([&](const std::string& name, const std::string& path) {
+        posted.push_back({name, path});
+    });
     queue->addPath("/exe", 0x23);
     ASSERT_TRUE(queue->isWatcherThreadRunning());
 
     FakeFileEventSource::push(*state, handleOf("/exe"), vnode::kWrite | vnode::kRename);
     ASSERT_TRUE(mainQueue.waitAndRunPending(std::chrono::seconds(5)));
-    EXPECT_EQ(delegate.received,
-              (std::vector<Received>{{kVDKQueueRenameNotification, "/exe"},
-                                     {kVDKQueueWriteNotification, "/exe"}}));
+    EXPECT_EQ(delegate.received, (std::vector<Received>{{kVDKQueueRenameNotification, "/exe"},
+                                                        {kVDKQueueWriteNotification, "/exe"}}));
     // With a delegate, nothing is posted unless asked for.
     EXPECT_TRUE(posted.empty());
 
@@ -134,8 +134,9 @@ TEST_F(VDKQueueTest, EventsReachTheDelegateOnTheMainQueueInOrder) {
 
 TEST_F(VDKQueueTest, WithoutDelegateEventsArePosted) {
     std::vector<Received> posted;
-    queue->setNotificationPoster(
-        [&](const std::string& name, const std::string& path) { posted.push_back({name, path}); });
+    queue->setNotificationPoster([&](const std::string& name, const std::string& path) {
+        posted.push_back({name, path});
+    });
     queue->addPath("/f");
     FakeFileEventSource::push(*state, handleOf("/f"), vnode::kAttrib | vnode::kLink);
     ASSERT_TRUE(mainQueue.waitAndRunPending(std::chrono::seconds(5)));

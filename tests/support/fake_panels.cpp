@@ -26,8 +26,12 @@ bool FakePanels::answer(const std::optional<std::string>& chosen) {
     return false;
 }
 
-bool FakePanels::choose(const std::string& path) { return answer(path); }
+bool FakePanels::choose(const std::string& path) {
+    return answer(path);
+}
 
-bool FakePanels::cancel() { return answer(std::nullopt); }
+bool FakePanels::cancel() {
+    return answer(std::nullopt);
+}
 
 } // namespace quillet::test

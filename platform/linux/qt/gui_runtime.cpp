@@ -21,8 +21,8 @@ bool hasDisplay() {
         return true;
     }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    return platform != nullptr &&
-           (std::strncmp(platform, "offscreen", 9) == 0 || std::strncmp(platform, "minimal", 7) == 0);
+    return platform != nullptr && (std::strncmp(platform, "offscreen", 9) == 0 ||
+                                   std::strncmp(platform, "minimal", 7) == 0);
 }
 
 bool ensureWidgetApplication() {

@@ -46,17 +46,18 @@ void QtPanels::beginOpenPanel(const OpenPanelOptions& options, Completion comple
     dialog->setAttribute(Qt::WA_DeleteOnClose, true);
 
     auto done = std::make_shared<bool>(false);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion, done](int result) {
-        if (*done) {
-            return;
-        }
-        *done = true;
-        std::optional<std::string> chosen;
-        if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
-            chosen = dialog->selectedFiles().constFirst().toStdString();
-        }
-        completion(chosen);
-    });
+    QObject::connect(dialog, &QFileDialog::finished, dialog,
+                     [dialog, completion, done](int result) {
+                         if (*done) {
+                             return;
+                         }
+                         *done = true;
+                         std::optional<std::string> chosen;
+                         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
+                             chosen = dialog->selectedFiles().constFirst().toStdString();
+                         }
+                         completion(chosen);
+                     });
     dialog->open();
     dialog->raise();
     dialog->activateWindow();

@@ -34,7 +34,9 @@ std::vector<char*> argvOf(const std::vector<std::string>& argv) {
 
 } // namespace
 
-std::string HelperSandbox::helperExecutable() { return QUILLET_HELPER_EXE; }
+std::string HelperSandbox::helperExecutable() {
+    return QUILLET_HELPER_EXE;
+}
 
 HelperSandbox::HelperSandbox() {
     // The helper is to run without a display here (alerts go to standard
@@ -60,8 +62,8 @@ HelperSandbox::HelperSandbox() {
            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
            "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n  </policy>\n"
            "</busconfig>\n";
-    std::string out = run({"dbus-daemon", "--config-file=" + config, "--print-address=1",
-                           "--print-pid=1", "--fork"});
+    std::string out = run(
+        {"dbus-daemon", "--config-file=" + config, "--print-address=1", "--print-pid=1", "--fork"});
     auto newline = out.find('\n');
     if (newline == std::string::npos) {
         throw std::runtime_error("dbus-daemon did not start: " + out);

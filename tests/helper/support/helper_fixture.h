@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <cmath>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,14 +97,10 @@ protected:
     }
 
     Value templateRecord(const std::string& prefix, const std::string& suffix,
-                         const std::string& file, bool executableBit = false,
-                         bool enabled = true) {
-        Value::Dictionary record{{keys::kEnabled, enabled},
-                                 {keys::kTitle, prefix},
-                                 {keys::kFilePath, file},
-                                 {keys::kPrefix, prefix},
-                                 {keys::kSuffix, suffix},
-                                 {keys::kExecutable, executableBit}};
+                         const std::string& file, bool executableBit = false, bool enabled = true) {
+        Value::Dictionary record{{keys::kEnabled, enabled}, {keys::kTitle, prefix},
+                                 {keys::kFilePath, file},   {keys::kPrefix, prefix},
+                                 {keys::kSuffix, suffix},   {keys::kExecutable, executableBit}};
         return Value(record);
     }
 

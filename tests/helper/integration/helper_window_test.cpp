@@ -1,0 +1,56 @@
+// The helper with a display: its dialogs run Qt's modal loop, and the bus
+// is still served while one is open.
+#include "helper_sandbox.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/request_url.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace quillet::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+TEST(HelperWindowTest, RequestsAreServedWhileAnAlertIsOpenAndQuitClosesIt) {
+    HelperSandbox sandbox;
+    std::string templates = sandbox.xdg().makeDir("data/quillet/Templates");
+    std::ofstream(templates + "/Text.txt") << "text\n";
+    ASSERT_TRUE(sandbox.store().setObject(
+        keys::kFileTemplates,
+        Value(Value::Array{Value(Value::Dictionary{{keys::kEnabled, true},
+                                                   {keys::kTitle, "Text"},
+                                                   {keys::kFilePath, templates + "/Text.txt"},
+                                                   {keys::kPrefix, "untitled"},
+                                                   {keys::kSuffix, "txt"},
+                                                   {keys::kExecutable, false}})})));
+    ASSERT_TRUE(sandbox.store().setBool(keys::kSkipFilename, true));
+    ASSERT_TRUE(sandbox.store().setBool(keys::kShowFileOnCreation, false));
+    std::string folder = sandbox.xdg().makeDir("home/Work");
+
+    // A window can be shown (without being mapped anywhere).
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    Child helper = sandbox.spawn({HelperSandbox::helperExecutable(), makeRequestURL(folder, 7)});
+    ::unsetenv("QT_QPA_PLATFORM");
+    ASSERT_TRUE(sandbox.waitForHelperOnBus(10s));
+    std::this_thread::sleep_for(1s); // the alert for index 7 is open now, modally
+
+    EXPECT_EQ(sandbox.callOpen({makeRequestURL(folder, 0)}), 0);
+    EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/untitled.txt", 10s));
+    // Nothing went to standard error: the alert is a window.
+    EXPECT_EQ(HelperSandbox::readFile(helper.stderrPath).find("Unable to create file!"),
+              std::string::npos);
+
+    sandbox.postNotification(ids::kHelper, ids::kQuitObject);
+    EXPECT_EQ(sandbox.waitExit(helper, 10s), 0) << HelperSandbox::readFile(helper.stderrPath);
+}
+
+} // namespace
+} // namespace quillet::test
