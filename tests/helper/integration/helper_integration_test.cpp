@@ -135,14 +135,19 @@ TEST_F(HelperIntegrationTest, TwentyConcurrentRequestsGiveTwentyFilesAndReplaceN
     for (auto& forwarder : forwarders) {
         EXPECT_EQ(sandbox.waitExit(forwarder, 10s), 0);
     }
+    // A copy is linked into place before its temporary name is removed, so
+    // wait until every copy has both arrived and cleaned up after itself.
     auto deadline = std::chrono::steady_clock::now() + 15s;
     std::set<std::string> names;
     while (std::chrono::steady_clock::now() < deadline) {
         names.clear();
+        bool temporaryLeft = false;
         for (const auto& entry : fs::directory_iterator(folder)) {
-            names.insert(entry.path().filename().string());
+            std::string name = entry.path().filename().string();
+            temporaryLeft = temporaryLeft || name.starts_with(".quillet-tmp-");
+            names.insert(std::move(name));
         }
-        if (names.size() >= 22) {
+        if (names.size() >= 22 && !temporaryLeft) {
             break;
         }
         std::this_thread::sleep_for(50ms);
