@@ -98,19 +98,24 @@ void FinderSync::workspaceWillUnmount(const std::optional<std::string>& devicePa
     if (directoryURLs_.isNull()) {
         return;
     }
-    std::vector<std::string> remaining;
-    for (const auto& folder : directoryURLs_.folders()) {
-        // The mount point itself does not begin with "<mount point>/" and
-        // stays until the next recomputation, as the settings may name it.
-        if (!std::string_view(folder).starts_with(prefix)) {
-            remaining.push_back(folder);
-        }
-    }
+    // The filter runs on the set as it is when the task runs, not on a copy
+    // taken now: a mount reported in the same change may have recomputed the
+    // set meanwhile, and a stale copy would drop the new drive again.
     std::weak_ptr<bool> alive = alive_;
-    ports_.mainQueue.post([this, alive, remaining = std::move(remaining)] {
-        if (auto token = alive.lock(); token && *token) {
-            directoryURLs_ = MonitoredSet(remaining);
+    ports_.mainQueue.post([this, alive, prefix = std::move(prefix)] {
+        auto token = alive.lock();
+        if (!token || !*token || directoryURLs_.isNull()) {
+            return;
         }
+        std::vector<std::string> remaining;
+        for (const auto& folder : directoryURLs_.folders()) {
+            // The mount point itself does not begin with "<mount point>/" and
+            // stays until the next recomputation, as the settings may name it.
+            if (!std::string_view(folder).starts_with(prefix)) {
+                remaining.push_back(folder);
+            }
+        }
+        directoryURLs_ = MonitoredSet(remaining);
     });
 }
 

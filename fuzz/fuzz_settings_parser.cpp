@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     quillet::ParseResult second =
-        quillet::parseSettingsText(quillet::serializeSettings(first.values));
+        quillet::parseSettingsText(*quillet::serializeSettings(first.values));
     if (!second.ok || !(quillet::Value(second.values) == quillet::Value(first.values))) {
         __builtin_trap();
     }

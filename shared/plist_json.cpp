@@ -216,8 +216,12 @@ ParseResult parseSettingsText(std::string_view text) {
     return result;
 }
 
-std::string serializeSettings(const Value::Dictionary& values) {
-    return toJson(Value(values)).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+std::optional<std::string> serializeSettings(const Value::Dictionary& values) {
+    try {
+        return toJson(Value(values)).dump(2, ' ', false, json::error_handler_t::strict) + "\n";
+    } catch (const json::type_error&) {
+        return std::nullopt;
+    }
 }
 
 bool valueFromJsonText(std::string_view text, Value& out, std::string& error) {

@@ -3,6 +3,7 @@
 
 #include "value.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,9 @@ struct ParseResult {
 ParseResult parseSettingsText(std::string_view text);
 
 // Serialises a dictionary as a settings file (pretty-printed, stable key order).
-std::string serializeSettings(const Value::Dictionary& values);
+// Nothing when a key or string is not UTF-8: JSON cannot hold it, and storing
+// a mangled copy would make other programs read a different value.
+std::optional<std::string> serializeSettings(const Value::Dictionary& values);
 
 // Single values, as the command-line tool reads and prints them.
 bool valueFromJsonText(std::string_view text, Value& out, std::string& error);

@@ -8,8 +8,20 @@ namespace quillet {
 
 namespace {
 
+// ASCII tests of our own: <cctype> follows the locale, and inside a file
+// manager running in a single-byte locale bytes of UTF-8 letters would pass.
+bool isAsciiAlpha(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isAsciiDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool isAsciiSpace(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 bool staysInPath(unsigned char c) {
-    if (std::isalnum(c)) {
+    if (isAsciiAlpha(c) || isAsciiDigit(c)) {
         return true;
     }
     switch (c) {
@@ -94,7 +106,7 @@ std::string makeRequestURL(const std::string& folderPath, std::uint64_t index) {
 
 std::int64_t integerValue(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
+    while (i < text.size() && isAsciiSpace(static_cast<unsigned char>(text[i]))) {
         ++i;
     }
     bool negative = false;
@@ -104,7 +116,7 @@ std::int64_t integerValue(std::string_view text) {
     }
     std::uint64_t value = 0;
     bool overflow = false;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    for (; i < text.size() && isAsciiDigit(static_cast<unsigned char>(text[i])); ++i) {
         if (value > (static_cast<std::uint64_t>(INT64_MAX) + 1 - (text[i] - '0')) / 10) {
             overflow = true;
             continue;
@@ -126,12 +138,12 @@ std::optional<CreationRequest> parseRequestURL(std::string_view url) {
     // scheme ":" [ "//" authority ] path [ "?" query ] [ "#" fragment ]
     std::size_t colon = url.find(':');
     if (colon == std::string_view::npos || colon == 0 ||
-        !std::isalpha(static_cast<unsigned char>(url[0]))) {
+        !isAsciiAlpha(static_cast<unsigned char>(url[0]))) {
         return std::nullopt;
     }
     for (std::size_t i = 1; i < colon; ++i) {
         auto c = static_cast<unsigned char>(url[i]);
-        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') {
+        if (!isAsciiAlpha(c) && !isAsciiDigit(c) && c != '+' && c != '-' && c != '.') {
             return std::nullopt;
         }
     }

@@ -249,6 +249,11 @@ Value::Dictionary SettingsStore::storedValues() const {
     return cache_;
 }
 
+std::string SettingsStore::lastError() const {
+    std::lock_guard lock(mutex_);
+    return lastError_;
+}
+
 bool SettingsStore::synchronize() {
     std::lock_guard lock(mutex_);
     refreshLocked();
@@ -288,6 +293,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     // last read survive; only our own key changes.
     Value::Dictionary current;
     bool fileExists = false;
+    std::optional<std::string> unreadableReason;
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         fileExists = true;
@@ -301,20 +307,9 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         if (parsed.ok) {
             current = std::move(parsed.values);
         } else {
-            // Never overwrite an unreadable file in place: the user may want it.
-            std::string aside = path_ + ".corrupt-" + timestampForName();
-            std::string candidate = aside;
-            for (int n = 1; ::access(candidate.c_str(), F_OK) == 0; ++n) {
-                candidate = aside + "-" + std::to_string(n);
-            }
-            if (::rename(path_.c_str(), candidate.c_str()) != 0) {
-                return fail("cannot move aside the unreadable " + path_, errno);
-            }
-            std::fprintf(stderr,
-                         "quillet: settings file %s could not be read (%s); kept it as %s and "
-                         "started a new one\n",
-                         path_.c_str(), parsed.error.c_str(), candidate.c_str());
-            fileExists = false;
+            // Never overwrite an unreadable file in place: the user may want
+            // it. It gets its aside name only once the new file is ready.
+            unreadableReason = parsed.error;
         }
     } else if (errno != ENOENT) {
         return fail("cannot open " + path_, errno);
@@ -326,13 +321,17 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     } else {
         next[key] = value;
     }
-    if (fileExists && next == current) {
+    if (fileExists && !unreadableReason && next == current) {
         cache_ = std::move(next);
         loaded_ = false; // re-stat on the next read
         return true;
     }
 
-    const std::string text = serializeSettings(next);
+    const std::optional<std::string> text = serializeSettings(next);
+    if (!text) {
+        lastError_ = "cannot store \"" + key + "\": text that is not UTF-8";
+        return false;
+    }
     std::string tmpPath = path_ + ".tmp-XXXXXX";
     int tfd = ::mkostemp(tmpPath.data(), O_CLOEXEC);
     if (tfd < 0) {
@@ -347,7 +346,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     if (::fchmod(tfd, 0600) != 0) {
         return discard("cannot set permissions of " + tmpPath);
     }
-    if (!writeAll(tfd, text)) {
+    if (!writeAll(tfd, *text)) {
         return discard("cannot write " + path_);
     }
     if (::fsync(tfd) != 0) {
@@ -358,10 +357,35 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         ::unlink(tmpPath.c_str());
         return fail("cannot write " + path_, err);
     }
+    // The unreadable file keeps its content under the aside name (a second
+    // link) while the new file takes its place, so a failure at any point
+    // leaves it where it was.
+    std::string aside;
+    if (unreadableReason) {
+        const std::string stem = path_ + ".corrupt-" + timestampForName();
+        aside = stem;
+        for (int n = 1; ::access(aside.c_str(), F_OK) == 0; ++n) {
+            aside = stem + "-" + std::to_string(n);
+        }
+        if (::link(path_.c_str(), aside.c_str()) != 0) {
+            int err = errno;
+            ::unlink(tmpPath.c_str());
+            return fail("cannot keep aside the unreadable " + path_, err);
+        }
+    }
     if (::rename(tmpPath.c_str(), path_.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
+        if (!aside.empty()) {
+            ::unlink(aside.c_str());
+        }
         return fail("cannot replace " + path_, err);
+    }
+    if (unreadableReason) {
+        std::fprintf(stderr,
+                     "quillet: settings file %s could not be read (%s); kept it as %s and "
+                     "started a new one\n",
+                     path_.c_str(), unreadableReason->c_str(), aside.c_str());
     }
     // Make the rename itself durable.
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -68,7 +68,7 @@ public:
     bool synchronize();
 
     // The last write's failure, for messages ("No space left on device").
-    const std::string& lastError() const { return lastError_; }
+    std::string lastError() const;
 
 private:
     struct FileIdentity {

@@ -3,13 +3,22 @@
 #include <gio/gio.h>
 #include <gio/gunixmounts.h>
 
+#include <exception>
 #include <vector>
 
 namespace quillet::platform {
 
 namespace {
 void onMountsChanged(GUnixMountMonitor*, gpointer userData) {
-    static_cast<GioVolumeMonitor*>(userData)->refresh();
+    // An exception must not unwind through GLib's C frames: inside the file
+    // manager that would end the whole process.
+    try {
+        static_cast<GioVolumeMonitor*>(userData)->refresh();
+    } catch (const std::exception& e) {
+        g_warning("quillet: volume change not handled: %s", e.what());
+    } catch (...) {
+        g_warning("quillet: volume change not handled");
+    }
 }
 } // namespace
 

@@ -141,6 +141,23 @@ TEST_F(LoadMonitoredPathsTest, UnmountDropsFoldersBelowTheVolumeOnly) {
     EXPECT_EQ(served().size(), 4u);
 }
 
+TEST_F(LoadMonitoredPathsTest, AMountReportedWithAnUnmountKeepsTheNewDrive) {
+    std::string root = xdg.makeDir("media");
+    mediaRoots = {root};
+    std::filesystem::create_directory(root + "/Old");
+    set(keys::kIncludeExternalDrives, true);
+    start();
+    EXPECT_EQ(served(), (Folders{root + "/Old"}));
+
+    // One change of the mount table: the old drive goes, a new one comes.
+    std::filesystem::remove(root + "/Old");
+    std::filesystem::create_directory(root + "/New");
+    volumes.fireUnmount(root + "/Old");
+    volumes.fireMount(root + "/New");
+    queue.runPending();
+    EXPECT_EQ(served(), (Folders{root + "/New"}));
+}
+
 TEST_F(LoadMonitoredPathsTest, UnmountWithoutDevicePathChangesNothing) {
     set(keys::kMonitoredPaths, Value::Array{location("/media/me/Data/x")});
     start();

@@ -167,6 +167,19 @@ TEST_F(SettingsStoreTest, CorruptFileIsKeptAsideAndTheNextWriteStartsFresh) {
     EXPECT_EQ(Value(fresh.values), Value(Value::Dictionary{{"playSound", true}}));
 }
 
+TEST_F(SettingsStoreTest, TextThatIsNotUtf8IsRefusedNotMangled) {
+    ASSERT_TRUE(store.setString("folder", "/home/me"));
+    const std::string before = readFile(store.filePath());
+    // A Linux path may hold any bytes; JSON cannot, and a replaced character
+    // would make other programs read another folder than this one wrote.
+    EXPECT_FALSE(store.setString("folder", "/home/caf\xE9"));
+    EXPECT_FALSE(store.lastError().empty());
+    EXPECT_FALSE(store.setObject("list", Value::Array{Value("ok"), Value("\xFF")}));
+    EXPECT_EQ(readFile(store.filePath()), before);
+    EXPECT_EQ(store.stringForKey("folder"), std::optional<std::string>("/home/me"));
+    EXPECT_TRUE(store.objectForKey("list").isNull());
+}
+
 TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root ignores folder modes; store_process_tests covers this with a "

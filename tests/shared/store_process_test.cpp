@@ -17,6 +17,7 @@
 #include <sched.h>
 #include <sstream>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -231,4 +232,46 @@ TEST(StoreProcesses, FullDiskRefusesWritesAndLosesNothing) {
                       "the old value reads back");
         checks.expect(!store.objectForKey("big").isNull() == false, "the new key is absent");
     });
+}
+
+TEST(StoreProcesses, AFailedWriteOverAnUnreadableFileLeavesItInPlace) {
+    quillet::test::TempXdg xdg;
+    const std::string dir = xdg.configHome() + "/quillet";
+    fs::create_directories(dir);
+    const std::string file = dir + "/" + quillet::ids::kSuiteName + ".json";
+    std::ofstream(file) << "{ this is not a settings file";
+    const std::string before = slurp(file);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // A file-size limit makes the new file's write fail half-way.
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{8, 8};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        SettingsStore store(quillet::ids::kSuiteName);
+        ChildChecks checks;
+        checks.expect(!store.setString("key", std::string(64, 'x')), "setObject fails");
+        ::_exit(checks.failures == 0 ? 0 : 1);
+    }
+    int status = waitFor(pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(slurp(file), before) << "the unreadable file is still where it was";
+    EXPECT_TRUE(leftovers(dir).empty());
+    for (const auto& e : fs::directory_iterator(dir)) {
+        EXPECT_EQ(e.path().filename().string().find(".corrupt-"), std::string::npos)
+            << "nothing is set aside before the new file exists";
+    }
+
+    // Without the limit the same write succeeds and keeps the old text aside.
+    SettingsStore store(quillet::ids::kSuiteName);
+    ASSERT_TRUE(store.setString("key", "value"));
+    int aside = 0;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        if (e.path().filename().string().find(".corrupt-") != std::string::npos) {
+            EXPECT_EQ(slurp(e.path().string()), before);
+            ++aside;
+        }
+    }
+    EXPECT_EQ(aside, 1);
 }

@@ -61,7 +61,7 @@ TEST(SettingsFormat, RoundTripsEveryKind) {
         {"array", Value::Array{1, "two", Value::Array{}}},
         {"dict", Value::Dictionary{{"nested", Value::Dictionary{}}}},
     };
-    quillet::ParseResult parsed = quillet::parseSettingsText(quillet::serializeSettings(values));
+    quillet::ParseResult parsed = quillet::parseSettingsText(*quillet::serializeSettings(values));
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(Value(parsed.values), Value(values));
     // The kinds survive too, not just numeric equality.
