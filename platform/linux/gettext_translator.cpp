@@ -14,7 +14,9 @@ GettextTranslator::GettextTranslator(std::string domain, const std::string& loca
 
 GettextTranslator GettextTranslator::forProgram(const std::string& domain,
                                                 const std::string& program) {
-    return GettextTranslator(domain, paths::resourcesDir(program) + "/../locale");
+    // <prefix>/share/quillet/<program> -> <prefix>/share/locale, where every
+    // program's catalogs live, the file-manager module's included.
+    return GettextTranslator(domain, paths::resourcesDir(program) + "/../../locale");
 }
 
 std::string GettextTranslator::operator()(const std::string& text) const {
