@@ -167,6 +167,12 @@ bool AppUtil::makeItemExecutable(bool flag, const std::string& path) {
     if (!exists(path, &st) || S_ISDIR(st.st_mode)) {
         return false;
     }
+    // A link has no mode of its own on Linux: chmod would change the file it
+    // points to, which lies outside the item that was just created.
+    struct stat own {};
+    if (::lstat(path.c_str(), &own) != 0 || S_ISLNK(own.st_mode)) {
+        return false;
+    }
     mode_t mode = st.st_mode & 07777 & ~static_cast<mode_t>(0111);
     if (flag) {
         mode |= 0111;
@@ -355,7 +361,8 @@ void AppUtil::updateDateForFile(Clock::time_point date, const std::string& path)
     // "now" goes to the modification and access times; failures are ignored.
     struct timespec ts = toTimespec(date);
     struct timespec times[2] = {ts, ts};
-    (void)::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    // The item itself: a link's dates, not those of the file it points to.
+    (void)::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 bool AppUtil::isDir(const std::string& path) {

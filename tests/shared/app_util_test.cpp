@@ -111,6 +111,25 @@ TEST_F(AppUtilTest, ExecuteBitsRefuseFoldersAndMissingItems) {
     EXPECT_FALSE(AppUtil::makeItemExecutableAtPath(path("missing")));
 }
 
+TEST_F(AppUtilTest, ALinkedItemNeverChangesTheFileItPointsTo) {
+    // A template may be a link; the new item is then a link too, and its
+    // finishing steps must not reach the user's file behind it.
+    touch("elsewhere/target.sh", "#!/bin/sh\n", 0755);
+    const auto old = AppUtil::Clock::from_time_t(1000000000);
+    AppUtil::updateDateForFile(old, path("elsewhere/target.sh"));
+    fs::create_symlink(path("elsewhere/target.sh"), path("link.sh"));
+
+    EXPECT_FALSE(AppUtil::removeExecutableFlagAtPath(path("link.sh")));
+    AppUtil::updateDateForFile(AppUtil::Clock::now(), path("link.sh"));
+
+    EXPECT_EQ(modeOf(path("elsewhere/target.sh")), 0755u);
+    struct stat st {};
+    ASSERT_EQ(::stat(path("elsewhere/target.sh").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    ASSERT_EQ(::lstat(path("link.sh").c_str(), &st), 0);
+    EXPECT_GT(st.st_mtim.tv_sec, 1000000000) << "the link itself is dated now";
+}
+
 TEST_F(AppUtilTest, CopyOfAMissingSourceRemovesTheDestination) {
     touch("dest.txt", "old");
     std::error_code ec;
