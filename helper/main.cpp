@@ -10,6 +10,7 @@
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_notification_center.h"
 #include "platform/linux/gettext_translator.h"
+#include "platform/linux/gio_file_types.h"
 #include "platform/linux/gio_volume_monitor.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
@@ -105,9 +106,13 @@ int main(int argc, char** argv) {
         .showNewFilePanel = nullptr,
     };
 #ifdef QUILLET_HAVE_NEW_FILE_PANEL
-    ports.showNewFilePanel = [&sharedDefaults](helper::NewFilePanelHost& host,
-                                               const std::string& folder, const Value& record) {
-        helper::showNewFilePanel(host, sharedDefaults, folder, record);
+    // The chooser's icons from shared-mime-info and the icon theme, as
+    // everywhere else in the suite.
+    const platform::GioFileTypes fileTypes;
+    ports.showNewFilePanel = [&sharedDefaults, &fileTypes](helper::NewFilePanelHost& host,
+                                                           const std::string& folder,
+                                                           const Value& record) {
+        helper::showNewFilePanel(host, sharedDefaults, folder, record, &fileTypes);
     };
 #endif
 

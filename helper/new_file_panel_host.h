@@ -10,6 +10,8 @@
 
 namespace quillet::helper {
 
+class CreationJournal;
+
 class NewFilePanelHost {
 public:
     virtual ~NewFilePanelHost() = default;
@@ -31,6 +33,10 @@ public:
     virtual std::string localizedStringForKey(const std::string& key) = 0;
     // The helper's own translation of an English text.
     virtual std::string translate(const std::string& text) = 0;
+
+    // Where the panel's copies in progress are recorded, so that the next
+    // start removes what a crash left behind; null when nothing records them.
+    virtual CreationJournal* creationJournal() = 0;
 };
 
 } // namespace quillet::helper

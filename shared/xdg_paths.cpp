@@ -209,6 +209,13 @@ std::string appendingPathComponent(const std::string& dir, const std::string& na
     return d == "/" ? "/" + name.substr(skip) : d + "/" + name.substr(skip);
 }
 
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
 std::string standardizedPath(const std::string& path) {
     std::string p = path;
     if (p.starts_with("~") && (p.size() == 1 || p[1] == '/')) {

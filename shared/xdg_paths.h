@@ -34,5 +34,7 @@ std::string pathExtension(const std::string& path);
 std::string deletingPathExtension(const std::string& path);
 std::string appendingPathComponent(const std::string& dir, const std::string& name);
 std::string standardizedPath(const std::string& path);
+// "/a/b/" and "/a/b//" are "/a/b"; "/" stays "/".
+std::string withoutTrailingSlashes(std::string path);
 
 } // namespace quillet::paths

@@ -122,6 +122,7 @@ public:
     void showCountedAlertLater(const std::string& title, const std::string& message) override;
     std::string localizedStringForKey(const std::string& key) override;
     std::string translate(const std::string& text) override;
+    CreationJournal* creationJournal() override { return &journal_; }
 
     std::int64_t panelCount() const { return panelCount_; }
     bool shouldHandleURL() const { return shouldHandleURL_; }

@@ -6,19 +6,13 @@
 
 #include "shared/app_util.h"
 #include "shared/keys.h"
+#include "shared/xdg_paths.h"
 
 #include <iostream>
 
 namespace quillet::helper {
 
 namespace {
-
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
-}
 
 std::string formatPath(const std::string& pattern, const std::string& path) {
     std::string text = pattern;
@@ -31,8 +25,8 @@ std::string formatPath(const std::string& pattern, const std::string& path) {
 } // namespace
 
 bool AppDelegate::grantCovers(const std::string& chosen, const std::string& folder) {
-    const std::string grant = withoutTrailingSlashes(chosen);
-    const std::string wanted = withoutTrailingSlashes(folder);
+    const std::string grant = paths::withoutTrailingSlashes(chosen);
+    const std::string wanted = paths::withoutTrailingSlashes(folder);
     if (grant.empty() || wanted.empty()) {
         return false;
     }

@@ -10,17 +10,6 @@
 
 namespace quillet::helper {
 
-namespace {
-
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
-}
-
-} // namespace
-
 void AppDelegate::handleURLEvent(const std::string& url) {
     shouldHandleURL_ = true;
 
@@ -120,10 +109,10 @@ void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTempl
 }
 
 bool AppDelegate::isDesktopDir(const std::string& path) const {
-    const std::string desktop = withoutTrailingSlashes(paths_.desktopDir);
-    const std::string item = withoutTrailingSlashes(path);
+    const std::string desktop = paths::withoutTrailingSlashes(paths_.desktopDir);
+    const std::string item = paths::withoutTrailingSlashes(path);
     return item == desktop ||
-           withoutTrailingSlashes(paths::deletingLastPathComponent(item)) == desktop;
+           paths::withoutTrailingSlashes(paths::deletingLastPathComponent(item)) == desktop;
 }
 
 } // namespace quillet::helper

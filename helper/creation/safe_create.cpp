@@ -24,6 +24,22 @@ std::error_code lastError() {
     return {errno, std::generic_category()};
 }
 
+class CopyErrorCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "quillet.copy"; }
+    std::string message(int) const override { return "A folder cannot be copied into itself."; }
+};
+
+std::error_code folderIntoItselfError() {
+    static const CopyErrorCategory category;
+    return {1, category};
+}
+
+// The error a file system gives for a call or flag it does not implement.
+bool isUnsupported(int err) {
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP;
+}
+
 struct Failure {
     std::error_code error;
     std::string path;
@@ -199,6 +215,37 @@ bool copyTree(const std::string& from, const std::string& to, Failure& failure) 
     return ok;
 }
 
+bool isInside(const std::string& path, const std::string& folder) {
+    std::error_code ec;
+    const fs::path top = fs::canonical(folder, ec);
+    if (ec) {
+        return false;
+    }
+    const fs::path inner = fs::weakly_canonical(path, ec);
+    if (ec) {
+        return false;
+    }
+    auto it = inner.begin();
+    for (const auto& part : top) {
+        if (it == inner.end() || *it != part) {
+            return false;
+        }
+        ++it;
+    }
+    return true;
+}
+
+// copyItem for a whole template: a folder is never copied into itself (the
+// copy would keep finding itself inside the original).
+bool copyTemplate(const std::string& from, const std::string& to, Failure& failure) {
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && isInside(to, from)) {
+        failure = {folderIntoItselfError(), from};
+        return false;
+    }
+    return copyItem(from, to, failure);
+}
+
 void removeTree(const std::string& path) {
     std::error_code ec;
     // Our own temporary folder may have been given read-only permissions.
@@ -227,7 +274,7 @@ MoveOutcome moveIntoPlace(const std::string& temp, const std::string& target, bo
     if (errno == EEXIST) {
         return MoveOutcome::Taken;
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    if (!isUnsupported(errno)) {
         failure = {lastError(), paths::deletingLastPathComponent(target)};
         return MoveOutcome::Failed;
     }
@@ -238,6 +285,20 @@ MoveOutcome moveIntoPlace(const std::string& temp, const std::string& target, bo
         if (::link(temp.c_str(), target.c_str()) == 0) {
             ::unlink(temp.c_str());
             return MoveOutcome::Moved;
+        }
+        // Nor hard links (FAT, some network file systems): an empty file
+        // made exclusively claims the name the same way.
+        if (errno == EPERM || isUnsupported(errno)) {
+            int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                ::close(fd);
+                if (::rename(temp.c_str(), target.c_str()) == 0) {
+                    return MoveOutcome::Moved;
+                }
+                failure = {lastError(), target};
+                ::unlink(target.c_str());
+                return MoveOutcome::Failed;
+            }
         }
     } else if (::mkdir(target.c_str(), 0700) == 0) {
         if (::rename(temp.c_str(), target.c_str()) == 0) {
@@ -289,64 +350,107 @@ std::string uniqueNameCandidate(const std::string& wantedPath, std::uint64_t n) 
     return paths::appendingPathComponent(folder, candidate);
 }
 
-CreateResult copyItemWithoutReplacing(const std::string& source, const std::string& wantedPath,
-                                      NameRule rule, CreationJournal* journal) {
+std::error_code copyTemplateItem(const std::string& source, const std::string& destination) {
+    Failure failure;
+    if (!copyTemplate(source, destination, failure)) {
+        return failure.error;
+    }
+    return {};
+}
+
+TemporaryItem::TemporaryItem(const std::string& folder, CreationJournal* journal)
+    : path_(paths::appendingPathComponent(folder.empty() ? std::string(".") : folder,
+                                          kTempPrefix + randomTag())),
+      journal_(journal) {
+    if (journal_ != nullptr) {
+        entry_ = journal_->begin(path_);
+    }
+}
+
+TemporaryItem::~TemporaryItem() {
+    if (!kept_ && occupied(path_)) {
+        removeTree(path_);
+    }
+    if (journal_ != nullptr) {
+        journal_->end(entry_);
+    }
+}
+
+void TemporaryItem::keep() {
+    kept_ = true;
+    if (journal_ != nullptr) {
+        journal_->end(entry_);
+        entry_.clear();
+    }
+}
+
+CreateResult TemporaryItem::moveWithoutReplacing(const std::string& target) {
     CreateResult result;
     struct stat st {};
-    if (::lstat(source.c_str(), &st) != 0) {
-        result.error = lastError();
-        result.failedPath = source;
-        return result;
-    }
-    const bool isDir = S_ISDIR(st.st_mode);
-    std::string folder = paths::deletingLastPathComponent(wantedPath);
-    if (folder.empty()) {
-        folder = ".";
-    }
-    const std::string temp = paths::appendingPathComponent(folder, kTempPrefix + randomTag());
-    const std::string entry = journal != nullptr ? journal->begin(temp) : std::string();
-
+    const bool isDir = ::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     Failure failure;
-    if (!copyItem(source, temp, failure)) {
-        removeTree(temp);
-        if (journal != nullptr) {
-            journal->end(entry);
-        }
+    switch (moveIntoPlace(path_, target, isDir, failure)) {
+    case MoveOutcome::Moved:
+        result.path = target;
+        kept_ = true; // nothing of ours is left at path()
+        break;
+    case MoveOutcome::Taken:
+        result.error = std::make_error_code(std::errc::file_exists);
+        result.failedPath = target;
+        break;
+    case MoveOutcome::Failed:
+        result.error = failure.error;
+        result.failedPath = failure.path;
+        break;
+    }
+    return result;
+}
+
+namespace {
+
+CreateResult placeCopy(const std::string& wantedPath, NameRule rule, CreationJournal* journal,
+                       const std::function<bool(const std::string& temp, Failure&)>& copyTo) {
+    CreateResult result;
+    TemporaryItem temp(paths::deletingLastPathComponent(wantedPath), journal);
+    Failure failure;
+    if (!copyTo(temp.path(), failure)) {
         result.error = failure.error;
         result.failedPath = failure.path;
         return result;
     }
-
     for (std::uint64_t n = 0;; ++n) {
-        std::string candidate = uniqueNameCandidate(wantedPath, n);
+        const std::string candidate = uniqueNameCandidate(wantedPath, n);
         // A cheap look first: most taken names are seen here without a move.
-        bool taken = occupied(candidate);
-        if (!taken) {
-            MoveOutcome outcome = moveIntoPlace(temp, candidate, isDir, failure);
-            if (outcome == MoveOutcome::Moved) {
-                result.path = candidate;
-                break;
+        if (!occupied(candidate)) {
+            result = temp.moveWithoutReplacing(candidate);
+            if (result.error != std::errc::file_exists) {
+                return result;
             }
-            if (outcome == MoveOutcome::Failed) {
-                result.error = failure.error;
-                result.failedPath = failure.path;
-                break;
-            }
-            taken = true;
         }
         if (rule == NameRule::Exact) {
             result.error = std::make_error_code(std::errc::file_exists);
             result.failedPath = candidate;
-            break;
+            return result;
         }
     }
-    if (!result.ok()) {
-        removeTree(temp);
-    }
-    if (journal != nullptr) {
-        journal->end(entry);
-    }
-    return result;
+}
+
+} // namespace
+
+CreateResult copyItemWithoutReplacing(const std::string& source, const std::string& wantedPath,
+                                      NameRule rule, CreationJournal* journal) {
+    return placeCopy(wantedPath, rule, journal, [&](const std::string& temp, Failure& failure) {
+        return copyTemplate(source, temp, failure);
+    });
+}
+
+CreateResult copyItemWithoutReplacing(const std::string& source, const std::string& wantedPath,
+                                      NameRule rule, CreationJournal* journal,
+                                      const CopyStep& copy) {
+    return placeCopy(wantedPath, rule, journal, [&](const std::string& temp, Failure& failure) {
+        failure = {copy(source, temp), {}};
+        return !failure.error;
+    });
 }
 
 CreationJournal::CreationJournal(std::string dir) : dir_(std::move(dir)) {}

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -56,12 +57,57 @@ struct CreateResult {
     std::string description() const;
 };
 
+// Copies the item at `source` (file, folder or symbolic link) to
+// `destination`, which does not exist yet. An empty error means success.
+using CopyStep =
+    std::function<std::error_code(const std::string& source, const std::string& destination)>;
+
+// The suite's copy of a template item: folders with everything in them,
+// symbolic links as links, permission bits kept. Refuses to copy a folder
+// into itself, which would never end.
+std::error_code copyTemplateItem(const std::string& source, const std::string& destination);
+
+// A hidden item under a fresh temporary name in a folder, for the caller to
+// make at path(). The journal remembers it while it exists, so that a crash
+// before it reaches its final name leaves nothing the next start does not
+// remove. What is still at path() is removed when this goes out of scope,
+// unless it was moved away or kept.
+class TemporaryItem {
+public:
+    TemporaryItem(const std::string& folder, CreationJournal* journal);
+    ~TemporaryItem();
+    TemporaryItem(const TemporaryItem&) = delete;
+    TemporaryItem& operator=(const TemporaryItem&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    // Moves the finished item to `target` unless something is there, which
+    // fails with "File exists" and leaves the item where it is.
+    CreateResult moveWithoutReplacing(const std::string& target);
+
+    // What is at path() stays, now and at the next start: it may be the
+    // user's data that could not be put back, and a hidden leftover is
+    // better than a deletion.
+    void keep();
+
+private:
+    std::string path_;
+    CreationJournal* journal_;
+    std::string entry_;
+    bool kept_ = false;
+};
+
 // Copies the file, folder (with everything in it) or symbolic link at
 // `source` to `wantedPath` under the name rule. Permissions of the copied
 // items are those of the originals. Never replaces an existing item; on
 // failure nothing is left behind. `journal` may be null.
 CreateResult copyItemWithoutReplacing(const std::string& source, const std::string& wantedPath,
                                       NameRule rule, CreationJournal* journal);
+
+// The same with another copy step (whose failures carry no path).
+CreateResult copyItemWithoutReplacing(const std::string& source, const std::string& wantedPath,
+                                      NameRule rule, CreationJournal* journal,
+                                      const CopyStep& copy);
 
 // Candidate n of the unique-name rule for the wanted path; n = 0 is the wanted
 // path itself, then "<base>-<n>.<ext>" (or "<base>-<n>" without extension).

@@ -43,8 +43,9 @@ void runNewFileSession(NewFilePanelHost& host, const SettingsStore& store,
     const FileTemplate fileTemplate = model.selectedTemplate();
     const PlaceResult placed =
         confirmed->replaceConfirmed
-            ? replaceItem(fileTemplate.filePath, confirmed->path, copy)
-            : createItemWithoutReplacing(fileTemplate.filePath, confirmed->path, copy);
+            ? replaceItem(fileTemplate.filePath, confirmed->path, host.creationJournal(), copy)
+            : createItemWithoutReplacing(fileTemplate.filePath, confirmed->path,
+                                         host.creationJournal(), copy);
     if (!placed.ok()) {
         const char* title = placed.failure == PlaceResult::Failure::RemovingExisting
                                 ? kErrorRemovingExistingFile

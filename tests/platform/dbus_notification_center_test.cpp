@@ -2,6 +2,7 @@
 #include "platform/linux/dbus_notification_center.h"
 #include "shared/app_util.h"
 #include "shared/identifiers.h"
+#include "support/spin_main_context.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 using quillet::platform::DBusNotificationCenter;
+using quillet::test::spinUntil;
 
 namespace {
 
@@ -18,16 +20,6 @@ std::string self() {
     std::string path = exe != nullptr ? exe : "";
     g_free(exe);
     return path;
-}
-
-// Runs the main loop until the predicate holds or the timeout passes.
-template <typename Pred> bool spinUntil(Pred done, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        g_main_context_iteration(nullptr, FALSE);
-        g_usleep(1000);
-    }
-    return done();
 }
 
 class DBusNotificationCenterTest : public ::testing::Test {

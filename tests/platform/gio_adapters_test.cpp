@@ -5,6 +5,7 @@
 #include "platform/linux/gio_volume_monitor.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
+#include "support/spin_main_context.h"
 #include "support/temp_xdg.h"
 
 #include <gio/gio.h>
@@ -20,19 +21,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-namespace {
-
-template <typename Pred> bool spinUntil(Pred done, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        g_main_context_iteration(nullptr, FALSE);
-        g_usleep(1000);
-    }
-    return done();
-}
-
-} // namespace
+using quillet::test::spinUntil;
 
 TEST(GioFileTypes, KnownExtensionsHaveADescriptionAndAnIcon) {
     quillet::platform::GioFileTypes types;

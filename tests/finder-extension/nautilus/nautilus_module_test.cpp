@@ -3,7 +3,8 @@
 #include "fake_helper.h"
 #include "harness_file_info.h"
 #include "harness_module.h"
-#include "private_bus.h"
+#include "session_bus.h"
+#include "spin_main_context.h"
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <nautilus-extension.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -23,6 +25,7 @@ namespace quillet::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 Value templateRecord(const std::string& title, const std::string& file, const std::string& prefix,
                      const std::string& suffix, bool enabled = true) {
@@ -152,7 +155,7 @@ protected:
                 nautilus_menu_item_list_free(items);
                 return items != nullptr;
             },
-            5000));
+            5000ms));
     }
 
     // The refresh notification as the main application sends it.
@@ -170,7 +173,7 @@ protected:
     void TearDown() override {
         g_clear_object(&provider);
         // Let replies and idle work of this test finish before the next one.
-        spinUntil([] { return false; }, 50);
+        spinUntil([] { return false; }, 50ms);
     }
 
     // Items for a right click on the folder's background, owned by the caller.
@@ -218,7 +221,7 @@ protected:
 
 TEST_F(NautilusModuleTest, ProvidesMenusAndOwnsTheExtensionNameWhileLoaded) {
     EXPECT_TRUE(g_type_is_a(gHarness->providerType, NAUTILUS_TYPE_MENU_PROVIDER));
-    EXPECT_TRUE(spinUntil([] { return gHarness->bus->nameHasOwner(ids::kExtension); }, 5000));
+    EXPECT_TRUE(spinUntil([] { return gHarness->bus->nameHasOwner(ids::kExtension); }, 5000ms));
 }
 
 TEST_F(NautilusModuleTest, BackgroundMenuListsEnabledTemplatesInServedFoldersOnly) {
@@ -240,7 +243,7 @@ TEST_F(NautilusModuleTest, BackgroundMenuListsEnabledTemplatesInServedFoldersOnl
             nautilus_menu_item_list_free(list);
             return known;
         },
-        5000));
+        5000ms));
 
     fs::create_directories(gHarness->served + "/deep/er");
     EXPECT_EQ(describeAndFree(backgroundItems(gHarness->served + "/deep/er")).size(), 2u);
@@ -308,7 +311,7 @@ TEST_F(NautilusModuleTest, ChoosingAnEntrySendsTheRequestToTheHelper) {
     ASSERT_TRUE(activate(items, "New Text"));
     nautilus_menu_item_list_free(items);
 
-    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 2; }, 5000));
+    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 2; }, 5000ms));
     EXPECT_EQ(helper.openedURIs()[0], "quillet://" + gHarness->served + "?2");
     auto request = parseRequestURL(helper.openedURIs()[1]);
     ASSERT_TRUE(request);
@@ -327,7 +330,7 @@ TEST_F(NautilusModuleTest, EntriesStillWorkAfterTheMenuIsGone) {
     nautilus_menu_item_list_free(items);
     nautilus_menu_item_activate(entry);
     g_object_unref(entry);
-    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 1; }, 5000));
+    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 1; }, 5000ms));
 }
 
 TEST_F(NautilusModuleTest, RefreshNotificationOverTheBusServesNewFolders) {
@@ -342,7 +345,7 @@ TEST_F(NautilusModuleTest, RefreshNotificationOverTheBusServesNewFolders) {
             items = backgroundItems(gHarness->outside);
             return items != nullptr;
         },
-        5000));
+        5000ms));
     nautilus_menu_item_list_free(items);
     EXPECT_EQ(backgroundItems(gHarness->served), nullptr);
 }
@@ -362,13 +365,13 @@ TEST_F(NautilusModuleTest, WithoutAHelperAChoiceIsDroppedQuietly) {
         }
     } restore{parked};
     gHarness->bus->stopOwnerOf(ids::kHelper);
-    ASSERT_TRUE(spinUntil([] { return !gHarness->bus->nameHasOwner(ids::kHelper); }, 5000));
+    ASSERT_TRUE(spinUntil([] { return !gHarness->bus->nameHasOwner(ids::kHelper); }, 5000ms));
     std::string folder = gHarness->served + "/quiet";
     fs::create_directories(folder);
     GList* items = backgroundItems(folder);
     ASSERT_TRUE(activate(items, "New Text"));
     nautilus_menu_item_list_free(items);
-    spinUntil([] { return false; }, 500);
+    spinUntil([] { return false; }, 500ms);
     EXPECT_TRUE(fs::is_empty(folder));
 }
 
@@ -379,13 +382,13 @@ TEST_F(NautilusModuleTest, TheBusStartsTheHelperWhichCreatesTheFile) {
     GList* items = backgroundItems(folder);
     ASSERT_TRUE(activate(items, "New Text"));
     nautilus_menu_item_list_free(items);
-    EXPECT_TRUE(spinUntil([&] { return fs::exists(folder + "/untitled.txt"); }, 20000));
+    EXPECT_TRUE(spinUntil([&] { return fs::exists(folder + "/untitled.txt"); }, 20000ms));
 
     // A second choice does not replace the first file.
     items = backgroundItems(folder);
     ASSERT_TRUE(activate(items, "New Text"));
     nautilus_menu_item_list_free(items);
-    EXPECT_TRUE(spinUntil([&] { return fs::exists(folder + "/untitled-1.txt"); }, 20000));
+    EXPECT_TRUE(spinUntil([&] { return fs::exists(folder + "/untitled-1.txt"); }, 20000ms));
     std::ifstream in(folder + "/untitled.txt");
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "hello\n");

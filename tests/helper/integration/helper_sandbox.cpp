@@ -49,28 +49,10 @@ HelperSandbox::HelperSandbox() {
     }
     store_.emplace(ids::kSuiteName);
 
-    std::string busDir = xdg_.makeDir("bus");
-    std::string config = busDir + "/session.conf";
-    std::ofstream(config)
-        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig>\n  <type>session</type>\n"
-           "  <listen>unix:dir="
-        << busDir << "</listen>\n  <servicedir>" << QUILLET_SERVICES_DIR
-        << "</servicedir>\n"
-           "  <policy context=\"default\">\n"
-           "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-           "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n  </policy>\n"
-           "</busconfig>\n";
-    std::string out = run(
-        {"dbus-daemon", "--config-file=" + config, "--print-address=1", "--print-pid=1", "--fork"});
-    auto newline = out.find('\n');
-    if (newline == std::string::npos) {
-        throw std::runtime_error("dbus-daemon did not start: " + out);
+    bus_.emplace(xdg_.root() + "/bus", QUILLET_SERVICES_DIR);
+    if (!bus_->running()) {
+        throw std::runtime_error("dbus-daemon did not start");
     }
-    busAddress_ = out.substr(0, newline);
-    busPid_ = static_cast<pid_t>(std::atol(out.c_str() + newline + 1));
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", busAddress_.c_str(), 1);
     // Programs the bus starts get the sandbox's folders, not the user's.
     int status = 0;
     run({"dbus-update-activation-environment", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
@@ -93,9 +75,7 @@ HelperSandbox::~HelperSandbox() {
             ::waitpid(pid, nullptr, 0);
         }
     }
-    if (busPid_ > 0) {
-        ::kill(busPid_, SIGTERM);
-    }
+    bus_.reset();
     for (const auto& [name, value] : savedEnv_) {
         if (value) {
             ::setenv(name.c_str(), value->c_str(), 1);

@@ -3,6 +3,7 @@
 // processes started and watched from the test.
 #pragma once
 
+#include "private_bus.h"
 #include "shared/settings_store.h"
 #include "temp_xdg.h"
 
@@ -28,7 +29,7 @@ public:
 
     TempXdg& xdg() { return xdg_; }
     SettingsStore& store() { return *store_; }
-    const std::string& busAddress() const { return busAddress_; }
+    const std::string& busAddress() const { return bus_->address(); }
 
     // Starts a program with the sandbox's environment; standard error goes
     // to a file of its own.
@@ -54,8 +55,7 @@ public:
 private:
     TempXdg xdg_;
     std::optional<SettingsStore> store_;
-    std::string busAddress_;
-    pid_t busPid_ = -1;
+    std::optional<PrivateBusDaemon> bus_;
     std::vector<pid_t> children_;
     std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
 };

@@ -42,6 +42,7 @@ protected:
         writeFile(templates + "/text.txt", "text template");
         writeFile(templates + "/notes.md", "# markdown template");
         ASSERT_TRUE(store.setObject("fileTemplates", Value::Array{text, markdown}));
+        host.journal = &journal;
     }
 
     void run(ScriptedPresenter& presenter, const Value& record,
@@ -56,6 +57,7 @@ protected:
     Value markdown = templateRecord("Markdown", templates + "/notes.md", "Notes", "md", true, true);
     SettingsStore store = SettingsStore::atPath(xdg.configHome() + "/store.json");
     test::FakePanelHost host;
+    CreationJournal journal{xdg.makeDir("journal")};
 };
 
 TEST_F(NewFileSessionTest, CancellingCreatesNothingAndLowersTheCountOnce) {
@@ -140,6 +142,24 @@ TEST_F(NewFileSessionTest, ANameTakenAfterConfirmationIsNotOverwritten) {
     EXPECT_EQ(host.pendingAlerts[0].title, "Error creating file!");
     EXPECT_EQ(readFile(dir + "/report.txt"), "theirs");
     EXPECT_TRUE(host.finished.empty());
+}
+
+TEST_F(NewFileSessionTest, CopiesInProgressAreRecordedInTheHostsJournal) {
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replacing" : "creating");
+        ScriptedPresenter presenter([&](NewFilePanelModel&) {
+            return ConfirmedItem{dir + "/report.txt", replace};
+        });
+        std::string entriesWhileCopying;
+        run(presenter, text, [&](const std::string& source, const std::string& destination) {
+            entriesWhileCopying = listing(journal.dir());
+            return copyTemplateItem(source, destination);
+        });
+        EXPECT_NE(entriesWhileCopying, "");
+        EXPECT_EQ(listing(journal.dir()), "");
+        EXPECT_EQ(readFile(dir + "/report.txt"), "text template");
+    }
+    EXPECT_EQ(listing(dir), "report.txt;");
 }
 
 TEST_F(NewFileSessionTest, ARecordThatIsNoTemplateIsReportedWithoutADialog) {

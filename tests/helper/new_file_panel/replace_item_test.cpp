@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quillet::helper {
 namespace {
@@ -27,23 +29,28 @@ protected:
         ASSERT_EQ(::symlink("top.txt", (folderTemplate + "/link").c_str()), 0);
     }
 
-    // Nothing but the wanted names: no staging folder left behind.
-    void expectOnly(const std::string& names) { EXPECT_EQ(listing(dir), names); }
+    // Nothing but the wanted names: no temporary item left behind, and no
+    // journal entry either.
+    void expectOnly(const std::string& names) {
+        EXPECT_EQ(listing(dir), names);
+        EXPECT_EQ(listing(journal.dir()), "");
+    }
 
     test::TempXdg xdg;
     std::string templates = xdg.makeDir("Templates");
     std::string fileTemplate = templates + "/text.txt";
     std::string folderTemplate = templates + "/Folder";
     std::string dir = xdg.makeDir("Documents");
+    CreationJournal journal{xdg.makeDir("journal")};
 };
 
 TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsFoldersDeepAndLinksAsLinks) {
-    ASSERT_TRUE(createItemWithoutReplacing(fileTemplate, dir + "/new.txt").ok());
+    ASSERT_TRUE(createItemWithoutReplacing(fileTemplate, dir + "/new.txt", &journal).ok());
     struct stat st {};
     ASSERT_EQ(::stat((dir + "/new.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
 
-    ASSERT_TRUE(createItemWithoutReplacing(folderTemplate, dir + "/Stuff").ok());
+    ASSERT_TRUE(createItemWithoutReplacing(folderTemplate, dir + "/Stuff", &journal).ok());
     EXPECT_EQ(readFile(dir + "/Stuff/inside/deep.txt"), "deep");
     EXPECT_TRUE(fs::is_symlink(dir + "/Stuff/link"));
     EXPECT_EQ(fs::read_symlink(dir + "/Stuff/link"), "top.txt");
@@ -52,7 +59,8 @@ TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsFoldersDeepAndLinksAsLi
 
 TEST_F(ReplaceItemTest, CreatingNeverOverwritesANameTakenMeanwhile) {
     writeFile(dir + "/taken.txt", "someone else's");
-    const PlaceResult result = createItemWithoutReplacing(fileTemplate, dir + "/taken.txt");
+    const PlaceResult result =
+        createItemWithoutReplacing(fileTemplate, dir + "/taken.txt", &journal);
     EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
     EXPECT_EQ(result.error, std::errc::file_exists);
     EXPECT_EQ(readFile(dir + "/taken.txt"), "someone else's");
@@ -60,7 +68,8 @@ TEST_F(ReplaceItemTest, CreatingNeverOverwritesANameTakenMeanwhile) {
 }
 
 TEST_F(ReplaceItemTest, AMissingTemplateCreatesNothing) {
-    const PlaceResult result = createItemWithoutReplacing(templates + "/gone.txt", dir + "/x.txt");
+    const PlaceResult result =
+        createItemWithoutReplacing(templates + "/gone.txt", dir + "/x.txt", &journal);
     EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
     EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
     EXPECT_FALSE(result.error.message().empty());
@@ -86,7 +95,7 @@ TEST_F(ReplaceItemTest, ReplacesFilesAndFoldersByEachOther) {
             writeFile(target, "old");
         }
         const PlaceResult result =
-            replaceItem(c.newIsFolder ? folderTemplate : fileTemplate, target);
+            replaceItem(c.newIsFolder ? folderTemplate : fileTemplate, target, &journal);
         ASSERT_TRUE(result.ok()) << result.error.message();
         EXPECT_EQ(fs::is_directory(target), c.newIsFolder);
         EXPECT_FALSE(fs::exists(target + "/old-only.txt"));
@@ -109,7 +118,8 @@ TEST_F(ReplaceItemTest, AFailedCopyLeavesTheOldItemIntact) {
     };
     for (const std::string name : {"keep.txt", "Keep"}) {
         SCOPED_TRACE(name);
-        const PlaceResult result = replaceItem(fileTemplate, dir + "/" + name, failingCopy);
+        const PlaceResult result =
+            replaceItem(fileTemplate, dir + "/" + name, &journal, failingCopy);
         EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
         EXPECT_EQ(result.error, std::errc::no_space_on_device);
     }
@@ -121,26 +131,26 @@ TEST_F(ReplaceItemTest, AFailedCopyLeavesTheOldItemIntact) {
 TEST_F(ReplaceItemTest, ReplacesALinkItselfAndNotWhatItPointsTo) {
     writeFile(xdg.root() + "/elsewhere.txt", "pointed at");
     ASSERT_EQ(::symlink((xdg.root() + "/elsewhere.txt").c_str(), (dir + "/link.txt").c_str()), 0);
-    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/link.txt").ok());
+    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/link.txt", &journal).ok());
     EXPECT_FALSE(fs::is_symlink(dir + "/link.txt"));
     EXPECT_EQ(readFile(dir + "/link.txt"), "template text");
     EXPECT_EQ(readFile(xdg.root() + "/elsewhere.txt"), "pointed at");
 }
 
 TEST_F(ReplaceItemTest, ReplacingANameThatVanishedCreatesIt) {
-    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/vanished.txt").ok());
+    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/vanished.txt", &journal).ok());
     EXPECT_EQ(readFile(dir + "/vanished.txt"), "template text");
 }
 
 TEST_F(ReplaceItemTest, ReplacingTheTemplateByItselfKeepsIt) {
     // Removing first and copying second would have lost the template here.
-    ASSERT_TRUE(replaceItem(fileTemplate, fileTemplate).ok());
+    ASSERT_TRUE(replaceItem(fileTemplate, fileTemplate, &journal).ok());
     EXPECT_EQ(readFile(fileTemplate), "template text");
 }
 
 TEST_F(ReplaceItemTest, RefusesToCopyAFolderIntoItself) {
     const PlaceResult result =
-        createItemWithoutReplacing(folderTemplate, folderTemplate + "/inside/Copy");
+        createItemWithoutReplacing(folderTemplate, folderTemplate + "/inside/Copy", &journal);
     EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
     EXPECT_EQ(result.error.message(), "A folder cannot be copied into itself.");
     EXPECT_EQ(listing(folderTemplate + "/inside"), "deep.txt;");
@@ -152,11 +162,53 @@ TEST_F(ReplaceItemTest, AFolderThatCannotBeChangedKeepsTheOldItem) {
     }
     writeFile(dir + "/locked/old.txt", "old");
     ::chmod((dir + "/locked").c_str(), 0555);
-    const PlaceResult result = replaceItem(fileTemplate, dir + "/locked/old.txt");
+    const PlaceResult result = replaceItem(fileTemplate, dir + "/locked/old.txt", &journal);
     ::chmod((dir + "/locked").c_str(), 0755);
     EXPECT_EQ(result.failure, PlaceResult::Failure::RemovingExisting);
     EXPECT_EQ(result.error, std::errc::permission_denied);
     EXPECT_EQ(readFile(dir + "/locked/old.txt"), "old");
+}
+
+TEST_F(ReplaceItemTest, ACopyInProgressIsInTheJournal) {
+    writeFile(dir + "/old.txt", "old");
+    std::vector<std::string> journalled;
+    const CopyStep watchingCopy = [&](const std::string& source, const std::string& destination) {
+        EXPECT_EQ(destination.rfind(dir + "/" + kTempPrefix, 0), 0u) << destination;
+        for (const auto& entry : fs::directory_iterator(journal.dir())) {
+            if (readFile(entry.path().string()) == destination) {
+                journalled.push_back(destination);
+            }
+        }
+        return copyTemplateItem(source, destination);
+    };
+    ASSERT_TRUE(replaceItem(fileTemplate, dir + "/old.txt", &journal, watchingCopy).ok());
+    ASSERT_TRUE(
+        createItemWithoutReplacing(fileTemplate, dir + "/new.txt", &journal, watchingCopy).ok());
+    EXPECT_EQ(journalled.size(), 2u);
+    EXPECT_EQ(readFile(dir + "/old.txt"), "template text");
+    expectOnly("new.txt;old.txt;");
+}
+
+TEST_F(ReplaceItemTest, AReplacementCutShortIsCleanedUpAtTheNextStart) {
+    writeFile(dir + "/Keep/data.txt", "precious");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The helper ends half way through the copy.
+        const CopyStep dyingCopy = [](const std::string&,
+                                      const std::string& destination) -> std::error_code {
+            writeFile(destination + "/partial.txt", "partial");
+            ::_exit(0);
+        };
+        (void)replaceItem(folderTemplate, dir + "/Keep", &journal, dyingCopy);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(listing(dir).find(kTempPrefix), std::string::npos) << listing(dir);
+    EXPECT_EQ(journal.cleanLeftovers(), 1u);
+    EXPECT_EQ(readFile(dir + "/Keep/data.txt"), "precious");
+    expectOnly("Keep;");
 }
 
 } // namespace

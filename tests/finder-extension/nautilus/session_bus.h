@@ -1,12 +1,12 @@
-// A session bus of the test's own, whose service folder the test chooses, so
-// that bus activation starts programs from the build tree.
+// The test's own session bus (see tests/support/private_bus.h), with the
+// bus calls the module's tests make through GDBus.
 #pragma once
+
+#include "tests/support/private_bus.h"
 
 #include <gio/gio.h>
 
-#include <functional>
 #include <string>
-#include <sys/types.h>
 
 namespace quillet::test {
 
@@ -21,8 +21,8 @@ public:
     PrivateSessionBus(const PrivateSessionBus&) = delete;
     PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
-    bool running() const { return pid_ > 0 && !address_.empty(); }
-    const std::string& address() const { return address_; }
+    bool running() const { return daemon_.running(); }
+    const std::string& address() const { return daemon_.address(); }
     // A connection of its own, as another program would have.
     GDBusConnection* newConnection() const;
 
@@ -34,12 +34,8 @@ public:
     void stopOwnerOf(const std::string& name) const;
 
 private:
-    pid_t pid_ = -1;
-    std::string address_;
+    PrivateBusDaemon daemon_;
     GDBusConnection* control_ = nullptr;
 };
-
-// Runs the default main context until the condition holds or the time is up.
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs);
 
 } // namespace quillet::test
