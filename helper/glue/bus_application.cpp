@@ -4,6 +4,8 @@
 
 #include <gio/gio.h>
 
+#include <exception>
+
 namespace quillet::helper {
 
 struct BusApplication::Impl {
@@ -30,8 +32,16 @@ struct BusApplication::Impl {
             G_PRIORITY_DEFAULT,
             [](gpointer p) -> gboolean {
                 auto* pending = static_cast<Pending*>(p);
-                if (pending->self->handler) {
-                    pending->self->handler(*pending->uris);
+                // Nothing may unwind through GLib: that would end the helper
+                // in a way none of its quit rules allows.
+                try {
+                    if (pending->self->handler) {
+                        pending->self->handler(*pending->uris);
+                    }
+                } catch (const std::exception& e) {
+                    g_warning("quillet-helper: request not handled: %s", e.what());
+                } catch (...) {
+                    g_warning("quillet-helper: request not handled");
                 }
                 return G_SOURCE_REMOVE;
             },

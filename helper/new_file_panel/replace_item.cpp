@@ -83,11 +83,11 @@ PlaceResult replaceByMovingAside(TemporaryItem& staged, const std::string& folde
         }
         return {PlaceResult::Failure::Creating, moved.error};
     }
+    // The replacement the user confirmed is done: the new item has the name.
+    // Should part of the old one resist deletion, it stays hidden beside it
+    // rather than the new item going without its finishing steps.
     std::error_code ec;
     fs::remove_all(aside.path(), ec);
-    if (ec) {
-        return {PlaceResult::Failure::RemovingExisting, ec};
-    }
     return {};
 }
 

@@ -34,7 +34,8 @@ void QtPanels::beginOpenPanel(const OpenPanelOptions& options, Completion comple
     }
     dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(options.prompt));
     if (!options.message.empty()) {
-        // The message stands above the chooser, as a line of its own.
+        // The message gets a line of its own below the chooser: a grid
+        // layout cannot take a new first row.
         auto* label = new QLabel(QString::fromStdString(options.message), dialog);
         label->setObjectName("QuilletOpenPanelMessage");
         label->setWordWrap(true);
