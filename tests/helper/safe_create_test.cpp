@@ -2,6 +2,8 @@
 
 #include "temp_xdg.h"
 
+#include "support/file_text.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,12 +18,9 @@
 namespace quillet::helper {
 namespace {
 
-namespace fs = std::filesystem;
+using quillet::test::fileText;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace fs = std::filesystem;
 
 void writeFile(const std::string& path, const std::string& content, mode_t mode = 0644) {
     std::ofstream(path, std::ios::binary) << content;
@@ -68,10 +67,10 @@ TEST_F(SafeCreateTest, CopiesAFileUnderTheFirstFreeNameAndNeverReplaces) {
         copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique, &journal);
     ASSERT_TRUE(result.ok()) << result.description();
     EXPECT_EQ(result.path, target + "/Untitled-2.txt");
-    EXPECT_EQ(readFile(result.path), "template content\n");
+    EXPECT_EQ(fileText(result.path), "template content\n");
     EXPECT_EQ(modeOf(result.path), 0640u);
-    EXPECT_EQ(readFile(target + "/Untitled.txt"), "mine");
-    EXPECT_EQ(readFile(target + "/Untitled-1.txt"), "mine too");
+    EXPECT_EQ(fileText(target + "/Untitled.txt"), "mine");
+    EXPECT_EQ(fileText(target + "/Untitled-1.txt"), "mine too");
     // No temporary item and no journal entry stays behind.
     EXPECT_EQ(namesIn(target),
               (std::vector<std::string>{"Untitled-1.txt", "Untitled-2.txt", "Untitled.txt"}));
@@ -93,7 +92,7 @@ TEST_F(SafeCreateTest, ExactNameFailsWhenTakenAndLeavesTheItem) {
         copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Exact, &journal);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.error, std::errc::file_exists);
-    EXPECT_EQ(readFile(target + "/Untitled.txt"), "mine");
+    EXPECT_EQ(fileText(target + "/Untitled.txt"), "mine");
     EXPECT_EQ(namesIn(target), (std::vector<std::string>{"Untitled.txt"}));
 }
 
@@ -109,7 +108,7 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     ::chmod(bundle.c_str(), 0755);
     ASSERT_TRUE(result.ok()) << result.description();
     EXPECT_EQ(result.path, target + "/Project");
-    EXPECT_EQ(readFile(target + "/Project/src/main.c"), "int main(void){return 0;}\n");
+    EXPECT_EQ(fileText(target + "/Project/src/main.c"), "int main(void){return 0;}\n");
     EXPECT_EQ(modeOf(target + "/Project/src/main.c"), 0600u);
     EXPECT_EQ(modeOf(target + "/Project/run.sh"), 0755u);
     EXPECT_TRUE(fs::is_directory(target + "/Project/src/empty"));
@@ -207,7 +206,7 @@ TEST_F(SafeCreateTest, ConcurrentCreationsNeverShareOrReplaceANameAcrossThreadsA
     EXPECT_EQ(names.size(), static_cast<std::size_t>((kThreads + kProcesses) * kPerThread));
     for (const auto& name : names) {
         EXPECT_EQ(name.rfind(kTempPrefix, 0), std::string::npos) << name;
-        EXPECT_EQ(readFile(target + "/" + name), "template content\n") << name;
+        EXPECT_EQ(fileText(target + "/" + name), "template content\n") << name;
     }
 }
 
@@ -241,7 +240,7 @@ TEST_F(SafeCreateTest, CleaningRemovesOnlyOurLeftoversOfEndedProcesses) {
     EXPECT_EQ(journal.cleanLeftovers(), 2u);
     EXPECT_FALSE(fs::exists(leftover));
     EXPECT_FALSE(fs::exists(leftoverDir));
-    EXPECT_EQ(readFile(userFile), "user data");
+    EXPECT_EQ(fileText(userFile), "user data");
     EXPECT_TRUE(fs::exists(alive));
     EXPECT_EQ(namesIn(journal.dir()),
               (std::vector<std::string>{std::to_string(::getppid()) + "-0.entry"}));

@@ -1,6 +1,7 @@
 // quillet-defaults run as a program against a temporary config folder.
 #include "shared/identifiers.h"
 #include "shared/settings_store.h"
+#include "support/file_text.h"
 #include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <sys/wait.h>
 
 namespace {
+
+using quillet::test::fileText;
 
 struct ToolRun {
     int status = -1;
@@ -26,13 +29,6 @@ std::string quote(const std::string& arg) {
     return q + "'";
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DefaultsToolTest : public ::testing::Test {
 protected:
     ToolRun run(const std::vector<std::string>& args) {
@@ -46,8 +42,8 @@ protected:
         int raw = std::system(command.c_str());
         ToolRun r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
+        r.out = fileText(out);
+        r.err = fileText(err);
         return r;
     }
 
@@ -83,11 +79,11 @@ TEST_F(DefaultsToolTest, AbsentKeyExitsWithOne) {
 
 TEST_F(DefaultsToolTest, BadJsonIsRefusedAndTheStoreUntouched) {
     ASSERT_TRUE(store.setBool("playSound", true));
-    const std::string before = slurp(store.filePath());
+    const std::string before = fileText(store.filePath());
     ToolRun r = run({"write", "playSound", "{tru"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("not valid JSON"), std::string::npos) << r.err;
-    EXPECT_EQ(slurp(store.filePath()), before);
+    EXPECT_EQ(fileText(store.filePath()), before);
 }
 
 TEST_F(DefaultsToolTest, DeleteAndOtherSuites) {

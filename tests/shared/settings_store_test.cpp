@@ -5,6 +5,7 @@
 #include "shared/identifiers.h"
 #include "shared/plist_json.h"
 #include "shared/xdg_paths.h"
+#include "support/file_text.h"
 #include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using quillet::test::fileText;
 
 void writeFile(const std::string& path, const std::string& text) {
     fs::create_directories(fs::path(path).parent_path());
@@ -91,7 +87,7 @@ TEST_F(SettingsStoreTest, RegisteredDefaultsAreNeverWritten) {
     EXPECT_TRUE(store.boolForKey("skipFilename"));
     ASSERT_TRUE(store.setBool("cascadeMenu", true));
     EXPECT_TRUE(store.boolForKey("cascadeMenu")) << "a stored value beats the default";
-    quillet::ParseResult onDisk = quillet::parseSettingsText(readFile(store.filePath()));
+    quillet::ParseResult onDisk = quillet::parseSettingsText(fileText(store.filePath()));
     ASSERT_TRUE(onDisk.ok);
     EXPECT_EQ(onDisk.values.count("skipFilename"), 0u);
     EXPECT_EQ(store.storedValues().count("skipFilename"), 0u);
@@ -147,7 +143,7 @@ TEST_F(SettingsStoreTest, CorruptFileIsKeptAsideAndTheNextWriteStartsFresh) {
     EXPECT_TRUE(store.objectForKey("fileTemplates").isNull());
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find(store.filePath()), std::string::npos) << "reported on stderr: " << said;
-    EXPECT_EQ(readFile(store.filePath()), garbage) << "reading never touches the file";
+    EXPECT_EQ(fileText(store.filePath()), garbage) << "reading never touches the file";
 
     ::testing::internal::CaptureStderr();
     ASSERT_TRUE(store.setBool("playSound", true));
@@ -161,21 +157,21 @@ TEST_F(SettingsStoreTest, CorruptFileIsKeptAsideAndTheNextWriteStartsFresh) {
         }
     }
     ASSERT_FALSE(aside.empty()) << "the unreadable file was kept aside";
-    EXPECT_EQ(readFile(aside), garbage);
-    quillet::ParseResult fresh = quillet::parseSettingsText(readFile(store.filePath()));
+    EXPECT_EQ(fileText(aside), garbage);
+    quillet::ParseResult fresh = quillet::parseSettingsText(fileText(store.filePath()));
     ASSERT_TRUE(fresh.ok);
     EXPECT_EQ(Value(fresh.values), Value(Value::Dictionary{{"playSound", true}}));
 }
 
 TEST_F(SettingsStoreTest, TextThatIsNotUtf8IsRefusedNotMangled) {
     ASSERT_TRUE(store.setString("folder", "/home/me"));
-    const std::string before = readFile(store.filePath());
+    const std::string before = fileText(store.filePath());
     // A Linux path may hold any bytes; JSON cannot, and a replaced character
     // would make other programs read another folder than this one wrote.
     EXPECT_FALSE(store.setString("folder", "/home/caf\xE9"));
     EXPECT_FALSE(store.lastError().empty());
     EXPECT_FALSE(store.setObject("list", Value::Array{Value("ok"), Value("\xFF")}));
-    EXPECT_EQ(readFile(store.filePath()), before);
+    EXPECT_EQ(fileText(store.filePath()), before);
     EXPECT_EQ(store.stringForKey("folder"), std::optional<std::string>("/home/me"));
     EXPECT_TRUE(store.objectForKey("list").isNull());
 }
@@ -186,7 +182,7 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
                         "read-only mount";
     }
     ASSERT_TRUE(store.setString("kept", "yes"));
-    const std::string before = readFile(store.filePath());
+    const std::string before = fileText(store.filePath());
     const std::string dir = xdg.configHome() + "/quillet";
     const auto filesBefore = filesIn(dir);
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
@@ -196,7 +192,7 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
     EXPECT_FALSE(store.lastError().empty());
     EXPECT_EQ(*store.stringForKey("kept"), "yes") << "the in-process view is unchanged";
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-    EXPECT_EQ(readFile(store.filePath()), before);
+    EXPECT_EQ(fileText(store.filePath()), before);
     EXPECT_EQ(filesIn(dir), filesBefore) << "no temporary file is left";
 }
 

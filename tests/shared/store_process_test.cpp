@@ -4,6 +4,7 @@
 #include "shared/identifiers.h"
 #include "shared/plist_json.h"
 #include "shared/settings_store.h"
+#include "support/file_text.h"
 #include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using quillet::test::fileText;
 
 std::vector<std::string> leftovers(const std::string& dir) {
     std::vector<std::string> names;
@@ -137,7 +133,7 @@ TEST(StoreProcesses, AKilledWriterLeavesTheOldOrTheNewFile) {
         ::kill(pid, SIGKILL);
         waitFor(pid);
 
-        quillet::ParseResult parsed = quillet::parseSettingsText(slurp(store.filePath()));
+        quillet::ParseResult parsed = quillet::parseSettingsText(fileText(store.filePath()));
         ASSERT_TRUE(parsed.ok) << parsed.error;
         ASSERT_TRUE(parsed.values.count("counter"));
         std::int64_t counter = parsed.values["counter"].asInteger().value_or(-1);
@@ -193,12 +189,12 @@ TEST(StoreProcesses, ReadOnlyFolderRefusesWritesAndLosesNothing) {
             ::_exit(kChildSkipped);
         }
         SettingsStore store(quillet::ids::kSuiteName);
-        const std::string before = slurp(store.filePath());
+        const std::string before = fileText(store.filePath());
         checks.expect(!store.setString("kept", "no"), "setObject fails");
         checks.expect(!store.lastError().empty(), "the failure has a message");
         checks.expect(store.stringForKey("kept") == std::optional<std::string>("yes"),
                       "the in-process view is unchanged");
-        checks.expect(slurp(store.filePath()) == before, "the file is byte-identical");
+        checks.expect(fileText(store.filePath()) == before, "the file is byte-identical");
         checks.expect(leftovers(dir).empty(), "no temporary file left");
         checks.expect(!quillet::AppUtil::isWritableFileAtPath(dir + "/missing/child"),
                       "the folder is reported unwritable");
@@ -215,7 +211,7 @@ TEST(StoreProcesses, FullDiskRefusesWritesAndLosesNothing) {
         }
         SettingsStore store(quillet::ids::kSuiteName);
         checks.expect(store.setString("kept", "yes"), "a first small write fits");
-        const std::string before = slurp(store.filePath());
+        const std::string before = fileText(store.filePath());
         {
             // Fill what is left of the file system.
             std::ofstream filler(dir + "/filler", std::ios::binary);
@@ -226,7 +222,7 @@ TEST(StoreProcesses, FullDiskRefusesWritesAndLosesNothing) {
         }
         checks.expect(!store.setString("big", std::string(32 * 1024, 'b')), "setObject fails");
         checks.expect(store.lastError().find("space") != std::string::npos, "the message says why");
-        checks.expect(slurp(store.filePath()) == before, "the file is byte-identical");
+        checks.expect(fileText(store.filePath()) == before, "the file is byte-identical");
         checks.expect(leftovers(dir).empty(), "no temporary file left");
         checks.expect(store.stringForKey("kept") == std::optional<std::string>("yes"),
                       "the old value reads back");
@@ -240,7 +236,7 @@ TEST(StoreProcesses, AFailedWriteOverAnUnreadableFileLeavesItInPlace) {
     fs::create_directories(dir);
     const std::string file = dir + "/" + quillet::ids::kSuiteName + ".json";
     std::ofstream(file) << "{ this is not a settings file";
-    const std::string before = slurp(file);
+    const std::string before = fileText(file);
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -256,7 +252,7 @@ TEST(StoreProcesses, AFailedWriteOverAnUnreadableFileLeavesItInPlace) {
     int status = waitFor(pid);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(slurp(file), before) << "the unreadable file is still where it was";
+    EXPECT_EQ(fileText(file), before) << "the unreadable file is still where it was";
     EXPECT_TRUE(leftovers(dir).empty());
     for (const auto& e : fs::directory_iterator(dir)) {
         EXPECT_EQ(e.path().filename().string().find(".corrupt-"), std::string::npos)
@@ -269,7 +265,7 @@ TEST(StoreProcesses, AFailedWriteOverAnUnreadableFileLeavesItInPlace) {
     int aside = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
         if (e.path().filename().string().find(".corrupt-") != std::string::npos) {
-            EXPECT_EQ(slurp(e.path().string()), before);
+            EXPECT_EQ(fileText(e.path().string()), before);
             ++aside;
         }
     }
