@@ -1,5 +1,6 @@
 #include "app_util.h"
 
+#include "fd_io.h"
 #include "identifiers.h"
 #include "request_url.h"
 #include "xdg_paths.h"
@@ -47,24 +48,9 @@ bool readWhole(const std::string& path, std::string& content) {
     if (fd < 0) {
         return false;
     }
-    content.clear();
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) {
-            break;
-        }
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
+    const bool ok = readAll(fd, content);
     ::close(fd);
-    return true;
+    return ok;
 }
 
 // Writes the content to a temporary file beside the destination and renames
@@ -78,21 +64,7 @@ bool writeAtomically(const std::string& path, const std::string& content) {
     if (fd < 0) {
         return false;
     }
-    const char* data = content.data();
-    std::size_t left = content.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    bool ok = writeAll(fd, content);
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;

@@ -1,5 +1,6 @@
 #include "settings_store.h"
 
+#include "fd_io.h"
 #include "plist_json.h"
 #include "xdg_paths.h"
 
@@ -21,39 +22,6 @@ namespace {
 
 std::int64_t toNs(const timespec& ts) {
     return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-// Reads a whole file through an open descriptor.
-bool readAll(int fd, std::string& out) {
-    out.clear();
-    char buf[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0) {
-            return true;
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 bool makeDirs(const std::string& dir) {

@@ -1,5 +1,6 @@
 #include "helper/creation/safe_create.h"
 
+#include "shared/fd_io.h"
 #include "shared/xdg_paths.h"
 
 #include <atomic>
@@ -60,21 +61,6 @@ std::string randomTag() {
     return buffer;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Copies the content of one regular file into a new file at `to`.
 bool copyFile(const std::string& from, const std::string& to, mode_t mode, Failure& failure) {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
@@ -127,7 +113,7 @@ bool copyFile(const std::string& from, const std::string& to, mode_t mode, Failu
         if (n == 0) {
             break;
         }
-        if (!writeAll(out, buffer, static_cast<std::size_t>(n))) {
+        if (!writeAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) {
             failure = {lastError(), to};
             ok = false;
             break;
@@ -464,7 +450,7 @@ std::string CreationJournal::begin(const std::string& tempPath) {
     if (fd < 0) {
         return {};
     }
-    bool ok = writeAll(fd, tempPath.data(), tempPath.size());
+    bool ok = writeAll(fd, tempPath);
     ::close(fd);
     if (!ok) {
         ::unlink(entry.c_str());
