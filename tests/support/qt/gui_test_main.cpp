@@ -1,3 +1,4 @@
+// main() of the Qt widget tests: one QApplication for the whole run.
 #include <QApplication>
 
 #include <gtest/gtest.h>

@@ -1,0 +1,47 @@
+// What the main application's objects are given at start-up: the ports, the
+// stores and the fixed locations. The application builds one and hands it to
+// its delegate and to every pane; nothing here is a global.
+#pragma once
+
+#include "shared/ports/alerts.h"
+#include "shared/ports/file_types.h"
+#include "shared/ports/hot_key_center.h"
+#include "shared/ports/login_items.h"
+#include "shared/ports/main_queue.h"
+#include "shared/ports/notification_center.h"
+#include "shared/ports/panels.h"
+#include "shared/ports/workspace.h"
+#include "shared/settings_store.h"
+
+#include <functional>
+#include <string>
+
+namespace quillet::app {
+
+struct AppServices {
+    // A fresh handle on the shared store, with the main application's
+    // registered defaults, so that a value another program just wrote is seen.
+    std::function<SettingsStore()> openSharedDefaults;
+    // The main application's own settings (window frame, settled questions).
+    SettingsStore& privateDefaults;
+
+    NotificationCenter& notifications;      // the suite's broadcast on the session bus
+    NotificationCenter& localNotifications; // this process only ("statusItemShouldUpdate", ...)
+    MainQueue& mainQueue;
+    Alerts& alerts;
+    Panels& panels;
+    Workspace& workspace;
+    FileTypes& fileTypes;
+    LoginItems& loginItems;
+    HotKeyCenter& hotKeys;
+
+    // The program's own catalog: English text in, the user's language out.
+    std::function<std::string(const std::string&)> translate;
+
+    std::string templatesDir; // $XDG_DATA_HOME/quillet/Templates
+    std::string resourcesDir; // <prefix>/share/quillet/app
+    std::string helperPath;   // quillet-helper beside quillet
+    std::string launcherPath; // quillet-launcher beside quillet
+};
+
+} // namespace quillet::app
