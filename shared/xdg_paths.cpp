@@ -198,15 +198,18 @@ std::string appendingPathComponent(const std::string& dir, const std::string& na
     if (name.empty()) {
         return dir;
     }
-    std::string d = dir;
-    while (d.size() > 1 && d.back() == '/') {
-        d.pop_back();
-    }
+    std::string out = withoutTrailingSlashes(dir);
     std::size_t skip = name.find_first_not_of('/');
     if (skip == std::string::npos) {
-        return d;
+        return out;
     }
-    return d == "/" ? "/" + name.substr(skip) : d + "/" + name.substr(skip);
+    // Appending in place (rather than "/" + substr) copies each byte once and
+    // gives the optimiser no temporary whose overlap it must reason about.
+    if (out != "/") {
+        out.push_back('/');
+    }
+    out.append(name, skip);
+    return out;
 }
 
 std::string withoutTrailingSlashes(std::string path) {

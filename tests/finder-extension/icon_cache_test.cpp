@@ -25,7 +25,8 @@ TEST(IconCacheTest, ReadersDuringRebuildsSeeOnlyCompleteTables) {
     FakeFileTypes types;
     Value::Array many;
     for (int i = 0; i < 200; ++i) {
-        std::string suffix = "s" + std::to_string(i);
+        std::string suffix = "s";
+        suffix += std::to_string(i);
         types.add(suffix, std::nullopt, "icon-" + suffix);
         many.push_back(templateRecord("T", suffix));
     }

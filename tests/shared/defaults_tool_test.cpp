@@ -34,7 +34,8 @@ protected:
     ToolRun run(const std::vector<std::string>& args) {
         std::string command = quote(QUILLET_DEFAULTS_TOOL);
         for (const auto& a : args) {
-            command += " " + quote(a);
+            command += ' ';
+            command += quote(a);
         }
         const std::string out = xdg.root() + "/out";
         const std::string err = xdg.root() + "/err";

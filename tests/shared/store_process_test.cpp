@@ -63,6 +63,15 @@ struct ChildChecks {
 
 constexpr int kChildSkipped = 77;
 
+// Built by appending: "p" + std::to_string(...) trips GCC 12's -Wrestrict at -O3.
+std::string keyOf(int process, int k) {
+    std::string key = "p";
+    key += std::to_string(process);
+    key += "-k";
+    key += std::to_string(k);
+    return key;
+}
+
 } // namespace
 
 TEST(StoreProcesses, SimultaneousWritersOfDistinctKeysLoseNothing) {
@@ -82,7 +91,7 @@ TEST(StoreProcesses, SimultaneousWritersOfDistinctKeysLoseNothing) {
             SettingsStore store(quillet::ids::kSuiteName);
             int failed = 0;
             for (int k = 0; k < kKeysEach; ++k) {
-                std::string key = "p" + std::to_string(p) + "-k" + std::to_string(k);
+                const std::string key = keyOf(p, k);
                 failed += store.setInteger(key, p * 100 + k) ? 0 : 1;
             }
             ::_exit(failed);
@@ -100,7 +109,7 @@ TEST(StoreProcesses, SimultaneousWritersOfDistinctKeysLoseNothing) {
     EXPECT_EQ(all.size(), static_cast<std::size_t>(kProcesses * kKeysEach));
     for (int p = 0; p < kProcesses; ++p) {
         for (int k = 0; k < kKeysEach; ++k) {
-            std::string key = "p" + std::to_string(p) + "-k" + std::to_string(k);
+            const std::string key = keyOf(p, k);
             EXPECT_EQ(store.integerForKey(key), p * 100 + k) << key;
         }
     }
