@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shared/ports/alerts.h"
+#include "shared/ports/bus_name_watch.h"
 #include "shared/ports/file_types.h"
 #include "shared/ports/hot_key_center.h"
 #include "shared/ports/login_items.h"
@@ -34,14 +35,20 @@ struct AppServices {
     FileTypes& fileTypes;
     LoginItems& loginItems;
     HotKeyCenter& hotKeys;
+    BusNameWatch& busNames; // programs of the suite coming and going
 
     // The program's own catalog: English text in, the user's language out.
     std::function<std::string(const std::string&)> translate;
 
-    std::string templatesDir; // $XDG_DATA_HOME/quillet/Templates
-    std::string resourcesDir; // <prefix>/share/quillet/app
-    std::string helperPath;   // quillet-helper beside quillet
-    std::string launcherPath; // quillet-launcher beside quillet
+    std::string templatesDir;    // $XDG_DATA_HOME/quillet/Templates
+    std::string resourcesDir;    // <prefix>/share/quillet/app
+    std::string helperPath;      // quillet-helper beside quillet
+    std::string launcherPath;    // quillet-launcher beside quillet
+    std::string helpDir;         // <prefix>/share/quillet/help, the HTML pages
+    std::string fileManagerPath; // nautilus on PATH (restarted to load the
+                                 // extension); empty when there is none
+    std::string osVersion;       // the system's version string, for the helper's
+                                 // launch once per system version
 };
 
 } // namespace quillet::app

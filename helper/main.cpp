@@ -6,7 +6,7 @@
 // With another instance running, the URLs are handed to it and this process
 // ends; otherwise this process becomes the instance and serves them.
 #include "helper/app/app_delegate.h"
-#include "helper/glue/bus_application.h"
+#include "platform/linux/bus_application.h"
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_notification_center.h"
 #include "platform/linux/gettext_translator.h"
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
         urls.emplace_back(arg);
     }
 
-    helper::BusApplication bus;
+    platform::BusApplication bus(ids::kHelper, true);
     std::string busError;
     auto role = bus.registerOnBus(busError);
-    if (role == helper::BusApplication::Role::Remote) {
+    if (role == platform::BusApplication::Role::Remote) {
         bus.forward(urls);
         return 0;
     }
-    if (role == helper::BusApplication::Role::Unregistered) {
+    if (role == platform::BusApplication::Role::Unregistered) {
         std::fprintf(stderr,
                      "quillet-helper: not on the session bus (%s); serving the command line only\n",
                      busError.c_str());

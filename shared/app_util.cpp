@@ -43,16 +43,6 @@ void setError(std::error_code* error, std::error_code ec) {
     }
 }
 
-bool readWhole(const std::string& path, std::string& content) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = readAll(fd, content);
-    ::close(fd);
-    return ok;
-}
-
 // Writes the content to a temporary file beside the destination and renames
 // it into place, so the destination is either absent or complete.
 bool writeAtomically(const std::string& path, const std::string& content) {
@@ -171,7 +161,7 @@ bool AppUtil::copyItemAtPath(const std::string& source, const std::string& desti
     }
     if (!S_ISDIR(st.st_mode)) {
         std::string content;
-        if (!readWhole(source, content) || !writeAtomically(destination, content)) {
+        if (!readFile(source, content) || !writeAtomically(destination, content)) {
             return false;
         }
         copyFilePermissionsAtPath(source, destination);
@@ -207,7 +197,7 @@ bool AppUtil::copyItemAtPath(const std::string& source, const std::string& desti
             }
         } else {
             std::string content;
-            if (!readWhole(itemSource, content) || !writeAtomically(itemDestination, content)) {
+            if (!readFile(itemSource, content) || !writeAtomically(itemDestination, content)) {
                 return false;
             }
         }

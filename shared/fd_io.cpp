@@ -1,6 +1,7 @@
 #include "fd_io.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace quillet {
@@ -36,6 +37,18 @@ bool writeAll(int fd, std::string_view data) {
         data.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+bool readFile(const std::string& path, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = readAll(fd, out);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
 }
 
 } // namespace quillet

@@ -11,4 +11,8 @@ namespace quillet {
 bool readAll(int fd, std::string& out);
 bool writeAll(int fd, std::string_view data);
 
+// The whole content of the file at the path; false (errno set) when it
+// cannot be opened or read.
+bool readFile(const std::string& path, std::string& out);
+
 } // namespace quillet

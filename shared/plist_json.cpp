@@ -1,5 +1,10 @@
 #include "plist_json.h"
 
+#include "fd_io.h"
+
+#include <cerrno>
+#include <cstring>
+
 #include <nlohmann/json.hpp>
 
 namespace quillet {
@@ -235,6 +240,20 @@ bool valueFromJsonText(std::string_view text, Value& out, std::string& error) {
 
 std::string valueToJsonText(const Value& value, bool pretty) {
     return toJson(value).dump(pretty ? 2 : -1, ' ', false, json::error_handler_t::replace);
+}
+
+ParseResult readSettingsFile(const std::string& path) {
+    ParseResult result;
+    std::string text;
+    if (!readFile(path, text)) {
+        result.error = path + ": " + std::strerror(errno);
+        return result;
+    }
+    result = parseSettingsText(text);
+    if (!result.ok) {
+        result.error = path + ": " + result.error;
+    }
+    return result;
 }
 
 } // namespace quillet

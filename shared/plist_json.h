@@ -17,6 +17,9 @@ struct ParseResult {
 
 // Parses a whole settings file. Anything but a JSON object is an error.
 ParseResult parseSettingsText(std::string_view text);
+// Reads and parses a whole settings file (a program's registered defaults);
+// the error names the file when it cannot be read.
+ParseResult readSettingsFile(const std::string& path);
 
 // Serialises a dictionary as a settings file (pretty-printed, stable key order).
 // Nothing when a key or string is not UTF-8: JSON cannot hold it, and storing

@@ -1,27 +1,14 @@
-// Conversions between the core's strings and Qt's. Paths go through the file
-// system's encoding, texts are UTF-8.
+// The suite's conversions between the core's strings and Qt's, under the
+// names the new-file panel uses.
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
-#include <QString>
-
-#include <string>
+#include "platform/linux/qt/qt_text.h"
 
 namespace quillet::helper {
 
-inline QString qtText(const std::string& text) {
-    return QString::fromStdString(text);
-}
-inline std::string coreText(const QString& text) {
-    return text.toStdString();
-}
-
-inline QString qtPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-inline std::string corePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
+using platform::qt::corePath;
+using platform::qt::coreText;
+using platform::qt::qtPath;
+using platform::qt::qtText;
 
 } // namespace quillet::helper

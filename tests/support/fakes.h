@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fake_alerts.h"
+#include "fake_bus_name_watch.h"
 #include "fake_file_types.h"
 #include "fake_hot_key_center.h"
 #include "fake_main_queue.h"

@@ -1,6 +1,8 @@
-// The helper on the session bus as a D-Bus-activatable application: it owns
-// org.quillet.QuilletHelper and serves org.freedesktop.Application (Open and
-// Activate) at /org/quillet/QuilletHelper, through GLib's GApplication.
+// A program of the suite on the session bus as a single-instance,
+// D-Bus-activatable application: it owns its id as a well-known name and
+// serves org.freedesktop.Application (Open and Activate) at the object path
+// derived from the id, through GLib's GApplication. A second start finds the
+// owner and hands it its URIs, or just activates it.
 #pragma once
 
 #include <functional>
@@ -8,11 +10,12 @@
 #include <string>
 #include <vector>
 
-namespace quillet::helper {
+namespace quillet::platform {
 
 class BusApplication {
 public:
     using OpenHandler = std::function<void(const std::vector<std::string>& uris)>;
+    using ActivateHandler = std::function<void()>;
 
     enum class Role {
         Primary,      // we own the name and serve requests
@@ -20,7 +23,8 @@ public:
         Unregistered, // no bus: serve only what the command line brings
     };
 
-    BusApplication();
+    // `id` is the bus name; `handlesOpen`: the program takes URIs (Open).
+    BusApplication(const std::string& id, bool handlesOpen);
     ~BusApplication();
     BusApplication(const BusApplication&) = delete;
     BusApplication& operator=(const BusApplication&) = delete;
@@ -31,13 +35,16 @@ public:
     // URIs of Open calls; runs on the main context after the call has been
     // answered, so a sender never waits for a dialog.
     void setOpenHandler(OpenHandler handler);
+    // Activate calls (a second start without URIs); runs on the main context.
+    void setActivateHandler(ActivateHandler handler);
 
     // Remote role: hands the URIs to the running instance (Open), or just
     // activates it when there are none, and waits until the bus has them.
     void forward(const std::vector<std::string>& uris);
 
     // Runs GLib's main loop (which runs Qt's events too, once Qt is started)
-    // until quit().
+    // until quit(). A program that runs Qt's own loop need not call it: Qt's
+    // loop dispatches GLib's default context, and with it the bus.
     void run();
     void quit();
 
@@ -46,4 +53,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-} // namespace quillet::helper
+} // namespace quillet::platform

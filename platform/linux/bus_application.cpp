@@ -1,17 +1,16 @@
-#include "helper/glue/bus_application.h"
-
-#include "shared/identifiers.h"
+#include "platform/linux/bus_application.h"
 
 #include <gio/gio.h>
 
 #include <exception>
 
-namespace quillet::helper {
+namespace quillet::platform {
 
 struct BusApplication::Impl {
     GApplication* app = nullptr;
     GMainLoop* loop = nullptr;
     OpenHandler handler;
+    ActivateHandler activateHandler;
 
     static void onOpen(GApplication*, GFile** files, gint count, gchar*, gpointer data) {
         auto* self = static_cast<Impl*>(data);
@@ -32,16 +31,16 @@ struct BusApplication::Impl {
             G_PRIORITY_DEFAULT,
             [](gpointer p) -> gboolean {
                 auto* pending = static_cast<Pending*>(p);
-                // Nothing may unwind through GLib: that would end the helper
-                // in a way none of its quit rules allows.
+                // Nothing may unwind through GLib: that would end the
+                // program in a way none of its own rules allows.
                 try {
                     if (pending->self->handler) {
                         pending->self->handler(*pending->uris);
                     }
                 } catch (const std::exception& e) {
-                    g_warning("quillet-helper: request not handled: %s", e.what());
+                    g_warning("%s: request not handled: %s", g_get_prgname(), e.what());
                 } catch (...) {
-                    g_warning("quillet-helper: request not handled");
+                    g_warning("%s: request not handled", g_get_prgname());
                 }
                 return G_SOURCE_REMOVE;
             },
@@ -53,13 +52,19 @@ struct BusApplication::Impl {
             });
     }
 
-    static void onActivate(GApplication*, gpointer) {
-        // A start without a request: nothing to do beyond running.
+    static void onActivate(GApplication*, gpointer data) {
+        // A start without a request: the program decides what that means.
+        auto* self = static_cast<Impl*>(data);
+        if (self->activateHandler) {
+            self->activateHandler();
+        }
     }
 };
 
-BusApplication::BusApplication() : impl_(std::make_unique<Impl>()) {
-    impl_->app = g_application_new(ids::kHelper, G_APPLICATION_HANDLES_OPEN);
+BusApplication::BusApplication(const std::string& id, bool handlesOpen)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->app = g_application_new(id.c_str(), handlesOpen ? G_APPLICATION_HANDLES_OPEN
+                                                           : G_APPLICATION_DEFAULT_FLAGS);
     g_signal_connect(impl_->app, "open", G_CALLBACK(&Impl::onOpen), impl_.get());
     g_signal_connect(impl_->app, "activate", G_CALLBACK(&Impl::onActivate), impl_.get());
     impl_->loop = g_main_loop_new(nullptr, FALSE);
@@ -88,6 +93,10 @@ void BusApplication::setOpenHandler(OpenHandler handler) {
     impl_->handler = std::move(handler);
 }
 
+void BusApplication::setActivateHandler(ActivateHandler handler) {
+    impl_->activateHandler = std::move(handler);
+}
+
 void BusApplication::forward(const std::vector<std::string>& uris) {
     if (uris.empty()) {
         g_application_activate(impl_->app);
@@ -114,4 +123,4 @@ void BusApplication::quit() {
     g_main_loop_quit(impl_->loop);
 }
 
-} // namespace quillet::helper
+} // namespace quillet::platform

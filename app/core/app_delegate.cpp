@@ -1,0 +1,295 @@
+// Start-up, shut-down, the first-run templates, the extension question and
+// the helper's launches.
+#include "app/core/app_delegate.h"
+
+#include "app/core/extension_status.h"
+#include "app/core/help.h"
+#include "shared/app_util.h"
+#include "shared/fd_io.h"
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/localized_strings.h"
+#include "shared/plist_json.h"
+#include "shared/records.h"
+#include "shared/xdg_paths.h"
+
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace quillet::app {
+
+namespace fs = std::filesystem;
+
+AppDelegate::AppDelegate(AppServices& services, ApplicationShell& shell)
+    : services_(services), shell_(shell), self_(std::make_shared<AppDelegate*>(this)) {}
+
+AppDelegate::~AppDelegate() {
+    if (statusObserver_) {
+        services_.localNotifications.removeObserver(*statusObserver_);
+    }
+    *self_ = nullptr;
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    // The store comes with the registered defaults from its factory.
+    sharedDefaults_.emplace(services_.openSharedDefaults());
+    seedMonitoredPaths();
+    checkAndCopyTemplates();
+
+    if (sharedDefaults_->boolForKey(keys::kShowInMenuBar) && shell_.isSystemTrayAvailable() &&
+        launchedByHelper()) {
+        shell_.setActivationPolicy(ActivationPolicy::Accessory);
+    } else {
+        openPreferences();
+    }
+
+    if (services_.privateDefaults.boolForKey(kExtensionConfirmedKey)) {
+        checkURLSupport();
+    } else if (isExtensionRunning(services_.workspace)) {
+        markExtensionConfirmed();
+    } else {
+        std::weak_ptr<AppDelegate*> weak = self_;
+        services_.mainQueue.postAfter(kConfirmExtensionDelay, [weak] {
+            if (auto self = weak.lock(); self && *self != nullptr && !(*self)->terminated_) {
+                (*self)->confirmExtension();
+            }
+        });
+    }
+
+    updateStatusMenu();
+    std::weak_ptr<AppDelegate*> weak = self_;
+    statusObserver_ = services_.localNotifications.addObserver(
+        kStatusItemShouldUpdate, [weak](const std::string&, const std::string&) {
+            if (auto self = weak.lock(); self && *self != nullptr) {
+                (*self)->updateStatusMenu();
+            }
+        });
+
+    if (sharedDefaults_->boolForKey(keys::kShouldLaunchHelper)) {
+        launchHelper();
+    }
+}
+
+void AppDelegate::seedMonitoredPaths() {
+    // Only a key with no value at all is seeded: an empty list is the user's.
+    if (!sharedDefaults_->objectForKey(keys::kMonitoredPaths).isNull()) {
+        return;
+    }
+    MonitoredLocation root{.path = std::string("/"), .enabled = true};
+    if (!sharedDefaults_->setObject(keys::kMonitoredPaths, Value::Array{root.toValue()})) {
+        std::cerr << "quillet: cannot store the monitored locations: "
+                  << sharedDefaults_->lastError() << "\n";
+        return;
+    }
+    sharedDefaults_->synchronize();
+    AppUtil::postRefreshNotification(services_.notifications, keys::kMonitoredPaths);
+}
+
+void AppDelegate::checkAndCopyTemplates() {
+    const std::string& target = services_.templatesDir;
+    std::error_code ec;
+    // Anything at the path, even a dangling link, means the set-up was done;
+    // nothing else (neither the list nor the folder's content) decides.
+    if (fs::exists(fs::symlink_status(target, ec))) {
+        return;
+    }
+    const std::string source =
+        paths::appendingPathComponent(services_.resourcesDir, "FileTemplates");
+    bool copied = false;
+    // A missing shipped folder is a failed copy, not an empty success.
+    if (AppUtil::isDir(source)) {
+        fs::create_directories(paths::deletingLastPathComponent(target), ec);
+        copied = AppUtil::copyItemAtPath(source, target, &ec) && AppUtil::isDir(target);
+    }
+    if (!copied) {
+        AppUtil::showAlert(
+            services_.alerts, services_.translate("Error copying templates"),
+            formatWithTitle(services_.translate("Unable to copy templates to the directory:\n%@"),
+                            target),
+            AlertStyle::Critical);
+        return;
+    }
+
+    // The list is a JSON array of entries; an unreadable one seeds nothing.
+    const std::string listFile = source + ".json";
+    Value list;
+    std::string text;
+    std::string error;
+    if (!readFile(listFile, text) || !valueFromJsonText(text, list, error) || !list.isArray()) {
+        std::cerr << "quillet: " << listFile << ": not a template list " << error << "\n";
+        list = Value::Array{};
+    }
+    Value::Array records;
+    for (const Value& entry : *list.asArray()) {
+        const Value::Dictionary* fields = entry.asDictionary();
+        if (fields == nullptr) {
+            continue;
+        }
+        Value::Dictionary record;
+        for (const char* key :
+             {keys::kEnabled, keys::kTitle, keys::kPrefix, keys::kSuffix, keys::kExecutable}) {
+            if (auto it = fields->find(key); it != fields->end()) {
+                record[key] = it->second;
+            }
+        }
+        if (auto it = fields->find("filename"); it != fields->end() && it->second.isString()) {
+            record[keys::kFilePath] = paths::appendingPathComponent(target, *it->second.asString());
+        }
+        records.emplace_back(std::move(record));
+    }
+    if (!sharedDefaults_->setObject(keys::kFileTemplates, records)) {
+        std::cerr << "quillet: cannot store the templates: " << sharedDefaults_->lastError()
+                  << "\n";
+        return;
+    }
+    sharedDefaults_->synchronize();
+}
+
+void AppDelegate::confirmExtension() {
+    if (extensionAlertOpensSetUp()) {
+        // The help page explains how the module is installed; the file
+        // manager loads it only when it starts again.
+        if (showHelpPage(services_.workspace, services_.helpDir, kHelpLocationsPage)) {
+            markExtensionConfirmed();
+        }
+        if (!services_.fileManagerPath.empty()) {
+            AlertRequest restart{
+                .message = services_.translate("Restart the file manager?"),
+                .informative = services_.translate(
+                    "The file manager loads Quillet's extension when it starts. Restarting "
+                    "it closes its open windows."),
+                .buttons = {services_.translate("Restart File Manager"),
+                            services_.translate("Not Now")},
+                .escapeButton = 1,
+            };
+            if (shell_.runAlert(restart) == kAlertFirstButton) {
+                (void)services_.workspace.launchProgram(services_.fileManagerPath, {"-q"});
+            }
+        }
+    }
+    checkURLSupport();
+}
+
+bool AppDelegate::extensionAlertOpensSetUp() {
+    AlertRequest request{
+        .message = services_.translate("Quillet Extension"),
+        .informative = services_.translate(
+            "Would you like to enable the file manager extension? Quillet's menu appears once "
+            "the extension is installed in your file manager and the file manager has been "
+            "restarted."),
+        .buttons = {services_.translate("Set Up Extension…"), services_.translate("Later"),
+                    services_.translate("Do not show again")},
+        .escapeButton = 1, // closing the alert is "Later": nothing is settled
+    };
+    switch (shell_.runAlert(request)) {
+    case kAlertFirstButton:
+        return true;
+    case kAlertSecondButton:
+        return false; // asked again at the next start
+    default:
+        markExtensionConfirmed();
+        return false;
+    }
+}
+
+void AppDelegate::markExtensionConfirmed() {
+    if (!services_.privateDefaults.setBool(kExtensionConfirmedKey, true)) {
+        std::cerr << "quillet: cannot store the settled extension question: "
+                  << services_.privateDefaults.lastError() << "\n";
+    }
+    services_.privateDefaults.synchronize();
+}
+
+void AppDelegate::checkURLSupport() {
+    const std::string& current = services_.osVersion;
+    if (services_.privateDefaults.stringForKey(kLastOSVersionKey) == current) {
+        return;
+    }
+    // Launched whether or not it runs: a running helper just takes the call.
+    if (!services_.workspace.launchProgram(services_.helperPath, {})) {
+        return; // tried again at the next start
+    }
+    if (!services_.privateDefaults.setString(kLastOSVersionKey, current)) {
+        std::cerr << "quillet: cannot store the system version: "
+                  << services_.privateDefaults.lastError() << "\n";
+    }
+    services_.privateDefaults.synchronize();
+}
+
+void AppDelegate::launchHelper() {
+    // The bus query is brief; it runs after the current event, not inside it.
+    std::weak_ptr<AppDelegate*> weak = self_;
+    services_.mainQueue.post([weak] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        AppServices& services = (*self)->services_;
+        if (!services.workspace.isProgramRunning(ids::kHelper)) {
+            (void)services.workspace.launchProgram(services.helperPath, {});
+        }
+    });
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (terminated_) {
+        return;
+    }
+    terminated_ = true;
+    if (statusObserver_) {
+        services_.localNotifications.removeObserver(*statusObserver_);
+        statusObserver_.reset();
+    }
+    removeStatusMenu();
+    SettingsStore& store = sharedDefaults_
+                               ? *sharedDefaults_
+                               : sharedDefaults_.emplace(services_.openSharedDefaults());
+    const bool atLogin =
+        store.boolForKey(keys::kShouldLaunchHelper) || store.boolForKey(keys::kLaunchAtLogin);
+    setStartAtLogin(atLogin);
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+    if (!hasVisibleWindows) {
+        openPreferences();
+    }
+    return true;
+}
+
+bool AppDelegate::launchedByHelper() const {
+    return services_.workspace.isProgramRunning(ids::kLauncher);
+}
+
+void AppDelegate::setStartAtLogin(bool enabled) {
+    if (services_.loginItems.isRegistered(ids::kLauncher) == enabled) {
+        return;
+    }
+    if (!services_.loginItems.setRegistered(ids::kLauncher, services_.launcherPath, enabled)) {
+        std::cerr << "quillet: cannot " << (enabled ? "register" : "unregister")
+                  << " the login item\n";
+    }
+}
+
+void AppDelegate::openPreferences() {
+    shell_.showPreferencesWindow();
+    shell_.setActivationPolicy(ActivationPolicy::Regular);
+}
+
+void AppDelegate::showAboutPanel() {
+    shell_.showAboutPanel();
+}
+
+void AppDelegate::windowWillClose() {
+    if (sharedDefaults_ && sharedDefaults_->boolForKey(keys::kShowInMenuBar)) {
+        shell_.setActivationPolicy(ActivationPolicy::Accessory);
+    }
+}
+
+void AppDelegate::windowDidBecomeMain() {
+    if (sharedDefaults_ && sharedDefaults_->boolForKey(keys::kShowInMenuBar)) {
+        shell_.setActivationPolicy(ActivationPolicy::Regular);
+    }
+}
+
+} // namespace quillet::app

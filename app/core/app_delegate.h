@@ -1,0 +1,86 @@
+// The main application's delegate: its start-up and shut-down, the first-run
+// templates, the extension question, the helper's launches and the tray
+// item's decisions. Toolkit-free: the windows are behind ApplicationShell,
+// every platform service behind the ports of AppServices.
+#pragma once
+
+#include "app/app_services.h"
+#include "app/core/application_shell.h"
+#include "app/core/status_click.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quillet::app {
+
+// Keys of the main application's private defaults.
+inline constexpr const char* kExtensionConfirmedKey = "finderSyncExtensionConfirmed";
+inline constexpr const char* kLastOSVersionKey = "lastOSVersion";
+// The in-process notification after which the tray item follows showInMenuBar.
+inline constexpr const char* kStatusItemShouldUpdate = "statusItemShouldUpdate";
+
+inline constexpr std::chrono::milliseconds kConfirmExtensionDelay{500};
+inline constexpr std::chrono::milliseconds kReleasePopoverDelay{300};
+
+class AppDelegate {
+public:
+    AppDelegate(AppServices& services, ApplicationShell& shell);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    void applicationDidFinishLaunching();
+    // Runs once, whichever way the program ends (menu, signal, session end).
+    void applicationWillTerminate();
+    // A second start of the program: shows the preferences window when none is
+    // visible. Always true.
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+
+    void checkAndCopyTemplates();
+    void confirmExtension();
+    void checkURLSupport();
+    // Starts the helper unless it runs; never reports a failure.
+    void launchHelper();
+
+    void updateStatusMenu();
+    void activateStatusMenu();
+    void removeStatusMenu();
+    void didClickStatusItem(const StatusClick& click);
+    // The tray item's menu entry "Templates…": the popover, whatever is held.
+    void showTemplates();
+
+    void openPreferences();
+    void showAboutPanel();
+    void windowWillClose();
+    void windowDidBecomeMain();
+
+    // Started at login: the launcher runs.
+    bool launchedByHelper() const;
+    // Registers or unregisters the login launcher, only when that changes it.
+    void setStartAtLogin(bool enabled);
+
+    bool statusItemShown() const { return statusItemShown_; }
+    bool hasTerminated() const { return terminated_; }
+    // The shared store as of the last fresh handle.
+    SettingsStore& sharedDefaults() { return *sharedDefaults_; }
+
+private:
+    void seedMonitoredPaths();
+    bool extensionAlertOpensSetUp();
+    void markExtensionConfirmed();
+    // Whether the tray item can be shown and the user wants it.
+    bool wantsStatusItem();
+
+    AppServices& services_;
+    ApplicationShell& shell_;
+    std::optional<SettingsStore> sharedDefaults_;
+    bool statusItemShown_ = false;
+    bool terminated_ = false;
+    std::optional<NotificationCenter::Token> statusObserver_;
+    // Work scheduled on the main queue holds this weakly.
+    std::shared_ptr<AppDelegate*> self_;
+};
+
+} // namespace quillet::app

@@ -1,0 +1,21 @@
+// The help pages shipped with the program, opened in the default browser.
+#pragma once
+
+#include "shared/ports/workspace.h"
+
+#include <string>
+
+namespace quillet::app {
+
+inline constexpr const char* kHelpStartPage = "index.html";
+inline constexpr const char* kHelpTemplatesPage = "configure-file-templates.html";
+inline constexpr const char* kHelpLocationsPage = "finder-context-menu.html";
+
+// file:// URL of a page in the help folder.
+std::string helpPageURL(const std::string& helpDir, const std::string& page);
+
+// False when the browser could not be started.
+bool showHelpPage(Workspace& workspace, const std::string& helpDir,
+                  const std::string& page = kHelpStartPage);
+
+} // namespace quillet::app

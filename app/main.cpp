@@ -1,0 +1,181 @@
+// quillet: the program the user starts. It sets the suite up on first run,
+// shows its preferences window or only its tray item, and stays until the
+// user quits it or the session ends.
+//
+//   quillet
+//
+// With another instance running, that one shows its preferences window and
+// this process ends.
+#include "app/app_services.h"
+#include "app/core/app_delegate.h"
+#include "app/core/in_memory_login_items.h"
+#include "app/core/os_version.h"
+#include "app/preferences/preferences_window.h"
+#include "app/ui/qt_application_shell.h"
+#include "platform/linux/bus_application.h"
+#include "platform/linux/dbus_name_watch.h"
+#include "platform/linux/dbus_notification_center.h"
+#include "platform/linux/gettext_translator.h"
+#include "platform/linux/gio_file_types.h"
+#include "platform/linux/gio_workspace.h"
+#include "platform/linux/glib_main_queue.h"
+#include "platform/linux/qt/gui_runtime.h"
+#include "platform/linux/qt/qt_alerts.h"
+#include "platform/linux/qt/qt_panels.h"
+#include "shared/identifiers.h"
+#include "shared/local_notification_center.h"
+#include "shared/plist_json.h"
+#include "shared/xdg_paths.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string programInPath(const char* name) {
+    gchar* found = g_find_program_in_path(name);
+    std::string path = found != nullptr ? found : "";
+    g_free(found);
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace quillet;
+    std::setlocale(LC_ALL, "");
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: quillet\n");
+            return 0;
+        }
+    }
+
+    // The name first: a second start needs neither a display nor anything else.
+    platform::BusApplication bus(ids::kMainApp, false);
+    std::string busError;
+    auto role = bus.registerOnBus(busError);
+    if (role == platform::BusApplication::Role::Remote) {
+        bus.forward({});
+        return 0;
+    }
+    if (role == platform::BusApplication::Role::Unregistered) {
+        std::fprintf(stderr, "quillet: not on the session bus (%s)\n", busError.c_str());
+    }
+    if (!platform::qt::hasDisplay()) {
+        std::fprintf(stderr, "quillet: no display; start it in a desktop session\n");
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("quillet");
+    QApplication::setApplicationDisplayName("Quillet");
+    QApplication::setApplicationVersion(QUILLET_VERSION);
+    QGuiApplication::setDesktopFileName(ids::kMainApp);
+    // Closing the preferences window leaves the program (and its tray item) running.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Outside a full desktop the platform names no icon theme; the suite's
+    // icons come from the theme every Debian desktop installs.
+    QIcon::setFallbackThemeName("Adwaita");
+
+    const std::string resources = paths::resourcesDir("app");
+    Value::Dictionary registered;
+    if (ParseResult defaults = readSettingsFile(resources + "/Defaults.json"); defaults.ok) {
+        registered = std::move(defaults.values);
+    } else {
+        std::fprintf(stderr, "quillet: %s\n", defaults.error.c_str());
+    }
+
+    SettingsStore privateDefaults =
+        SettingsStore::atPath(paths::privateDefaultsFile(ids::kMainApp));
+    platform::DBusNotificationCenter notifications;
+    LocalNotificationCenter localNotifications;
+    platform::GLibMainQueue mainQueue;
+    platform::qt::QtAlerts alerts;
+    platform::qt::QtPanels panels(mainQueue);
+    platform::GioWorkspace workspace;
+    platform::GioFileTypes fileTypes;
+    app::InMemoryLoginItems loginItems;
+    NullHotKeyCenter hotKeys;
+    platform::DBusNameWatch busNames;
+    auto translator = platform::GettextTranslator::forProgram("quillet", "app");
+    const std::string binDir = paths::deletingLastPathComponent(paths::executablePath());
+
+    app::AppServices services{
+        .openSharedDefaults =
+            [registered] {
+                SettingsStore store(ids::kSuiteName);
+                store.registerDefaults(registered);
+                return store;
+            },
+        .privateDefaults = privateDefaults,
+        .notifications = notifications,
+        .localNotifications = localNotifications,
+        .mainQueue = mainQueue,
+        .alerts = alerts,
+        .panels = panels,
+        .workspace = workspace,
+        .fileTypes = fileTypes,
+        .loginItems = loginItems,
+        .hotKeys = hotKeys,
+        .busNames = busNames,
+        .translate = [translator](const std::string& text) { return translator(text); },
+        .templatesDir = paths::templatesDir(),
+        .resourcesDir = resources,
+        .helperPath = paths::appendingPathComponent(binDir, "quillet-helper"),
+        .launcherPath = paths::appendingPathComponent(binDir, "quillet-launcher"),
+        .helpDir =
+            paths::appendingPathComponent(paths::deletingLastPathComponent(resources), "help"),
+        .fileManagerPath = programInPath("nautilus"),
+        .osVersion = app::currentOSVersionString(),
+    };
+
+    app::QtApplicationShell shell(services);
+    app::AppDelegate delegate(services, shell);
+    shell.setDelegate(&delegate);
+
+    // Every way out runs the delegate's shut-down once, then ends the loop.
+    auto quit = [&delegate] {
+        delegate.applicationWillTerminate();
+        platform::qt::exitAllEventLoops();
+        QCoreApplication::quit();
+    };
+    shell.onQuit = quit;
+    struct SignalQuit {
+        std::function<void()> quit;
+    } signalQuit{quit};
+    auto onSignal = [](gpointer data) -> gboolean {
+        static_cast<SignalQuit*>(data)->quit();
+        return G_SOURCE_CONTINUE;
+    };
+    const guint termSource = g_unix_signal_add(SIGTERM, onSignal, &signalQuit);
+    const guint intSource = g_unix_signal_add(SIGINT, onSignal, &signalQuit);
+    // The session ending: the session manager asks first, then Qt quits.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                     [&delegate](QSessionManager&) { delegate.applicationWillTerminate(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                     [&delegate] { delegate.applicationWillTerminate(); });
+
+    // A second start: show the window when none is visible.
+    bus.setActivateHandler([&delegate, &shell] {
+        const bool visible = shell.hasPreferencesWindow() && shell.preferencesWindow()->isVisible();
+        delegate.applicationShouldHandleReopen(visible);
+    });
+
+    delegate.applicationDidFinishLaunching();
+    const int status = QApplication::exec();
+    delegate.applicationWillTerminate();
+    g_source_remove(termSource);
+    g_source_remove(intSource);
+    shell.setDelegate(nullptr);
+    return status;
+}
