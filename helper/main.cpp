@@ -61,7 +61,13 @@ int main(int argc, char** argv) {
     std::string busError;
     auto role = bus.registerOnBus(busError);
     if (role == platform::BusApplication::Role::Remote) {
-        bus.forward(urls);
+        std::string forwardError;
+        if (!bus.forward(urls, &forwardError)) {
+            std::fprintf(stderr,
+                         "quillet-helper: the running helper did not take the request (%s)\n",
+                         forwardError.c_str());
+            return 1;
+        }
         return 0;
     }
     if (role == platform::BusApplication::Role::Unregistered) {
@@ -127,24 +133,20 @@ int main(int argc, char** argv) {
     };
 
     helper::AppDelegate delegate(ports, helperPaths);
+    // Requests are served even while the helper ends: once it has given up
+    // its name, those that reached it are all it will get, and none is lost.
     bus.setOpenHandler([&delegate](const std::vector<std::string>& uris) {
         for (const auto& uri : uris) {
-            if (delegate.isTerminating()) {
-                return;
-            }
             delegate.handleURLEvent(uri);
         }
     });
     delegate.applicationDidFinishLaunching();
     for (const auto& url : urls) {
-        mainQueue.post([&delegate, url] {
-            if (!delegate.isTerminating()) {
-                delegate.handleURLEvent(url);
-            }
-        });
+        mainQueue.post([&delegate, url] { delegate.handleURLEvent(url); });
     }
 
     bus.run();
+    bus.serveReceived();
     delegate.applicationWillTerminate();
     return 0;
 }

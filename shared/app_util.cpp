@@ -275,27 +275,43 @@ void AppUtil::postRefreshNotification(NotificationCenter& center, const std::str
     center.post(ids::kSuiteName, key);
 }
 
-bool AppUtil::isWritableFileAtPath(const std::optional<std::string>& path) {
-    if (!path) {
-        return false;
-    }
-    std::string p = *path;
-    // A path to be created is writable when its nearest existing ancestor is.
-    while (!exists(p) && p.size() >= 2) {
-        std::string parent = paths::deletingLastPathComponent(p);
-        if (parent == p) {
+std::error_code AppUtil::writabilityError(const std::string& path, std::string* answeredBy) {
+    // One buffer shortened in place: a path of n components costs n probes
+    // and no copy of the path per step, however long a caller's path is.
+    std::string p = path;
+    while (p.size() >= 2 && !exists(p)) {
+        const auto end = p.find_last_not_of('/');
+        if (end == std::string::npos) {
+            p.resize(1); // only slashes: the root folder
             break;
         }
-        p = parent;
+        const auto slash = p.rfind('/', end);
+        if (slash == std::string::npos) {
+            p.clear(); // a relative name without a folder
+            break;
+        }
+        const auto keep = p.find_last_not_of('/', slash);
+        p.resize(keep == std::string::npos ? 1 : keep + 1);
     }
-    if (!p.ends_with("/") && isDir(p)) {
+    if (!p.empty() && !p.ends_with("/") && isDir(p)) {
         p += "/";
     }
-    if (::access(p.c_str(), W_OK) == 0) {
-        return true;
+    if (answeredBy != nullptr) {
+        *answeredBy = p;
     }
+    if (::access(p.c_str(), W_OK) == 0) {
+        return {};
+    }
+    const std::error_code error(errno, std::generic_category());
     // A caller may hand over the path of a URL still carrying its escapes.
-    return ::access(percentDecode(p).c_str(), W_OK) == 0;
+    if (p.find('%') != std::string::npos && ::access(percentDecode(p).c_str(), W_OK) == 0) {
+        return {};
+    }
+    return error;
+}
+
+bool AppUtil::isWritableFileAtPath(const std::optional<std::string>& path) {
+    return path && !writabilityError(*path);
 }
 
 void AppUtil::updateDateForPath(Clock::time_point date, const std::string& path) {

@@ -54,6 +54,10 @@ public:
 
     // Whether the path, or its nearest existing ancestor, is writable.
     static bool isWritableFileAtPath(const std::optional<std::string>& path);
+    // Why it is not ("Permission denied", "Read-only file system"); empty when
+    // it is. `answeredBy` receives the ancestor that answered.
+    [[nodiscard]] static std::error_code writabilityError(const std::string& path,
+                                                          std::string* answeredBy = nullptr);
 
     // Sets the dates of the item and, for a folder, of everything below it.
     static void updateDateForPath(Clock::time_point date, const std::string& path);

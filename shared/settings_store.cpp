@@ -103,6 +103,7 @@ SettingsStore::SettingsStore(SettingsStore&& other) noexcept {
     identity_ = other.identity_;
     loaded_ = other.loaded_;
     reportedCorrupt_ = other.reportedCorrupt_;
+    readError_ = std::move(other.readError_);
     defaults_ = std::move(other.defaults_);
     lastError_ = std::move(other.lastError_);
 }
@@ -117,6 +118,7 @@ void SettingsStore::registerDefaults(const Value::Dictionary& defaults) {
 void SettingsStore::refreshLocked() const {
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
+        readError_ = errno == ENOENT ? std::nullopt : std::optional(errorText(errno));
         cache_.clear();
         identity_ = FileIdentity{};
         loaded_ = true;
@@ -128,6 +130,7 @@ void SettingsStore::refreshLocked() const {
     }
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
+        readError_ = errorText(errno);
         cache_.clear();
         identity_ = FileIdentity{};
         loaded_ = true;
@@ -144,12 +147,15 @@ void SettingsStore::refreshLocked() const {
     ::close(fd);
     if (!readOk) {
         // Keep the previous view; the next read retries.
+        readError_ = errorText(errno);
         return;
     }
     ParseResult parsed = parseSettingsText(text);
     if (parsed.ok) {
+        readError_.reset();
         cache_ = std::move(parsed.values);
     } else {
+        readError_ = parsed.error;
         cache_.clear();
         if (!(reportedCorrupt_ == seen)) {
             reportedCorrupt_ = seen;
@@ -220,6 +226,12 @@ Value::Dictionary SettingsStore::storedValues() const {
 std::string SettingsStore::lastError() const {
     std::lock_guard lock(mutex_);
     return lastError_;
+}
+
+std::optional<std::string> SettingsStore::readError() const {
+    std::lock_guard lock(mutex_);
+    refreshLocked();
+    return readError_;
 }
 
 bool SettingsStore::synchronize() {
@@ -372,6 +384,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         loaded_ = false;
     }
     lastError_.clear();
+    readError_.reset(); // what is there now was written from a good view
     return true;
 }
 

@@ -70,6 +70,11 @@ public:
     // The last write's failure, for messages ("No space left on device").
     std::string lastError() const;
 
+    // Why the file could not be read at the last look ("Permission denied",
+    // a parse error), or nothing when it was read or is simply absent. The
+    // values then read as absent, which is not the same as no settings.
+    std::optional<std::string> readError() const;
+
 private:
     struct FileIdentity {
         bool exists = false;
@@ -96,6 +101,7 @@ private:
     mutable FileIdentity identity_;
     mutable bool loaded_ = false;
     mutable FileIdentity reportedCorrupt_;
+    mutable std::optional<std::string> readError_;
     Value::Dictionary defaults_;
     std::string lastError_;
 };

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace quillet::helper {
 
@@ -72,11 +73,32 @@ void AppDelegate::applicationDidFinishLaunching() {
     checkAndTerminate();
     fileWatcher_ = VDKQueue::create(
         ports_.makeFileEventSource ? ports_.makeFileEventSource() : nullptr, ports_.mainQueue);
+    std::error_code refused = std::make_error_code(std::errc::function_not_supported);
     if (fileWatcher_) {
         fileWatcher_->setDelegate(this);
-        fileWatcher_->addPath(paths_.executablePath,
-                              vnode::kDelete | vnode::kWrite | vnode::kRename);
+        if (fileWatcher_->addPathToQueue(paths_.executablePath,
+                                         vnode::kDelete | vnode::kWrite | vnode::kRename)) {
+            return;
+        }
+        refused = fileWatcher_->lastError();
     }
+    // Without the kernel's watch (inotify's watches used up, say) the helper
+    // must not believe it has one: it compares the file at each request.
+    executableAtLaunch_ = FileIdentity::of(paths_.executablePath);
+    std::cerr << "quillet-helper: cannot watch " << paths_.executablePath << " ("
+              << refused.message() << "); it is checked at each request instead\n";
+}
+
+AppDelegate::FileIdentity AppDelegate::FileIdentity::of(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+bool AppDelegate::executableChangedUnwatched() const {
+    return executableAtLaunch_ && FileIdentity::of(paths_.executablePath) != *executableAtLaunch_;
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -144,6 +144,17 @@ private:
     void recheckAfterCountedWindow();
     void shortcutAction(std::int64_t index);
 
+    // What the executable was at launch, for the check made at each request
+    // when the kernel would not watch it.
+    struct FileIdentity {
+        bool exists = false;
+        std::uint64_t dev = 0, ino = 0;
+        std::int64_t size = 0, mtimeSec = 0, mtimeNsec = 0;
+        bool operator==(const FileIdentity&) const = default;
+        static FileIdentity of(const std::string& path);
+    };
+    bool executableChangedUnwatched() const;
+
     HelperPorts ports_;
     HelperPaths paths_;
     CreationJournal journal_;
@@ -155,6 +166,7 @@ private:
     std::set<std::string> openedURLs_;
     Value::Array templates_;
     std::unique_ptr<VDKQueue> fileWatcher_;
+    std::optional<FileIdentity> executableAtLaunch_; // set only when unwatched
     std::vector<NotificationCenter::Token> observers_;
     // Work scheduled on the main queue holds this weakly and does nothing once
     // the delegate is gone.

@@ -10,15 +10,24 @@
 
 namespace quillet::helper {
 
+namespace {
+
+constexpr std::size_t kShownURLLength = 300;
+
+} // namespace
+
 void AppDelegate::handleURLEvent(const std::string& url) {
     shouldHandleURL_ = true;
 
     auto read = readCreationRequest(url);
     if (const auto* malformed = std::get_if<MalformedRequest>(&read)) {
-        // Not a request we can serve: say so, create nothing.
-        std::cerr << "quillet-helper: " << url << ": " << malformed->reason << "\n";
+        // Not a request we can serve: say so, create nothing. A hostile URL
+        // may be megabytes long; the message shows its beginning.
+        const std::string shown =
+            url.size() > kShownURLLength ? url.substr(0, kShownURLLength) + "\u2026" : url;
+        std::cerr << "quillet-helper: " << shown << ": " << malformed->reason << "\n";
         raisePanelCount();
-        showAlert(translate("Unable to create file!"), translate(malformed->reason) + "\n" + url,
+        showAlert(translate("Unable to create file!"), translate(malformed->reason) + "\n" + shown,
                   AlertStyle::Critical);
         lowerPanelCount();
     } else {
@@ -30,11 +39,22 @@ void AppDelegate::handleURLEvent(const std::string& url) {
                 showNewFilePanel(request.folderPath, *record);
             }
         } else {
+            // An unreadable settings file hides every template: say that,
+            // and where the file is, rather than blame the template.
+            const auto unreadable = ports_.sharedDefaults.readError();
             raisePanelCount();
             showAlert(translate("Unable to create file!"),
-                      translate("No suitable file template found."), AlertStyle::Critical);
+                      unreadable ? translate("The settings file could not be read.") + "\n" +
+                                       ports_.sharedDefaults.filePath() + "\n" + *unreadable
+                                 : translate("No suitable file template found."),
+                      AlertStyle::Critical);
             lowerPanelCount();
         }
+    }
+    if (executableChangedUnwatched()) {
+        // Replaced by another version: this request was served by the old
+        // one, the next starts the new one.
+        terminate();
     }
     if (!terminating_) {
         schedulePostRequestCheck();
@@ -51,10 +71,16 @@ std::optional<Value> AppDelegate::findTemplateByIndex(std::int64_t index) const 
 }
 
 void AppDelegate::createFileAtDir(const std::string& folder, const Value& record) {
-    if (AppUtil::isWritableFileAtPath(folder)) {
+    const std::error_code unwritable = AppUtil::writabilityError(folder);
+    if (!unwritable) {
         makeFileAtDir(folder, record);
-    } else {
+    } else if (ports_.panels.canShowPanels() && unwritable != std::errc::read_only_file_system) {
         showAuthorizationPanel(folder, record);
+    } else {
+        // No grant makes a read-only file system writable, and with no
+        // display nobody could answer the panel: say why instead.
+        showAlertLaterThenRecheck(translate("Unable to create file!"),
+                                  unwritable.message() + " (" + folder + ")");
     }
 }
 

@@ -4,8 +4,30 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 namespace quillet::helper {
+
+namespace {
+
+// "." and ".." would be resolved differently by the kernel and by URI
+// normalisers on the way here; a folder chosen in a file manager has neither.
+bool hasDotComponent(std::string_view path) {
+    while (!path.empty()) {
+        const auto slash = path.find('/');
+        const std::string_view part = path.substr(0, slash);
+        if (part == "." || part == "..") {
+            return true;
+        }
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        path.remove_prefix(slash + 1);
+    }
+    return false;
+}
+
+} // namespace
 
 std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::string& url) {
     const std::string scheme = std::string(ids::kUrlScheme) + ":";
@@ -28,7 +50,12 @@ std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::s
     if (!parsed || !parsed->folderPath.starts_with("/")) {
         return MalformedRequest{"The request does not name an absolute folder path."};
     }
-    if (parsed->folderPath.find('\0') != std::string::npos) {
+    // No folder has a longer path; anything longer is refused before any
+    // file-system work is spent on it.
+    if (parsed->folderPath.size() > kMaxFolderPathLength) {
+        return MalformedRequest{"The request's folder path is too long."};
+    }
+    if (parsed->folderPath.find('\0') != std::string::npos || hasDotComponent(parsed->folderPath)) {
         return MalformedRequest{"The request's folder path is not valid."};
     }
     return *parsed;

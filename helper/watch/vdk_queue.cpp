@@ -1,5 +1,6 @@
 #include "helper/watch/vdk_queue.h"
 
+#include <cerrno>
 #include <exception>
 
 namespace quillet::helper {
@@ -97,13 +98,22 @@ VDKQueuePathEntry* VDKQueue::addPathToQueue(const std::string& path, std::uint32
     } else {
         auto created = VDKQueuePathEntry::create(*coreQueue_, path, flags);
         if (!created) {
+            lastError_ = {errno, std::generic_category()};
             return nullptr;
         }
         entry = created.get();
         watchedPathEntries_[path] = std::move(created);
     }
+    if (std::error_code refused = coreQueue_->subscribe(entry->watchedFD(), flags)) {
+        // Unwatched, it must not look watched: the caller falls back on
+        // checking by itself.
+        lastError_ = refused;
+        if (found == watchedPathEntries_.end()) {
+            watchedPathEntries_.erase(path);
+        }
+        return nullptr;
+    }
     entry->setSubscriptionFlags(flags);
-    coreQueue_->subscribe(entry->watchedFD(), flags);
 
     if (!keepWatcherThreadRunning_) {
         keepWatcherThreadRunning_ = true;
@@ -113,6 +123,11 @@ VDKQueuePathEntry* VDKQueue::addPathToQueue(const std::string& path, std::uint32
         thread_ = std::thread([this] { watcherThread(); });
     }
     return entry;
+}
+
+std::error_code VDKQueue::lastError() const {
+    std::lock_guard guard(lock_);
+    return lastError_;
 }
 
 void VDKQueue::removePath(const std::string& path) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -96,8 +97,10 @@ public:
     // existing watch keeps its flags.
     void addPath(const std::string& path, std::uint32_t flags);
     // The worker of both: an existing watch gains the requested flags. Null
-    // when the path cannot be opened.
+    // when the path cannot be opened or the kernel refuses the watch; then
+    // lastError() says why.
     VDKQueuePathEntry* addPathToQueue(const std::string& path, std::uint32_t flags);
+    std::error_code lastError() const;
     void removePath(const std::string& path);
     void removeAllPaths();
     std::size_t numberOfWatchedPaths() const;
@@ -115,6 +118,7 @@ private:
     VDKQueueDelegate* delegate_ = nullptr;
     bool alwaysPostNotifications_ = false;
     std::unique_ptr<FileEventSource> coreQueue_;
+    std::error_code lastError_;
     std::map<std::string, std::unique_ptr<VDKQueuePathEntry>> watchedPathEntries_;
     std::atomic<bool> keepWatcherThreadRunning_{false};
 

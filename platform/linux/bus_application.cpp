@@ -6,87 +6,189 @@
 
 namespace quillet::platform {
 
+namespace {
+
+constexpr const char* kInterface = "org.freedesktop.Application";
+
+constexpr const char* kIntrospection = R"(<node>
+  <interface name="org.freedesktop.Application">
+    <method name="Activate">
+      <arg type="a{sv}" name="platform_data" direction="in"/>
+    </method>
+    <method name="Open">
+      <arg type="as" name="uris" direction="in"/>
+      <arg type="a{sv}" name="platform_data" direction="in"/>
+    </method>
+    <method name="ActivateAction">
+      <arg type="s" name="action_name" direction="in"/>
+      <arg type="av" name="parameter" direction="in"/>
+      <arg type="a{sv}" name="platform_data" direction="in"/>
+    </method>
+  </interface>
+</node>)";
+
+// RequestName flag and answers of the bus daemon.
+constexpr guint32 kDoNotQueue = 4;
+constexpr guint32 kPrimaryOwner = 1;
+constexpr guint32 kAlreadyOwner = 4;
+
+} // namespace
+
 struct BusApplication::Impl {
-    GApplication* app = nullptr;
+    std::string id;
+    std::string objectPath;
+    bool handlesOpen = false;
+    GDBusConnection* bus = nullptr;
+    GDBusNodeInfo* node = nullptr;
+    guint registration = 0;
+    bool ownsName = false;
     GMainLoop* loop = nullptr;
     OpenHandler handler;
     ActivateHandler activateHandler;
 
-    static void onOpen(GApplication*, GFile** files, gint count, gchar*, gpointer data) {
-        auto* self = static_cast<Impl*>(data);
-        auto* uris = new std::vector<std::string>();
-        for (gint i = 0; i < count; ++i) {
-            gchar* uri = g_file_get_uri(files[i]);
-            if (uri != nullptr) {
-                uris->emplace_back(uri);
-                g_free(uri);
+    struct Pending {
+        Impl* self;
+        std::vector<std::string> uris;
+    };
+
+    static gboolean runPending(gpointer data) {
+        auto* pending = static_cast<Pending*>(data);
+        // Nothing may unwind through GLib: that would end the helper in a
+        // way none of its quit rules allows.
+        try {
+            if (pending->self->handler) {
+                pending->self->handler(pending->uris);
             }
+        } catch (const std::exception& e) {
+            g_warning("%s: request not handled: %s", g_get_prgname(), e.what());
+        } catch (...) {
+            g_warning("%s: request not handled", g_get_prgname());
         }
-        // Answer the call first; the work may show a modal alert.
-        struct Pending {
-            Impl* self;
-            std::vector<std::string>* uris;
-        };
-        g_idle_add_full(
-            G_PRIORITY_DEFAULT,
-            [](gpointer p) -> gboolean {
-                auto* pending = static_cast<Pending*>(p);
-                // Nothing may unwind through GLib: that would end the
-                // program in a way none of its own rules allows.
-                try {
-                    if (pending->self->handler) {
-                        pending->self->handler(*pending->uris);
-                    }
-                } catch (const std::exception& e) {
-                    g_warning("%s: request not handled: %s", g_get_prgname(), e.what());
-                } catch (...) {
-                    g_warning("%s: request not handled", g_get_prgname());
-                }
-                return G_SOURCE_REMOVE;
-            },
-            new Pending{self, uris},
-            [](gpointer p) {
-                auto* pending = static_cast<Pending*>(p);
-                delete pending->uris;
-                delete pending;
-            });
+        return G_SOURCE_REMOVE;
     }
 
-    static void onActivate(GApplication*, gpointer data) {
-        // A start without a request: the program decides what that means.
+    static void onMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                             const gchar* method, GVariant* parameters,
+                             GDBusMethodInvocation* invocation, gpointer data) {
         auto* self = static_cast<Impl*>(data);
-        if (self->activateHandler) {
-            self->activateHandler();
+        if (g_strcmp0(method, "Open") == 0 && !self->handlesOpen) {
+            g_dbus_method_invocation_return_dbus_error(invocation,
+                                                       "org.freedesktop.DBus.Error.NotSupported",
+                                                       "This application does not open URIs");
+            return;
+        }
+        if (g_strcmp0(method, "Activate") == 0) {
+            g_idle_add(
+                [](gpointer p) -> gboolean {
+                    auto* impl = static_cast<Impl*>(p);
+                    if (impl->activateHandler) {
+                        impl->activateHandler();
+                    }
+                    return G_SOURCE_REMOVE;
+                },
+                self);
+        } else if (g_strcmp0(method, "Open") == 0) {
+            auto* pending = new Pending{self, {}};
+            GVariantIter* iter = nullptr;
+            const gchar* uri = nullptr;
+            g_variant_get(parameters, "(as@a{sv})", &iter, nullptr);
+            while (g_variant_iter_next(iter, "&s", &uri)) {
+                pending->uris.emplace_back(uri);
+            }
+            g_variant_iter_free(iter);
+            // Answer the call first; the work may show a modal alert.
+            g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runPending, pending,
+                            [](gpointer p) { delete static_cast<Pending*>(p); });
+        }
+        // Actions: the suite's programs have none.
+        g_dbus_method_invocation_return_value(invocation, nullptr);
+    }
+
+    void releaseName() {
+        if (!ownsName || bus == nullptr) {
+            return;
+        }
+        ownsName = false;
+        // Synchronous on purpose: the bus answers after every message it
+        // routed to us under the name, so once this returns those calls are
+        // in our queue and nothing more will come.
+        GVariant* reply = g_dbus_connection_call_sync(
+            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "ReleaseName", g_variant_new("(s)", id.c_str()), G_VARIANT_TYPE("(u)"),
+            G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        if (reply != nullptr) {
+            g_variant_unref(reply);
         }
     }
 };
 
 BusApplication::BusApplication(const std::string& id, bool handlesOpen)
     : impl_(std::make_unique<Impl>()) {
-    impl_->app = g_application_new(id.c_str(), handlesOpen ? G_APPLICATION_HANDLES_OPEN
-                                                           : G_APPLICATION_DEFAULT_FLAGS);
-    g_signal_connect(impl_->app, "open", G_CALLBACK(&Impl::onOpen), impl_.get());
-    g_signal_connect(impl_->app, "activate", G_CALLBACK(&Impl::onActivate), impl_.get());
+    impl_->id = id;
+    impl_->handlesOpen = handlesOpen;
+    // The path the freedesktop convention derives from the id, as
+    // GApplication does: "org.quillet.Quillet" -> "/org/quillet/Quillet".
+    impl_->objectPath = "/" + id;
+    for (char& c : impl_->objectPath) {
+        c = c == '.' ? '/' : c == '-' ? '_' : c;
+    }
     impl_->loop = g_main_loop_new(nullptr, FALSE);
 }
 
 BusApplication::~BusApplication() {
+    if (impl_->bus != nullptr) {
+        if (impl_->registration != 0) {
+            g_dbus_connection_unregister_object(impl_->bus, impl_->registration);
+        }
+        g_dbus_connection_flush_sync(impl_->bus, nullptr, nullptr);
+        g_object_unref(impl_->bus);
+    }
+    if (impl_->node != nullptr) {
+        g_dbus_node_info_unref(impl_->node);
+    }
     g_main_loop_unref(impl_->loop);
-    g_object_unref(impl_->app);
 }
 
 BusApplication::Role BusApplication::registerOnBus(std::string& error) {
     GError* gerror = nullptr;
-    if (!g_application_register(impl_->app, nullptr, &gerror)) {
-        error = gerror != nullptr ? gerror->message : "unknown error";
+    impl_->bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &gerror);
+    if (impl_->bus == nullptr) {
+        error = gerror != nullptr ? gerror->message : "no session bus";
         g_clear_error(&gerror);
         return Role::Unregistered;
     }
-    if (g_application_get_dbus_connection(impl_->app) == nullptr) {
-        error = "no session bus";
+    // The object first: calls routed to us the moment we own the name must
+    // find it.
+    impl_->node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+    static const GDBusInterfaceVTable vtable = {&Impl::onMethodCall, nullptr, nullptr, {}};
+    impl_->registration = g_dbus_connection_register_object(
+        impl_->bus, impl_->objectPath.c_str(),
+        g_dbus_node_info_lookup_interface(impl_->node, kInterface), &vtable, impl_.get(), nullptr,
+        &gerror);
+    if (impl_->registration == 0) {
+        error = gerror != nullptr ? gerror->message : "cannot export the application object";
+        g_clear_error(&gerror);
         return Role::Unregistered;
     }
-    return g_application_get_is_remote(impl_->app) ? Role::Remote : Role::Primary;
+    GVariant* reply = g_dbus_connection_call_sync(
+        impl_->bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "RequestName", g_variant_new("(su)", impl_->id.c_str(), kDoNotQueue), G_VARIANT_TYPE("(u)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
+    if (reply == nullptr) {
+        error = gerror != nullptr ? gerror->message : "cannot own the name " + impl_->id;
+        g_clear_error(&gerror);
+        return Role::Unregistered;
+    }
+    guint32 answer = 0;
+    g_variant_get(reply, "(u)", &answer);
+    g_variant_unref(reply);
+    if (answer == kPrimaryOwner || answer == kAlreadyOwner) {
+        impl_->ownsName = true;
+        return Role::Primary;
+    }
+    g_dbus_connection_unregister_object(impl_->bus, impl_->registration);
+    impl_->registration = 0;
+    return Role::Remote;
 }
 
 void BusApplication::setOpenHandler(OpenHandler handler) {
@@ -97,22 +199,43 @@ void BusApplication::setActivateHandler(ActivateHandler handler) {
     impl_->activateHandler = std::move(handler);
 }
 
-void BusApplication::forward(const std::vector<std::string>& uris) {
-    if (uris.empty()) {
-        g_application_activate(impl_->app);
-    } else {
-        std::vector<GFile*> files;
-        for (const auto& uri : uris) {
-            files.push_back(g_file_new_for_commandline_arg(uri.c_str()));
+bool BusApplication::forward(const std::vector<std::string>& uris, std::string* error) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        GVariantBuilder platformData;
+        g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
+        GVariant* parameters = nullptr;
+        if (uris.empty()) {
+            parameters = g_variant_new("(a{sv})", &platformData);
+        } else {
+            GVariantBuilder list;
+            g_variant_builder_init(&list, G_VARIANT_TYPE("as"));
+            for (const auto& uri : uris) {
+                g_variant_builder_add(&list, "s", uri.c_str());
+            }
+            parameters = g_variant_new("(asa{sv})", &list, &platformData);
         }
-        g_application_open(impl_->app, files.data(), static_cast<gint>(files.size()), "");
-        for (GFile* file : files) {
-            g_object_unref(file);
+        GError* gerror = nullptr;
+        GVariant* reply =
+            g_dbus_connection_call_sync(impl_->bus, impl_->id.c_str(), impl_->objectPath.c_str(),
+                                        kInterface, uris.empty() ? "Activate" : "Open", parameters,
+                                        nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
+        if (reply != nullptr) {
+            g_variant_unref(reply);
+            return true;
+        }
+        if (error != nullptr) {
+            *error = gerror->message;
+        }
+        // The owner may have given the name up between our look and our call.
+        const bool again = g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY) ||
+                           g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
+                           g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
+        g_error_free(gerror);
+        if (!again) {
+            break;
         }
     }
-    if (GDBusConnection* bus = g_application_get_dbus_connection(impl_->app)) {
-        g_dbus_connection_flush_sync(bus, nullptr, nullptr);
-    }
+    return false;
 }
 
 void BusApplication::run() {
@@ -120,7 +243,19 @@ void BusApplication::run() {
 }
 
 void BusApplication::quit() {
+    impl_->releaseName();
     g_main_loop_quit(impl_->loop);
+}
+
+void BusApplication::serveReceived() {
+    impl_->releaseName();
+    // Every call that reached us is now an idle source of the main context,
+    // and each Open queues one more for its work: run them all.
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    if (impl_->bus != nullptr) {
+        g_dbus_connection_flush_sync(impl_->bus, nullptr, nullptr);
+    }
 }
 
 } // namespace quillet::platform

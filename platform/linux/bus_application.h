@@ -1,8 +1,14 @@
 // A program of the suite on the session bus as a single-instance,
 // D-Bus-activatable application: it owns its id as a well-known name and
-// serves org.freedesktop.Application (Open and Activate) at the object path
-// derived from the id, through GLib's GApplication. A second start finds the
-// owner and hands it its URIs, or just activates it.
+// serves org.freedesktop.Application (Open, Activate, ActivateAction) at the
+// object path derived from the id. A second start finds the owner and hands
+// it its URIs, or just activates it.
+//
+// The interface is served here on GDBus rather than through GApplication, so
+// that the program sees the URI strings exactly as they were sent
+// (GApplication turns them into files first, which rewrites them), and so
+// that the name can be given up before the end: a request sent after that
+// starts a new instance, and every request that reached this one is served.
 #pragma once
 
 #include <functional>
@@ -32,21 +38,28 @@ public:
     // Takes the name, or finds its owner. `error` says why there is no bus.
     Role registerOnBus(std::string& error);
 
-    // URIs of Open calls; runs on the main context after the call has been
-    // answered, so a sender never waits for a dialog.
+    // URIs of Open calls, as sent; runs on the main context after the call
+    // has been answered, so a sender never waits for a dialog.
     void setOpenHandler(OpenHandler handler);
     // Activate calls (a second start without URIs); runs on the main context.
     void setActivateHandler(ActivateHandler handler);
 
-    // Remote role: hands the URIs to the running instance (Open), or just
-    // activates it when there are none, and waits until the bus has them.
-    void forward(const std::vector<std::string>& uris);
+    // Remote role: hands the URIs as they are to the running instance (Open),
+    // or just activates it when there are none. A call that finds the name
+    // gone (its owner was quitting) is sent once more, which starts a new
+    // instance. False, with `error`, when the request was not delivered.
+    bool forward(const std::vector<std::string>& uris, std::string* error = nullptr);
 
     // Runs GLib's main loop (which runs Qt's events too, once Qt is started)
     // until quit(). A program that runs Qt's own loop need not call it: Qt's
     // loop dispatches GLib's default context, and with it the bus.
     void run();
+    // Gives up the bus name at once, then ends run(). Safe to call from
+    // inside a nested loop.
     void quit();
+    // After run(): serves every request that reached this process before the
+    // name was given up.
+    void serveReceived();
 
 private:
     struct Impl;

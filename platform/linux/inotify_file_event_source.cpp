@@ -71,11 +71,11 @@ FileEventSource::Handle InotifyFileEventSource::open(const std::string& path) {
     return fd;
 }
 
-void InotifyFileEventSource::subscribe(Handle handle, std::uint32_t flags) {
+std::error_code InotifyFileEventSource::subscribe(Handle handle, std::uint32_t flags) {
     std::lock_guard guard(mutex_);
     auto it = watches_.find(handle);
     if (it == watches_.end()) {
-        return;
+        return std::make_error_code(std::errc::bad_file_descriptor);
     }
     it->second.flags = flags;
     if (it->second.wd < 0) {
@@ -84,12 +84,13 @@ void InotifyFileEventSource::subscribe(Handle handle, std::uint32_t flags) {
         std::string viaFd = "/proc/self/fd/" + std::to_string(handle);
         int wd = ::inotify_add_watch(inotifyFd_, viaFd.c_str(), inotifyMaskFor(flags));
         if (wd < 0) {
-            return;
+            return {errno, std::generic_category()};
         }
         it->second.wd = wd;
         byWd_[wd].insert(handle);
     }
     updateWatchLocked(it->second.wd);
+    return {};
 }
 
 // One inotify watch serves every handle on the same inode: its mask is the

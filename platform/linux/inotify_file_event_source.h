@@ -26,7 +26,7 @@ public:
     InotifyFileEventSource& operator=(const InotifyFileEventSource&) = delete;
 
     Handle open(const std::string& path) override;
-    void subscribe(Handle handle, std::uint32_t flags) override;
+    std::error_code subscribe(Handle handle, std::uint32_t flags) override;
     void close(Handle handle) override;
     std::optional<Event> wait(std::chrono::milliseconds timeout) override;
 

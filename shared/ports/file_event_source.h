@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace quillet {
 
@@ -34,8 +35,10 @@ public:
     // Opens the path for event notification only; -1 when it cannot be opened.
     // The watch follows the file (its inode), not the name.
     virtual Handle open(const std::string& path) = 0;
-    // Sets the flags reported for the handle (replacing earlier ones).
-    virtual void subscribe(Handle handle, std::uint32_t flags) = 0;
+    // Sets the flags reported for the handle (replacing earlier ones). Says
+    // why the kernel refused the watch (ENOSPC when the user's watches are
+    // used up); nothing is then reported for the handle.
+    [[nodiscard]] virtual std::error_code subscribe(Handle handle, std::uint32_t flags) = 0;
     // Ends the watch; the handle is not reported again.
     virtual void close(Handle handle) = 0;
 

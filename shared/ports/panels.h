@@ -22,6 +22,9 @@ public:
     using Completion = std::function<void(const std::optional<std::string>& chosen)>;
 
     virtual ~Panels() = default;
+    // Whether a panel can be shown at all (a display to show it on). Without
+    // one, callers say what is wrong instead of asking.
+    virtual bool canShowPanels() const { return true; }
     // Shows the panel without blocking and returns at once; the completion runs
     // later on the main thread, exactly once.
     virtual void beginOpenPanel(const OpenPanelOptions& options, Completion completion) = 0;

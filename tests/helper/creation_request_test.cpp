@@ -31,6 +31,11 @@ TEST(CreationRequestTest, ReadsFolderAndIndexOrRefuses) {
         {"quillet:relative/path?0", nullptr, 0},
         {"quillet://?0", nullptr, 0},
         {"quillet:///tmp%00evil?0", nullptr, 0},
+        {"quillet:///a/missing/../b?0", nullptr, 0}, // resolved differently by each reader
+        {"quillet:///a/./b?0", nullptr, 0},
+        {"quillet:///a/%2E%2E/b?0", nullptr, 0},
+        {"quillet:///a/..b/c.?0", "/a/..b/c.", 0}, // dots inside names are names
+        {"quillet://user@/tmp/x?0", nullptr, 0},
         {"", nullptr, 0},
         {"/tmp/plain/path", nullptr, 0},
     };
@@ -44,6 +49,23 @@ TEST(CreationRequestTest, ReadsFolderAndIndexOrRefuses) {
         ASSERT_TRUE(std::holds_alternative<CreationRequest>(read));
         EXPECT_EQ(std::get<CreationRequest>(read).folderPath, row.folder);
         EXPECT_EQ(std::get<CreationRequest>(read).index, row.index);
+    }
+}
+
+TEST(CreationRequestTest, AFolderPathLongerThanAnyPathIsRefused) {
+    const std::string longest(kMaxFolderPathLength, 'a');
+    const std::string fits = "/" + longest.substr(1);
+    EXPECT_TRUE(std::holds_alternative<CreationRequest>(readCreationRequest("quillet://" + fits)));
+    // Escapes count decoded: 4097 characters of text in three times as many bytes.
+    std::string escaped = "/";
+    for (std::size_t i = 0; i < kMaxFolderPathLength; ++i) {
+        escaped += "%61";
+    }
+    for (const std::string& path : {"/" + longest, escaped, "/" + std::string(2 << 20, 'b')}) {
+        auto read = readCreationRequest("quillet://" + path + "?0");
+        ASSERT_TRUE(std::holds_alternative<MalformedRequest>(read));
+        EXPECT_EQ(std::get<MalformedRequest>(read).reason,
+                  "The request's folder path is too long.");
     }
 }
 

@@ -66,6 +66,59 @@ TEST_F(IntakeTest, AMissingOrNonNumericQueryMeansTheFirstTemplate) {
     EXPECT_TRUE(exists(work + "/untitled-1.txt"));
 }
 
+TEST_F(IntakeTest, AnOverlongFolderIsRefusedUpFrontWithAShortMessage) {
+    auto& d = start();
+    // A missing folder below the unwritable root would otherwise be walked
+    // and end in the authorisation panel.
+    const std::string folder = "/nonexistent" + std::string(1 << 20, 'x');
+    d.handleURLEvent(url(folder, "0"));
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_EQ(alerts.shown()[0].title, "Unable to create file!");
+    EXPECT_TRUE(alerts.shown()[0].message->starts_with("The request's folder path is too long.\n"));
+    EXPECT_LT(alerts.shown()[0].message->size(), 1000u);
+    EXPECT_TRUE(panels.opened().empty());
+}
+
+TEST_F(IntakeTest, MessagesNameTheRealCause) {
+    struct Row {
+        const char* name;
+        std::string settingsText; // empty: left as the fixture wrote it
+        std::string folder;
+        bool display;
+        std::string title, messageStart, messageHas;
+    };
+    const std::string store = shared.filePath();
+    const Row rows[] = {
+        // Nobody could answer the authorisation panel: no panel, the reason.
+        {"unwritable, no display", "", "/proc/1/new", false, "Unable to create file!", "",
+         " (/proc/1/new)"},
+        {"corrupt settings", "{\"fileTemplates\": [", work, true, "Unable to create file!",
+         "The settings file could not be read.\n" + store + "\n", ""},
+        {"settings not a dictionary", "[1, 2]", work, true, "Unable to create file!",
+         "The settings file could not be read.\n" + store + "\n", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.settingsText.empty()) {
+            std::ofstream(store, std::ios::binary | std::ios::trunc) << row.settingsText;
+        }
+        panels.available = row.display;
+        auto& d = start();
+        alerts.clear();
+        d.handleURLEvent(url(row.folder, "0"));
+        queue.advance(1s);
+        ASSERT_EQ(alerts.shown().size(), 1u);
+        EXPECT_EQ(alerts.shown()[0].title, row.title);
+        EXPECT_TRUE(alerts.shown()[0].message->starts_with(row.messageStart))
+            << *alerts.shown()[0].message;
+        EXPECT_NE(alerts.shown()[0].message->find(row.messageHas), std::string::npos)
+            << *alerts.shown()[0].message;
+        EXPECT_TRUE(panels.opened().empty());
+    }
+    // Nothing of the unreadable file was lost.
+    EXPECT_EQ(readFile(store), "[1, 2]");
+}
+
 TEST_F(IntakeTest, NoTemplateAtTheIndexIsACountedAlertAndCreatesNothing) {
     auto& d = start();
     std::int64_t countWhileOpen = -1;

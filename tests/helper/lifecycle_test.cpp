@@ -33,6 +33,25 @@ TEST_F(LifecycleTest, IdleHelperEndsElevenSecondsAfterLaunch) {
     EXPECT_EQ(terminations, 1);
 }
 
+TEST_F(LifecycleTest, WithoutAWatchTheExecutableIsCheckedAtEachRequest) {
+    setOption(keys::kRunInBackground, true);
+    events->subscribeError = std::make_error_code(std::errc::no_space_on_device);
+    ::testing::internal::CaptureStderr();
+    auto& d = start();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("cannot watch " + executable + " (No space left on device)"),
+              std::string::npos)
+        << said;
+    d.handleURLEvent(url(work, "0"));
+    EXPECT_EQ(terminations, 0);
+    // A new version installed: the request is still served, then it ends.
+    writeFile(executable + ".new", "new version", 0755);
+    std::filesystem::rename(executable + ".new", executable);
+    d.handleURLEvent(url(work, "0"));
+    EXPECT_TRUE(exists(work + "/untitled-1.txt"));
+    EXPECT_EQ(terminations, 1);
+}
+
 TEST_F(LifecycleTest, RunInBackgroundKeepsItRunning) {
     setOption(keys::kRunInBackground, true);
     auto& d = start();

@@ -196,6 +196,26 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
     EXPECT_EQ(filesIn(dir), filesBefore) << "no temporary file is left";
 }
 
+TEST_F(SettingsStoreTest, AnUnreadableFileIsAReadErrorNotAnEmptyStore) {
+    EXPECT_EQ(store.readError(), std::nullopt) << "an absent file is no settings yet";
+    ASSERT_TRUE(store.setString("kept", "yes"));
+    EXPECT_EQ(store.readError(), std::nullopt);
+    std::ofstream(store.filePath(), std::ios::app) << "garbage";
+    EXPECT_TRUE(store.readError().has_value());
+    ASSERT_TRUE(store.setString("kept", "again")); // kept aside, written afresh
+    EXPECT_EQ(store.readError(), std::nullopt);
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads files of any mode";
+    }
+    const std::string before = fileText(store.filePath());
+    fs::permissions(store.filePath(), fs::perms::owner_write);
+    EXPECT_EQ(store.readError(), std::optional<std::string>("Permission denied"));
+    // A writer must not take it for an empty store and write over it.
+    EXPECT_FALSE(store.setString("other", "value"));
+    fs::permissions(store.filePath(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fileText(store.filePath()), before);
+}
+
 TEST_F(SettingsStoreTest, ReadsFromManyThreadsWhileWriting) {
     ASSERT_TRUE(store.setInteger("n", 0));
     std::atomic<bool> done{false};

@@ -20,6 +20,8 @@ public:
     };
 
     void beginOpenPanel(const OpenPanelOptions& options, Completion completion) override;
+    bool canShowPanels() const override { return available; }
+    bool available = true;
 
     const std::vector<Open>& opened() const { return opened_; }
     std::size_t openCount() const;

@@ -11,6 +11,10 @@
 
 namespace quillet::platform::qt {
 
+bool QtPanels::canShowPanels() const {
+    return hasDisplay();
+}
+
 void QtPanels::beginOpenPanel(const OpenPanelOptions& options, Completion completion) {
     if (!ensureWidgetApplication()) {
         std::fprintf(stderr, "%s: %s (no display to ask; cancelled)\n", options.title.c_str(),

@@ -14,6 +14,7 @@ public:
     explicit QtPanels(MainQueue& mainQueue) : mainQueue_(mainQueue) {}
 
     void beginOpenPanel(const OpenPanelOptions& options, Completion completion) override;
+    bool canShowPanels() const override;
 
 private:
     MainQueue& mainQueue_;

@@ -185,7 +185,9 @@ std::optional<pid_t> HelperSandbox::helperPid() {
     std::string out = run({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
                            "--object-path", "/org/freedesktop/DBus", "--method",
                            "org.freedesktop.DBus.GetConnectionUnixProcessID", ids::kHelper});
-    auto digits = out.find_first_of("0123456789");
+    // "(uint32 1234,)": the digits after the type's name.
+    auto type = out.find("uint32 ");
+    auto digits = type == std::string::npos ? type : out.find_first_of("0123456789", type + 7);
     if (digits == std::string::npos) {
         return std::nullopt;
     }

@@ -24,6 +24,7 @@ struct FakeFileEventState {
     std::set<std::string> missing;
     int nextHandle = 3;
     int waits = 0;
+    std::error_code subscribeError; // the kernel refusing every watch
     bool destroyed = false;
 };
 
@@ -45,9 +46,13 @@ public:
         state_->open[h] = path;
         return h;
     }
-    void subscribe(Handle handle, std::uint32_t flags) override {
+    std::error_code subscribe(Handle handle, std::uint32_t flags) override {
         std::lock_guard guard(state_->mutex);
+        if (state_->subscribeError) {
+            return state_->subscribeError;
+        }
         state_->flags[handle] = flags;
+        return {};
     }
     void close(Handle handle) override {
         std::lock_guard guard(state_->mutex);
