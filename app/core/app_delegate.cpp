@@ -71,6 +71,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
 }
 
+SettingsStore& AppDelegate::sharedDefaults() {
+    if (!sharedDefaults_) {
+        sharedDefaults_.emplace(services_.openSharedDefaults());
+    }
+    return *sharedDefaults_;
+}
+
 void AppDelegate::seedMonitoredPaths() {
     // Only a key with no value at all is seeded: an empty list is the user's.
     if (!sharedDefaults_->objectForKey(keys::kMonitoredPaths).isNull()) {
@@ -138,16 +145,21 @@ void AppDelegate::checkAndCopyTemplates() {
         }
         records.emplace_back(std::move(record));
     }
-    if (!sharedDefaults_->setObject(keys::kFileTemplates, records)) {
-        std::cerr << "quillet: cannot store the templates: " << sharedDefaults_->lastError()
+    if (!sharedDefaults().setObject(keys::kFileTemplates, records)) {
+        std::cerr << "quillet: cannot store the templates: " << sharedDefaults().lastError()
                   << "\n";
         return;
     }
-    sharedDefaults_->synchronize();
+    sharedDefaults().synchronize();
 }
 
 void AppDelegate::confirmExtension() {
-    if (extensionAlertOpensSetUp()) {
+    const bool setUp = extensionAlertOpensSetUp();
+    // The program may have been told to end while the alert was open.
+    if (terminated_) {
+        return;
+    }
+    if (setUp) {
         // The help page explains how the module is installed; the file
         // manager loads it only when it starts again.
         if (showHelpPage(services_.workspace, services_.helpDir, kHelpLocationsPage)) {
@@ -242,9 +254,7 @@ void AppDelegate::applicationWillTerminate() {
         statusObserver_.reset();
     }
     removeStatusMenu();
-    SettingsStore& store = sharedDefaults_
-                               ? *sharedDefaults_
-                               : sharedDefaults_.emplace(services_.openSharedDefaults());
+    SettingsStore& store = sharedDefaults();
     const bool atLogin =
         store.boolForKey(keys::kShouldLaunchHelper) || store.boolForKey(keys::kLaunchAtLogin);
     setStartAtLogin(atLogin);
@@ -281,13 +291,13 @@ void AppDelegate::showAboutPanel() {
 }
 
 void AppDelegate::windowWillClose() {
-    if (sharedDefaults_ && sharedDefaults_->boolForKey(keys::kShowInMenuBar)) {
+    if (sharedDefaults().boolForKey(keys::kShowInMenuBar)) {
         shell_.setActivationPolicy(ActivationPolicy::Accessory);
     }
 }
 
 void AppDelegate::windowDidBecomeMain() {
-    if (sharedDefaults_ && sharedDefaults_->boolForKey(keys::kShowInMenuBar)) {
+    if (sharedDefaults().boolForKey(keys::kShowInMenuBar)) {
         shell_.setActivationPolicy(ActivationPolicy::Regular);
     }
 }

@@ -63,8 +63,8 @@ public:
 
     bool statusItemShown() const { return statusItemShown_; }
     bool hasTerminated() const { return terminated_; }
-    // The shared store as of the last fresh handle.
-    SettingsStore& sharedDefaults() { return *sharedDefaults_; }
+    // The shared store as of the last fresh handle (one is opened when none is).
+    SettingsStore& sharedDefaults();
 
 private:
     void seedMonitoredPaths();

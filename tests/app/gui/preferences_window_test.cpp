@@ -1,0 +1,143 @@
+// The real preferences window with the real panes: selection, position and
+// sizes kept across pane changes and restarts, keyboard, accessibility and
+// the General pane's boxes.
+#include "app/app_services_fixture.h"
+#include "app/preferences/general_preferences.h"
+#include "app/preferences/preferences_panes.h"
+#include "app/preferences/preferences_window.h"
+#include "shared/keys.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace quillet::test {
+namespace {
+
+using app::PreferencesWindow;
+
+class PreferencesWindowTest : public ::testing::Test {
+protected:
+    std::unique_ptr<PreferencesWindow> makeWindow() {
+        auto window =
+            std::make_unique<PreferencesWindow>(app::makePreferencesPanes(f.services, nullptr),
+                                                "Quillet Preferences", f.privateDefaults);
+        return window;
+    }
+    static QString selectedId(const PreferencesWindow& window) {
+        return window.selectedViewController() ? window.selectedViewController()->identifier()
+                                               : QString();
+    }
+
+    AppServicesFixture f;
+};
+
+TEST_F(PreferencesWindowTest, TheFirstPaneIsSelectedAndEveryControlIsNamed) {
+    auto window = makeWindow();
+    window->show();
+    EXPECT_EQ(selectedId(*window), "GeneralPreferences");
+    EXPECT_TRUE(window->toolbarItem("GeneralPreferences")->isChecked());
+    EXPECT_FALSE(window->toolbarItem("TemplatesPreferences")->isChecked());
+    EXPECT_EQ(window->windowTitle(), "Quillet Preferences");
+
+    QStringList labels;
+    for (auto* pane : window->viewControllers()) {
+        labels << pane->toolbarItemLabel();
+    }
+    EXPECT_EQ(labels, (QStringList{"General", "Templates", "Locations", "Localization"}));
+    EXPECT_EQ(window->viewControllerForIdentifier("FinderPreferences")->toolbarItemLabel(),
+              "Locations");
+
+    for (auto* button : window->findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(window.get())) {
+            EXPECT_FALSE(button->accessibleName().isEmpty()) << button->text().toStdString();
+            EXPECT_NE(button->focusPolicy(), Qt::NoFocus) << button->text().toStdString();
+        }
+    }
+}
+
+TEST_F(PreferencesWindowTest, SwitchingPanesKeepsTheTopLeftCorner) {
+    auto window = makeWindow();
+    window->show();
+    window->move(150, 120);
+    const QPoint topLeft = window->pos();
+    const QSize generalSize = window->size();
+    window->selectControllerWithIdentifier("TemplatesPreferences");
+    EXPECT_EQ(selectedId(*window), "TemplatesPreferences");
+    EXPECT_EQ(window->pos(), topLeft);
+    EXPECT_NE(window->size(), generalSize);
+    window->selectControllerWithIdentifier("GeneralPreferences");
+    EXPECT_EQ(window->pos(), topLeft);
+    EXPECT_EQ(window->size(), generalSize);
+    // The General pane is fixed: the window cannot be resized.
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+}
+
+TEST_F(PreferencesWindowTest, SelectionPositionAndSizeComeBackAfterARestart) {
+    QSize widened;
+    {
+        auto window = makeWindow();
+        window->show();
+        window->selectControllerWithIdentifier("FinderPreferences");
+        window->move(210, 160);
+        widened = window->size() + QSize(120, 80);
+        window->resize(widened);
+        QApplication::processEvents();
+    }
+    auto window = makeWindow();
+    EXPECT_EQ(selectedId(*window), "FinderPreferences");
+    EXPECT_TRUE(window->toolbarItem("FinderPreferences")->isChecked());
+    window->show();
+    EXPECT_EQ(window->pos(), QPoint(210, 160));
+    EXPECT_EQ(window->size(), widened);
+}
+
+TEST_F(PreferencesWindowTest, ControlPageDownAndPageUpMoveBetweenPanes) {
+    auto window = makeWindow();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(selectedId(*window), "TemplatesPreferences");
+    QTest::keyClick(window.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(selectedId(*window), "LocalizationPreferences");
+    window->goNextTab();
+    EXPECT_EQ(selectedId(*window), "GeneralPreferences");
+}
+
+TEST_F(PreferencesWindowTest, TheGeneralBoxesShowAndWriteTheOptions) {
+    ASSERT_TRUE(f.shared().setBool(keys::kSkipFilename, true));
+    auto window = makeWindow();
+    window->show();
+    auto* general = static_cast<app::GeneralPreferencesViewController*>(
+        window->viewControllerForIdentifier("GeneralPreferences"));
+    EXPECT_TRUE(general->checkBox(keys::kSkipFilename)->isChecked());
+    EXPECT_FALSE(general->checkBox(keys::kCascadeMenu)->isChecked());
+
+    QTest::mouseClick(general->checkBox(keys::kCascadeMenu), Qt::LeftButton);
+    EXPECT_TRUE(f.shared().boolForKey(keys::kCascadeMenu));
+    EXPECT_TRUE(f.shared().storedValues().count(keys::kOpenFileOnCreation));
+
+    general->checkBox(keys::kShowInMenuBar)->setFocus();
+    QTest::keyClick(general->checkBox(keys::kShowInMenuBar), Qt::Key_Space);
+    EXPECT_EQ(f.shared().boolForKey(keys::kShowInMenuBar),
+              general->checkBox(keys::kShowInMenuBar)->isChecked());
+    EXPECT_EQ(f.localNotifications.posts().size(), 1u);
+
+    // No extension on the pretend bus: the tip shows, and hides once one runs.
+    EXPECT_TRUE(general->isExtensionTipVisible());
+    f.workspace.setRunning(ids::kExtension, true);
+    f.busNames.ownerChanged(ids::kExtension);
+    f.queue.advance(std::chrono::milliseconds(300));
+    EXPECT_FALSE(general->isExtensionTipVisible());
+}
+
+} // namespace
+} // namespace quillet::test
