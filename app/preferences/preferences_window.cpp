@@ -161,9 +161,13 @@ bool PreferencesWindow::commit(std::size_t index) {
 
 Size PreferencesWindow::paneSizeNow(std::size_t index) const {
     PreferencesPane* pane = panes_[index];
-    // A pane never shown has no size of its own yet: what its layout asks for.
-    QSize size =
-        sized_[index] ? pane->size() : pane->sizeHint().expandedTo(pane->minimumSizeHint());
+    // A pane never shown has no size of its own yet: what it and its layout
+    // ask for, and no narrower than the toolbar, whose buttons must all show.
+    QSize size = sized_[index] ? pane->size()
+                               : pane->sizeHint()
+                                     .expandedTo(pane->minimumSizeHint())
+                                     .expandedTo(pane->minimumSize())
+                                     .expandedTo(QSize(toolbar_->sizeHint().width(), 0));
     return Size{static_cast<double>(size.width()), static_cast<double>(size.height())};
 }
 

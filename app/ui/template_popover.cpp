@@ -1,6 +1,7 @@
 #include "app/ui/template_popover.h"
 
 #include "platform/linux/qt/qt_text.h"
+#include "shared/app_util.h"
 #include "shared/keys.h"
 #include "shared/records.h"
 #include "shared/xdg_paths.h"
@@ -65,7 +66,9 @@ void PopoverViewController::reloadTemplates() {
             continue;
         }
         auto icon =
-            services_.fileTypes.iconNameForExtension(paths::pathExtension(record->filePath));
+            AppUtil::isDir(record->filePath)
+                ? std::optional<std::string>("folder")
+                : services_.fileTypes.iconNameForExtension(paths::pathExtension(record->filePath));
         auto* item = new QListWidgetItem(QIcon::fromTheme(qtText(icon.value_or("text-x-generic")),
                                                           QIcon::fromTheme("text-x-generic")),
                                          qtText(record->title), list_);
