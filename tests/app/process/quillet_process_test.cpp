@@ -42,10 +42,12 @@ TEST(QuilletProcessTest, FirstRunSecondStartAndSigtermEndItInOrder) {
     Child app = sandbox.spawn({QUILLET_APP_EXE});
     ASSERT_TRUE(waitUntil([&] { return nameOwned(sandbox, ids::kMainApp); }, 20s))
         << HelperSandbox::readFile(app.stderrPath);
-    EXPECT_TRUE(std::filesystem::is_directory(paths::templatesDir()));
+    // The name is taken first; the set-up follows.
     EXPECT_TRUE(waitUntil(
-        [&] { return sandbox.store().arrayForKey(keys::kFileTemplates).has_value(); }, 10s));
-    EXPECT_EQ(sandbox.store().arrayForKey(keys::kMonitoredPaths)->size(), 1u);
+        [&] { return sandbox.store().arrayForKey(keys::kFileTemplates).has_value(); }, 20s));
+    EXPECT_TRUE(std::filesystem::is_directory(paths::templatesDir()));
+    EXPECT_EQ(sandbox.store().arrayForKey(keys::kMonitoredPaths).value_or(Value::Array{}).size(),
+              1u);
 
     // A second start hands over to the first and ends.
     Child second = sandbox.spawn({QUILLET_APP_EXE});
