@@ -11,6 +11,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -83,6 +84,30 @@ std::string timestampForName() {
 
 std::string errorText(int err) {
     return std::strerror(err);
+}
+
+// The file a write must replace: the store itself, or, when it is a symbolic
+// link (a dotfiles repository linking ~/.config/quillet/...), the file at the
+// end of the chain. Replacing the link would leave the linked file stale.
+// The chain's end need not exist yet; a loop is an error (ELOOP).
+bool resolveWriteTarget(const std::string& path, std::string& target, int& err) {
+    namespace fs = std::filesystem;
+    fs::path current = path;
+    for (int hops = 0; hops <= 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec))) {
+            target = current.string();
+            return true;
+        }
+        fs::path next = fs::read_symlink(current, ec);
+        if (ec) {
+            err = ec.value();
+            return false;
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    err = ELOOP;
+    return false;
 }
 
 } // namespace
@@ -242,19 +267,26 @@ bool SettingsStore::synchronize() {
 
 bool SettingsStore::setObject(const std::string& key, const Value& value) {
     std::lock_guard lock(mutex_);
-    const std::string dir = paths::deletingLastPathComponent(path_);
-    const std::string base = paths::lastPathComponent(path_);
     auto fail = [&](const std::string& what, int err) {
         lastError_ = what + ": " + errorText(err);
         return false;
     };
+    // Everything below (lock, temporary file, aside copy, rename) happens
+    // beside the file the link points to: a rename is atomic only within one
+    // folder, and every writer, linked or not, must take the same lock.
+    std::string target;
+    if (int err = 0; !resolveWriteTarget(path_, target, err)) {
+        return fail("cannot follow the link " + path_, err);
+    }
+    const std::string dir = paths::deletingLastPathComponent(target);
+    const std::string base = paths::lastPathComponent(target);
 
     if (!makeDirs(dir)) {
         return fail("cannot create " + dir, errno);
     }
-    WriteLock writeLock(path_ + ".lock");
+    WriteLock writeLock(target + ".lock");
     if (!writeLock.held()) {
-        return fail("cannot lock " + path_, writeLock.error());
+        return fail("cannot lock " + target, writeLock.error());
     }
 
     // Temporary files of a writer that died mid-write: nobody else writes
@@ -312,7 +344,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         lastError_ = "cannot store \"" + key + "\": text that is not UTF-8";
         return false;
     }
-    std::string tmpPath = path_ + ".tmp-XXXXXX";
+    std::string tmpPath = target + ".tmp-XXXXXX";
     int tfd = ::mkostemp(tmpPath.data(), O_CLOEXEC);
     if (tfd < 0) {
         return fail("cannot write in " + dir, errno);
@@ -342,18 +374,18 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     // leaves it where it was.
     std::string aside;
     if (unreadableReason) {
-        const std::string stem = path_ + ".corrupt-" + timestampForName();
+        const std::string stem = target + ".corrupt-" + timestampForName();
         aside = stem;
         for (int n = 1; ::access(aside.c_str(), F_OK) == 0; ++n) {
             aside = stem + "-" + std::to_string(n);
         }
-        if (::link(path_.c_str(), aside.c_str()) != 0) {
+        if (::link(target.c_str(), aside.c_str()) != 0) {
             int err = errno;
             ::unlink(tmpPath.c_str());
             return fail("cannot keep aside the unreadable " + path_, err);
         }
     }
-    if (::rename(tmpPath.c_str(), path_.c_str()) != 0) {
+    if (::rename(tmpPath.c_str(), target.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
         if (!aside.empty()) {

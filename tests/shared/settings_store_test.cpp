@@ -249,3 +249,59 @@ TEST_F(SettingsStoreTest, AtPathAndMoveKeepTheFile) {
     EXPECT_EQ(b.filePath(), path);
     EXPECT_EQ(*b.stringForKey("k"), "v");
 }
+
+TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
+    // Users who keep their settings in a dotfiles repository link the store:
+    // the link must stay and the file it names must change.
+    const std::string dir = xdg.configHome() + "/quillet";
+    const std::string repo = xdg.root() + "/dotfiles";
+    const std::string name = fs::path(store.filePath()).filename().string();
+    struct Case {
+        const char* what;
+        std::string linkText; // what the store's link says
+        std::string target;   // the file at the end of the chain
+        std::string hop;      // when set, repo/hop.json is a link saying this
+        bool targetExists;
+    };
+    const Case cases[] = {
+        {"absolute link", repo + "/a.json", repo + "/a.json", "", true},
+        {"relative link", "../../dotfiles/b.json", repo + "/b.json", "", true},
+        {"link to a link", repo + "/hop.json", repo + "/c.json", "c.json", true},
+        {"link to a file not there yet", repo + "/new/d.json", repo + "/new/d.json", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir);
+        fs::remove_all(repo);
+        fs::create_directories(dir);
+        fs::create_directories(repo);
+        if (c.targetExists) {
+            writeFile(c.target, "{\"kept\": 1}");
+        }
+        if (!c.hop.empty()) {
+            fs::create_symlink(c.hop, repo + "/hop.json");
+        }
+        fs::create_symlink(c.linkText, store.filePath());
+
+        ASSERT_TRUE(store.setBool("playSound", true)) << store.lastError();
+        ASSERT_TRUE(fs::is_symlink(store.filePath()));
+        EXPECT_EQ(fs::read_symlink(store.filePath()).string(), c.linkText);
+        quillet::ParseResult written = quillet::parseSettingsText(fileText(c.target));
+        ASSERT_TRUE(written.ok);
+        EXPECT_EQ(written.values.count("playSound"), 1u);
+        EXPECT_EQ(written.values.count("kept"), c.targetExists ? 1u : 0u);
+        EXPECT_TRUE(fs::exists(c.target + ".lock")) << "the lock is beside the linked file";
+        EXPECT_EQ(filesIn(dir), std::vector<std::string>{name}) << "nothing beside the link";
+        EXPECT_TRUE(SettingsStore(quillet::ids::kSuiteName).boolForKey("playSound"));
+    }
+
+    // A loop of links is refused and left as it is.
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::create_symlink(dir + "/loop-b", dir + "/loop-a");
+    fs::create_symlink(dir + "/loop-a", dir + "/loop-b");
+    fs::create_symlink(dir + "/loop-a", store.filePath());
+    EXPECT_FALSE(store.setBool("playSound", false));
+    EXPECT_NE(store.lastError().find(store.filePath()), std::string::npos) << store.lastError();
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{name, "loop-a", "loop-b"}));
+}
