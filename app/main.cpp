@@ -65,7 +65,12 @@ int main(int argc, char** argv) {
     std::string busError;
     auto role = bus.registerOnBus(busError);
     if (role == platform::BusApplication::Role::Remote) {
-        bus.forward({});
+        std::string error;
+        if (!bus.forward({}, &error)) {
+            std::fprintf(stderr, "quillet: the running Quillet did not answer (%s)\n",
+                         error.c_str());
+            return 1;
+        }
         return 0;
     }
     if (role == platform::BusApplication::Role::Unregistered) {
@@ -144,8 +149,10 @@ int main(int argc, char** argv) {
     shell.setDelegate(&delegate);
 
     // Every way out runs the delegate's shut-down once, then ends the loop.
-    auto quit = [&delegate] {
+    auto quit = [&delegate, &bus] {
         delegate.applicationWillTerminate();
+        // The name goes first: a start from now on is a new instance.
+        bus.quit();
         platform::qt::exitAllEventLoops();
         QCoreApplication::quit();
     };

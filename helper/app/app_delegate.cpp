@@ -5,9 +5,7 @@
 #include "shared/keys.h"
 #include "shared/plist_json.h"
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace quillet::helper {
@@ -54,15 +52,10 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::registerDefaults() {
-    std::ifstream in(paths_.defaultsFile, std::ios::binary);
-    if (!in) {
-        return; // without the resource every option reads as false
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    ParseResult parsed = parseSettingsText(text.str());
+    ParseResult parsed = readSettingsFile(paths_.defaultsFile);
     if (!parsed.ok) {
-        std::cerr << "quillet-helper: " << paths_.defaultsFile << ": " << parsed.error << "\n";
+        // Without the resource every option reads as false.
+        std::cerr << "quillet-helper: " << parsed.error << "\n";
         return;
     }
     ports_.sharedDefaults.registerDefaults(parsed.values);
