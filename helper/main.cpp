@@ -6,24 +6,19 @@
 // With another instance running, the URLs are handed to it and this process
 // ends; otherwise this process becomes the instance and serves them.
 #include "helper/app/app_delegate.h"
+#include "helper/dialogs/lazy_dialogs.h"
 #include "platform/linux/bus_application.h"
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_notification_center.h"
 #include "platform/linux/gettext_translator.h"
 #include "platform/linux/gio_file_types.h"
+#include "platform/linux/gio_local_vfs.h"
 #include "platform/linux/gio_volume_monitor.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
 #include "platform/linux/inotify_file_event_source.h"
-#include "platform/linux/qt/gui_runtime.h"
-#include "platform/linux/qt/qt_alerts.h"
-#include "platform/linux/qt/qt_panels.h"
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"
-
-#ifdef QUILLET_HAVE_NEW_FILE_PANEL
-#include "helper/new_file_panel/new_file_panel.h"
-#endif
 
 #include <clocale>
 #include <cstdio>
@@ -42,6 +37,7 @@ void printUsage() {
 int main(int argc, char** argv) {
     using namespace quillet;
     std::setlocale(LC_ALL, "");
+    platform::useLocalFilesOnly();
 
     std::vector<std::string> urls;
     for (int i = 1; i < argc; ++i) {
@@ -80,8 +76,10 @@ int main(int argc, char** argv) {
     SettingsStore privateDefaults = SettingsStore::atPath(paths::privateDefaultsFile(ids::kHelper));
     platform::DBusNotificationCenter notifications;
     platform::GLibMainQueue mainQueue;
-    platform::qt::QtAlerts alerts;
-    platform::qt::QtPanels panels(mainQueue);
+    // Qt is loaded with the first window, not at start: most requests show none.
+    helper::LazyDialogs dialogs(mainQueue, paths::standardizedPath(paths::deletingLastPathComponent(
+                                                                       paths::executablePath()) +
+                                                                   "/" QUILLET_HELPER_DIALOGS));
     platform::GioWorkspace workspace;
     platform::GioVolumeMonitor volumes;
     NullHotKeyCenter hotKeys;
@@ -93,8 +91,8 @@ int main(int argc, char** argv) {
         .privateDefaults = privateDefaults,
         .notifications = notifications,
         .mainQueue = mainQueue,
-        .alerts = alerts,
-        .panels = panels,
+        .alerts = dialogs,
+        .panels = dialogs,
         .workspace = workspace,
         .volumes = volumes,
         .hotKeys = hotKeys,
@@ -104,23 +102,21 @@ int main(int argc, char** argv) {
         },
         .translate = [translator](const std::string& text) { return translator(text); },
         .terminate =
-            [&bus] {
+            [&bus, &dialogs] {
                 // A modal dialog may be running its own loop: end it too.
-                platform::qt::exitAllEventLoops();
+                dialogs.exitAllEventLoops();
                 bus.quit();
             },
         .showNewFilePanel = nullptr,
     };
-#ifdef QUILLET_HAVE_NEW_FILE_PANEL
     // The chooser's icons from shared-mime-info and the icon theme, as
     // everywhere else in the suite.
     const platform::GioFileTypes fileTypes;
-    ports.showNewFilePanel = [&sharedDefaults, &fileTypes](helper::NewFilePanelHost& host,
-                                                           const std::string& folder,
-                                                           const Value& record) {
-        helper::showNewFilePanel(host, sharedDefaults, folder, record, &fileTypes);
+    ports.showNewFilePanel = [&dialogs, &sharedDefaults, &fileTypes](helper::NewFilePanelHost& host,
+                                                                     const std::string& folder,
+                                                                     const Value& record) {
+        dialogs.showNewFilePanel(host, sharedDefaults, folder, record, &fileTypes);
     };
-#endif
 
     const std::string resources = paths::resourcesDir("helper");
     helper::HelperPaths helperPaths{

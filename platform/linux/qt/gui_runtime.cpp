@@ -1,28 +1,13 @@
 #include "platform/linux/qt/gui_runtime.h"
 
-#include <QApplication>
+#include "platform/linux/display.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <QApplication>
 
 namespace quillet::platform::qt {
 
-namespace {
-
-bool isSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-} // namespace
-
 bool hasDisplay() {
-    if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY")) {
-        return true;
-    }
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    return platform != nullptr && (std::strncmp(platform, "offscreen", 9) == 0 ||
-                                   std::strncmp(platform, "minimal", 7) == 0);
+    return platform::hasDisplay();
 }
 
 bool ensureWidgetApplication() {

@@ -1,5 +1,6 @@
 #include "platform/linux/qt/qt_alerts.h"
 
+#include "platform/linux/display.h"
 #include "platform/linux/qt/gui_runtime.h"
 
 #include <QMessageBox>
@@ -10,11 +11,7 @@ namespace quillet::platform::qt {
 
 std::string QtAlerts::textLine(const std::optional<std::string>& title,
                                const std::optional<std::string>& message) {
-    std::string line = title.value_or("");
-    if (message && !message->empty()) {
-        line += line.empty() ? *message : ": " + *message;
-    }
-    return line;
+    return alertTextLine(title, message);
 }
 
 void QtAlerts::showAlert(const std::optional<std::string>& title,

@@ -52,5 +52,40 @@ TEST(HelperWindowTest, RequestsAreServedWhileAnAlertIsOpenAndQuitClosesIt) {
     EXPECT_EQ(sandbox.waitExit(helper, 10s), 0) << HelperSandbox::readFile(helper.stderrPath);
 }
 
+TEST(HelperWindowTest, TheToolkitIsLoadedWithTheFirstWindowOnly) {
+    HelperSandbox sandbox;
+    std::string templates = sandbox.xdg().makeDir("data/quillet/Templates");
+    std::ofstream(templates + "/Text.txt") << "text\n";
+    ASSERT_TRUE(sandbox.store().setObject(
+        keys::kFileTemplates,
+        Value(Value::Array{Value(Value::Dictionary{{keys::kEnabled, true},
+                                                   {keys::kTitle, "Text"},
+                                                   {keys::kFilePath, templates + "/Text.txt"},
+                                                   {keys::kPrefix, "untitled"},
+                                                   {keys::kSuffix, "txt"},
+                                                   {keys::kExecutable, false}})})));
+    ASSERT_TRUE(sandbox.store().setBool(keys::kSkipFilename, true));
+    ASSERT_TRUE(sandbox.store().setBool(keys::kShowFileOnCreation, false));
+    ASSERT_TRUE(sandbox.store().setBool(keys::kRunInBackground, true));
+    std::string folder = sandbox.xdg().makeDir("home/Work");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    Child helper = sandbox.spawn({HelperSandbox::helperExecutable(), makeRequestURL(folder, 0)});
+    ::unsetenv("QT_QPA_PLATFORM");
+    ASSERT_TRUE(HelperSandbox::waitForPath(folder + "/untitled.txt", 10s));
+    const std::string maps = "/proc/" + std::to_string(helper.pid) + "/maps";
+    EXPECT_EQ(HelperSandbox::readFile(maps).find("libQt6Widgets"), std::string::npos)
+        << "a request that shows no window loaded Qt";
+
+    EXPECT_EQ(sandbox.callOpen({makeRequestURL(folder, 7)}), 0); // an alert
+    bool loaded = false;
+    for (int i = 0; i < 100 && !loaded; ++i) {
+        std::this_thread::sleep_for(100ms);
+        loaded = HelperSandbox::readFile(maps).find("libQt6Widgets") != std::string::npos;
+    }
+    EXPECT_TRUE(loaded);
+    sandbox.postNotification(ids::kHelper, ids::kQuitObject);
+    EXPECT_EQ(sandbox.waitExit(helper, 10s), 0) << HelperSandbox::readFile(helper.stderrPath);
+}
+
 } // namespace
 } // namespace quillet::test

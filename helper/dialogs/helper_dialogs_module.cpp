@@ -1,0 +1,46 @@
+// libquillet-helper-dialogs: the Qt alerts, open panels and new-file panel of
+// the helper, opened by the helper with dlopen when its first window is due.
+#include "helper/dialogs/helper_dialogs.h"
+
+#include "platform/linux/qt/gui_runtime.h"
+#include "platform/linux/qt/qt_alerts.h"
+#include "platform/linux/qt/qt_panels.h"
+
+#ifdef QUILLET_HAVE_NEW_FILE_PANEL
+#include "helper/new_file_panel/new_file_panel.h"
+#endif
+
+namespace quillet::helper {
+namespace {
+
+class QtHelperDialogs final : public HelperDialogs {
+public:
+    explicit QtHelperDialogs(MainQueue& queue) : panels_(queue) {}
+
+    Alerts& alerts() override { return alerts_; }
+    Panels& panels() override { return panels_; }
+    void showNewFilePanel([[maybe_unused]] NewFilePanelHost& host,
+                          [[maybe_unused]] const SettingsStore& store,
+                          [[maybe_unused]] const std::string& folder,
+                          [[maybe_unused]] const Value& record,
+                          [[maybe_unused]] const FileTypes* fileTypes) override {
+#ifdef QUILLET_HAVE_NEW_FILE_PANEL
+        helper::showNewFilePanel(host, store, folder, record, fileTypes);
+#endif
+    }
+    void exitAllEventLoops() override {
+        platform::qt::exitAllEventLoops();
+    }
+
+private:
+    platform::qt::QtAlerts alerts_;
+    platform::qt::QtPanels panels_;
+};
+
+} // namespace
+} // namespace quillet::helper
+
+extern "C" __attribute__((visibility("default"))) quillet::helper::HelperDialogs*
+quillet_helper_dialogs_create(quillet::MainQueue* queue) {
+    return new quillet::helper::QtHelperDialogs(*queue);
+}

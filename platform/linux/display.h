@@ -1,0 +1,19 @@
+// Whether windows can be shown, known without loading a toolkit: programs
+// that start Qt only for their first window ask this first.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quillet::platform {
+
+// A display (X11 or Wayland), or a Qt platform plugin that needs none
+// ("offscreen", "minimal") chosen through QT_QPA_PLATFORM.
+bool hasDisplay();
+
+// An alert as one line of standard error ("title: message"), for when no
+// window can be shown.
+std::string alertTextLine(const std::optional<std::string>& title,
+                          const std::optional<std::string>& message);
+
+} // namespace quillet::platform
