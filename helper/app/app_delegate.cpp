@@ -41,6 +41,9 @@ AppDelegate::AppDelegate(HelperPorts ports, HelperPaths paths)
 }
 
 AppDelegate::~AppDelegate() {
+    for (auto& copy : copies_) {
+        copy.join();
+    }
     stopAccessingURLs();
     for (auto token : observers_) {
         ports_.notifications.removeObserver(token);

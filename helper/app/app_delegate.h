@@ -27,6 +27,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quillet::helper {
@@ -34,6 +35,8 @@ namespace quillet::helper {
 // Every delay of the helper's quit rules and deferred alerts.
 inline constexpr std::chrono::milliseconds kQuitCheckDelay{11000};
 inline constexpr std::chrono::milliseconds kAlertDelay{300};
+// Templates holding at least this much data are copied off the main thread.
+inline constexpr std::uint64_t kLargeCopyBytes = 16u << 20;
 
 struct HelperPorts {
     SettingsStore& sharedDefaults;
@@ -143,6 +146,8 @@ private:
     // request has closed.
     void recheckAfterCountedWindow();
     void shortcutAction(std::int64_t index);
+    static bool isLargeTemplate(const std::string& path);
+    void finishCopy(const CreateResult& result, const FileTemplate& fileTemplate);
 
     // What the executable was at launch, for the check made at each request
     // when the kernel would not watch it.
@@ -166,6 +171,9 @@ private:
     std::set<std::string> openedURLs_;
     Value::Array templates_;
     std::unique_ptr<VDKQueue> fileWatcher_;
+    // Copies of large templates in progress; joined before the delegate goes,
+    // so that an ending helper still finishes what it accepted.
+    std::vector<std::thread> copies_;
     std::optional<FileIdentity> executableAtLaunch_; // set only when unwatched
     std::vector<NotificationCenter::Token> observers_;
     // Work scheduled on the main queue holds this weakly and does nothing once

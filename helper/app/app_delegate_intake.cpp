@@ -6,7 +6,9 @@
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
+#include <algorithm>
 #include <iostream>
+#include <sys/stat.h>
 
 namespace quillet::helper {
 
@@ -106,13 +108,55 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
         return;
     }
     const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
-    CreateResult result =
-        copyItemWithoutReplacing(fileTemplate->filePath, wanted, NameRule::Unique, &journal_);
+    if (!isLargeTemplate(fileTemplate->filePath)) {
+        finishCopy(
+            copyItemWithoutReplacing(fileTemplate->filePath, wanted, NameRule::Unique, &journal_),
+            *fileTemplate);
+        return;
+    }
+    // A large copy runs beside the main loop, which goes on serving the bus
+    // and the other requests. Counted like a window: the helper does not
+    // quit under it, and the quit check is armed again once it is done.
+    raisePanelCount();
+    std::weak_ptr<AppDelegate*> weak = self_;
+    copies_.emplace_back([weak, source = fileTemplate->filePath, wanted,
+                          fileTemplate = *fileTemplate, journal = &journal_,
+                          queue = &ports_.mainQueue] {
+        CreateResult result = copyItemWithoutReplacing(source, wanted, NameRule::Unique, journal);
+        queue->post([weak, result, fileTemplate, id = std::this_thread::get_id()] {
+            auto self = weak.lock();
+            if (!self || *self == nullptr) {
+                return;
+            }
+            auto& copies = (*self)->copies_;
+            // The thread ends right after handing this over.
+            if (auto it = std::find_if(copies.begin(), copies.end(),
+                                       [id](const std::thread& t) { return t.get_id() == id; });
+                it != copies.end()) {
+                it->join();
+                copies.erase(it);
+            }
+            (*self)->lowerPanelCount();
+            (*self)->finishCopy(result, fileTemplate);
+            (*self)->recheckAfterCountedWindow();
+        });
+    });
+}
+
+bool AppDelegate::isLargeTemplate(const std::string& path) {
+    // What a copy costs is the data the file holds, not its apparent size:
+    // a sparse file of gigabytes may hold almost nothing.
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           static_cast<std::uint64_t>(st.st_blocks) * 512 >= kLargeCopyBytes;
+}
+
+void AppDelegate::finishCopy(const CreateResult& result, const FileTemplate& fileTemplate) {
     if (!result.ok()) {
         showAlertLaterThenRecheck(translate("Error creating file!"), result.description());
         return;
     }
-    runFinishingSteps(result.path, *fileTemplate);
+    runFinishingSteps(result.path, fileTemplate);
 }
 
 void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) {

@@ -3,14 +3,17 @@
 #include "shared/fd_io.h"
 #include "shared/xdg_paths.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/fs.h>
 #include <random>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -61,7 +64,59 @@ std::string randomTag() {
     return buffer;
 }
 
-// Copies the content of one regular file into a new file at `to`.
+// Copies the bytes [offset, offset + length) of `in` to the same place in
+// `out`: the file system shares or copies the blocks itself where it can,
+// plain reads and writes cover the file systems that refuse it.
+bool copyRange(int in, int out, off_t offset, off_t length, bool& tryRange, Failure& failure,
+               const std::string& from, const std::string& to) {
+    char buffer[65536];
+    off_t inOffset = offset;
+    off_t outOffset = offset;
+    const off_t end = offset + length;
+    while (inOffset < end) {
+        const auto want = static_cast<std::size_t>(std::min<off_t>(end - inOffset, 1 << 30));
+        if (tryRange) {
+            ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset, want, 0);
+            if (n > 0) {
+                continue;
+            }
+            if (n == 0) {
+                return true; // the file got shorter meanwhile
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno != EXDEV && !isUnsupported(errno) && errno != EBADF && errno != EPERM) {
+                failure = {lastError(), to};
+                return false;
+            }
+            tryRange = false;
+        }
+        ssize_t n = ::pread(in, buffer, std::min(want, sizeof buffer), inOffset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            failure = {lastError(), from};
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        if (::lseek(out, outOffset, SEEK_SET) < 0 ||
+            !writeAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            failure = {lastError(), to};
+            return false;
+        }
+        inOffset += n;
+        outOffset += n;
+    }
+    return true;
+}
+
+// Copies the content of one regular file into a new file at `to`: a clone
+// of its blocks where the file system shares them (btrfs, XFS), otherwise
+// only its data, so that the holes of a sparse file stay holes.
 bool copyFile(const std::string& from, const std::string& to, mode_t mode, Failure& failure) {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
@@ -74,49 +129,34 @@ bool copyFile(const std::string& from, const std::string& to, mode_t mode, Failu
         ::close(in);
         return false;
     }
-    bool ok = true;
-    // copy_file_range lets the file system share or copy blocks itself; plain
-    // reads and writes cover the file systems that refuse it.
-    bool tryRange = true;
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = -1;
-        if (tryRange) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                          errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
-                tryRange = false;
-                continue;
+    struct stat st {};
+    bool ok = ::fstat(in, &st) == 0;
+    if (!ok) {
+        failure = {lastError(), from};
+    } else if (::ioctl(out, FICLONE, in) != 0) {
+        bool tryRange = true;
+        off_t data = 0;
+        // Data extents one after the other; a file system that cannot tell
+        // holes answers with the whole file as one extent.
+        while (ok && data < st.st_size) {
+            off_t start = ::lseek(in, data, SEEK_DATA);
+            if (start < 0) {
+                if (errno == ENXIO) {
+                    break; // nothing but a hole up to the end
+                }
+                start = data;
             }
-            if (n < 0 && errno == EINTR) {
-                continue;
+            off_t hole = ::lseek(in, start, SEEK_HOLE);
+            if (hole < 0 || hole <= start) {
+                hole = st.st_size;
             }
-            if (n < 0) {
-                failure = {lastError(), to};
-                ok = false;
-                break;
-            }
-            if (n == 0) {
-                break;
-            }
-            continue;
+            ok = copyRange(in, out, start, hole - start, tryRange, failure, from, to);
+            data = hole;
         }
-        n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            failure = {lastError(), from};
-            ok = false;
-            break;
-        }
-        if (n == 0) {
-            break;
-        }
-        if (!writeAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) {
+        // A trailing hole has no data to copy: the size makes it.
+        if (ok && ::ftruncate(out, st.st_size) != 0) {
             failure = {lastError(), to};
             ok = false;
-            break;
         }
     }
     if (ok && ::fchmod(out, mode & 07777) != 0) {

@@ -119,6 +119,24 @@ TEST_F(IntakeTest, MessagesNameTheRealCause) {
     EXPECT_EQ(readFile(store), "[1, 2]");
 }
 
+TEST_F(IntakeTest, ALargeTemplateIsCopiedBesideTheMainLoopAndCountedMeanwhile) {
+    const std::string large = templatesDir + "/Large.bin";
+    writeFile(large, std::string(helper::kLargeCopyBytes, 'x'), 0644);
+    setTemplates({templateRecord("large", "bin", large)});
+    auto& d = start();
+    d.handleURLEvent(url(work, "0"));
+    // Accepted and under way: the helper stays while the copy runs, and the
+    // finishing steps wait for it.
+    EXPECT_EQ(d.panelCount(), 1);
+    EXPECT_TRUE(log.steps.empty());
+    ASSERT_TRUE(queue.waitAndRunPending(std::chrono::seconds(30)));
+    EXPECT_EQ(d.panelCount(), 0);
+    EXPECT_EQ(std::filesystem::file_size(work + "/large.bin"), helper::kLargeCopyBytes);
+    EXPECT_EQ(log.steps, (std::vector<std::string>{"reveal " + work + "/large.bin"}));
+    queue.advance(11s);
+    EXPECT_EQ(terminations, 1); // the quit check counted from the copy's end
+}
+
 TEST_F(IntakeTest, NoTemplateAtTheIndexIsACountedAlertAndCreatesNothing) {
     auto& d = start();
     std::int64_t countWhileOpen = -1;

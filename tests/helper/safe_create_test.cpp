@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -119,6 +120,50 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     auto second = copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
     ASSERT_TRUE(second.ok());
     EXPECT_EQ(second.path, target + "/Project-1");
+}
+
+TEST_F(SafeCreateTest, ASparseTemplateStaysSparseAndKeepsItsBytes) {
+    struct Row {
+        const char* name;
+        off_t size;
+        std::vector<off_t> data; // 4 KiB written at each offset
+    };
+    const Row rows[] = {
+        {"holes between data", 64 << 20, {0, 32 << 20, (64 << 20) - 4096}},
+        {"a trailing hole", 64 << 20, {0}},
+        {"a leading hole", 64 << 20, {(64 << 20) - 4096}},
+        {"all hole", 64 << 20, {}},
+        {"no hole", 3 * 4096, {0, 4096, 8192}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string sparse = xdg.root() + "/sparse.img";
+        fs::remove(sparse);
+        int fd = ::open(sparse.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, row.size), 0);
+        const std::string block(4096, 'q');
+        for (off_t offset : row.data) {
+            ASSERT_EQ(::pwrite(fd, block.data(), block.size(), offset), 4096);
+        }
+        ::close(fd);
+        struct stat original {};
+        ::stat(sparse.c_str(), &original);
+        if (row.data.size() < 3 && original.st_blocks * 512 >= row.size) {
+            GTEST_SKIP() << "this file system keeps no holes";
+        }
+
+        auto result =
+            copyItemWithoutReplacing(sparse, target + "/copy.img", NameRule::Unique, &journal);
+        ASSERT_TRUE(result.ok()) << result.description();
+        struct stat copy {};
+        ::stat(result.path.c_str(), &copy);
+        EXPECT_EQ(copy.st_size, row.size);
+        // No more blocks than the original's data (a little slack for metadata).
+        EXPECT_LE(copy.st_blocks, original.st_blocks + 16);
+        EXPECT_EQ(fileText(result.path), fileText(sparse));
+        fs::remove(result.path);
+    }
 }
 
 TEST_F(SafeCreateTest, FailuresSayWhyAndLeaveNothing) {
