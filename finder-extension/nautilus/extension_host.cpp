@@ -43,7 +43,9 @@ std::string moduleResourcesDir() {
     return QUILLET_INSTALLED_RESOURCES_DIR;
 }
 
-ExtensionHost::ExtensionHost() : translator_(kTextDomain, moduleResourcesDir() + "/../../locale") {
+ExtensionHost::ExtensionHost()
+    : requests_([this](const std::string& text) { return translator_(text); }),
+      translator_(kTextDomain, moduleResourcesDir() + "/../../locale") {
     FinderSyncPorts ports{
         notifications_, volumes_,  mainQueue_,
         fileTypes_,     requests_, [this](const std::string& text) { return translator_(text); }};

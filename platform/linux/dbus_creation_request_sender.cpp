@@ -4,7 +4,7 @@
 
 #include <gio/gio.h>
 
-#include <memory>
+#include <deque>
 
 namespace quillet::platform {
 
@@ -12,16 +12,11 @@ namespace {
 
 constexpr const char* kApplicationInterface = "org.freedesktop.Application";
 
-struct Request {
-    std::string busName;
-    std::string objectPath;
-    std::string url;
-};
-
-// Errors after which the helper cannot have seen the request. A timeout or a
-// lost reply is not among them: the helper may be working on it.
-bool isUndelivered(const GError* error) {
-    static constexpr GDBusError kUndelivered[] = {
+// Errors after which the helper cannot have taken the request: it answers
+// Open before doing anything, so no answer means it never got that far.
+bool wasNotTaken(const GError* error) {
+    static constexpr GDBusError kNotTaken[] = {
+        G_DBUS_ERROR_NO_REPLY,
         G_DBUS_ERROR_SERVICE_UNKNOWN,
         G_DBUS_ERROR_NAME_HAS_NO_OWNER,
         G_DBUS_ERROR_UNKNOWN_METHOD,
@@ -31,6 +26,8 @@ bool isUndelivered(const GError* error) {
         G_DBUS_ERROR_SPAWN_FORK_FAILED,
         G_DBUS_ERROR_SPAWN_FAILED,
         G_DBUS_ERROR_SPAWN_SETUP_FAILED,
+        G_DBUS_ERROR_SPAWN_CHILD_EXITED,
+        G_DBUS_ERROR_SPAWN_CHILD_SIGNALED,
         G_DBUS_ERROR_SPAWN_CONFIG_INVALID,
         G_DBUS_ERROR_SPAWN_SERVICE_INVALID,
         G_DBUS_ERROR_SPAWN_SERVICE_NOT_FOUND,
@@ -38,7 +35,7 @@ bool isUndelivered(const GError* error) {
         G_DBUS_ERROR_SPAWN_FILE_INVALID,
         G_DBUS_ERROR_SPAWN_NO_MEMORY,
     };
-    for (GDBusError code : kUndelivered) {
+    for (GDBusError code : kNotTaken) {
         if (g_error_matches(error, G_DBUS_ERROR, code)) {
             return true;
         }
@@ -46,69 +43,154 @@ bool isUndelivered(const GError* error) {
     return false;
 }
 
-void onLaunched(GObject*, GAsyncResult* result, gpointer) {
-    GError* error = nullptr;
-    if (!g_app_info_launch_default_for_uri_finish(result, &error)) {
-        g_debug("no handler took the creation request: %s", error->message);
-        g_error_free(error);
+} // namespace
+
+// Shared by the sender and every call in flight: a call may outlive the sender.
+struct DBusCreationRequestSender::State {
+    std::string busName;
+    std::string objectPath;
+    Translator translate;
+    GDBusConnection* bus = nullptr;
+    bool connecting = false;
+    std::deque<std::string> waiting; // sent before the connection was there
+
+    ~State() {
+        if (bus != nullptr) {
+            g_object_unref(bus);
+        }
     }
+
+    std::string text(const char* english) const { return translate ? translate(english) : english; }
+};
+
+namespace {
+
+using State = DBusCreationRequestSender::State;
+
+struct Call {
+    std::shared_ptr<State> state;
+    std::string url;
+    int attempt = 0;
+};
+
+void notifyUndelivered(const std::shared_ptr<State>& state, const std::string& url,
+                       const std::string& reason) {
+    g_warning("creation request %s not delivered: %s", url.c_str(), reason.c_str());
+    if (state->bus == nullptr) {
+        return; // no bus, no notification server either: the warning is all
+    }
+    const std::string body =
+        state->text("Quillet's helper could not be reached, so no file was created.") + "\n" +
+        reason;
+    GVariantBuilder hints;
+    g_variant_builder_init(&hints, G_VARIANT_TYPE("a{sv}"));
+    g_variant_builder_add(&hints, "{sv}", "urgency", g_variant_new_byte(2));
+    g_dbus_connection_call(
+        state->bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
+        "org.freedesktop.Notifications", "Notify",
+        g_variant_new("(susssasa{sv}i)", "Quillet", 0u, "dialog-error",
+                      state->text("Unable to create file!").c_str(), body.c_str(), nullptr, &hints,
+                      -1),
+        G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer) {
+            GError* error = nullptr;
+            if (GVariant* reply =
+                    g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error)) {
+                g_variant_unref(reply);
+            } else {
+                g_warning("no desktop notification: %s", error->message);
+                g_error_free(error);
+            }
+        },
+        nullptr);
 }
 
-void openWithDefaultHandler(const std::string& url) {
-    g_app_info_launch_default_for_uri_async(url.c_str(), nullptr, nullptr, onLaunched, nullptr);
-}
+void callOpen(std::unique_ptr<Call> call);
 
 void onOpenReturned(GObject* source, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<Request> request(static_cast<Request*>(data));
+    std::unique_ptr<Call> call(static_cast<Call*>(data));
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
     if (reply != nullptr) {
         g_variant_unref(reply);
         return;
     }
-    g_debug("helper did not take the creation request: %s", error->message);
-    if (isUndelivered(error)) {
-        openWithDefaultHandler(request->url);
-    }
+    const std::string reason = error->message;
+    const bool notTaken = wasNotTaken(error);
     g_error_free(error);
+    if (notTaken && call->attempt == 0) {
+        ++call->attempt;
+        callOpen(std::move(call));
+    } else if (notTaken) {
+        notifyUndelivered(call->state, call->url, reason);
+    } else {
+        // A time-out or the like: the helper may be working on it, and a
+        // second call could make a second file.
+        g_warning("creation request %s: %s", call->url.c_str(), reason.c_str());
+    }
+}
+
+void callOpen(std::unique_ptr<Call> call) {
+    const State& state = *call->state;
+    GVariantBuilder uris;
+    g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
+    g_variant_builder_add(&uris, "s", call->url.c_str());
+    GVariantBuilder platformData;
+    g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
+    // The call may start the helper: the bus activates it from its service file.
+    g_dbus_connection_call(state.bus, state.busName.c_str(), state.objectPath.c_str(),
+                           kApplicationInterface, "Open",
+                           g_variant_new("(asa{sv})", &uris, &platformData), nullptr,
+                           G_DBUS_CALL_FLAGS_NONE, -1, nullptr, onOpenReturned, call.release());
 }
 
 void onBus(GObject*, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<Request> request(static_cast<Request*>(data));
+    std::unique_ptr<std::shared_ptr<State>> held(static_cast<std::shared_ptr<State>*>(data));
+    const std::shared_ptr<State>& state = *held;
+    state->connecting = false;
     GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_finish(result, &error);
-    if (bus == nullptr) {
-        g_debug("no session bus for the creation request: %s", error->message);
+    state->bus = g_bus_get_finish(result, &error);
+    std::deque<std::string> waiting;
+    waiting.swap(state->waiting);
+    if (state->bus == nullptr) {
+        for (const auto& url : waiting) {
+            notifyUndelivered(state, url, error->message);
+        }
         g_error_free(error);
-        openWithDefaultHandler(request->url);
         return;
     }
-    GVariantBuilder uris;
-    g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
-    g_variant_builder_add(&uris, "s", request->url.c_str());
-    GVariantBuilder platformData;
-    g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
-    GVariant* parameters = g_variant_new("(asa{sv})", &uris, &platformData);
-    // The call may start the helper: the bus activates it from its service file.
-    Request* pending = request.release();
-    g_dbus_connection_call(bus, pending->busName.c_str(), pending->objectPath.c_str(),
-                           kApplicationInterface, "Open", parameters, nullptr,
-                           G_DBUS_CALL_FLAGS_NONE, -1, nullptr, onOpenReturned, pending);
-    g_object_unref(bus);
+    for (auto& url : waiting) {
+        callOpen(std::make_unique<Call>(Call{state, std::move(url), 0}));
+    }
 }
 
 } // namespace
 
-DBusCreationRequestSender::DBusCreationRequestSender()
-    : DBusCreationRequestSender(ids::kHelper, ids::kHelperObjectPath) {}
+DBusCreationRequestSender::DBusCreationRequestSender(Translator translate)
+    : DBusCreationRequestSender(ids::kHelper, ids::kHelperObjectPath, std::move(translate)) {}
 
-DBusCreationRequestSender::DBusCreationRequestSender(std::string busName, std::string objectPath)
-    : busName_(std::move(busName)), objectPath_(std::move(objectPath)) {}
+DBusCreationRequestSender::DBusCreationRequestSender(std::string busName, std::string objectPath,
+                                                     Translator translate)
+    : state_(std::make_shared<State>()) {
+    state_->busName = std::move(busName);
+    state_->objectPath = std::move(objectPath);
+    state_->translate = std::move(translate);
+}
+
+DBusCreationRequestSender::~DBusCreationRequestSender() = default;
 
 void DBusCreationRequestSender::send(const std::string& url) {
-    // The request carries its own copies: it may outlive this sender.
-    auto* request = new Request{busName_, objectPath_, url};
-    g_bus_get(G_BUS_TYPE_SESSION, nullptr, onBus, request);
+    if (state_->bus != nullptr) {
+        callOpen(std::make_unique<Call>(Call{state_, url, 0}));
+        return;
+    }
+    // Until the connection is there requests wait in order, so that two
+    // choices made in a row reach the helper in that order.
+    state_->waiting.push_back(url);
+    if (!state_->connecting) {
+        state_->connecting = true;
+        g_bus_get(G_BUS_TYPE_SESSION, nullptr, onBus, new std::shared_ptr<State>(state_));
+    }
 }
 
 } // namespace quillet::platform

@@ -1,16 +1,19 @@
 // Sends creation request URLs to the helper as the freedesktop Application
 // Open call on its bus name, so the bus starts the helper when it is not
 // running. Everything is asynchronous: a caller inside the file manager is
-// never kept waiting, and nothing is reported to the user.
+// never kept waiting. Requests go out in the order they were sent.
 //
-// When the request cannot be delivered (no session bus, the name unknown to
-// the bus, activation failed), the URL goes to the desktop's default handler
-// of its scheme instead. A call that reached the helper is never repeated
-// that way, even when its reply is late, so one choice creates one file.
+// The helper answers Open before it does the work, so a call that got no
+// answer, or found no helper, was not taken: it is sent once more (a helper
+// that was just ending has given its name up, and the bus starts a new one).
+// When that fails too, the user is told through a desktop notification
+// (org.freedesktop.Notifications) that the file was not created.
 #pragma once
 
+#include "shared/localized_strings.h"
 #include "shared/ports/request_sender.h"
 
+#include <memory>
 #include <string>
 
 namespace quillet::platform {
@@ -18,14 +21,18 @@ namespace quillet::platform {
 class DBusCreationRequestSender final : public CreationRequestSender {
 public:
     // The helper's bus name and object path; defaults are the suite's.
-    DBusCreationRequestSender();
-    DBusCreationRequestSender(std::string busName, std::string objectPath);
+    // `translate` gives the notification's texts in the caller's language.
+    explicit DBusCreationRequestSender(Translator translate = {});
+    DBusCreationRequestSender(std::string busName, std::string objectPath,
+                              Translator translate = {});
+    ~DBusCreationRequestSender() override;
 
     void send(const std::string& url) override;
 
+    struct State;
+
 private:
-    std::string busName_;
-    std::string objectPath_;
+    std::shared_ptr<State> state_;
 };
 
 } // namespace quillet::platform
