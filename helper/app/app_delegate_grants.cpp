@@ -63,6 +63,14 @@ void AppDelegate::restartAccessingURLs() {
 }
 
 void AppDelegate::saveAuthorizedURL(const std::string& chosenPath) {
+    // A settings file that cannot be read is not an empty one: writing the
+    // grants from nothing would put every other setting aside.
+    if (auto unreadable = ports_.sharedDefaults.readError()) {
+        std::cerr << "quillet-helper: the folder grant is not saved: the settings file "
+                  << ports_.sharedDefaults.filePath() << " could not be read (" << *unreadable
+                  << ")\n";
+        return;
+    }
     Value::Array records =
         ports_.sharedDefaults.arrayForKey(keys::kAuthorizedDirs).value_or(Value::Array{});
     for (const Value& value : records) {

@@ -42,6 +42,17 @@ TEST_F(GrantsTest, TheSeparatorIsPartOfTheSuitabilityTest) {
     }
 }
 
+TEST_F(GrantsTest, AGrantIsNotSavedOverASettingsFileThatCannotBeRead) {
+    auto& d = start();
+    const std::string unreadable = "{\"fileTemplates\": [";
+    std::ofstream(shared.filePath(), std::ios::binary | std::ios::trunc) << unreadable;
+    d.saveAuthorizedURL(work);
+    EXPECT_EQ(readFile(shared.filePath()), unreadable);
+    for (const auto& entry : std::filesystem::directory_iterator(xdg.configHome() + "/quillet")) {
+        EXPECT_EQ(entry.path().string().find(".corrupt-"), std::string::npos) << entry.path();
+    }
+}
+
 TEST_F(GrantsTest, ThePanelAsksWithItsTextsAndOpensAtHomeForFoldersBelowIt) {
     ASSERT_TRUE(shared.setObject(keys::kLocalizedStrings,
                                  Value(Value::Dictionary{{"Quillet", "My Quillet"}})));
