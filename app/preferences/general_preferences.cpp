@@ -1,5 +1,6 @@
 #include "app/preferences/general_preferences.h"
 
+#include "app/core/app_delegate.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
 
@@ -52,6 +53,11 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     trayNote_->setObjectName("TrayNote");
     trayNote_->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
     app->layout()->addWidget(trayNote_);
+    // Posted when the option changes and when a tray host comes or goes.
+    trayObserver_ = services_.localNotifications.addObserver(
+        kStatusItemShouldUpdate, [this](const std::string&, const std::string&) {
+            trayNote_->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
+        });
     addBox(app, keys::kRunInBackground, "Keep the helper running in the background",
            "Keep the helper ready instead of letting it quit when it is idle");
     addBox(app, keys::kLaunchAtLogin, "Start Quillet at login", "Start Quillet when you log in");
@@ -109,7 +115,9 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     });
 }
 
-GeneralPreferencesViewController::~GeneralPreferencesViewController() = default;
+GeneralPreferencesViewController::~GeneralPreferencesViewController() {
+    services_.localNotifications.removeObserver(trayObserver_);
+}
 
 QString GeneralPreferencesViewController::text(const char* english) const {
     return qtText(services_.translate(english));

@@ -50,6 +50,7 @@ private:
     QLabel* enabledText_ = nullptr;
     QLabel* trayNote_ = nullptr;
     QPushButton* helpButton_ = nullptr;
+    NotificationCenter::Token trayObserver_ = 0;
 };
 
 } // namespace quillet::app

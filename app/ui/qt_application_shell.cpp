@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace quillet::app {
 
@@ -33,6 +34,21 @@ QtApplicationShell::QtApplicationShell(AppServices& services) : services_(servic
     QGuiApplication::setWindowIcon(
         appIcon(services_, "org.quillet.Quillet", "org.quillet.Quillet.svg"));
     buildStatusMenu();
+    trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
+    // Qt tells no one when a tray host appears or leaves: look now and then,
+    // and let the tray item follow the option again when that changed.
+    auto* trayWatch = new QTimer(this);
+    trayWatch->setInterval(std::chrono::seconds(3));
+    connect(trayWatch, &QTimer::timeout, this, &QtApplicationShell::checkTrayHost);
+    trayWatch->start();
+}
+
+void QtApplicationShell::checkTrayHost() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available != trayAvailable_) {
+        trayAvailable_ = available;
+        services_.localNotifications.post(kStatusItemShouldUpdate, "");
+    }
 }
 
 QtApplicationShell::~QtApplicationShell() {

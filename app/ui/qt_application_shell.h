@@ -60,8 +60,12 @@ private:
     void buildStatusMenu();
     void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
 
+    // A tray host may come later (the panel starts after us at login) or go.
+    void checkTrayHost();
+
     AppServices& services_;
     AppDelegate* delegate_ = nullptr;
+    bool trayAvailable_ = false;
     QPointer<PreferencesWindow> window_;
     QSystemTrayIcon* statusItem_ = nullptr;
     QMenu* statusMenu_ = nullptr;
