@@ -83,7 +83,6 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("quillet");
-    QApplication::setApplicationDisplayName("Quillet");
     QApplication::setApplicationVersion(QUILLET_VERSION);
     QGuiApplication::setDesktopFileName(ids::kMainApp);
     // Closing the preferences window leaves the program (and its tray item) running.

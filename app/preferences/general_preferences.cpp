@@ -16,6 +16,15 @@ namespace quillet::app {
 
 using platform::qt::qtText;
 
+namespace {
+
+// Marks a text for the catalog; it is translated where it is shown.
+constexpr const char* N_(const char* text) {
+    return text;
+}
+
+} // namespace
+
 GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& services,
                                                                    QWidget* parent)
     : PreferencesPane(parent), services_(services), model_(services) {
@@ -28,24 +37,24 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     auto* creation = new QGroupBox(text("When a file is created"), this);
     new QVBoxLayout(creation);
     addBox(creation, keys::kOpenFileOnCreation, "Open the new file",
-           "Open each new file with its default application");
+           N_("Open each new file with its default application"));
     addBox(creation, keys::kShowFileOnCreation, "Show the new file in the file manager",
-           "Select each new file in a file manager window");
+           N_("Select each new file in a file manager window"));
     addBox(creation, keys::kSkipFilename, "Create files without asking for a name",
-           "Name new files after their template instead of asking for a name");
-    addBox(creation, keys::kPlaySound, "Play a sound", "Play a sound when a file is created");
+           N_("Name new files after their template instead of asking for a name"));
+    addBox(creation, keys::kPlaySound, "Play a sound", N_("Play a sound when a file is created"));
     layout->addWidget(creation);
 
     auto* menu = new QGroupBox(text("File manager menu"), this);
     addBox(menu, keys::kHideMenuForFiles, "Show the menu only on folder backgrounds",
-           "Hide the New File menu when files are selected");
+           N_("Hide the New File menu when files are selected"));
     addBox(menu, keys::kCascadeMenu, "Show the templates in a submenu",
-           "Group the templates in a New File submenu");
+           N_("Group the templates in a New File submenu"));
     layout->addWidget(menu);
 
     auto* app = new QGroupBox(text("Quillet"), this);
     addBox(app, keys::kShowInMenuBar, "Show Quillet in the panel",
-           "Show Quillet's icon in the panel's tray");
+           N_("Show Quillet's icon in the panel's tray"));
     trayNote_ = new QLabel(text("This desktop has no tray in its panel, so Quillet cannot show "
                                 "its icon there."),
                            app);
@@ -59,8 +68,9 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
             trayNote_->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
         });
     addBox(app, keys::kRunInBackground, "Keep the helper running in the background",
-           "Keep the helper ready instead of letting it quit when it is idle");
-    addBox(app, keys::kLaunchAtLogin, "Start Quillet at login", "Start Quillet when you log in");
+           N_("Keep the helper ready instead of letting it quit when it is idle"));
+    addBox(app, keys::kLaunchAtLogin, "Start Quillet at login",
+           N_("Start Quillet when you log in"));
     layout->addWidget(app);
 
     // The extension tip, or the word that the extension runs.
