@@ -16,7 +16,9 @@
 #include "platform/linux/gio_volume_monitor.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
+#include "platform/linux/hot_key_center_factory.h"
 #include "platform/linux/inotify_file_event_source.h"
+#include "platform/linux/posix_script_runner.h"
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"
 
@@ -82,7 +84,8 @@ int main(int argc, char** argv) {
                                                                    "/" QUILLET_HELPER_DIALOGS));
     platform::GioWorkspace workspace;
     platform::GioVolumeMonitor volumes;
-    NullHotKeyCenter hotKeys;
+    auto hotKeys = platform::makeHotKeyCenter(mainQueue, ids::kHelper);
+    platform::PosixScriptRunner scriptRunner;
     platform::CanberraSoundPlayer sound("Quillet");
     auto translator = platform::GettextTranslator::forProgram("quillet-helper", "helper");
 
@@ -95,7 +98,7 @@ int main(int argc, char** argv) {
         .panels = dialogs,
         .workspace = workspace,
         .volumes = volumes,
-        .hotKeys = hotKeys,
+        .hotKeys = *hotKeys,
         .sound = sound,
         .makeFileEventSource = []() -> std::unique_ptr<FileEventSource> {
             return platform::InotifyFileEventSource::create();
@@ -108,6 +111,12 @@ int main(int argc, char** argv) {
                 bus.quit();
             },
         .showNewFilePanel = nullptr,
+        .scriptRunner = &scriptRunner,
+        .runManualScriptInstallation =
+            [&dialogs, &workspace, translator](const std::string& script,
+                                               const std::string& destDir) {
+                dialogs.runInstallScriptWindow(script, destDir, workspace, translator);
+            },
     };
     // The chooser's icons from shared-mime-info and the icon theme, as
     // everywhere else in the suite.
@@ -126,6 +135,9 @@ int main(int argc, char** argv) {
         .desktopDir = paths::desktopDir(),
         .homeDir = paths::home(),
         .journalDir = paths::dataHome() + "/quillet/" + ids::kHelper + "/in-progress",
+        .scriptsDir = paths::helperScriptsDir(),
+        .scriptResource = resources + "/QuilletHelper.sh",
+        .finderQuery = resources + "/get-finder-path",
     };
 
     helper::AppDelegate delegate(ports, helperPaths);

@@ -33,9 +33,9 @@ inline constexpr const char* kShortcut = "shortcut";
 inline constexpr const char* kPath = "path";
 inline constexpr const char* kBookmarkData = "bookmarkData";
 
-// Shortcut dictionary fields.
-inline constexpr const char* kShortcutKeyCode = "keyCode";
-inline constexpr const char* kShortcutModifierFlags = "modifierFlags";
+// Shortcut dictionary fields: an X11 keysym and an X11 modifier mask.
+inline constexpr const char* kShortcutKeyCode = "SRShortcutKeyCode";
+inline constexpr const char* kShortcutModifierFlags = "SRShortcutModifierFlagsKey";
 
 // The three texts that go through the user's overrides.
 inline constexpr const char* kNewFileText = "New File";

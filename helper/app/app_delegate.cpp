@@ -177,40 +177,6 @@ void AppDelegate::VDKQueueReceivedNotification(VDKQueue&, const std::string&, co
     terminate();
 }
 
-void AppDelegate::bindHotKeys() {
-    for (const auto& hotKey : ports_.hotKeys.allHotKeys()) {
-        ports_.hotKeys.unregisterHotKey(hotKey);
-    }
-    templates_ = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
-    std::weak_ptr<AppDelegate*> weak = self_;
-    for (std::size_t i = 0; i < templates_.size(); ++i) {
-        const Value* shortcut = templates_[i].find(keys::kShortcut);
-        if (shortcut == nullptr || !shortcut->isDictionary()) {
-            continue;
-        }
-        auto hotKey = std::make_shared<HotKey>();
-        hotKey->identifier = "shortcut" + std::to_string(i);
-        hotKey->keyCombo = *shortcut->asDictionary();
-        auto index = static_cast<std::int64_t>(i);
-        hotKey->action = [weak, index](const HotKey&) {
-            if (auto self = weak.lock(); self && *self != nullptr) {
-                (*self)->shortcutAction(index);
-            }
-        };
-        ports_.hotKeys.registerHotKey(hotKey);
-    }
-}
-
-void AppDelegate::shortcutAction(std::int64_t index) {
-    // The template is looked up in the settings as they are now; finding the
-    // file manager's current folder arrives with the shortcut support, so for
-    // now a press only tells when its template is gone.
-    if (!findTemplateByIndex(index)) {
-        showAlert(translate("Unable to create file!"),
-                  translate("No suitable file template found."), AlertStyle::Critical);
-    }
-}
-
 void AppDelegate::showAlert(const std::optional<std::string>& title,
                             const std::optional<std::string>& message, AlertStyle style) {
     ports_.alerts.showAlert(title, message, style);

@@ -6,6 +6,8 @@
 
 #include "helper/creation/safe_create.h"
 #include "helper/new_file_panel_host.h"
+#include "helper/shortcuts/finder_path.h"
+#include "helper/shortcuts/script_installer.h"
 #include "helper/watch/vdk_queue.h"
 #include "shared/localized_strings.h"
 #include "shared/ports/alerts.h"
@@ -14,6 +16,7 @@
 #include "shared/ports/main_queue.h"
 #include "shared/ports/notification_center.h"
 #include "shared/ports/panels.h"
+#include "shared/ports/script_runner.h"
 #include "shared/ports/sound_player.h"
 #include "shared/ports/volume_monitor.h"
 #include "shared/ports/workspace.h"
@@ -58,6 +61,12 @@ struct HelperPorts {
     // name are created at once under the default name.
     std::function<void(NewFilePanelHost&, const std::string& folder, const Value& record)>
         showNewFilePanel;
+    // Runs the user script that reports the current folder; null: shortcuts
+    // say that the script cannot run.
+    ScriptRunner* scriptRunner = nullptr;
+    // The manual script installation window, run modally. Empty: none is shown.
+    std::function<void(const std::string& scriptPath, const std::string& destDir)>
+        runManualScriptInstallation;
 };
 
 struct HelperPaths {
@@ -67,6 +76,9 @@ struct HelperPaths {
     std::string desktopDir;     // items on it are not revealed
     std::string homeDir;        // the authorisation panel opens here for folders below it
     std::string journalDir;     // copies in progress, cleaned at the next start
+    std::string scriptsDir;     // the user script's folder
+    std::string scriptResource; // the shipped user script, copied there on demand
+    std::string finderQuery;    // the user script's one argument
 };
 
 class AppDelegate final : public NewFilePanelHost, public VDKQueueDelegate {
@@ -103,6 +115,12 @@ public:
 
     // Keyboard shortcuts: one hot key per template that has one.
     void bindHotKeys();
+    // The user script in place (true), or installed now; answers through
+    // `done`, possibly after panels.
+    void checkAndInstallScripts(ScriptInstaller::Done done);
+    bool installScriptManually();
+    // Runs the user script; the handler gets the folder it reports.
+    void getFinderPathWithTemplate(const Value& record, FinderPath::Handler handler);
 
     // Notifications: "quit" ends the helper, "fileTemplates" rebinds and
     // re-checks; every other object is ignored.
@@ -148,6 +166,8 @@ private:
     void shortcutAction(std::int64_t index);
     static bool isLargeTemplate(const std::string& path);
     void finishCopy(const CreateResult& result, const FileTemplate& fileTemplate);
+    ScriptInstaller& scriptInstaller();
+    FinderPath& finderPath();
 
     // What the executable was at launch, for the check made at each request
     // when the kernel would not watch it.
@@ -176,6 +196,8 @@ private:
     std::vector<std::thread> copies_;
     std::optional<FileIdentity> executableAtLaunch_; // set only when unwatched
     std::vector<NotificationCenter::Token> observers_;
+    std::unique_ptr<ScriptInstaller> scriptInstaller_;
+    std::unique_ptr<FinderPath> finderPath_;
     // Work scheduled on the main queue holds this weakly and does nothing once
     // the delegate is gone.
     std::shared_ptr<AppDelegate*> self_;

@@ -4,10 +4,12 @@
 #pragma once
 
 #include "helper/new_file_panel_host.h"
+#include "shared/localized_strings.h"
 #include "shared/ports/alerts.h"
 #include "shared/ports/file_types.h"
 #include "shared/ports/main_queue.h"
 #include "shared/ports/panels.h"
+#include "shared/ports/workspace.h"
 #include "shared/settings_store.h"
 #include "shared/value.h"
 
@@ -24,6 +26,9 @@ public:
     virtual void showNewFilePanel(NewFilePanelHost& host, const SettingsStore& store,
                                   const std::string& folder, const Value& record,
                                   const FileTypes* fileTypes) = 0;
+    // The user script's manual installation window, run modally.
+    virtual void runInstallScriptWindow(const std::string& scriptPath, const std::string& destDir,
+                                        Workspace& workspace, const Translator& translate) = 0;
     // Ends every running dialog loop: the program is ending.
     virtual void exitAllEventLoops() = 0;
 };

@@ -1,6 +1,7 @@
 // libquillet-helper-dialogs: the Qt alerts, open panels and new-file panel of
 // the helper, opened by the helper with dlopen when its first window is due.
 #include "helper/dialogs/helper_dialogs.h"
+#include "helper/install_script/install_script_window.h"
 
 #include "platform/linux/qt/gui_runtime.h"
 #include "platform/linux/qt/qt_alerts.h"
@@ -27,6 +28,10 @@ public:
 #ifdef QUILLET_HAVE_NEW_FILE_PANEL
         helper::showNewFilePanel(host, store, folder, record, fileTypes);
 #endif
+    }
+    void runInstallScriptWindow(const std::string& scriptPath, const std::string& destDir,
+                                Workspace& workspace, const Translator& translate) override {
+        helper::runInstallScriptWindow(scriptPath, destDir, workspace, translate);
     }
     void exitAllEventLoops() override {
         platform::qt::exitAllEventLoops();

@@ -43,6 +43,26 @@ void LazyDialogs::showAlert(const std::optional<std::string>& title,
     dialogs->alerts().showAlert(title, message, style);
 }
 
+int LazyDialogs::runAlert(const std::optional<std::string>& title,
+                          const std::optional<std::string>& message, AlertStyle style,
+                          const std::vector<std::string>& buttons) {
+    HelperDialogs* dialogs = platform::hasDisplay() ? load() : nullptr;
+    if (dialogs == nullptr) {
+        std::fprintf(stderr, "%s\n", platform::alertTextLine(title, message).c_str());
+        std::fflush(stderr);
+        return -1;
+    }
+    return dialogs->alerts().runAlert(title, message, style, buttons);
+}
+
+void LazyDialogs::runInstallScriptWindow(const std::string& scriptPath,
+                                         const std::string& destDir, Workspace& workspace,
+                                         const Translator& translate) {
+    if (HelperDialogs* dialogs = platform::hasDisplay() ? load() : nullptr) {
+        dialogs->runInstallScriptWindow(scriptPath, destDir, workspace, translate);
+    }
+}
+
 void LazyDialogs::beginOpenPanel(const OpenPanelOptions& options, Completion completion) {
     HelperDialogs* dialogs = platform::hasDisplay() ? load() : nullptr;
     if (dialogs == nullptr) {

@@ -21,12 +21,17 @@ public:
 
     void showAlert(const std::optional<std::string>& title,
                    const std::optional<std::string>& message, AlertStyle style) override;
+    int runAlert(const std::optional<std::string>& title,
+                 const std::optional<std::string>& message, AlertStyle style,
+                 const std::vector<std::string>& buttons) override;
     void beginOpenPanel(const OpenPanelOptions& options, Completion completion) override;
     bool canShowPanels() const override;
 
     void showNewFilePanel(NewFilePanelHost& host, const SettingsStore& store,
                           const std::string& folder, const Value& record,
                           const FileTypes* fileTypes);
+    void runInstallScriptWindow(const std::string& scriptPath, const std::string& destDir,
+                                Workspace& workspace, const Translator& translate);
     // Only when the module was loaded: otherwise no dialog loop can run.
     void exitAllEventLoops();
 

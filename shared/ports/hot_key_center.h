@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,25 @@ public:
     virtual void unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) = 0;
     // A snapshot: stays valid while keys are unregistered.
     virtual std::vector<std::shared_ptr<HotKey>> allHotKeys() const = 0;
+    // Why global shortcuts cannot work in this session (an English sentence,
+    // translated where it is shown); nothing when they can.
+    virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
 };
 
-// A center that registers nothing, for desktops without global shortcuts.
+// A center that registers nothing, for sessions without global shortcuts; it
+// says why.
 class NullHotKeyCenter final : public HotKeyCenter {
 public:
+    explicit NullHotKeyCenter(
+        std::string reason = "Global keyboard shortcuts are unavailable in this session.")
+        : reason_(std::move(reason)) {}
     bool registerHotKey(std::shared_ptr<HotKey>) override { return false; }
     void unregisterHotKey(const std::shared_ptr<HotKey>&) override {}
     std::vector<std::shared_ptr<HotKey>> allHotKeys() const override { return {}; }
+    std::optional<std::string> unavailableReason() const override { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 } // namespace quillet

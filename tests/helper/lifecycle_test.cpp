@@ -201,6 +201,7 @@ TEST_F(LifecycleTest, ATemplatesChangeRebindsAndArmsAnotherIdleCheck) {
 TEST_F(LifecycleTest, APressedShortcutWhoseTemplateIsGoneSaysSo) {
     setOption(keys::kRunInBackground, true);
     addShortcutTemplates();
+    installUserScript();
     start();
     setTemplates({templateRecord("only", "txt", templatesDir + "/Text.txt")});
     ASSERT_TRUE(hotKeys.pressIdentifier("shortcut2"));

@@ -11,6 +11,9 @@ class QtAlerts final : public Alerts {
 public:
     void showAlert(const std::optional<std::string>& title,
                    const std::optional<std::string>& message, AlertStyle style) override;
+    int runAlert(const std::optional<std::string>& title,
+                 const std::optional<std::string>& message, AlertStyle style,
+                 const std::vector<std::string>& buttons) override;
 
     // The line written when no window can be shown.
     static std::string textLine(const std::optional<std::string>& title,

@@ -3,6 +3,7 @@
 
 #include "fake_file_event_source.h"
 #include "fake_panels.h"
+#include "fake_script_runner.h"
 #include "fakes.h"
 #include "helper/app/app_delegate.h"
 #include "shared/identifiers.h"
@@ -74,6 +75,9 @@ protected:
         writeFile(templatesDir + "/Script.sh", "#!/bin/sh\n", 0755);
         executable = xdg.root() + "/quillet-helper";
         writeFile(executable, "binary", 0755);
+        scriptsDir = xdg.dataHome() + "/quillet/scripts/org.quillet.QuilletHelper";
+        scriptResource = xdg.makeDir("resources") + "/QuilletHelper.sh";
+        writeFile(scriptResource, "#!/bin/sh\nexec /bin/sh \"$1\"\n", 0755);
     }
 
     ~HelperFixture() override { delegate.reset(); }
@@ -108,6 +112,11 @@ protected:
         ASSERT_TRUE(shared.setObject(keys::kFileTemplates, Value(std::move(records))));
     }
     void setOption(const char* key, bool value) { ASSERT_TRUE(shared.setBool(key, value)); }
+    // The user script in place, as after its installation.
+    void installUserScript() {
+        std::filesystem::create_directories(scriptsDir);
+        writeFile(scriptsDir + "/QuilletHelper.sh", readFile(scriptResource), 0755);
+    }
 
     // The defaults the shipped resource would give, written to a file the
     // delegate registers.
@@ -134,6 +143,14 @@ protected:
             .translate = [](const std::string& text) { return text; },
             .terminate = [this] { ++terminations; },
             .showNewFilePanel = nullptr,
+            .scriptRunner = &scripts,
+            .runManualScriptInstallation =
+                [this](const std::string& script, const std::string& destDir) {
+                    manualWindows.emplace_back(script, destDir);
+                    if (onManualWindow) {
+                        onManualWindow(script, destDir);
+                    }
+                },
         };
         if (withPanel) {
             ports.showNewFilePanel = [this](helper::NewFilePanelHost&, const std::string& folder,
@@ -148,6 +165,9 @@ protected:
             .desktopDir = desktop,
             .homeDir = xdg.home(),
             .journalDir = xdg.root() + "/journal",
+            .scriptsDir = scriptsDir,
+            .scriptResource = scriptResource,
+            .finderQuery = "/resources/get-finder-path",
         };
         delegate = std::make_unique<helper::AppDelegate>(ports, paths);
         if (launch) {
@@ -162,6 +182,7 @@ protected:
 
     TempXdg xdg;
     std::string templatesDir, desktop, work, executable, defaultsFile;
+    std::string scriptsDir, scriptResource;
     SettingsStore shared;
     SettingsStore privateDefaults;
     FakeMainQueue queue;
@@ -171,6 +192,9 @@ protected:
     StepLog log;
     FakeVolumeMonitor volumes;
     FakeHotKeyCenter hotKeys;
+    FakeScriptRunner scripts;
+    std::vector<std::pair<std::string, std::string>> manualWindows;
+    std::function<void(const std::string& script, const std::string& destDir)> onManualWindow;
     LoggingWorkspace workspace;
     LoggingSound sound;
     std::shared_ptr<FakeFileEventState> events;

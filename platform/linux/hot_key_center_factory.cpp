@@ -1,0 +1,49 @@
+#include "platform/linux/hot_key_center_factory.h"
+
+#include "platform/linux/portal_hot_key_center.h"
+#include "platform/linux/xcb_hot_key_center.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace quillet::platform {
+
+namespace {
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+} // namespace
+
+std::unique_ptr<HotKeyCenter> makeHotKeyCenter(MainQueue& mainQueue, const std::string& appId) {
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    // Under Wayland an X display may exist (Xwayland), but its grabs only see
+    // keys typed into X windows: no use for global shortcuts.
+    const bool wayland = isSet("WAYLAND_DISPLAY") ||
+                         (sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0);
+    if (!wayland && isSet("DISPLAY")) {
+        std::string error;
+        if (auto center = XcbHotKeyCenter::connect(mainQueue, error)) {
+            return center;
+        }
+        std::fprintf(stderr, "quillet: global shortcuts: %s\n", error.c_str());
+        return std::make_unique<NullHotKeyCenter>(
+            "Global keyboard shortcuts are unavailable: the X display cannot be reached.");
+    }
+    if (wayland) {
+        if (PortalHotKeyCenter::isOffered()) {
+            return std::make_unique<PortalHotKeyCenter>(mainQueue, appId);
+        }
+        return std::make_unique<NullHotKeyCenter>(
+            "Global keyboard shortcuts are unavailable in this session: the desktop offers no "
+            "global shortcuts to applications (it needs GNOME 48 or later, KDE Plasma, or an X11 "
+            "session).");
+    }
+    return std::make_unique<NullHotKeyCenter>(
+        "Global keyboard shortcuts are unavailable: there is no display.");
+}
+
+} // namespace quillet::platform

@@ -1,0 +1,316 @@
+// Keyboard shortcuts in the helper: binding, a press, the current folder the
+// user script reports, and the script's installation.
+#include "helper/shortcuts/finder_path.h"
+#include "helper/shortcuts/hot_key_binding.h"
+#include "helper/shortcuts/script_installer.h"
+#include "helper_fixture.h"
+
+namespace quillet::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+Value::Dictionary combo(int keysym, int modifiers = 12) {
+    return {{keys::kShortcutKeyCode, keysym}, {keys::kShortcutModifierFlags, modifiers}};
+}
+
+class ShortcutsTest : public HelperFixture {
+protected:
+    Value withShortcut(Value record, const Value::Dictionary& shortcut) {
+        record.asDictionary()->emplace(keys::kShortcut, Value(shortcut));
+        return record;
+    }
+    Value text(const std::string& prefix) {
+        return templateRecord(prefix, "txt", templatesDir + "/Text.txt");
+    }
+    // A press, then the script's answer handed to the main queue.
+    void pressAndSettle(const std::string& identifier) {
+        ASSERT_TRUE(hotKeys.pressIdentifier(identifier));
+        queue.runPending();
+    }
+};
+
+TEST_F(ShortcutsTest, BindingFollowsTheTemplatesThatHaveAShortcut) {
+    struct Case {
+        const char* name;
+        Value::Array templates;
+        std::vector<std::string> identifiers;
+    };
+    const Case cases[] = {
+        {"none", {}, {}},
+        {"A without, B and C with",
+         {text("a"), withShortcut(text("b"), combo('b')), withShortcut(text("c"), combo('c'))},
+         {"shortcut1", "shortcut2"}},
+        {"a disabled template is bound too",
+         {withShortcut(templateRecord("d", "txt", templatesDir + "/Text.txt", false, false),
+                       combo('d'))},
+         {"shortcut0"}},
+        {"a shortcut that is not a dictionary is no shortcut",
+         {[&] {
+             Value v = text("e");
+             v.asDictionary()->emplace(keys::kShortcut, Value("ctrl+e"));
+             return v;
+         }()},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setTemplates(c.templates);
+        helper::bindHotKeys(hotKeys, c.templates, [](std::int64_t) {});
+        std::vector<std::string> bound;
+        for (const auto& key : hotKeys.allHotKeys()) {
+            bound.push_back(key->identifier);
+            // The dictionary goes to the registry unchanged.
+            auto index = helper::indexFromHotKeyIdentifier(key->identifier);
+            ASSERT_TRUE(index);
+            EXPECT_EQ(Value(key->keyCombo), *c.templates[*index].find(keys::kShortcut));
+        }
+        EXPECT_EQ(bound, c.identifiers);
+    }
+    EXPECT_FALSE(helper::indexFromHotKeyIdentifier("shortcutx"));
+    EXPECT_FALSE(helper::indexFromHotKeyIdentifier("test"));
+}
+
+TEST_F(ShortcutsTest, APressCreatesTheFileInTheFolderTheScriptReports) {
+    setOption(keys::kSkipFilename, true);
+    setOption(keys::kRunInBackground, true);
+    // The second template is disabled: its shortcut works all the same.
+    setTemplates({text("a"), withShortcut(templateRecord("untitled", "txt",
+                                                         templatesDir + "/Text.txt", false, false),
+                                          combo('n'))});
+    installUserScript();
+    scripts.outcome.standardOutput = work + "\n";
+    start();
+    pressAndSettle("shortcut1");
+    ASSERT_EQ(scripts.runs.size(), 1u);
+    EXPECT_EQ(scripts.runs[0].scriptPath, scriptsDir + "/QuilletHelper.sh");
+    EXPECT_EQ(scripts.runs[0].arguments, std::vector<std::string>{"/resources/get-finder-path"});
+    EXPECT_EQ(readFile(work + "/untitled.txt"), "hello\n");
+    EXPECT_TRUE(alerts.shown().empty());
+}
+
+TEST_F(ShortcutsTest, WithoutSkipFilenameThePressOpensTheNewFilePanel) {
+    setOption(keys::kSkipFilename, false);
+    withPanel = true;
+    setTemplates({withShortcut(text("untitled"), combo('n'))});
+    installUserScript();
+    scripts.outcome.standardOutput = work;
+    start();
+    pressAndSettle("shortcut0");
+    ASSERT_EQ(panelRequests.size(), 1u);
+    EXPECT_EQ(panelRequests[0].first, work);
+    EXPECT_FALSE(exists(work + "/untitled.txt"));
+}
+
+TEST_F(ShortcutsTest, APressAfterTheTemplateWasDeletedSaysSoAndRunsNothing) {
+    setTemplates({text("a"), withShortcut(text("b"), combo('b'))});
+    installUserScript();
+    start();
+    setTemplates({text("a")}); // the refresh notification has not come yet
+    pressAndSettle("shortcut1");
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_EQ(alerts.shown()[0].title, "Unable to create file!");
+    EXPECT_EQ(alerts.shown()[0].message, "No suitable file template found.");
+    EXPECT_EQ(alerts.shown()[0].style, AlertStyle::Critical);
+    EXPECT_TRUE(scripts.runs.empty());
+}
+
+TEST_F(ShortcutsTest, TheScriptsOutputIsTrimmedOfLineBreaksOnly) {
+    struct Case {
+        std::string output;
+        std::optional<std::string> folder; // nothing: "Invalid directory path!"
+    };
+    const Case cases[] = {
+        {"/Users/me/Desktop\n", "/Users/me/Desktop"},
+        {"\n/Users/me/Projects\r\n", "/Users/me/Projects"},
+        {"/Users/me/My Folder \n", "/Users/me/My Folder "},
+        {"", std::nullopt},
+        {"\r\n", std::nullopt},
+        {"Desktop\n", std::nullopt},
+        {" /leading/space", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        alerts.clear();
+        scripts.outcome.standardOutput = c.output;
+        helper::FinderPath finder(scripts, queue, alerts, nullptr, scriptsDir, "/query");
+        std::optional<std::string> reported;
+        finder.getFinderPathWithTemplate(
+            text("a"), [&](const std::string& folder, const Value&) { reported = folder; });
+        queue.runPending();
+        EXPECT_EQ(reported, c.folder);
+        EXPECT_EQ(helper::trimLineBreaks(c.output).size() <= c.output.size(), true);
+        if (!c.folder) {
+            ASSERT_EQ(alerts.shown().size(), 1u);
+            EXPECT_EQ(alerts.shown()[0].title, "Invalid directory path!");
+            EXPECT_EQ(alerts.shown()[0].message, helper::trimLineBreaks(c.output));
+        } else {
+            EXPECT_TRUE(alerts.shown().empty());
+        }
+    }
+}
+
+TEST_F(ShortcutsTest, AScriptThatCannotStartOrFailsIsReported) {
+    helper::FinderPath finder(scripts, queue, alerts, nullptr, scriptsDir, "/query");
+    bool called = false;
+    auto handler = [&](const std::string&, const Value&) { called = true; };
+
+    scripts.startError = "QuilletHelper.sh: Permission denied";
+    finder.getFinderPathWithTemplate(text("a"), handler);
+    ASSERT_EQ(alerts.shown().size(), 1u); // at once, on the main thread
+    EXPECT_EQ(alerts.shown()[0].title, "Unable to run QuilletHelper.sh!");
+    EXPECT_EQ(alerts.shown()[0].message, "QuilletHelper.sh: Permission denied");
+
+    scripts.startError.reset();
+    scripts.outcome = {"QuilletHelper.sh ended with status 2", "/somewhere\n"};
+    finder.getFinderPathWithTemplate(text("a"), handler);
+    EXPECT_EQ(alerts.shown().size(), 1u); // not before the main queue runs
+    queue.runPending();
+    ASSERT_EQ(alerts.shown().size(), 2u);
+    EXPECT_EQ(alerts.shown()[1].title, "Unable to get current folder path!");
+    EXPECT_EQ(alerts.shown()[1].message, "QuilletHelper.sh ended with status 2");
+    EXPECT_EQ(alerts.shown()[1].style, AlertStyle::Critical);
+    EXPECT_FALSE(called);
+}
+
+TEST_F(ShortcutsTest, InstallationOutcomesAndThePanelCount) {
+    enum class Panel { None, Cancel, Confirm, ConfirmOtherFolder };
+    struct Case {
+        const char* name;
+        bool scriptPresent;
+        bool resourceMissing;
+        Panel panel;
+        int alertChoice;           // the copy-failure alert's answer
+        bool manualWindowInstalls; // the user drags the script in
+        bool installed;
+        std::vector<std::string> titles;
+    };
+    const std::string mustInstall =
+        "You must install the QuilletHelper.sh script in order to use keyboard shortcuts!";
+    const std::string copyFailed = "Unable to install QuilletHelper.sh to the scripts directory!";
+    const Case cases[] = {
+        {"present", true, false, Panel::None, -1, false, true, {}},
+        {"cancelled", false, false, Panel::Cancel, -1, false, false, {mustInstall}},
+        {"confirmed", false, false, Panel::Confirm, -1, false, true, {}},
+        {"another folder confirmed", false, false, Panel::ConfirmOtherFolder, -1, false, true, {}},
+        {"copy fails, cancel", false, true, Panel::Confirm, 1, false, false, {copyFailed}},
+        {"copy fails, manual, dragged", false, true, Panel::Confirm, 0, true, true, {copyFailed}},
+        {"copy fails, manual, closed", false, true, Panel::Confirm, 0, false, false, {copyFailed}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(scriptsDir);
+        alerts.clear();
+        manualWindows.clear();
+        if (c.scriptPresent) {
+            installUserScript();
+        }
+        std::string resource =
+            c.resourceMissing ? xdg.root() + "/missing/QuilletHelper.sh" : scriptResource;
+        std::int64_t count = 0;
+        helper::ScriptInstaller installer(
+            {.panels = panels,
+             .alerts = alerts,
+             .workspace = workspace,
+             .privateDefaults = privateDefaults,
+             .translate = nullptr,
+             .raisePanelCount = [&] { ++count; },
+             .lowerPanelCount = [&] { --count; },
+             .runManualWindow =
+                 [&](const std::string& script, const std::string& destDir) {
+                     manualWindows.emplace_back(script, destDir);
+                     EXPECT_EQ(count, 1);
+                     if (c.manualWindowInstalls) {
+                         writeFile(destDir + "/QuilletHelper.sh", "#!/bin/sh\n", 0755);
+                     }
+                 }},
+            {.scriptsDir = scriptsDir, .scriptResource = resource, .homeDir = xdg.root()});
+        alerts.nextChoice = c.alertChoice;
+        std::optional<bool> answer;
+        installer.checkAndInstallScripts([&](bool installed) { answer = installed; });
+        if (c.panel != Panel::None) {
+            EXPECT_FALSE(answer);
+            EXPECT_EQ(count, 1);
+            const auto& options = panels.opened().back().options;
+            EXPECT_EQ(options.title, "Select Scripts Directory");
+            EXPECT_EQ(options.message, "QuilletHelper would like to access "
+                                       "\"~/data/quillet/scripts/org.quillet.QuilletHelper\" "
+                                       "directory");
+            EXPECT_EQ(options.prompt, "Authorize");
+            EXPECT_EQ(options.directory, scriptsDir);
+            if (c.panel == Panel::Cancel) {
+                panels.cancel();
+            } else {
+                panels.choose(c.panel == Panel::Confirm ? scriptsDir : work);
+            }
+        }
+        EXPECT_EQ(answer, c.installed);
+        EXPECT_EQ(count, 0);
+        EXPECT_EQ(exists(scriptsDir + "/QuilletHelper.sh"), c.installed);
+        if (c.installed && c.panel != Panel::None && !c.manualWindowInstalls) {
+            EXPECT_EQ(modeOf(scriptsDir + "/QuilletHelper.sh") & 0111, 0111);
+        }
+        std::vector<std::string> titles;
+        for (const auto& shown : alerts.shown()) {
+            titles.push_back(shown.title.value_or(""));
+        }
+        EXPECT_EQ(titles, c.titles);
+        if (c.alertChoice >= 0) {
+            EXPECT_EQ(alerts.shown()[0].buttons,
+                      (std::vector<std::string>{"Install manually", "Cancel"}));
+        }
+        EXPECT_EQ(manualWindows.size(), c.alertChoice == 0 ? 1u : 0u);
+    }
+}
+
+TEST_F(ShortcutsTest, AScriptsFolderThatCannotBeMadeIsReported) {
+    writeFile(xdg.root() + "/blocker", "a file where a folder belongs", 0644);
+    helper::ScriptInstaller installer({.panels = panels,
+                                       .alerts = alerts,
+                                       .workspace = workspace,
+                                       .privateDefaults = privateDefaults,
+                                       .translate = nullptr,
+                                       .raisePanelCount = [] {},
+                                       .lowerPanelCount = [] {},
+                                       .runManualWindow = nullptr},
+                                      {.scriptsDir = xdg.root() + "/blocker/scripts",
+                                       .scriptResource = scriptResource,
+                                       .homeDir = xdg.home()});
+    std::optional<bool> answer;
+    installer.checkAndInstallScripts([&](bool installed) { answer = installed; });
+    EXPECT_EQ(answer, false);
+    EXPECT_EQ(panels.openCount(), 0u);
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_EQ(alerts.shown()[0].title, "Error creating the scripts directory!");
+}
+
+TEST_F(ShortcutsTest, APressWithoutTheScriptAsksFirstAndThenCreates) {
+    setOption(keys::kSkipFilename, true);
+    setOption(keys::kRunInBackground, true);
+    setTemplates({withShortcut(text("untitled"), combo('n'))});
+    scripts.outcome.standardOutput = work + "\n";
+    auto& d = start();
+    pressAndSettle("shortcut0");
+    EXPECT_EQ(d.panelCount(), 1);
+    EXPECT_TRUE(scripts.runs.empty());
+    ASSERT_TRUE(panels.choose(scriptsDir));
+    queue.runPending();
+    EXPECT_EQ(d.panelCount(), 0);
+    EXPECT_TRUE(exists(scriptsDir + "/QuilletHelper.sh"));
+    EXPECT_TRUE(exists(work + "/untitled.txt"));
+}
+
+TEST_F(ShortcutsTest, TheManualCommandAndTheDropRule) {
+    EXPECT_EQ(helper::ScriptInstaller::commandString("/usr/share/quillet/helper/QuilletHelper.sh",
+                                                     "/home/me/scripts"),
+              "cp '/usr/share/quillet/helper/QuilletHelper.sh' '/home/me/scripts/'");
+    // A quote in a path is shown as it is; the user quotes it otherwise.
+    EXPECT_EQ(helper::ScriptInstaller::commandString("/opt/it's/QuilletHelper.sh", "/d"),
+              "cp '/opt/it's/QuilletHelper.sh' '/d/'");
+    EXPECT_TRUE(helper::ScriptInstaller::isDropIntoFolder("/d/QuilletHelper.sh", "/d"));
+    EXPECT_FALSE(
+        helper::ScriptInstaller::isDropIntoFolder("/home/me/Desktop/QuilletHelper.sh", "/d"));
+}
+
+} // namespace
+} // namespace quillet::test
