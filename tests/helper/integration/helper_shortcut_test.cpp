@@ -1,0 +1,154 @@
+// The helper's shortcuts on a real X display: xdotool presses go through the
+// server to the helper's grab, the user script tells the folder, the file
+// appears there; without the script the installation panel opens.
+#include "helper_sandbox.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/shortcut.h"
+#include "x11_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace quillet::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class HelperShortcutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') {
+            GTEST_SKIP() << "needs an X display";
+        }
+        display_ = display;
+        sandbox_.emplace(); // takes DISPLAY away; the helper gets it back below
+        std::string templates = sandbox_->xdg().makeDir("data/quillet/Templates");
+        std::ofstream(templates + "/Text.txt") << "text\n";
+        record_ = Value::Dictionary{{keys::kEnabled, true},
+                                    {keys::kTitle, "Text File"},
+                                    {keys::kFilePath, templates + "/Text.txt"},
+                                    {keys::kPrefix, "untitled"},
+                                    {keys::kSuffix, "txt"},
+                                    {keys::kExecutable, false}};
+        ASSERT_TRUE(sandbox_->store().setBool(keys::kSkipFilename, true));
+        ASSERT_TRUE(sandbox_->store().setBool(keys::kShowFileOnCreation, false));
+        ASSERT_TRUE(sandbox_->store().setBool(keys::kRunInBackground, true));
+        scriptsDir_ = sandbox_->xdg().dataHome() + "/quillet/scripts/org.quillet.QuilletHelper";
+    }
+
+    void TearDown() override {
+        sandbox_.reset();
+        if (!display_.empty()) {
+            ::setenv("DISPLAY", display_.c_str(), 1);
+        }
+    }
+
+    void bind(std::uint32_t keysym) {
+        Value::Dictionary record = record_;
+        record[keys::kShortcut] =
+            Shortcut{keysym, modifier::kControl | modifier::kAlt}.toDictionary();
+        ASSERT_TRUE(
+            sandbox_->store().setObject(keys::kFileTemplates, Value(Value::Array{Value(record)})));
+    }
+
+    void writeUserScript(const std::string& body) {
+        fs::create_directories(scriptsDir_);
+        std::ofstream(scriptsDir_ + "/QuilletHelper.sh") << "#!/bin/sh\n" << body;
+        ::chmod((scriptsDir_ + "/QuilletHelper.sh").c_str(), 0755);
+    }
+
+    // The helper with the display; back to none for the test itself.
+    Child startHelper() {
+        ::setenv("DISPLAY", display_.c_str(), 1);
+        Child helper = sandbox_->spawn({HelperSandbox::helperExecutable()});
+        return helper;
+    }
+
+    // The helper has grabbed the combination once another client cannot.
+    bool waitForGrab(std::uint32_t keysym) {
+        OtherXClient probe;
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!probe.grab(keysym, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1)) {
+                return true;
+            }
+            probe.ungrabAll();
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+    bool waitForWindow(const std::string& title) {
+        auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = -1;
+            std::string found =
+                sandbox_->run({"xdotool", "search", "--onlyvisible", "--name", title}, &status);
+            if (status == 0 && !found.empty()) {
+                return true;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+
+    std::string display_;
+    std::optional<HelperSandbox> sandbox_;
+    Value::Dictionary record_;
+    std::string scriptsDir_;
+};
+
+TEST_F(HelperShortcutTest, ABoundShortcutCreatesTheFileInTheFolderTheScriptReports) {
+    std::string folder = sandbox_->xdg().makeDir("home/Reported Folder");
+    bind('n');
+    writeUserScript("printf '%s\\n' '" + folder + "'\n");
+    Child helper = startHelper();
+    ASSERT_TRUE(sandbox_->waitForHelperOnBus(10s));
+    ASSERT_TRUE(waitForGrab('n')) << HelperSandbox::readFile(helper.stderrPath);
+
+    ASSERT_EQ(pressKeys("ctrl+alt+n"), 0);
+    EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/untitled.txt", 10s))
+        << HelperSandbox::readFile(helper.stderrPath);
+    EXPECT_EQ(HelperSandbox::readFile(folder + "/untitled.txt"), "text\n");
+
+    // Rebound on a templates change: the old combination is released.
+    bind('k');
+    sandbox_->postNotification(ids::kSuiteName, keys::kFileTemplates);
+    ASSERT_TRUE(waitForGrab('k'));
+    OtherXClient other;
+    EXPECT_TRUE(other.grab('n', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    other.ungrabAll();
+}
+
+TEST_F(HelperShortcutTest, WithoutTheScriptThePressOpensTheInstallationPanel) {
+    bind('h');
+    std::string desktop = sandbox_->xdg().makeDir("home/Desktop");
+    Child helper = startHelper();
+    ASSERT_TRUE(sandbox_->waitForHelperOnBus(10s));
+    ASSERT_TRUE(waitForGrab('h')) << HelperSandbox::readFile(helper.stderrPath);
+
+    ASSERT_EQ(pressKeys("ctrl+alt+h"), 0);
+    ASSERT_TRUE(waitForWindow("Select Scripts Directory"))
+        << HelperSandbox::readFile(helper.stderrPath);
+    // Confirming installs the shipped script; it reports the desktop folder
+    // here (no file manager runs), where the file then appears.
+    sandbox_->run({"xdotool", "search", "--onlyvisible", "--name", "Select Scripts Directory",
+                   "windowfocus", "--sync"});
+    ASSERT_EQ(pressKeys("Return"), 0);
+    EXPECT_TRUE(HelperSandbox::waitForPath(scriptsDir_ + "/QuilletHelper.sh", 10s))
+        << HelperSandbox::readFile(helper.stderrPath);
+    EXPECT_TRUE(HelperSandbox::waitForPath(desktop + "/untitled.txt", 10s))
+        << HelperSandbox::readFile(helper.stderrPath);
+}
+
+} // namespace
+} // namespace quillet::test
