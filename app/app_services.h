@@ -37,6 +37,9 @@ struct AppServices {
     HotKeyCenter& hotKeys;
     BusNameWatch& busNames; // programs of the suite coming and going
 
+    // Starts the helper unless it runs (the application delegate's launch).
+    std::function<void()> launchHelper;
+
     // The program's own catalog: English text in, the user's language out.
     std::function<std::string(const std::string&)> translate;
 

@@ -19,6 +19,7 @@
 #include "platform/linux/gio_file_types.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
+#include "platform/linux/hot_key_center_factory.h"
 #include "platform/linux/qt/gui_runtime.h"
 #include "platform/linux/qt/qt_alerts.h"
 #include "platform/linux/qt/qt_panels.h"
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
     platform::GioWorkspace workspace;
     platform::GioFileTypes fileTypes;
     app::InMemoryLoginItems loginItems;
-    NullHotKeyCenter hotKeys;
+    auto hotKeys = platform::makeHotKeyCenter(mainQueue, ids::kMainApp);
     platform::DBusNameWatch busNames;
     auto translator = platform::GettextTranslator::forProgram("quillet", "app");
     const std::string binDir = paths::deletingLastPathComponent(paths::executablePath());
@@ -130,8 +131,9 @@ int main(int argc, char** argv) {
         .workspace = workspace,
         .fileTypes = fileTypes,
         .loginItems = loginItems,
-        .hotKeys = hotKeys,
+        .hotKeys = *hotKeys,
         .busNames = busNames,
+        .launchHelper = nullptr, // the delegate's, once it exists
         .translate = [translator](const std::string& text) { return translator(text); },
         .templatesDir = paths::templatesDir(),
         .resourcesDir = resources,
@@ -145,6 +147,7 @@ int main(int argc, char** argv) {
 
     app::QtApplicationShell shell(services);
     app::AppDelegate delegate(services, shell);
+    services.launchHelper = [&delegate] { delegate.launchHelper(); };
     shell.setDelegate(&delegate);
 
     // Every way out runs the delegate's shut-down once, then ends the loop.

@@ -224,18 +224,22 @@ std::string keyName(std::uint32_t keysym) {
     return hex(keysym);
 }
 
-std::string shortcutText(const Shortcut& shortcut) {
+std::string modifiersText(std::uint32_t modifiers) {
     std::string text;
     // The desktop's order: Meta, Ctrl, Alt, Shift, then the key.
     for (auto [bit, word] :
          {std::pair{modifier::kSuper, "Meta"}, std::pair{modifier::kControl, "Ctrl"},
           std::pair{modifier::kAlt, "Alt"}, std::pair{modifier::kShift, "Shift"}}) {
-        if (shortcut.modifiers & bit) {
+        if (modifiers & bit) {
             text += word;
             text += '+';
         }
     }
-    return text + keyName(shortcut.keysym);
+    return text;
+}
+
+std::string shortcutText(const Shortcut& shortcut) {
+    return modifiersText(shortcut.modifiers) + keyName(shortcut.keysym);
 }
 
 std::string shortcutText(const Value& shortcut) {

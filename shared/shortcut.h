@@ -44,6 +44,8 @@ std::string keyName(std::uint32_t keysym);
 // "Ctrl+Alt+N", "Meta+Shift+F5". Empty when the value is not a shortcut.
 std::string shortcutText(const Value& shortcut);
 std::string shortcutText(const Shortcut& shortcut);
+// The modifiers alone, each followed by "+": "Ctrl+Alt+".
+std::string modifiersText(std::uint32_t modifiers);
 
 // The combination as a trigger of the desktop's global-shortcuts portal:
 // "CTRL+ALT+n", "LOGO+SHIFT+F5".

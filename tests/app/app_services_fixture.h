@@ -49,6 +49,7 @@ struct AppServicesFixture {
         .loginItems = loginItems,
         .hotKeys = hotKeys,
         .busNames = busNames,
+        .launchHelper = nullptr,
         .translate = [](const std::string& text) { return text; },
         .templatesDir = paths::templatesDir(),
         .resourcesDir = xdg.makeDir("resources/app"),

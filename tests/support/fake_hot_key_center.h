@@ -15,6 +15,7 @@ public:
     bool registerHotKey(std::shared_ptr<HotKey> hotKey) override;
     void unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) override;
     std::vector<std::shared_ptr<HotKey>> allHotKeys() const override { return registered_; }
+    std::optional<std::string> unavailableReason() const override { return unavailable; }
 
     // Another program holds this combination: registering it fails.
     void markTaken(const Value::Dictionary& combo);
@@ -26,6 +27,8 @@ public:
     // Presses the hot key registered under the identifier.
     bool pressIdentifier(const std::string& identifier);
 
+    // Set: a session without global shortcuts, for this reason.
+    std::optional<std::string> unavailable;
     int registerCalls = 0;
     int unregisterCalls = 0;
 
