@@ -81,12 +81,12 @@ TEST(ShortcutSheetGuiTest, OKStoresTheRecordedShortcutAndLaunchesTheHelper) {
     QTest::keyClick(sheet->recorderControl(), Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
     QTest::keyClick(sheet, Qt::Key_Return); // the default button: OK
     ASSERT_EQ(code, 1);
-    store = env.shared();
-    auto stored = store.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    SettingsStore after = env.shared();
+    auto stored = after.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
     ASSERT_EQ(stored.size(), 1u);
     ASSERT_NE(stored[0].find(keys::kShortcut), nullptr);
     EXPECT_EQ(*stored[0].find(keys::kShortcut), Value(combo('n', 12)));
-    EXPECT_TRUE(store.boolForKey(keys::kShouldLaunchHelper));
+    EXPECT_TRUE(after.boolForKey(keys::kShouldLaunchHelper));
     EXPECT_EQ(launches, 1);
     EXPECT_EQ(env.notifications.posts().back().object, keys::kFileTemplates);
 }
