@@ -348,4 +348,8 @@ bool AppUtil::isDir(const std::string& path) {
     return exists(path, &st) && S_ISDIR(st.st_mode);
 }
 
+std::string AppUtil::pathFromStoredLocation(const std::string& stored) {
+    return pathFromFolderArgument(stored);
+}
+
 } // namespace quillet

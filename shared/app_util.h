@@ -65,6 +65,10 @@ public:
     static void updateDateForFile(Clock::time_point date, const std::string& path);
 
     static bool isDir(const std::string& path);
+
+    // A stored location as a path: a "file://" URL string is decoded, any
+    // other text is taken as a path already.
+    static std::string pathFromStoredLocation(const std::string& stored);
 };
 
 } // namespace quillet

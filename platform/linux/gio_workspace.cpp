@@ -1,6 +1,9 @@
 #include "gio_workspace.h"
 
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
+
+#include <algorithm>
 
 namespace quillet::platform {
 
@@ -144,6 +147,60 @@ bool GioWorkspace::isProgramRunning(const std::string& id) const {
     g_variant_get(reply, "(b)", &owned);
     g_variant_unref(reply);
     return owned;
+}
+
+std::vector<AssociatedApp> GioWorkspace::applicationsForFile(const std::string& path) const {
+    std::vector<AssociatedApp> apps;
+    gchar* type = nullptr;
+    if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR)) {
+        type = g_strdup("inode/directory");
+    } else {
+        type = g_content_type_guess(path.c_str(), nullptr, 0, nullptr);
+    }
+    GList* all = g_app_info_get_all_for_type(type);
+    g_free(type);
+    for (GList* it = all; it != nullptr; it = it->next) {
+        auto* info = G_APP_INFO(it->data);
+        const char* id = g_app_info_get_id(info);
+        const char* name = g_app_info_get_display_name(info);
+        if (id == nullptr || name == nullptr ||
+            std::any_of(apps.begin(), apps.end(), [&](const auto& a) { return a.id == id; })) {
+            continue;
+        }
+        AssociatedApp app{id, name, {}};
+        if (GIcon* icon = g_app_info_get_icon(info); icon != nullptr) {
+            if (G_IS_THEMED_ICON(icon)) {
+                const gchar* const* names = g_themed_icon_get_names(G_THEMED_ICON(icon));
+                app.icon = names != nullptr && names[0] != nullptr ? names[0] : "";
+            } else if (G_IS_FILE_ICON(icon)) {
+                gchar* file = g_file_get_path(g_file_icon_get_file(G_FILE_ICON(icon)));
+                app.icon = file != nullptr ? file : "";
+                g_free(file);
+            }
+        }
+        apps.push_back(std::move(app));
+    }
+    g_list_free_full(all, g_object_unref);
+    return apps;
+}
+
+bool GioWorkspace::openFileWithApplication(const std::string& path, const std::string& appId) {
+    GDesktopAppInfo* info = g_desktop_app_info_new(appId.c_str());
+    if (info == nullptr) {
+        g_message("cannot open %s: no application %s", path.c_str(), appId.c_str());
+        return false;
+    }
+    GFile* file = g_file_new_for_path(path.c_str());
+    GList files = {file, nullptr, nullptr};
+    GError* error = nullptr;
+    bool ok = g_app_info_launch(G_APP_INFO(info), &files, nullptr, &error);
+    if (!ok) {
+        g_message("cannot open %s with %s: %s", path.c_str(), appId.c_str(), error->message);
+        g_clear_error(&error);
+    }
+    g_object_unref(file);
+    g_object_unref(info);
+    return ok;
 }
 
 } // namespace quillet::platform

@@ -17,6 +17,10 @@ public:
     bool launchProgram(const std::string& path, const std::vector<std::string>& args) override;
     // Asks the bus whether the name has an owner; waits at most half a second.
     bool isProgramRunning(const std::string& id) const override;
+    // The handlers of the file's content type (guessed from its name; a
+    // folder is inode/directory), recommended ones first.
+    std::vector<AssociatedApp> applicationsForFile(const std::string& path) const override;
+    bool openFileWithApplication(const std::string& path, const std::string& appId) override;
 };
 
 } // namespace quillet::platform

@@ -6,6 +6,14 @@
 
 namespace quillet {
 
+// An application the desktop offers for a kind of file.
+struct AssociatedApp {
+    std::string id;   // the desktop entry's id ("org.gnome.TextEditor.desktop")
+    std::string name; // its display name
+    std::string icon; // a themed icon name or an absolute icon file; may be empty
+    bool operator==(const AssociatedApp&) const = default;
+};
+
 class Workspace {
 public:
     virtual ~Workspace() = default;
@@ -19,6 +27,12 @@ public:
     virtual bool launchProgram(const std::string& path, const std::vector<std::string>& args) = 0;
     // Whether a program with this id owns its name on the session bus.
     virtual bool isProgramRunning(const std::string& id) const = 0;
+    // The applications that can open the file, from the desktop entries that
+    // handle its type, without repeats. May take a while: call it off the
+    // main thread.
+    virtual std::vector<AssociatedApp> applicationsForFile(const std::string& path) const = 0;
+    // Opens the file with the application of that desktop entry id.
+    virtual bool openFileWithApplication(const std::string& path, const std::string& appId) = 0;
 };
 
 } // namespace quillet

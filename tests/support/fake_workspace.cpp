@@ -1,5 +1,7 @@
 #include "fake_workspace.h"
 
+#include "shared/xdg_paths.h"
+
 namespace quillet::test {
 
 bool FakeWorkspace::openURL(const std::string& url) {
@@ -36,6 +38,16 @@ void FakeWorkspace::setRunning(const std::string& id, bool running) {
     } else {
         running_.erase(id);
     }
+}
+
+std::vector<AssociatedApp> FakeWorkspace::applicationsForFile(const std::string& path) const {
+    auto it = applicationsByExtension.find(paths::pathExtension(path));
+    return it == applicationsByExtension.end() ? std::vector<AssociatedApp>{} : it->second;
+}
+
+bool FakeWorkspace::openFileWithApplication(const std::string& path, const std::string& appId) {
+    openedWith.emplace_back(path, appId);
+    return succeed;
 }
 
 } // namespace quillet::test

@@ -4,6 +4,7 @@
 #include "shared/ports/workspace.h"
 
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ public:
     bool revealItems(const std::vector<std::string>& paths) override;
     bool launchProgram(const std::string& path, const std::vector<std::string>& args) override;
     bool isProgramRunning(const std::string& id) const override;
+    std::vector<AssociatedApp> applicationsForFile(const std::string& path) const override;
+    bool openFileWithApplication(const std::string& path, const std::string& appId) override;
 
     void setRunning(const std::string& id, bool running);
 
@@ -29,6 +32,9 @@ public:
     std::vector<std::string> openedFiles;
     std::vector<std::vector<std::string>> revealed;
     std::vector<Launch> launched;
+    // What applicationsForFile answers, by the file's extension ("" for none).
+    std::map<std::string, std::vector<AssociatedApp>> applicationsByExtension;
+    std::vector<std::pair<std::string, std::string>> openedWith; // path, app id
     mutable std::vector<std::string> runningQueries;
 
     // What every call answers; a test sets false to simulate a failing desktop.

@@ -43,6 +43,10 @@ public:
         return record("launch " + path);
     }
     bool isProgramRunning(const std::string&) const override { return false; }
+    std::vector<AssociatedApp> applicationsForFile(const std::string&) const override { return {}; }
+    bool openFileWithApplication(const std::string& path, const std::string& app) override {
+        return record("open " + path + " with " + app);
+    }
 
 private:
     bool record(const std::string& step) {

@@ -1,0 +1,59 @@
+#include "localization_model.h"
+
+#include "shared/keys.h"
+
+namespace quillet::app {
+
+LocalizationModel::LocalizationModel(SettingsStore store, MessageTable defaultStrings)
+    : store_(std::move(store)), defaults_(std::move(defaultStrings)),
+      localizedStrings_(store_.dictionaryForKey(keys::kLocalizedStrings)) {
+    // The table's order is byte order: case-sensitive, as the rows are sorted.
+    for (const auto& entry : defaults_) {
+        keys_.push_back(entry.first);
+    }
+}
+
+MessageTable LocalizationModel::defaultStringsFor(const std::string& localeDir,
+                                                  const std::vector<std::string>& languages) {
+    auto path = locateCatalog(localeDir, kExtensionDomain, languages, kBaseLanguage);
+    if (!path) {
+        return {};
+    }
+    auto table = readMessageCatalog(*path, nullptr);
+    return table ? *table : MessageTable{};
+}
+
+std::optional<std::string> LocalizationModel::valueAt(std::size_t row) const {
+    if (!localizedStrings_) {
+        return std::nullopt;
+    }
+    auto it = localizedStrings_->find(keyAt(row));
+    if (it == localizedStrings_->end() || it->second.asString() == nullptr) {
+        return std::nullopt;
+    }
+    return *it->second.asString();
+}
+
+std::string LocalizationModel::placeholderAt(std::size_t row) const {
+    const std::string& key = keyAt(row);
+    const std::string& text = defaults_.at(key);
+    // An untranslated message reads as its id.
+    return text.empty() ? key : text;
+}
+
+bool LocalizationModel::setValue(std::size_t row, const std::optional<std::string>& value) {
+    Value::Dictionary table = localizedStrings_.value_or(Value::Dictionary{});
+    if (value) {
+        table[keyAt(row)] = *value;
+    } else {
+        table.erase(keyAt(row));
+    }
+    if (!store_.setObject(keys::kLocalizedStrings, table)) {
+        return false;
+    }
+    store_.synchronize();
+    localizedStrings_ = std::move(table);
+    return true;
+}
+
+} // namespace quillet::app

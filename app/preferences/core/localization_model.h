@@ -1,0 +1,52 @@
+// The rules of the Localization pane: one row per message of the file-manager
+// module's catalog, sorted, showing the user's replacement from
+// `localizedStrings` with the catalog's own text as the placeholder. Every
+// edit writes the whole table back; the readers look it up each time, so no
+// notification is needed.
+#pragma once
+
+#include "message_catalog.h"
+
+#include "shared/settings_store.h"
+#include "shared/value.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet::app {
+
+class LocalizationModel {
+public:
+    static constexpr const char* kExtensionDomain = "quillet-extension";
+    // The catalog whose ids are the English texts themselves.
+    static constexpr const char* kBaseLanguage = "en";
+
+    LocalizationModel(SettingsStore store, MessageTable defaultStrings);
+
+    // The extension's catalog for the first of the languages that has one,
+    // else the base catalog; an empty table when neither can be read.
+    static MessageTable defaultStringsFor(const std::string& localeDir,
+                                          const std::vector<std::string>& languages);
+
+    std::size_t count() const { return keys_.size(); }
+    const std::string& keyAt(std::size_t row) const { return keys_.at(row); }
+    // The replacement, or nothing when the table has no entry for the key.
+    std::optional<std::string> valueAt(std::size_t row) const;
+    // The text shown while the replacement is empty.
+    std::string placeholderAt(std::size_t row) const;
+
+    // Stores the replacement (an empty one included) or, for nothing, removes
+    // the entry, then writes the whole table. False when the store refused;
+    // the working copy then keeps the stored state.
+    bool setValue(std::size_t row, const std::optional<std::string>& value);
+    const SettingsStore& store() const { return store_; }
+
+private:
+    SettingsStore store_;
+    MessageTable defaults_;
+    std::vector<std::string> keys_;
+    std::optional<Value::Dictionary> localizedStrings_;
+};
+
+} // namespace quillet::app

@@ -1,0 +1,278 @@
+#include "templates_model.h"
+
+#include "shared/app_util.h"
+#include "shared/keys.h"
+#include "shared/xdg_paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace quillet::app {
+
+namespace fs = std::filesystem;
+
+bool validateUserInterfaceItem(TemplateAction action, std::size_t selectedCount) {
+    switch (action) {
+    case TemplateAction::Remove:
+    case TemplateAction::Reveal:
+    case TemplateAction::EditShortcut:
+        return selectedCount > 0;
+    case TemplateAction::Open:
+        return selectedCount == 1;
+    case TemplateAction::Other:
+        break;
+    }
+    return true;
+}
+
+const std::vector<TemplateColumn>& TemplatesModel::columns() {
+    static const std::vector<TemplateColumn> all{
+        TemplateColumn::Enabled, TemplateColumn::Title,      TemplateColumn::Prefix,
+        TemplateColumn::Suffix,  TemplateColumn::Executable, TemplateColumn::Shortcut};
+    return all;
+}
+
+std::string TemplatesModel::identifier(TemplateColumn column) {
+    switch (column) {
+    case TemplateColumn::Enabled:
+        return keys::kEnabled;
+    case TemplateColumn::Title:
+        return keys::kTitle;
+    case TemplateColumn::Prefix:
+        return keys::kPrefix;
+    case TemplateColumn::Suffix:
+        return keys::kSuffix;
+    case TemplateColumn::Executable:
+        return keys::kExecutable;
+    case TemplateColumn::Shortcut:
+        return keys::kShortcut;
+    }
+    return {};
+}
+
+TemplatesModel::TemplatesModel(SettingsStore store, TemplatesModelPorts ports,
+                               std::string templatesDir)
+    : RecordListModel(ports.notifications, keys::kFileTemplates), store_(std::move(store)),
+      ports_(std::move(ports)), templatesDir_(std::move(templatesDir)) {
+    if (!ports_.translate) {
+        ports_.translate = [](const std::string& text) { return text; };
+    }
+    startObserving();
+}
+
+std::vector<Value> TemplatesModel::readStored() const {
+    store_.synchronize();
+    auto array = store_.arrayForKey(keys::kFileTemplates);
+    return array ? *array : std::vector<Value>{};
+}
+
+std::string TemplatesModel::filePathAt(std::size_t row) const {
+    return AppUtil::pathFromStoredLocation(stringAt(row, keys::kFilePath));
+}
+
+Value TemplatesModel::valueAt(std::size_t row, TemplateColumn column) const {
+    switch (column) {
+    case TemplateColumn::Enabled:
+    case TemplateColumn::Executable:
+        return boolAt(row, identifier(column).c_str());
+    case TemplateColumn::Title:
+    case TemplateColumn::Prefix:
+    case TemplateColumn::Suffix:
+        return stringAt(row, identifier(column).c_str());
+    case TemplateColumn::Shortcut: {
+        const Value* s = records_.at(row).find(keys::kShortcut);
+        if (s == nullptr || !s->isDictionary()) {
+            return Value();
+        }
+        return shortcutToString(*s->asDictionary());
+    }
+    }
+    return Value();
+}
+
+std::string TemplatesModel::toolTip(std::size_t row, TemplateColumn column) const {
+    const auto& tr = ports_.translate;
+    switch (column) {
+    case TemplateColumn::Enabled:
+        return tr("Whether to show this item in the file manager's context menu");
+    case TemplateColumn::Title:
+        return stringAt(row, keys::kFilePath);
+    case TemplateColumn::Prefix:
+        return tr("The default filename");
+    case TemplateColumn::Suffix:
+        return tr("The path extension");
+    case TemplateColumn::Executable:
+        return tr("Whether the new file is executable");
+    case TemplateColumn::Shortcut:
+        return tr("Keyboard shortcut");
+    }
+    return {};
+}
+
+bool TemplatesModel::setValue(std::size_t row, TemplateColumn column, const Value& value) {
+    if (column == TemplateColumn::Shortcut) {
+        return false; // only through the shortcut sheet
+    }
+    // A title or prefix is never emptied; no extension is a valid suffix.
+    if (const std::string* s = value.asString();
+        s != nullptr && s->empty() && column != TemplateColumn::Suffix) {
+        return false;
+    }
+    return replaceField(row, identifier(column), value);
+}
+
+bool TemplatesModel::setShortcut(std::size_t row,
+                                 const std::optional<Value::Dictionary>& shortcut) {
+    if (row >= records_.size() || !records_[row].isDictionary()) {
+        return false;
+    }
+    if (shortcut) {
+        return replaceField(row, keys::kShortcut, *shortcut);
+    }
+    // No shortcut is no field, never an empty one.
+    Value changed = records_[row];
+    if (changed.asDictionary()->erase(keys::kShortcut) == 0) {
+        return false;
+    }
+    records_[row] = std::move(changed);
+    save();
+    return true;
+}
+
+bool TemplatesModel::isNewTemplate(const std::string& path) const {
+    return std::none_of(records_.begin(), records_.end(), [&](const Value& record) {
+        const Value* v = record.find(keys::kFilePath);
+        return v != nullptr && v->asString() != nullptr && *v->asString() == path;
+    });
+}
+
+std::optional<Value> TemplatesModel::recordForFile(const std::string& source) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(source, ec))) {
+        return std::nullopt; // the copy would "succeed" and leave no file
+    }
+    const std::string name = paths::lastPathComponent(source);
+    std::string file;
+    if (paths::deletingLastPathComponent(source) == templatesDir_ && isNewTemplate(source)) {
+        file = source; // already in the folder, not yet a template
+    } else {
+        // A folder that holds the templates folder would be copied into itself.
+        if (paths::standardizedPath(templatesDir_)
+                .starts_with(paths::standardizedPath(source) + "/")) {
+            return std::nullopt;
+        }
+        fs::create_directories(templatesDir_, ec);
+        file = AppUtil::genNewPathForPath(paths::appendingPathComponent(templatesDir_, name));
+        if (!AppUtil::copyItemAtPath(source, file, nullptr)) {
+            return std::nullopt;
+        }
+    }
+    const std::string extension = paths::pathExtension(name);
+    std::string title;
+    if (AppUtil::isDir(file)) {
+        title = ports_.translate("Folder");
+    } else {
+        title = AppUtil::humanReadableFileTypeForFileExtension(ports_.fileTypes, extension)
+                    .value_or(ports_.translate("Document"));
+    }
+    Value::Dictionary record;
+    record[keys::kEnabled] = true;
+    record[keys::kFilePath] = file;
+    record[keys::kTitle] = title;
+    record[keys::kPrefix] = paths::deletingPathExtension(name);
+    record[keys::kSuffix] = extension;
+    // The source's bit, which a copy may not keep; a folder: searchable.
+    record[keys::kExecutable] = ::access(source.c_str(), X_OK) == 0;
+    return Value(std::move(record));
+}
+
+std::size_t TemplatesModel::addFileTemplates(const std::vector<std::string>& paths) {
+    const std::size_t before = records_.size();
+    for (const auto& path : paths) {
+        if (auto record = recordForFile(path)) {
+            records_.push_back(std::move(*record));
+        }
+    }
+    save();
+    return records_.size() - before;
+}
+
+bool TemplatesModel::insideTemplatesDir(const std::string& stored) const {
+    const fs::path path = AppUtil::pathFromStoredLocation(stored);
+    const std::string name = path.filename().string();
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    // Resolve the folder part, so that neither ".." nor a linked folder
+    // reaches outside; the item itself may be a link (only the link goes).
+    std::error_code ec;
+    const std::string folder = fs::weakly_canonical(path.parent_path(), ec).string();
+    const std::string root = fs::weakly_canonical(templatesDir_, ec).string();
+    if (ec || root.empty()) {
+        return false;
+    }
+    return folder == root || folder.starts_with(root + "/");
+}
+
+void TemplatesModel::removeFileTemplatesAtIndexes(const std::set<std::size_t>& rows) {
+    std::vector<Value> kept;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (rows.count(i) == 0) {
+            kept.push_back(records_[i]);
+            continue;
+        }
+        const std::string filePath = stringAt(i, keys::kFilePath);
+        if (insideTemplatesDir(filePath)) {
+            std::error_code ec; // a file that resists deletion stays; the record goes
+            fs::remove_all(AppUtil::pathFromStoredLocation(filePath), ec);
+        }
+    }
+    records_ = std::move(kept);
+    save();
+}
+
+bool TemplatesModel::save() {
+    if (!store_.setObject(keys::kFileTemplates, Value(records_))) {
+        return false;
+    }
+    store_.synchronize();
+    AppUtil::postRefreshNotification(ports_.notifications, keys::kFileTemplates);
+    ports_.localNotifications.post(kTemplatesDidSave, "");
+    return true;
+}
+
+std::string TemplatesModel::shortcutToString(const std::optional<Value::Dictionary>& shortcut) {
+    if (!shortcut) {
+        return {};
+    }
+    auto number = [&](const char* key) -> std::int64_t {
+        auto it = shortcut->find(key);
+        return it == shortcut->end() ? 0 : it->second.asInteger().value_or(0);
+    };
+    const std::int64_t keySym = number(keys::kShortcutKeyCode);
+    const std::int64_t mask = number(keys::kShortcutModifierFlags);
+    std::string text;
+    for (auto [bit, name] : {std::pair{4, "Ctrl+"}, {8, "Alt+"}, {1, "Shift+"}, {64, "Super+"}}) {
+        if ((mask & bit) != 0) {
+            text += name;
+        }
+    }
+    if (keySym == 0x20) {
+        text += "Space";
+    } else if (keySym > 0x20 && keySym < 0x7f) {
+        text += static_cast<char>(std::toupper(static_cast<int>(keySym)));
+    } else if (keySym >= 0xffbe && keySym <= 0xffe0) {
+        text += "F" + std::to_string(keySym - 0xffbe + 1);
+    } else {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "0x%llx", static_cast<unsigned long long>(keySym));
+        text += hex;
+    }
+    return text;
+}
+
+} // namespace quillet::app

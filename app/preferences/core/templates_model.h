@@ -1,0 +1,93 @@
+// The rules of the Templates pane, without a widget: the working copy of
+// `fileTemplates`, its columns, in-place edits, reordering, adding files into
+// the templates folder, removal, saving with both notifications, and which
+// actions are enabled. The Qt pane only shows it and forwards the user's acts.
+#pragma once
+
+#include "record_list_model.h"
+
+#include "shared/localized_strings.h"
+#include "shared/ports/file_types.h"
+#include "shared/ports/notification_center.h"
+#include "shared/settings_store.h"
+#include "shared/value.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quillet::app {
+
+enum class TemplateColumn { Enabled, Title, Prefix, Suffix, Executable, Shortcut };
+
+// The actions aimed at the pane whose enabling depends on the selection.
+enum class TemplateAction { Remove, Reveal, EditShortcut, Open, Other };
+
+// Enabled with at least one row selected; Open with exactly one.
+bool validateUserInterfaceItem(TemplateAction action, std::size_t selectedCount);
+
+struct TemplatesModelPorts {
+    NotificationCenter& notifications;      // the refresh notification
+    NotificationCenter& localNotifications; // "templatesDidSave"
+    const FileTypes& fileTypes;
+    Translator translate;
+};
+
+class TemplatesModel final : public RecordListModel {
+public:
+    static constexpr const char* kTemplatesDidSave = "templatesDidSave";
+    static const std::vector<TemplateColumn>& columns();
+    static std::string identifier(TemplateColumn column); // the record key
+
+    // Reads `fileTemplates` from the store, which the model keeps.
+    TemplatesModel(SettingsStore store, TemplatesModelPorts ports, std::string templatesDir);
+
+    const std::string& templatesDir() const { return templatesDir_; }
+    // The record's file as a path ("file://" URL strings decoded).
+    std::string filePathAt(std::size_t row) const;
+
+    // What the cell shows: a boolean, a string, or null (no shortcut).
+    Value valueAt(std::size_t row, TemplateColumn column) const;
+    // The translated tool tip; the title column shows the record's filePath.
+    std::string toolTip(std::size_t row, TemplateColumn column) const;
+
+    // An empty string is refused except for the suffix; an equal value is a
+    // no-op. True when the record changed (and was saved).
+    bool setValue(std::size_t row, TemplateColumn column, const Value& value);
+    // The shortcut sheet's result: stored, or removed when nothing.
+    bool setShortcut(std::size_t row, const std::optional<Value::Dictionary>& shortcut);
+
+    // Whether no record's filePath is exactly this path.
+    bool isNewTemplate(const std::string& path) const;
+    // Adds files and folders at the end (copying those from elsewhere into
+    // the templates folder) and saves, also when nothing was added. Returns
+    // how many were added; they are the last rows.
+    std::size_t addFileTemplates(const std::vector<std::string>& paths);
+
+    // Removes the records and saves. A record's file is deleted only when it
+    // lies inside the templates folder: a record may point at a user's own
+    // document elsewhere, which must survive.
+    void removeFileTemplatesAtIndexes(const std::set<std::size_t>& rows);
+
+    // Stores the whole list, then posts the refresh notification and
+    // "templatesDidSave". False (nothing posted) when the store refused.
+    bool save() override;
+    const SettingsStore& store() const { return store_; }
+
+    // The text of a shortcut dictionary ("Ctrl+Alt+N"); empty for none.
+    static std::string shortcutToString(const std::optional<Value::Dictionary>& shortcut);
+
+private:
+    std::vector<Value> readStored() const override;
+    bool insideTemplatesDir(const std::string& path) const;
+    std::optional<Value> recordForFile(const std::string& path);
+
+    mutable SettingsStore store_;
+    TemplatesModelPorts ports_;
+    std::string templatesDir_;
+};
+
+} // namespace quillet::app
