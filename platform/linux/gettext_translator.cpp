@@ -2,6 +2,7 @@
 
 #include "shared/xdg_paths.h"
 
+#include <glib.h>
 #include <libintl.h>
 
 namespace quillet::platform {
@@ -25,6 +26,14 @@ std::string GettextTranslator::operator()(const std::string& text) const {
         return text;
     }
     return dgettext(domain_.c_str(), text.c_str());
+}
+
+std::vector<std::string> preferredLanguageNames() {
+    std::vector<std::string> names;
+    for (const gchar* const* name = g_get_language_names(); *name != nullptr; ++name) {
+        names.emplace_back(*name);
+    }
+    return names;
 }
 
 } // namespace quillet::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quillet::platform {
 
@@ -22,5 +23,9 @@ public:
 private:
     std::string domain_;
 };
+
+// The user's languages in the order gettext tries them for this process
+// (LANGUAGE, then the locale's categories), each with its variants.
+std::vector<std::string> preferredLanguageNames();
 
 } // namespace quillet::platform

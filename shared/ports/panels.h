@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillet {
 
@@ -14,6 +15,7 @@ struct OpenPanelOptions {
     bool canChooseDirectories = true;
     bool canChooseFiles = false;
     std::string directory; // where the panel opens
+    bool allowsMultipleSelection = false;
 };
 
 class Panels {
@@ -28,6 +30,16 @@ public:
     // Shows the panel without blocking and returns at once; the completion runs
     // later on the main thread, exactly once.
     virtual void beginOpenPanel(const OpenPanelOptions& options, Completion completion) = 0;
+
+    // The chosen paths (several when the options allow it); empty when cancelled.
+    using PathsCompletion = std::function<void(const std::vector<std::string>& chosen)>;
+    // A panel that cannot choose several answers with at most one path.
+    virtual void beginOpenPanelForPaths(const OpenPanelOptions& options,
+                                        PathsCompletion completion) {
+        beginOpenPanel(options, [completion](const std::optional<std::string>& chosen) {
+            completion(chosen ? std::vector<std::string>{*chosen} : std::vector<std::string>{});
+        });
+    }
 };
 
 } // namespace quillet

@@ -93,10 +93,11 @@ void LocationsModel::setIncludeExternalDrives(bool include) {
     }
 }
 
-bool LocationsModel::save() {
+bool LocationsModel::write(std::string& why) {
     // A fresh handle: whatever another program wrote meanwhile is kept.
     SettingsStore store = openStore_();
     if (!store.setObject(keys::kMonitoredPaths, Value(records_))) {
+        why = store.lastError();
         return false;
     }
     store.synchronize();

@@ -45,12 +45,11 @@ public:
     // Stores the option and tells the extension.
     void setIncludeExternalDrives(bool include);
 
-    // Writes `monitoredPaths` through a fresh handle and posts its refresh
-    // notification.
-    bool save() override;
-
 private:
     std::vector<Value> readStored() const override;
+    // Writes `monitoredPaths` through a fresh handle and posts its refresh
+    // notification.
+    bool write(std::string& why) override;
 
     StoreFactory openStore_;
     mutable SettingsStore store_;

@@ -46,6 +46,21 @@ RowMove RecordListModel::moveRows(const std::set<std::size_t>& rows, std::size_t
     return move;
 }
 
+bool RecordListModel::save() {
+    std::string why;
+    if (write(why)) {
+        return true;
+    }
+    if (saveFailed_) {
+        saveFailed_(why);
+    }
+    return false;
+}
+
+void RecordListModel::setSaveFailureHandler(std::function<void(const std::string&)> handler) {
+    saveFailed_ = std::move(handler);
+}
+
 bool RecordListModel::reload() {
     std::vector<Value> fresh = readStored();
     if (fresh == records_) {

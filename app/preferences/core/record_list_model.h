@@ -40,14 +40,18 @@ public:
     void setExternalChangeHandlers(std::function<bool()> canReload,
                                    std::function<void()> didReload);
 
-    // Writes the array and announces it; false when the store refused.
-    virtual bool save() = 0;
+    // Writes the array and announces it. When the store refuses, nothing is
+    // announced, the failure handler hears why, and false is returned.
+    bool save();
+    void setSaveFailureHandler(std::function<void(const std::string& why)> handler);
 
 protected:
     RecordListModel(NotificationCenter& notifications, std::string key);
     // Call at the end of the subclass's constructor (it reads the store).
     void startObserving();
     virtual std::vector<Value> readStored() const = 0;
+    // Writes and announces the array; false with the reason when refused.
+    virtual bool write(std::string& why) = 0;
 
     // Sets one field of a record unless it already holds an equal value;
     // true (and saved) when the record changed.
@@ -62,6 +66,7 @@ private:
     bool observing_ = false;
     std::function<bool()> canReload_;
     std::function<void()> didReload_;
+    std::function<void(const std::string&)> saveFailed_;
 };
 
 } // namespace quillet::app

@@ -235,8 +235,18 @@ void TemplatesModel::removeFileTemplatesAtIndexes(const std::set<std::size_t>& r
     save();
 }
 
-bool TemplatesModel::save() {
+bool TemplatesModel::updateShouldLaunchHelper() {
+    const bool any = std::any_of(records_.begin(), records_.end(), [](const Value& record) {
+        const Value* s = record.find(keys::kShortcut);
+        return s != nullptr && s->isDictionary();
+    });
+    (void)store_.setBool(keys::kShouldLaunchHelper, any);
+    return any;
+}
+
+bool TemplatesModel::write(std::string& why) {
     if (!store_.setObject(keys::kFileTemplates, Value(records_))) {
+        why = store_.lastError();
         return false;
     }
     store_.synchronize();

@@ -72,16 +72,20 @@ public:
     // document elsewhere, which must survive.
     void removeFileTemplatesAtIndexes(const std::set<std::size_t>& rows);
 
-    // Stores the whole list, then posts the refresh notification and
-    // "templatesDidSave". False (nothing posted) when the store refused.
-    bool save() override;
     const SettingsStore& store() const { return store_; }
+
+    // After the shortcut sheet: `shouldLaunchHelper` follows whether any
+    // template has a shortcut; returns that.
+    bool updateShouldLaunchHelper();
 
     // The text of a shortcut dictionary ("Ctrl+Alt+N"); empty for none.
     static std::string shortcutToString(const std::optional<Value::Dictionary>& shortcut);
 
 private:
     std::vector<Value> readStored() const override;
+    // Stores the whole list, then posts the refresh notification and
+    // "templatesDidSave"; nothing is posted when the store refused.
+    bool write(std::string& why) override;
     bool insideTemplatesDir(const std::string& path) const;
     std::optional<Value> recordForFile(const std::string& path);
 

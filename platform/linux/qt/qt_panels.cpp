@@ -2,6 +2,8 @@
 
 #include "platform/linux/qt/gui_runtime.h"
 
+#include <QAbstractItemView>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
@@ -16,11 +18,19 @@ bool QtPanels::canShowPanels() const {
 }
 
 void QtPanels::beginOpenPanel(const OpenPanelOptions& options, Completion completion) {
+    OpenPanelOptions single = options;
+    single.allowsMultipleSelection = false;
+    beginOpenPanelForPaths(single, [completion](const std::vector<std::string>& chosen) {
+        completion(chosen.empty() ? std::nullopt : std::optional<std::string>(chosen.front()));
+    });
+}
+
+void QtPanels::beginOpenPanelForPaths(const OpenPanelOptions& options, PathsCompletion completion) {
     if (!ensureWidgetApplication()) {
         std::fprintf(stderr, "%s: %s (no display to ask; cancelled)\n", options.title.c_str(),
                      options.message.c_str());
         std::fflush(stderr);
-        mainQueue_.post([completion] { completion(std::nullopt); });
+        mainQueue_.post([completion] { completion({}); });
         return;
     }
     // Qt's own dialog: the platform's may live in another process that knows
@@ -33,8 +43,15 @@ void QtPanels::beginOpenPanel(const OpenPanelOptions& options, Completion comple
     if (options.canChooseDirectories && !options.canChooseFiles) {
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly, true);
+        if (options.allowsMultipleSelection) {
+            // Qt's folder mode chooses one; its views can select several.
+            for (auto* view : dialog->findChildren<QAbstractItemView*>()) {
+                view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            }
+        }
     } else {
-        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setFileMode(options.allowsMultipleSelection ? QFileDialog::ExistingFiles
+                                                            : QFileDialog::ExistingFile);
     }
     dialog->setLabelText(QFileDialog::Accept, QString::fromStdString(options.prompt));
     if (!options.message.empty()) {
@@ -57,9 +74,11 @@ void QtPanels::beginOpenPanel(const OpenPanelOptions& options, Completion comple
                              return;
                          }
                          *done = true;
-                         std::optional<std::string> chosen;
-                         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
-                             chosen = dialog->selectedFiles().constFirst().toStdString();
+                         std::vector<std::string> chosen;
+                         if (result == QDialog::Accepted) {
+                             for (const QString& file : dialog->selectedFiles()) {
+                                 chosen.push_back(QFile::encodeName(file).toStdString());
+                             }
                          }
                          completion(chosen);
                      });

@@ -15,6 +15,8 @@ public:
 
     void beginOpenPanel(const OpenPanelOptions& options, Completion completion) override;
     bool canShowPanels() const override;
+    void beginOpenPanelForPaths(const OpenPanelOptions& options,
+                                PathsCompletion completion) override;
 
 private:
     MainQueue& mainQueue_;

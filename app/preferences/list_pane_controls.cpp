@@ -1,0 +1,66 @@
+#include "list_pane_controls.h"
+
+#include "shared/xdg_paths.h"
+
+#include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
+
+namespace quillet::app {
+
+QToolButton* makePaneButton(QWidget* parent, const char* iconName, const QString& text,
+                            const QString& toolTip) {
+    auto* button = new QToolButton(parent);
+    const QIcon icon = QIcon::fromTheme(QString::fromLatin1(iconName));
+    if (icon.isNull()) {
+        button->setText(text);
+    } else {
+        button->setIcon(icon);
+    }
+    button->setAccessibleName(text);
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+void showPaneSheet(QWidget* pane, const QString& objectName, const QString& title,
+                   const QString& message, std::function<void()> onOk,
+                   std::function<void()> onEnd) {
+    auto* box =
+        new QMessageBox(QMessageBox::Critical, title, title, QMessageBox::NoButton, pane->window());
+    box->setObjectName(objectName);
+    box->setInformativeText(message);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* ok = box->addButton(QMessageBox::Ok);
+    if (onOk) {
+        box->addButton(QMessageBox::Cancel);
+    }
+    box->setDefaultButton(ok);
+    QObject::connect(box, &QMessageBox::finished, box, [box, ok, onOk, onEnd](int) {
+        const bool accepted = box->clickedButton() == ok;
+        if (onEnd) {
+            onEnd();
+        }
+        if (accepted && onOk) {
+            onOk();
+        }
+    });
+    box->open();
+}
+
+void openHelpPage(AppServices& services, const std::string& page) {
+    const std::string path = paths::standardizedPath(services.resourcesDir + "/../help/" + page);
+    services.workspace.openURL(
+        QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString());
+}
+
+QString translated(const AppServices& services, const char* text) {
+    return QString::fromStdString(services.translate ? services.translate(text)
+                                                     : std::string(text));
+}
+
+} // namespace quillet::app

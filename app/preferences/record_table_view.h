@@ -1,0 +1,50 @@
+// The table of both list panes: rows dragged within it are moved (into the
+// gap under the pointer), files and folders dropped from any file manager
+// are added, Alt+Up/Down moves the selected rows one step, Delete asks to
+// remove them. The pane decides what each of these does.
+#pragma once
+
+#include <QTableView>
+
+#include <set>
+
+namespace quillet::app {
+
+class RecordTableView final : public QTableView {
+    Q_OBJECT
+public:
+    // The type of a row drag; its data is the dragged row numbers.
+    static constexpr const char* kRowMimeType = "application/x-quillet-table-rows";
+
+    explicit RecordTableView(QWidget* parent = nullptr);
+
+    // A cell editor is open or rows are being dragged.
+    bool isBusy() const { return state() == EditingState || state() == DraggingState; }
+
+    std::set<std::size_t> selectedRows() const;
+    // Selects `count` rows from `first`, replacing the selection.
+    void selectRows(std::size_t first, std::size_t count);
+
+    // The gap a drop at this point goes into (0 ... row count).
+    std::size_t dropRowAt(const QPoint& position) const;
+
+signals:
+    void rowsDropped(const std::set<std::size_t>& rows, std::size_t dropRow);
+    void filesDropped(const QStringList& paths);
+    void moveStepRequested(int direction);
+    void removeRequested();
+    // Enter on a cell (the panes use it for the shortcut column).
+    void cellActivated(const QModelIndex& index);
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool isRowDrag(const QDropEvent* event) const;
+};
+
+} // namespace quillet::app

@@ -1,0 +1,80 @@
+// The Templates pane: the templates as a table the user edits in place,
+// reorders by dragging or with Alt+Up/Down, fills with files from an open
+// panel or a file manager, and empties; plus opening, revealing, opening
+// with another application and the shortcut sheet.
+#pragma once
+
+#include "app/app_services.h"
+#include "core/open_with_model.h"
+#include "core/templates_model.h"
+#include "preferences_pane.h"
+
+#include <memory>
+#include <optional>
+
+class QMenu;
+class QToolButton;
+
+namespace quillet::app {
+
+class RecordTableView;
+class TemplatesTableModel;
+
+class TemplatesPreferencesViewController final : public PreferencesPane {
+    Q_OBJECT
+public:
+    TemplatesPreferencesViewController(AppServices& services, QWidget* parent = nullptr);
+    ~TemplatesPreferencesViewController() override;
+
+    QString identifier() const override { return QStringLiteral("TemplatesPreferences"); }
+    QIcon toolbarItemImage() const override;
+    QString toolbarItemLabel() const override;
+    bool hasResizableWidth() const override { return true; }
+    bool hasResizableHeight() const override { return true; }
+    QWidget* initialKeyView() override;
+
+    RecordTableView* tableView() const { return table_; }
+    TemplatesModel& model() { return *model_; }
+
+    void addTemplates();
+    void addFileTemplates(const QStringList& paths);
+    void removeTemplates();
+    void openTemplate();
+    void revealTemplates();
+    void editShortcut();
+    void showHelp();
+
+    // The shortcut sheet's completion: with `accepted`, the record at the row
+    // (as it was when the sheet opened) takes the shortcut, or loses it for
+    // nothing; `shouldLaunchHelper` is recomputed either way on accept.
+    void shortcutSheetDidEnd(std::size_t row, const std::optional<Value::Dictionary>& shortcut,
+                             bool accepted);
+
+signals:
+    // Asks for the shortcut sheet over this pane for the template at the row.
+    void shortcutSheetRequested(std::size_t row, const quillet::Value& record);
+    // Some template has a shortcut now: the helper must run.
+    void helperLaunchRequested();
+
+private:
+    QString tr_(const char* text) const;
+    void buildContextMenu();
+    void updateEnabling();
+    void fillOpenWithMenu();
+    void moveRows(const std::set<std::size_t>& rows, std::size_t dropRow);
+    void afterAdding(std::size_t added);
+    bool editInProgress() const;
+
+    AppServices& services_;
+    std::unique_ptr<TemplatesModel> model_;
+    std::unique_ptr<OpenWithModel> openWith_;
+    TemplatesTableModel* tableModel_ = nullptr;
+    RecordTableView* table_ = nullptr;
+    QToolButton* addButton_ = nullptr;
+    QToolButton* removeButton_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    QMenu* openWithMenu_ = nullptr;
+    bool sheetOpen_ = false;
+};
+
+} // namespace quillet::app
