@@ -1,12 +1,11 @@
 #include "list_pane_controls.h"
 
-#include "shared/xdg_paths.h"
+#include "platform/linux/qt/qt_text.h"
 
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
-#include <QUrl>
 
 namespace quillet::app {
 
@@ -52,15 +51,8 @@ void showPaneSheet(QWidget* pane, const QString& objectName, const QString& titl
     box->open();
 }
 
-void openHelpPage(AppServices& services, const std::string& page) {
-    const std::string path = paths::standardizedPath(services.resourcesDir + "/../help/" + page);
-    services.workspace.openURL(
-        QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString());
-}
-
 QString translated(const AppServices& services, const char* text) {
-    return QString::fromStdString(services.translate ? services.translate(text)
-                                                     : std::string(text));
+    return platform::qt::qtText(services.translate ? services.translate(text) : std::string(text));
 }
 
 } // namespace quillet::app

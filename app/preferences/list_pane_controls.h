@@ -1,5 +1,5 @@
 // Pieces the list panes (Templates, Locations) share: their small tool
-// buttons, the confirmation sheet and the help page.
+// buttons and the confirmation sheet.
 #pragma once
 
 #include "app/app_services.h"
@@ -23,9 +23,6 @@ QToolButton* makePaneButton(QWidget* parent, const char* iconName, const QString
 // whenever the sheet closes.
 void showPaneSheet(QWidget* pane, const QString& objectName, const QString& title,
                    const QString& message, std::function<void()> onOk, std::function<void()> onEnd);
-
-// Opens a page of the help in the browser.
-void openHelpPage(AppServices& services, const std::string& page);
 
 QString translated(const AppServices& services, const char* text);
 

@@ -6,10 +6,11 @@
 #include "locations_table_model.h"
 #include "record_table_view.h"
 
+#include "app/core/help.h"
+#include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
@@ -169,7 +170,7 @@ void FinderPreferencesViewController::addLocations() {
 void FinderPreferencesViewController::addFilePaths(const QStringList& paths) {
     std::vector<std::string> folders;
     for (const QString& path : paths) {
-        folders.push_back(QFile::encodeName(path).toStdString());
+        folders.push_back(platform::qt::corePath(path));
     }
     model_->addFilePaths(folders);
     afterAdding();
@@ -235,7 +236,7 @@ void FinderPreferencesViewController::revealTemplates() {
 }
 
 void FinderPreferencesViewController::showHelp() {
-    openHelpPage(services_, "finder-context-menu.html");
+    (void)showHelpPage(services_.workspace, services_.helpDir, kHelpLocationsPage);
 }
 
 } // namespace quillet::app

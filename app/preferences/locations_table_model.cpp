@@ -2,9 +2,9 @@
 
 #include "record_table_view.h"
 
+#include "platform/linux/qt/qt_text.h"
 #include "shared/xdg_paths.h"
 
-#include <QFile>
 #include <QIcon>
 
 namespace quillet::app {
@@ -85,7 +85,7 @@ bool LocationsTableModel::setData(const QModelIndex& index, const QVariant& valu
     if (role == Qt::CheckStateRole && column == LocationColumn::Enabled) {
         newValue = value.value<Qt::CheckState>() == Qt::Checked;
     } else if (role == Qt::EditRole && column == LocationColumn::Path) {
-        newValue = QFile::encodeName(value.toString()).toStdString();
+        newValue = platform::qt::corePath(value.toString());
     } else {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "record_table_view.h"
 
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -64,8 +65,23 @@ std::size_t RecordTableView::dropRowAt(const QPoint& position) const {
                                                                       : index.row());
 }
 
+QByteArray RecordTableView::ownerLine() const {
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(this), 16);
+}
+
+QByteArray RecordTableView::rowDragData(const std::set<std::size_t>& rows) const {
+    QByteArray data = ownerLine() + '\n';
+    for (std::size_t row : rows) {
+        data += QByteArray::number(qulonglong(row)) + '\n';
+    }
+    return data;
+}
+
 bool RecordTableView::isRowDrag(const QDropEvent* event) const {
-    return event->source() == this && event->mimeData()->hasFormat(kRowMimeType);
+    const QMimeData* mime = event->mimeData();
+    return mime->hasFormat(kRowMimeType) &&
+           mime->data(kRowMimeType).split('\n').value(0) == ownerLine();
 }
 
 void RecordTableView::startDrag(Qt::DropActions) {
@@ -73,12 +89,8 @@ void RecordTableView::startDrag(Qt::DropActions) {
     if (rows.empty()) {
         return;
     }
-    QByteArray rowList;
-    for (std::size_t row : rows) {
-        rowList += QByteArray::number(qulonglong(row)) + '\n';
-    }
     auto* mime = new QMimeData;
-    mime->setData(kRowMimeType, rowList);
+    mime->setData(kRowMimeType, rowDragData(rows));
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     // The drop itself moves the records; nothing is removed afterwards.
@@ -117,7 +129,7 @@ void RecordTableView::dropEvent(QDropEvent* event) {
     const QMimeData* mime = event->mimeData();
     if (isRowDrag(event)) {
         std::set<std::size_t> rows;
-        for (const QByteArray& line : mime->data(kRowMimeType).split('\n')) {
+        for (const QByteArray& line : mime->data(kRowMimeType).split('\n').mid(1)) {
             bool ok = false;
             const qulonglong row = line.toULongLong(&ok);
             if (ok) {

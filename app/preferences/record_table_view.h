@@ -13,8 +13,10 @@ namespace quillet::app {
 class RecordTableView final : public QTableView {
     Q_OBJECT
 public:
-    // The type of a row drag; its data is the dragged row numbers.
+    // The type of a row drag: a line naming the table the rows come from,
+    // then the dragged row numbers, one a line.
     static constexpr const char* kRowMimeType = "application/x-quillet-table-rows";
+    QByteArray rowDragData(const std::set<std::size_t>& rows) const;
 
     explicit RecordTableView(QWidget* parent = nullptr);
 
@@ -44,7 +46,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Rows of this very table (not of another window or program).
     bool isRowDrag(const QDropEvent* event) const;
+    QByteArray ownerLine() const;
 };
 
 } // namespace quillet::app

@@ -5,9 +5,10 @@
 #include "record_table_view.h"
 #include "templates_table_model.h"
 
+#include "app/core/help.h"
+#include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
@@ -218,7 +219,7 @@ void TemplatesPreferencesViewController::addTemplates() {
 void TemplatesPreferencesViewController::addFileTemplates(const QStringList& paths) {
     std::vector<std::string> files;
     for (const QString& path : paths) {
-        files.push_back(QFile::encodeName(path).toStdString());
+        files.push_back(platform::qt::corePath(path));
     }
     afterAdding(model_->addFileTemplates(files));
 }
@@ -308,7 +309,7 @@ void TemplatesPreferencesViewController::shortcutSheetDidEnd(
 }
 
 void TemplatesPreferencesViewController::showHelp() {
-    openHelpPage(services_, "configure-file-templates.html");
+    (void)showHelpPage(services_.workspace, services_.helpDir, kHelpTemplatesPage);
 }
 
 } // namespace quillet::app

@@ -1,5 +1,6 @@
 // The Templates pane's rules against a real store file, real template files
 // and fake notification centres.
+#include "app/preferences/core/image_title_layout.h"
 #include "app/preferences/core/templates_model.h"
 
 #include "shared/identifiers.h"
@@ -271,6 +272,22 @@ TEST_F(TemplatesModelTest, ShortcutsAndEnabling) {
         EXPECT_EQ(validateUserInterfaceItem(c.action, 0), c.none);
         EXPECT_EQ(validateUserInterfaceItem(c.action, 1), c.one);
         EXPECT_EQ(validateUserInterfaceItem(c.action, 2), c.two);
+    }
+}
+
+TEST(ImageTitleLayout, TheTitleNeverPassesTheCellsEdge) {
+    struct Case {
+        int cellWidth, titleWidth;
+        bool hasTitle;
+        int expected;
+    } cases[] = {
+        {100, 200, true, 81}, {10, 200, true, 0}, {100, 30, true, 30}, {100, 30, false, 0}};
+    for (const auto& c : cases) {
+        auto layout = imageTitleLayout({5, 7, c.cellWidth, 20}, c.titleWidth, 14, c.hasTitle);
+        EXPECT_EQ(layout.image, (CellRect{6, 8, 15, 15}));
+        EXPECT_EQ(layout.title.x, 24);
+        EXPECT_EQ(layout.title.width, c.expected);
+        EXPECT_EQ(layout.title.height, c.hasTitle ? 14 : 0);
     }
 }
 

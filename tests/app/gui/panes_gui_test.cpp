@@ -1,0 +1,218 @@
+// The Templates, Locations and Localization panes as real widgets, driven the
+// way a user drives them: drops, drags, keys and the confirmation sheet.
+#include "app/core/in_memory_login_items.h"
+#include "app/preferences/localization_pane.h"
+#include "app/preferences/locations_pane.h"
+#include "app/preferences/record_table_view.h"
+#include "app/preferences/templates_pane.h"
+
+#include "shared/keys.h"
+#include "support/fake_bus_name_watch.h"
+#include "support/fake_panels.h"
+#include "support/fakes.h"
+#include "support/file_text.h"
+#include "support/temp_xdg.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace quillet::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PanesGuiTest : public ::testing::Test {
+protected:
+    PanesGuiTest()
+        : privateDefaults(SettingsStore::atPath(xdg.configHome() + "/private.json")),
+          services{
+              .openSharedDefaults = [this] { return SettingsStore::atPath(storeFile); },
+              .privateDefaults = privateDefaults,
+              .notifications = broadcast,
+              .localNotifications = local,
+              .mainQueue = queue,
+              .alerts = alerts,
+              .panels = panels,
+              .workspace = workspace,
+              .fileTypes = types,
+              .loginItems = loginItems,
+              .hotKeys = hotKeys,
+              .busNames = busNames,
+              .translate = [](const std::string& text) { return text; },
+              .templatesDir = templatesDir,
+          } {
+        types.add("txt", "Plain text document");
+    }
+
+    std::vector<std::string> storedTitles() {
+        std::vector<std::string> titles;
+        const auto array = SettingsStore::atPath(storeFile).arrayForKey(keys::kFileTemplates);
+        for (const auto& record : array.value_or(Value::Array{})) {
+            titles.push_back(*record.find(keys::kTitle)->asString());
+        }
+        return titles;
+    }
+
+    void storeTemplates(int count) {
+        Value::Array records;
+        for (int i = 0; i < count; ++i) {
+            std::string file = templatesDir + "/" + std::to_string(i) + ".txt";
+            std::ofstream(file) << i;
+            Value::Dictionary r;
+            r[keys::kEnabled] = true;
+            r[keys::kTitle] = std::to_string(i);
+            r[keys::kFilePath] = file;
+            r[keys::kPrefix] = std::to_string(i);
+            r[keys::kSuffix] = "txt";
+            r[keys::kExecutable] = false;
+            records.emplace_back(std::move(r));
+        }
+        ASSERT_TRUE(SettingsStore::atPath(storeFile).setObject(keys::kFileTemplates, records));
+    }
+
+    // Drops the data on the table's viewport, in the upper half of the row
+    // (or below the last row for -1), as the desktop delivers a drop: the
+    // drag enters first, which makes the viewport the drop's target.
+    static void drop(RecordTableView* table, QMimeData* mime, int row) {
+        QPoint at =
+            row < 0 ? QPoint(20, table->viewport()->height() - 2)
+                    : table->visualRect(table->model()->index(row, 1)).topLeft() + QPoint(20, 2);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(table->viewport(), &enter);
+        QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table->viewport(), &event);
+        delete mime;
+    }
+
+    static QMessageBox* sheet(const char* name) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == name && w->isVisible()) {
+                return qobject_cast<QMessageBox*>(w);
+            }
+        }
+        return nullptr;
+    }
+
+    test::TempXdg xdg;
+    std::string storeFile = xdg.configHome() + "/quillet/shared.json";
+    std::string templatesDir = xdg.makeDir("data/quillet/Templates");
+    SettingsStore privateDefaults;
+    test::FakeNotificationCenter broadcast, local;
+    test::FakeMainQueue queue;
+    test::FakeAlerts alerts;
+    test::FakePanels panels;
+    test::FakeWorkspace workspace;
+    test::FakeFileTypes types;
+    InMemoryLoginItems loginItems;
+    test::FakeHotKeyCenter hotKeys;
+    test::FakeBusNameWatch busNames;
+    AppServices services;
+};
+
+TEST_F(PanesGuiTest, AFileDroppedFromAFileManagerIsAddedAtTheEndAndSelected) {
+    storeTemplates(3);
+    const std::string outside = xdg.makeDir("home/Documents");
+    std::ofstream(outside + "/report.txt") << "dropped";
+    TemplatesPreferencesViewController pane(services);
+    pane.resize(800, 400);
+    pane.show();
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(outside + "/report.txt"))});
+    drop(pane.tableView(), mime, 0);
+    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"0", "1", "2", "Plain text document"}));
+    EXPECT_EQ(pane.tableView()->selectedRows(), (std::set<std::size_t>{3}));
+    EXPECT_EQ(test::fileText(templatesDir + "/report.txt"), "dropped");
+}
+
+TEST_F(PanesGuiTest, RowsDraggedOrMovedByKeyLandInTheGap) {
+    storeTemplates(5);
+    TemplatesPreferencesViewController pane(services);
+    pane.resize(800, 400);
+    pane.show();
+    RecordTableView* table = pane.tableView();
+    auto* mime = new QMimeData;
+    mime->setData(RecordTableView::kRowMimeType, table->rowDragData({0, 2}));
+    drop(table, mime, 4);
+    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"1", "3", "0", "2", "4"}));
+    EXPECT_EQ(table->selectedRows(), (std::set<std::size_t>{2, 3}));
+
+    // Alt+Up moves the selection one step with the same arithmetic.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"1", "0", "2", "3", "4"}));
+    EXPECT_EQ(table->selectedRows(), (std::set<std::size_t>{1, 2}));
+
+    // Rows of another table are not moved here.
+    RecordTableView other;
+    mime = new QMimeData;
+    mime->setData(RecordTableView::kRowMimeType, other.rowDragData({0}));
+    drop(table, mime, 4);
+    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"1", "0", "2", "3", "4"}));
+}
+
+TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
+    storeTemplates(2);
+    TemplatesPreferencesViewController pane(services);
+    pane.show();
+    RecordTableView* table = pane.tableView();
+
+    pane.removeTemplates();
+    QMessageBox* box = sheet("NoTemplateSelectedSheet");
+    ASSERT_NE(box, nullptr) << "nothing selected";
+    box->button(QMessageBox::Ok)->click();
+
+    for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+        table->selectRows(0, 1);
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Delete);
+        box = sheet("RemoveTemplatesSheet");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text().toStdString(), "Remove file templates");
+        box->button(answer)->click();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"1"}));
+    EXPECT_FALSE(fs::exists(templatesDir + "/0.txt"));
+    EXPECT_TRUE(fs::exists(templatesDir + "/1.txt"));
+}
+
+TEST_F(PanesGuiTest, LocationsTakeDroppedFoldersAndLocalizationWritesOverrides) {
+    const std::string work = xdg.makeDir("home/Work");
+    FinderPreferencesViewController locations(services);
+    locations.resize(600, 300);
+    locations.show();
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(work)),
+                   QUrl::fromLocalFile(QString::fromStdString(storeFile))});
+    drop(locations.tableView(), mime, -1);
+    ASSERT_EQ(locations.model().count(), 1u);
+    EXPECT_EQ(locations.model().pathAt(0), work);
+    EXPECT_TRUE(locations.tableView()->selectedRows().empty());
+
+    const std::string localeDir = xdg.makeDir("share/locale");
+    LocalizationPreferencesViewController localization(services, localeDir, {"C"});
+    EXPECT_EQ(localization.model().count(), 0u) << "no catalog: no rows, no failure";
+    for (QWidget* w : {static_cast<QWidget*>(&locations), static_cast<QWidget*>(&localization)}) {
+        for (QWidget* child : w->findChildren<QWidget*>()) {
+            if (child->focusPolicy() != Qt::NoFocus && child->isVisibleTo(w) &&
+                !child->inherits("QScrollBar") && !child->inherits("QHeaderView") &&
+                child->parent() == w) {
+                EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace quillet::app
