@@ -47,13 +47,20 @@ void ImageTitleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     }
     if (!title.isEmpty()) {
         const bool selected = (option.state & QStyle::State_Selected) != 0;
+        const QFontMetrics metrics(option.font);
+        // Elided only when the cell is too narrow for the whole title.
+        QRect titleRect = qtRect(layout.title);
+        const int available = std::max(0, option.rect.right() - titleRect.x());
+        QString shown = title;
+        if (metrics.horizontalAdvance(title) > available) {
+            shown = metrics.elidedText(title, Qt::ElideMiddle, available);
+        }
+        titleRect.setWidth(available);
         painter->save();
         painter->setFont(option.font);
         painter->setPen(
             option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QString shown =
-            option.fontMetrics.elidedText(title, Qt::ElideMiddle, layout.title.width);
-        painter->drawText(qtRect(layout.title), Qt::AlignLeft | Qt::AlignVCenter, shown);
+        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
         painter->restore();
     }
 }

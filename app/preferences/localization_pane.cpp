@@ -159,7 +159,6 @@ LocalizationPreferencesViewController::LocalizationPreferencesViewController(
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addWidget(table_, 1);
-    setFixedSize(520, 280);
 
     connect(tableModel_, &LocalizationTableModel::saveFailed, this, [this](const QString& why) {
         showPaneSheet(this, "LocalizationSaveFailedSheet",

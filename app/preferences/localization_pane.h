@@ -59,6 +59,8 @@ public:
     QString toolbarItemLabel() const override;
     bool commitEditing() override;
     QWidget* initialKeyView() override;
+    // The size the window first gives the pane.
+    QSize sizeHint() const override { return QSize(560, 300); }
 
     QTableView* tableView() const { return table_; }
     LocalizationModel& model() { return *model_; }

@@ -61,7 +61,6 @@ FinderPreferencesViewController::FinderPreferencesViewController(AppServices& se
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
     layout->addWidget(includeExternalDrivesButton_);
-    setMinimumSize(520, 300);
 
     contextMenu_ = new QMenu(this);
     contextMenu_->setObjectName("LocationsContextMenu");

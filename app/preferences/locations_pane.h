@@ -30,6 +30,8 @@ public:
     bool hasResizableWidth() const override { return true; }
     bool hasResizableHeight() const override { return true; }
     QWidget* initialKeyView() override;
+    // The size the window first gives the pane.
+    QSize sizeHint() const override { return QSize(600, 340); }
 
     RecordTableView* tableView() const { return table_; }
     LocationsModel& model() { return *model_; }

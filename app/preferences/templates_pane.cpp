@@ -65,7 +65,6 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
-    setMinimumSize(640, 320);
 
     buildContextMenu();
     connect(addButton_, &QToolButton::clicked, this, [this] { addTemplates(); });

@@ -32,6 +32,8 @@ public:
     bool hasResizableWidth() const override { return true; }
     bool hasResizableHeight() const override { return true; }
     QWidget* initialKeyView() override;
+    // The size the window first gives the pane.
+    QSize sizeHint() const override { return QSize(720, 380); }
 
     RecordTableView* tableView() const { return table_; }
     TemplatesModel& model() { return *model_; }

@@ -266,6 +266,17 @@ TEST_F(NautilusModuleTest, CascadeNestsTheEntriesUnderNewFile) {
     EXPECT_EQ(labels(items[0].submenu), (std::vector<std::string>{"Text", "Script"}));
 }
 
+TEST_F(NautilusModuleTest, AnOverriddenEntryFormatRenamesTheNextMenu) {
+    ASSERT_TRUE(store.setBool(keys::kCascadeMenu, false));
+    ASSERT_TRUE(
+        store.setObject(keys::kLocalizedStrings, Value::Dictionary{{"New %@", "Create %@"}}));
+    EXPECT_EQ(labels(describeAndFree(backgroundItems(gHarness->served))),
+              (std::vector<std::string>{"Create Text", "Create Script"}));
+    ASSERT_TRUE(store.removeObjectForKey(keys::kLocalizedStrings));
+    EXPECT_EQ(labels(describeAndFree(backgroundItems(gHarness->served))),
+              (std::vector<std::string>{"New Text", "New Script"}));
+}
+
 TEST_F(NautilusModuleTest, FileMenuFollowsHideMenuForFiles) {
     std::string doc = gHarness->served + "/doc.txt";
     std::string other = gHarness->served + "/other.txt";
