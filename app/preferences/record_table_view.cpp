@@ -71,11 +71,11 @@ QByteArray RecordTableView::ownerLine() const {
 }
 
 QByteArray RecordTableView::rowDragData(const std::set<std::size_t>& rows) const {
-    QByteArray data = ownerLine() + '\n';
+    QByteArray lines = ownerLine() + '\n';
     for (std::size_t row : rows) {
-        data += QByteArray::number(qulonglong(row)) + '\n';
+        lines += QByteArray::number(qulonglong(row)) + '\n';
     }
-    return data;
+    return lines;
 }
 
 bool RecordTableView::isRowDrag(const QDropEvent* event) const {

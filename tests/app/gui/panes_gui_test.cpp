@@ -50,6 +50,12 @@ protected:
               .busNames = busNames,
               .translate = [](const std::string& text) { return text; },
               .templatesDir = templatesDir,
+              .resourcesDir = xdg.root() + "/share/quillet/app",
+              .helperPath = {},
+              .launcherPath = {},
+              .helpDir = xdg.root() + "/share/quillet/help",
+              .fileManagerPath = {},
+              .osVersion = {},
           } {
         types.add("txt", "Plain text document");
     }
