@@ -3,6 +3,7 @@
 #include "image_title_delegate.h"
 #include "list_pane_controls.h"
 #include "record_table_view.h"
+#include "shortcut_window_controller.h"
 #include "templates_table_model.h"
 
 #include "app/core/help.h"
@@ -289,22 +290,23 @@ void TemplatesPreferencesViewController::editShortcut() {
     }
     const std::size_t row = *rows.begin();
     sheetOpen_ = true;
-    emit shortcutSheetRequested(row, model_->records().at(row));
-}
-
-void TemplatesPreferencesViewController::shortcutSheetDidEnd(
-    std::size_t row, const std::optional<Value::Dictionary>& shortcut, bool accepted) {
-    sheetOpen_ = false;
-    if (!accepted) {
-        return;
-    }
-    if (model_->setShortcut(row, shortcut)) {
-        tableModel_->reset();
-        table_->selectRows(row, 1);
-    }
-    if (model_->updateShouldLaunchHelper()) {
-        emit helperLaunchRequested();
-    }
+    QPointer<TemplatesPreferencesViewController> self(this);
+    app::editShortcut(
+        services_, this, row, model_->records().at(row),
+        [self](const Value::Array& templates) {
+            if (self) {
+                self->model_->replaceRecords(templates);
+                self->tableModel_->reset();
+            }
+        },
+        [self, row](int) {
+            if (self) {
+                self->sheetOpen_ = false;
+                if (row < self->model_->count()) {
+                    self->table_->selectRows(row, 1);
+                }
+            }
+        });
 }
 
 void TemplatesPreferencesViewController::showHelp() {

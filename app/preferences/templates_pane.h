@@ -46,18 +46,6 @@ public:
     void editShortcut();
     void showHelp();
 
-    // The shortcut sheet's completion: with `accepted`, the record at the row
-    // (as it was when the sheet opened) takes the shortcut, or loses it for
-    // nothing; `shouldLaunchHelper` is recomputed either way on accept.
-    void shortcutSheetDidEnd(std::size_t row, const std::optional<Value::Dictionary>& shortcut,
-                             bool accepted);
-
-signals:
-    // Asks for the shortcut sheet over this pane for the template at the row.
-    void shortcutSheetRequested(std::size_t row, const quillet::Value& record);
-    // Some template has a shortcut now: the helper must run.
-    void helperLaunchRequested();
-
 private:
     QString tr_(const char* text) const;
     void buildContextMenu();

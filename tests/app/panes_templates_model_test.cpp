@@ -251,11 +251,12 @@ TEST_F(TemplatesModelTest, ReloadsOnAnotherProgramsChangeUnlessEditing) {
 TEST_F(TemplatesModelTest, ShortcutsAndEnabling) {
     storeRecords({record("a", templatesDir + "/a")});
     EXPECT_TRUE(model().valueAt(0, TemplateColumn::Shortcut).isNull());
-    Value::Dictionary combo{{keys::kShortcutKeyCode, 110}, {keys::kShortcutModifierFlags, 12}};
-    EXPECT_TRUE(model().setShortcut(0, combo));
+    Value withShortcut = record("a", templatesDir + "/a");
+    (*withShortcut.asDictionary())[keys::kShortcut] =
+        Value::Dictionary{{keys::kShortcutKeyCode, 110}, {keys::kShortcutModifierFlags, 12}};
+    model().replaceRecords({withShortcut});
     EXPECT_EQ(model().valueAt(0, TemplateColumn::Shortcut), Value("Ctrl+Alt+N"));
-    EXPECT_TRUE(model().setShortcut(0, std::nullopt));
-    EXPECT_EQ((*openStore().arrayForKey(keys::kFileTemplates))[0].find(keys::kShortcut), nullptr);
+    EXPECT_EQ(broadcast.posts().back().object, "fileTemplates");
     EXPECT_EQ(model().toolTip(0, TemplateColumn::Title), templatesDir + "/a");
 
     struct Case {

@@ -2,11 +2,10 @@
 
 #include "shared/app_util.h"
 #include "shared/keys.h"
+#include "shared/shortcut.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
@@ -88,7 +87,7 @@ Value TemplatesModel::valueAt(std::size_t row, TemplateColumn column) const {
         if (s == nullptr || !s->isDictionary()) {
             return Value();
         }
-        return shortcutToString(*s->asDictionary());
+        return shortcutText(*s);
     }
     }
     return Value();
@@ -125,22 +124,9 @@ bool TemplatesModel::setValue(std::size_t row, TemplateColumn column, const Valu
     return replaceField(row, identifier(column), value);
 }
 
-bool TemplatesModel::setShortcut(std::size_t row,
-                                 const std::optional<Value::Dictionary>& shortcut) {
-    if (row >= records_.size() || !records_[row].isDictionary()) {
-        return false;
-    }
-    if (shortcut) {
-        return replaceField(row, keys::kShortcut, *shortcut);
-    }
-    // No shortcut is no field, never an empty one.
-    Value changed = records_[row];
-    if (changed.asDictionary()->erase(keys::kShortcut) == 0) {
-        return false;
-    }
-    records_[row] = std::move(changed);
+void TemplatesModel::replaceRecords(const Value::Array& records) {
+    records_ = records;
     save();
-    return true;
 }
 
 bool TemplatesModel::isNewTemplate(const std::string& path) const {
@@ -235,15 +221,6 @@ void TemplatesModel::removeFileTemplatesAtIndexes(const std::set<std::size_t>& r
     save();
 }
 
-bool TemplatesModel::updateShouldLaunchHelper() {
-    const bool any = std::any_of(records_.begin(), records_.end(), [](const Value& record) {
-        const Value* s = record.find(keys::kShortcut);
-        return s != nullptr && s->isDictionary();
-    });
-    (void)store_.setBool(keys::kShouldLaunchHelper, any);
-    return any;
-}
-
 bool TemplatesModel::write(std::string& why) {
     if (!store_.setObject(keys::kFileTemplates, Value(records_))) {
         why = store_.lastError();
@@ -253,36 +230,6 @@ bool TemplatesModel::write(std::string& why) {
     AppUtil::postRefreshNotification(ports_.notifications, keys::kFileTemplates);
     ports_.localNotifications.post(kTemplatesDidSave, "");
     return true;
-}
-
-std::string TemplatesModel::shortcutToString(const std::optional<Value::Dictionary>& shortcut) {
-    if (!shortcut) {
-        return {};
-    }
-    auto number = [&](const char* key) -> std::int64_t {
-        auto it = shortcut->find(key);
-        return it == shortcut->end() ? 0 : it->second.asInteger().value_or(0);
-    };
-    const std::int64_t keySym = number(keys::kShortcutKeyCode);
-    const std::int64_t mask = number(keys::kShortcutModifierFlags);
-    std::string text;
-    for (auto [bit, name] : {std::pair{4, "Ctrl+"}, {8, "Alt+"}, {1, "Shift+"}, {64, "Super+"}}) {
-        if ((mask & bit) != 0) {
-            text += name;
-        }
-    }
-    if (keySym == 0x20) {
-        text += "Space";
-    } else if (keySym > 0x20 && keySym < 0x7f) {
-        text += static_cast<char>(std::toupper(static_cast<int>(keySym)));
-    } else if (keySym >= 0xffbe && keySym <= 0xffe0) {
-        text += "F" + std::to_string(keySym - 0xffbe + 1);
-    } else {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "0x%llx", static_cast<unsigned long long>(keySym));
-        text += hex;
-    }
-    return text;
 }
 
 } // namespace quillet::app

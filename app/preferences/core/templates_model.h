@@ -57,8 +57,8 @@ public:
     // An empty string is refused except for the suffix; an equal value is a
     // no-op. True when the record changed (and was saved).
     bool setValue(std::size_t row, TemplateColumn column, const Value& value);
-    // The shortcut sheet's result: stored, or removed when nothing.
-    bool setShortcut(std::size_t row, const std::optional<Value::Dictionary>& shortcut);
+    // The shortcut sheet's result: the whole list, as it is to be stored.
+    void replaceRecords(const Value::Array& records);
 
     // Whether no record's filePath is exactly this path.
     bool isNewTemplate(const std::string& path) const;
@@ -73,13 +73,6 @@ public:
     void removeFileTemplatesAtIndexes(const std::set<std::size_t>& rows);
 
     const SettingsStore& store() const { return store_; }
-
-    // After the shortcut sheet: `shouldLaunchHelper` follows whether any
-    // template has a shortcut; returns that.
-    bool updateShouldLaunchHelper();
-
-    // The text of a shortcut dictionary ("Ctrl+Alt+N"); empty for none.
-    static std::string shortcutToString(const std::optional<Value::Dictionary>& shortcut);
 
 private:
     std::vector<Value> readStored() const override;

@@ -48,6 +48,7 @@ protected:
               .loginItems = loginItems,
               .hotKeys = hotKeys,
               .busNames = busNames,
+              .launchHelper = {},
               .translate = [](const std::string& text) { return text; },
               .templatesDir = templatesDir,
               .resourcesDir = xdg.root() + "/share/quillet/app",
