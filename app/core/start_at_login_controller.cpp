@@ -1,0 +1,63 @@
+#include "start_at_login_controller.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+
+#include <unistd.h>
+
+namespace quillet::app {
+
+StartAtLoginController::StartAtLoginController(LoginItems& loginItems,
+                                               const std::string& launcherExecutable)
+    : loginItems_(loginItems), executable_(launcherExecutable) {
+    if (!executable_.empty() && ::access(executable_.c_str(), X_OK) == 0) {
+        identifier_ = ids::kLauncher;
+    }
+    (void)startAtLogin();
+}
+
+bool StartAtLoginController::startAtLogin() {
+    if (identifier_.empty()) {
+        return false;
+    }
+    const bool state = loginItems_.isRegistered(identifier_);
+    updateEnabled(state);
+    return state;
+}
+
+void StartAtLoginController::setStartAtLogin(bool flag) {
+    if (identifier_.empty() || executable_.empty()) {
+        return;
+    }
+    const bool ok = loginItems_.setRegistered(identifier_, executable_, flag);
+    // As the service reports it: a registration that failed leaves no item.
+    updateEnabled(ok && flag);
+}
+
+void StartAtLoginController::updateEnabled(bool value) {
+    if (value == enabled_) {
+        return;
+    }
+    enabled_ = value;
+    if (enabledChanged) {
+        enabledChanged(value);
+    }
+}
+
+void setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutable, bool wanted) {
+    StartAtLoginController controller(loginItems, launcherExecutable);
+    if (controller.startAtLogin() != wanted) {
+        controller.setStartAtLogin(wanted);
+    }
+}
+
+bool loginItemWanted(const SettingsStore& sharedDefaults) {
+    return sharedDefaults.boolForKey(keys::kShouldLaunchHelper) ||
+           sharedDefaults.boolForKey(keys::kLaunchAtLogin);
+}
+
+bool launchedByHelper(const Workspace& workspace) {
+    return workspace.isProgramRunning(ids::kLauncher);
+}
+
+} // namespace quillet::app

@@ -1,0 +1,55 @@
+// Start at login: one login item, the launcher, registered exactly when the
+// main application or the helper is to start at login. The launcher decides
+// at login which of the two it starts.
+#pragma once
+
+#include "shared/ports/login_items.h"
+#include "shared/ports/workspace.h"
+#include "shared/settings_store.h"
+
+#include <functional>
+#include <string>
+
+namespace quillet::app {
+
+class StartAtLoginController {
+public:
+    // The login item is the launcher executable. When it is not there
+    // (a broken installation) the controller has no identifier: it reads as
+    // not registered and registers nothing.
+    StartAtLoginController(LoginItems& loginItems, const std::string& launcherExecutable);
+
+    const std::string& identifier() const { return identifier_; }
+    const std::string& executable() const { return executable_; }
+
+    // Whether the item is registered now; brings `enabled` up to date.
+    bool startAtLogin();
+    // Registers or unregisters; `enabled` becomes whether that worked.
+    void setStartAtLogin(bool flag);
+
+    // Mirror of the registration as last seen or set.
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool flag) { setStartAtLogin(flag); }
+    // Told of every change of `enabled`.
+    std::function<void(bool enabled)> enabledChanged;
+
+private:
+    void updateEnabled(bool value);
+
+    LoginItems& loginItems_;
+    std::string identifier_;
+    std::string executable_;
+    bool enabled_ = false;
+};
+
+// Makes the registration match `wanted`, touching it only when it differs.
+void setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutable, bool wanted);
+
+// What the registration should be at quit: the helper is to be started at
+// login, or else the main application is.
+bool loginItemWanted(const SettingsStore& sharedDefaults);
+
+// Whether this start is a start at login: the launcher still holds its name.
+bool launchedByHelper(const Workspace& workspace);
+
+} // namespace quillet::app

@@ -1,0 +1,97 @@
+// Start at login: the reconciliation at quit and the controller's mirror.
+#include "app/core/start_at_login_controller.h"
+
+#include "fake_login_items.h"
+#include "fake_workspace.h"
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
+
+namespace quillet::app {
+namespace {
+
+class StartAtLoginTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        launcher = xdg.makeDir("bin") + "/quillet-launcher";
+        std::ofstream(launcher) << "#!/bin/sh\n";
+        ::chmod(launcher.c_str(), 0755);
+    }
+    test::TempXdg xdg;
+    std::string launcher;
+    test::FakeLoginItems items;
+};
+
+TEST_F(StartAtLoginTest, ReconcilesOnlyOnADifference) {
+    struct Case {
+        bool registered, shouldLaunchHelper, launchAtLogin;
+        bool registeredAfter;
+        int writes;
+    } cases[] = {
+        {true, false, false, false, 1},  // unregistered
+        {false, false, false, false, 0}, // the service is not touched at all
+        {false, true, false, true, 1},   // the helper alone is reason enough
+        {false, false, true, true, 1},   {false, true, true, true, 1},
+        {true, true, false, true, 0},    {true, false, true, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.registered << c.shouldLaunchHelper << c.launchAtLogin);
+        items = {};
+        if (c.registered) {
+            items.items[ids::kLauncher] = launcher;
+        }
+        SettingsStore store(ids::kSuiteName);
+        ASSERT_TRUE(store.setBool(keys::kShouldLaunchHelper, c.shouldLaunchHelper));
+        ASSERT_TRUE(store.setBool(keys::kLaunchAtLogin, c.launchAtLogin));
+
+        setStartAtLogin(items, launcher, loginItemWanted(store));
+        EXPECT_EQ(items.items.count(ids::kLauncher) == 1, c.registeredAfter);
+        EXPECT_EQ(items.writes, c.writes);
+        if (c.registeredAfter) {
+            EXPECT_EQ(items.items[ids::kLauncher], launcher);
+        }
+    }
+}
+
+TEST_F(StartAtLoginTest, AMissingLauncherIsNeitherReadNorRegistered) {
+    StartAtLoginController controller(items, xdg.root() + "/bin/nothing-here");
+    EXPECT_TRUE(controller.identifier().empty());
+    EXPECT_FALSE(controller.startAtLogin());
+    controller.setStartAtLogin(true);
+    EXPECT_EQ(items.reads, 0);
+    EXPECT_EQ(items.writes, 0);
+    EXPECT_FALSE(controller.enabled());
+}
+
+TEST_F(StartAtLoginTest, EnabledMirrorsTheRegistrationAndAnnouncesChanges) {
+    items.items[ids::kLauncher] = launcher;
+    StartAtLoginController controller(items, launcher);
+    EXPECT_TRUE(controller.enabled()); // read once at creation
+    std::vector<bool> announced;
+    controller.enabledChanged = [&](bool value) { announced.push_back(value); };
+
+    controller.setEnabled(false);
+    EXPECT_FALSE(controller.enabled());
+    controller.setStartAtLogin(true);
+    EXPECT_TRUE(controller.enabled());
+    // A registration the service refuses leaves the item off.
+    items.succeed = false;
+    controller.setStartAtLogin(true);
+    EXPECT_FALSE(controller.enabled());
+    EXPECT_EQ(announced, (std::vector<bool>{false, true, false}));
+}
+
+TEST(LaunchedByHelperTest, IsTheLauncherHoldingItsName) {
+    test::FakeWorkspace workspace;
+    EXPECT_FALSE(launchedByHelper(workspace));
+    workspace.setRunning(ids::kLauncher, true);
+    EXPECT_TRUE(launchedByHelper(workspace));
+}
+
+} // namespace
+} // namespace quillet::app
