@@ -52,7 +52,8 @@ struct DBusCreationRequestSender::State {
     Translator translate;
     GDBusConnection* bus = nullptr;
     bool connecting = false;
-    std::deque<std::string> waiting; // sent before the connection was there
+    // Sent before the connection was there, with what to run once settled.
+    std::deque<std::pair<std::string, std::function<void()>>> waiting;
 
     ~State() {
         if (bus != nullptr) {
@@ -71,6 +72,14 @@ struct Call {
     std::shared_ptr<State> state;
     std::string url;
     int attempt = 0;
+    std::function<void()> settled;
+
+    // A call ends (answered, given up or reported) when it is destroyed.
+    ~Call() {
+        if (settled) {
+            settled();
+        }
+    }
 };
 
 void notifyUndelivered(const std::shared_ptr<State>& state, const std::string& url,
@@ -150,17 +159,20 @@ void onBus(GObject*, GAsyncResult* result, gpointer data) {
     state->connecting = false;
     GError* error = nullptr;
     state->bus = g_bus_get_finish(result, &error);
-    std::deque<std::string> waiting;
+    std::deque<std::pair<std::string, std::function<void()>>> waiting;
     waiting.swap(state->waiting);
     if (state->bus == nullptr) {
-        for (const auto& url : waiting) {
+        for (const auto& [url, settled] : waiting) {
             notifyUndelivered(state, url, error->message);
+            if (settled) {
+                settled();
+            }
         }
         g_error_free(error);
         return;
     }
-    for (auto& url : waiting) {
-        callOpen(std::make_unique<Call>(Call{state, std::move(url), 0}));
+    for (auto& [url, settled] : waiting) {
+        callOpen(std::make_unique<Call>(Call{state, std::move(url), 0, std::move(settled)}));
     }
 }
 
@@ -180,13 +192,17 @@ DBusCreationRequestSender::DBusCreationRequestSender(std::string busName, std::s
 DBusCreationRequestSender::~DBusCreationRequestSender() = default;
 
 void DBusCreationRequestSender::send(const std::string& url) {
+    send(url, nullptr);
+}
+
+void DBusCreationRequestSender::send(const std::string& url, std::function<void()> settled) {
     if (state_->bus != nullptr) {
-        callOpen(std::make_unique<Call>(Call{state_, url, 0}));
+        callOpen(std::make_unique<Call>(Call{state_, url, 0, std::move(settled)}));
         return;
     }
     // Until the connection is there requests wait in order, so that two
     // choices made in a row reach the helper in that order.
-    state_->waiting.push_back(url);
+    state_->waiting.emplace_back(url, std::move(settled));
     if (!state_->connecting) {
         state_->connecting = true;
         g_bus_get(G_BUS_TYPE_SESSION, nullptr, onBus, new std::shared_ptr<State>(state_));

@@ -13,6 +13,7 @@
 #include "shared/localized_strings.h"
 #include "shared/ports/request_sender.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,10 @@ public:
     ~DBusCreationRequestSender() override;
 
     void send(const std::string& url) override;
+    // The same; `settled` runs on the main context once the request is out
+    // of this process's hands (taken by the helper, given up, or reported),
+    // so that a short-lived sender knows when it may end.
+    void send(const std::string& url, std::function<void()> settled);
 
     struct State;
 

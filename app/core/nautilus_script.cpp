@@ -1,0 +1,76 @@
+#include "nautilus_script.h"
+
+#include "shared/app_util.h"
+#include "shared/desktop_exec.h"
+#include "shared/fd_io.h"
+#include "shared/xdg_paths.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace quillet::app {
+
+namespace {
+
+// The line that tells our script from one of the user's own.
+constexpr const char* kMarker = "# Written by Quillet: a new file from a template.";
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+std::string nautilusScriptPath() {
+    return paths::dataHome() + "/nautilus/scripts/New File from Template";
+}
+
+std::string nautilusScriptText(const std::string& shareExecutable) {
+    return std::string("#!/bin/sh\n") + kMarker +
+           "\n"
+           "# Nautilus runs it in the open folder with the selected items as arguments.\n"
+           "if [ \"$#\" -eq 0 ]; then\n"
+           "  set -- \"$NAUTILUS_SCRIPT_CURRENT_URI\"\n"
+           "fi\n"
+           "exec " +
+           shellQuoted(shareExecutable) + " \"$@\"\n";
+}
+
+bool installNautilusScript(const std::string& shareExecutable) {
+    const std::string path = nautilusScriptPath();
+    const std::string text = nautilusScriptText(shareExecutable);
+    std::error_code error;
+    if (std::filesystem::symlink_status(path, error).type() !=
+        std::filesystem::file_type::not_found) {
+        const std::string existing = readText(path);
+        if (existing.find(kMarker) == std::string::npos) {
+            return false; // the user's own script
+        }
+        if (existing == text) {
+            return true;
+        }
+    }
+    const std::string dir = paths::deletingLastPathComponent(path);
+    std::filesystem::create_directories(dir, error);
+    // Written beside and renamed over: never a half-written script.
+    const std::string temp = dir + "/.quillet-script-" + std::to_string(::getpid());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = writeAll(fd, text);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || !AppUtil::makeItemExecutableAtPath(temp) ||
+        std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace quillet::app

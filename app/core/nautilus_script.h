@@ -1,0 +1,20 @@
+// Nautilus offers no "send to" entries but runs the user's scripts from its
+// context menu: "New File from Template" in the scripts folder hands the
+// selection (or the open folder) to quillet-share.
+#pragma once
+
+#include <string>
+
+namespace quillet::app {
+
+// $XDG_DATA_HOME/nautilus/scripts/New File from Template
+std::string nautilusScriptPath();
+
+std::string nautilusScriptText(const std::string& shareExecutable);
+
+// Puts the script in place, or brings an earlier one of ours up to date. A
+// file of that name that is not ours is left alone. True when our script is
+// there afterwards.
+bool installNautilusScript(const std::string& shareExecutable);
+
+} // namespace quillet::app

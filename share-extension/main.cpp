@@ -1,0 +1,85 @@
+// quillet-share: the file managers' "send to" and action entries run this
+// with the selected items. It offers the enabled templates and asks the
+// helper to create the chosen one beside the selection.
+//
+//   quillet-share PATH_OR_FILE_URI...
+#include "platform/linux/dbus_creation_request_sender.h"
+#include "platform/linux/gettext_translator.h"
+#include "platform/linux/gio_file_types.h"
+#include "share-extension/share_model.h"
+#include "share-extension/share_view_controller.h"
+#include "shared/identifiers.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <glib.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Sends through the bus and ends the program once the request is delivered.
+class SendAndQuit final : public quillet::CreationRequestSender {
+public:
+    void send(const std::string& url) override {
+        pending = true;
+        sender_.send(url, [] { QCoreApplication::quit(); });
+    }
+    bool pending = false;
+
+private:
+    quillet::platform::DBusCreationRequestSender sender_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace quillet;
+    std::setlocale(LC_ALL, "");
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: quillet-share PATH_OR_FILE_URI...\n");
+            return 0;
+        }
+        arguments.emplace_back(argv[i]);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("quillet-share");
+    QApplication::setDesktopFileName(ids::kShare);
+    // The window closes before the request is delivered: the program ends
+    // when that is done, not with its last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Where the desktop names no icon theme (a bare X server), icons still
+    // come from one rather than from nowhere.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+
+    auto translator = platform::GettextTranslator::forProgram("quillet-share", "share");
+    SettingsStore sharedDefaults(ids::kSuiteName);
+    share::ShareModel model;
+    model.loadTemplates(sharedDefaults);
+    std::error_code error;
+    model.loadURLs(arguments, std::filesystem::current_path(error).string());
+    g_message("selected path: %s", model.selectedPath().c_str());
+
+    const platform::GioFileTypes fileTypes;
+    SendAndQuit sender;
+    share::ShareViewController controller(
+        model, sender, fileTypes,
+        [translator](const std::string& text) { return translator(text); });
+    QObject::connect(&controller, &QDialog::finished, [&sender] {
+        if (!sender.pending) {
+            QCoreApplication::quit();
+        }
+    });
+    controller.show();
+    return QApplication::exec();
+}

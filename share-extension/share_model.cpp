@@ -1,0 +1,116 @@
+#include "share_model.h"
+
+#include "shared/keys.h"
+#include "shared/request_url.h"
+#include "shared/xdg_paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace quillet::share {
+
+namespace {
+
+constexpr std::string_view kFileScheme = "file:";
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+} // namespace
+
+std::optional<std::string> pathFromArgument(const std::string& argument,
+                                            const std::string& currentDir) {
+    if (argument.empty()) {
+        return std::nullopt;
+    }
+    if (argument.front() == '/') {
+        return argument;
+    }
+    if (startsWith(argument, kFileScheme)) {
+        std::string_view rest = std::string_view(argument).substr(kFileScheme.size());
+        if (startsWith(rest, "//")) {
+            // file://host/path: only this machine's files are ours.
+            rest.remove_prefix(2);
+            const auto slash = rest.find('/');
+            if (slash == std::string_view::npos) {
+                return std::nullopt;
+            }
+            const std::string_view host = rest.substr(0, slash);
+            if (!host.empty() && host != "localhost") {
+                return std::nullopt;
+            }
+            rest.remove_prefix(slash);
+        }
+        rest = rest.substr(0, rest.find_first_of("?#"));
+        if (rest.empty() || rest.front() != '/') {
+            return std::nullopt;
+        }
+        return percentDecode(rest);
+    }
+    // Another scheme ("sftp://host/...") names nothing local.
+    const auto scheme = argument.find("://");
+    if (scheme != std::string::npos && scheme > 0 &&
+        std::isalpha(static_cast<unsigned char>(argument.front())) &&
+        std::all_of(
+            argument.begin(), argument.begin() + static_cast<std::ptrdiff_t>(scheme),
+            [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; })) {
+        return std::nullopt;
+    }
+    return paths::appendingPathComponent(currentDir, argument);
+}
+
+std::string targetFolder(const std::string& selectedPath) {
+    std::error_code error;
+    const auto status = std::filesystem::status(selectedPath, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+        return paths::deletingLastPathComponent(paths::withoutTrailingSlashes(selectedPath));
+    }
+    return selectedPath;
+}
+
+void ShareModel::loadTemplates(const SettingsStore& sharedDefaults) {
+    allTemplates_ = sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    rows_.clear();
+    templates_.clear();
+    for (const auto& value : allTemplates_) {
+        auto record = FileTemplate::fromValue(value);
+        if (record && record->enabled) {
+            rows_.push_back(value);
+            templates_.push_back(*record);
+        }
+    }
+}
+
+void ShareModel::loadURLs(const std::vector<std::string>& arguments,
+                          const std::string& currentDir) {
+    for (const auto& argument : arguments) {
+        if (auto path = pathFromArgument(argument, currentDir)) {
+            selectedPath_ = *path;
+        }
+    }
+}
+
+std::optional<std::size_t> ShareModel::templateIndexForRow(std::size_t row) const {
+    if (row >= rows_.size()) {
+        return std::nullopt;
+    }
+    // The first stored record equal to the row's: equal records create the
+    // same item, so which of them is named does not matter.
+    auto it = std::find(allTemplates_.begin(), allTemplates_.end(), rows_[row]);
+    return static_cast<std::size_t>(it - allTemplates_.begin());
+}
+
+std::optional<std::string> ShareModel::requestURLForRow(std::optional<std::size_t> row) const {
+    if (!row || selectedPath_.empty()) {
+        return std::nullopt;
+    }
+    auto index = templateIndexForRow(*row);
+    if (!index) {
+        return std::nullopt;
+    }
+    return makeRequestURL(targetFolder(selectedPath_), *index);
+}
+
+} // namespace quillet::share

@@ -1,0 +1,52 @@
+// The share entry's logic: the templates offered, the shared item, and the
+// creation request sent for the chosen row. No toolkit here.
+#pragma once
+
+#include "shared/records.h"
+#include "shared/settings_store.h"
+#include "shared/value.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet::share {
+
+// The local path an argument names: a path (a relative one is taken from
+// `currentDir`) or a "file:" URI. Nothing for other URIs and empty text.
+std::optional<std::string> pathFromArgument(const std::string& argument,
+                                            const std::string& currentDir);
+
+// Where the new item goes: beside a file; into a folder; and a path where
+// nothing exists (yet) is taken as the folder itself.
+std::string targetFolder(const std::string& selectedPath);
+
+class ShareModel {
+public:
+    // The whole `fileTemplates` array and, as rows, its enabled records.
+    void loadTemplates(const SettingsStore& sharedDefaults);
+    // The shared items; with several, the last one that names a path wins.
+    void loadURLs(const std::vector<std::string>& arguments, const std::string& currentDir);
+
+    const Value::Array& allTemplates() const { return allTemplates_; }
+    const std::vector<FileTemplate>& templates() const { return templates_; }
+    const std::string& selectedPath() const { return selectedPath_; }
+
+    bool hasTemplates() const { return !templates_.empty(); }
+    // Whether OK does anything: a shared item and a template to choose.
+    bool canSend() const { return !selectedPath_.empty() && hasTemplates(); }
+
+    // The template's position in the whole stored array (disabled records
+    // counted), which is what the helper looks templates up by.
+    std::optional<std::size_t> templateIndexForRow(std::size_t row) const;
+    // The creation request for the row; nothing when there is nothing to send.
+    std::optional<std::string> requestURLForRow(std::optional<std::size_t> row) const;
+
+private:
+    Value::Array allTemplates_;
+    std::vector<Value> rows_; // the enabled records as stored
+    std::vector<FileTemplate> templates_;
+    std::string selectedPath_;
+};
+
+} // namespace quillet::share

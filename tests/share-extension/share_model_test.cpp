@@ -1,0 +1,114 @@
+// The share entry's rules: which path an argument names, where the new file
+// goes, and which template index the request carries.
+#include "share-extension/share_model.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/request_url.h"
+#include "temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace quillet::share {
+namespace {
+
+Value record(const char* title, bool enabled, const char* suffix = "txt") {
+    return Value(Value::Dictionary{{keys::kEnabled, enabled},
+                                   {keys::kTitle, title},
+                                   {keys::kFilePath, std::string("/t/") + title},
+                                   {keys::kPrefix, title},
+                                   {keys::kSuffix, suffix},
+                                   {keys::kExecutable, false}});
+}
+
+TEST(SharePathTest, ArgumentsNameLocalPaths) {
+    struct Case {
+        const char* argument;
+        std::optional<std::string> path;
+    } cases[] = {
+        {"/home/me/list.txt", "/home/me/list.txt"},
+        {"file:///home/me/My%20Projects", "/home/me/My Projects"},
+        {"file://localhost/home/me/a%23b", "/home/me/a#b"},
+        {"file:/home/me/x", "/home/me/x"},
+        {"file://otherhost/home/me/x", std::nullopt},
+        {"sftp://host/home/me/x", std::nullopt},
+        {"notes.txt", "/cwd/notes.txt"},
+        {"sub dir/a:b.txt", "/cwd/sub dir/a:b.txt"},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument);
+        EXPECT_EQ(pathFromArgument(c.argument, "/cwd"), c.path);
+    }
+}
+
+TEST(ShareModelTest, RequestGoesBesideAFileIntoAFolderOrToAMissingPath) {
+    test::TempXdg xdg;
+    const std::string notes = xdg.makeDir("Notes");
+    std::ofstream(notes + "/list.txt") << "x";
+    const std::string projects = xdg.makeDir("My Projects");
+    SettingsStore store(ids::kSuiteName);
+    ASSERT_TRUE(store.setObject(
+        keys::kFileTemplates,
+        Value(Value::Array{record("A", true), record("B", false), record("C", true)})));
+    struct Case {
+        std::vector<std::string> arguments;
+        std::size_t row;
+        std::string folder;
+        std::size_t index;
+    } cases[] = {
+        {{notes + "/list.txt"}, 1, notes, 2},
+        {{notes + "/list.txt"}, 0, notes, 0},
+        {{projects}, 0, projects, 0},
+        {{projects + "/"}, 1, projects + "/", 2},
+        {{xdg.root() + "/gone"}, 0, xdg.root() + "/gone", 0},
+        // Several items: the last one names the place.
+        {{projects, "file://" + notes + "/list.txt"}, 0, notes, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        ShareModel model;
+        model.loadTemplates(store);
+        model.loadURLs(c.arguments, "/");
+        ASSERT_EQ(model.templates().size(), 2u);
+        EXPECT_EQ(model.templates()[1].title, "C");
+        EXPECT_TRUE(model.canSend());
+        EXPECT_EQ(model.requestURLForRow(c.row), makeRequestURL(c.folder, c.index));
+    }
+    ShareModel model;
+    model.loadTemplates(store);
+    model.loadURLs({projects}, "/");
+    EXPECT_EQ(*model.requestURLForRow(1),
+              "quillet://" + percentEncodePath(xdg.root()) + "/My%20Projects?2");
+}
+
+TEST(ShareModelTest, NothingToSendWithoutPathRowOrTemplates) {
+    test::TempXdg xdg;
+    SettingsStore store(ids::kSuiteName);
+    ASSERT_TRUE(store.setObject(
+        keys::kFileTemplates,
+        Value(Value::Array{record("A", false), record("B", true), record("B", true)})));
+    ShareModel model;
+    model.loadTemplates(store);
+    EXPECT_FALSE(model.canSend());
+    EXPECT_EQ(model.requestURLForRow(0), std::nullopt);
+    model.loadURLs({"sftp://host/x"}, "/");
+    EXPECT_EQ(model.selectedPath(), "");
+    model.loadURLs({"/tmp"}, "/");
+    EXPECT_EQ(model.requestURLForRow(std::nullopt), std::nullopt);
+    EXPECT_EQ(model.requestURLForRow(5), std::nullopt);
+    // Two equal records: the second row names the first one's index.
+    EXPECT_EQ(model.templateIndexForRow(1), 1u);
+
+    ASSERT_TRUE(store.setObject(keys::kFileTemplates, Value(Value::Array{record("A", false)})));
+    ShareModel none;
+    none.loadTemplates(store);
+    none.loadURLs({"/tmp"}, "/");
+    EXPECT_FALSE(none.hasTemplates());
+    EXPECT_FALSE(none.canSend());
+}
+
+} // namespace
+} // namespace quillet::share

@@ -1,0 +1,91 @@
+// The built quillet-share on a display, confirmed from the keyboard: the
+// helper, started by the bus, creates the file where the rule says.
+#include "helper_sandbox.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace quillet::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class ShareProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr) {
+            GTEST_SKIP() << "needs an X display (xvfb-run)";
+        }
+        display_ = display;
+        sandbox.emplace();
+        templates = sandbox->xdg().makeDir("data/quillet/Templates");
+        std::ofstream(templates + "/Text.txt") << "text\n";
+        auto record = [&](const char* title, bool enabled) {
+            return Value(Value::Dictionary{{keys::kEnabled, enabled},
+                                           {keys::kTitle, title},
+                                           {keys::kFilePath, templates + "/Text.txt"},
+                                           {keys::kPrefix, title},
+                                           {keys::kSuffix, "txt"},
+                                           {keys::kExecutable, false}});
+        };
+        ASSERT_TRUE(sandbox->store().setObject(
+            keys::kFileTemplates, Value(Value::Array{record("off", false), record("note", true)})));
+        ASSERT_TRUE(sandbox->store().setBool(keys::kSkipFilename, true));
+        ASSERT_TRUE(sandbox->store().setBool(keys::kShowFileOnCreation, false));
+        ASSERT_TRUE(sandbox->store().setBool(keys::kRunInBackground, true));
+    }
+
+    // Runs the sheet for the arguments and confirms its first row with Return.
+    int shareAndConfirm(const std::vector<std::string>& arguments) {
+        ::setenv("DISPLAY", display_.c_str(), 1);
+        std::vector<std::string> argv{QUILLET_SHARE_EXE};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        Child share = sandbox->spawn(argv);
+        std::string window =
+            sandbox->run({"xdotool", "search", "--sync", "--pid", std::to_string(share.pid),
+                          "--name", "New File from Template"});
+        window = window.substr(0, window.find('\n'));
+        sandbox->run({"xdotool", "windowfocus", "--sync", window, "key", "Return"});
+        ::unsetenv("DISPLAY");
+        auto status = sandbox->waitExit(share, 20s);
+        log = HelperSandbox::readFile(share.stderrPath);
+        return status.value_or(-1);
+    }
+
+    std::string display_;
+    std::optional<HelperSandbox> sandbox;
+    std::string templates;
+    std::string log;
+};
+
+TEST_F(ShareProcessTest, FileFolderAndMissingPath) {
+    const std::string folder = sandbox->xdg().makeDir("home/Notes and Lists");
+    std::ofstream(folder + "/list.txt") << "x";
+
+    EXPECT_EQ(shareAndConfirm({folder + "/list.txt"}), 0) << log;
+    EXPECT_NE(log.find("selected path: " + folder + "/list.txt"), std::string::npos) << log;
+    EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/note.txt", 10s));
+
+    EXPECT_EQ(shareAndConfirm({"file://" + folder}), 0) << log;
+    EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/note-1.txt", 10s));
+
+    // Nothing there: the path itself is the place asked for; the helper
+    // refuses to create into a folder that does not exist.
+    const std::string missing = folder + "/not yet";
+    EXPECT_EQ(shareAndConfirm({missing}), 0) << log;
+    EXPECT_NE(log.find("selected path: " + missing), std::string::npos) << log;
+    EXPECT_TRUE(sandbox->waitForHelperOnBus(10s));
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}
+
+} // namespace
+} // namespace quillet::test
