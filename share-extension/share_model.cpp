@@ -1,24 +1,14 @@
 #include "share_model.h"
 
+#include "shared/file_uri.h"
 #include "shared/keys.h"
 #include "shared/request_url.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 namespace quillet::share {
-
-namespace {
-
-constexpr std::string_view kFileScheme = "file:";
-
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-} // namespace
 
 std::optional<std::string> pathFromArgument(const std::string& argument,
                                             const std::string& currentDir) {
@@ -28,34 +18,11 @@ std::optional<std::string> pathFromArgument(const std::string& argument,
     if (argument.front() == '/') {
         return argument;
     }
-    if (startsWith(argument, kFileScheme)) {
-        std::string_view rest = std::string_view(argument).substr(kFileScheme.size());
-        if (startsWith(rest, "//")) {
-            // file://host/path: only this machine's files are ours.
-            rest.remove_prefix(2);
-            const auto slash = rest.find('/');
-            if (slash == std::string_view::npos) {
-                return std::nullopt;
-            }
-            const std::string_view host = rest.substr(0, slash);
-            if (!host.empty() && host != "localhost") {
-                return std::nullopt;
-            }
-            rest.remove_prefix(slash);
-        }
-        rest = rest.substr(0, rest.find_first_of("?#"));
-        if (rest.empty() || rest.front() != '/') {
-            return std::nullopt;
-        }
-        return percentDecode(rest);
+    if (argument.rfind("file:", 0) == 0) {
+        return localPathFromFileURI(argument);
     }
     // Another scheme ("sftp://host/...") names nothing local.
-    const auto scheme = argument.find("://");
-    if (scheme != std::string::npos && scheme > 0 &&
-        std::isalpha(static_cast<unsigned char>(argument.front())) &&
-        std::all_of(
-            argument.begin(), argument.begin() + static_cast<std::ptrdiff_t>(scheme),
-            [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; })) {
+    if (hasURIScheme(argument)) {
         return std::nullopt;
     }
     return paths::appendingPathComponent(currentDir, argument);

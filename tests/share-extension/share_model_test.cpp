@@ -2,6 +2,7 @@
 // goes, and which template index the request carries.
 #include "share-extension/share_model.h"
 
+#include "shared/file_uri.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/request_url.h"
@@ -42,6 +43,24 @@ TEST(SharePathTest, ArgumentsNameLocalPaths) {
         SCOPED_TRACE(c.argument);
         EXPECT_EQ(pathFromArgument(c.argument, "/cwd"), c.path);
     }
+}
+
+TEST(FileURITest, LocalPathsOfThisMachineOnly) {
+    struct Case {
+        const char* uri;
+        std::optional<std::string> path;
+    } cases[] = {
+        {"file:///a/b%20c", "/a/b c"},    {"FILE:///a", "/a"},
+        {"file://box/a/b?x#y", "/a/b"},   {"file://Box/a", "/a"},
+        {"file://other/a", std::nullopt}, {"file://box", std::nullopt},
+        {"http://box/a", std::nullopt},   {"file:a", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uri);
+        EXPECT_EQ(localPathFromFileURI(c.uri, "box"), c.path);
+    }
+    EXPECT_TRUE(hasURIScheme("sftp://h/x"));
+    EXPECT_FALSE(hasURIScheme("dir/a://b"));
 }
 
 TEST(ShareModelTest, RequestGoesBesideAFileIntoAFolderOrToAMissingPath) {
