@@ -1,101 +1,266 @@
-#include "app/ui/template_popover.h"
+#include "template_popover.h"
 
+#include "app/core/popover_placement.h"
+#include "helper/new_file_panel/template_icon.h"
+#include "platform/linux/qt/file_drag.h"
 #include "platform/linux/qt/qt_text.h"
-#include "shared/app_util.h"
+#include "shared/identifiers.h"
 #include "shared/keys.h"
-#include "shared/records.h"
 #include "shared/xdg_paths.h"
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 namespace quillet::app {
 
+using platform::qt::corePath;
 using platform::qt::qtText;
 
-PopoverViewController::PopoverViewController(AppServices& services, QWidget* parent)
-    : QWidget(parent), services_(services) {
-    setObjectName("TemplatePopover");
-    // A popup closes as soon as the user clicks elsewhere; Wayland lets a
-    // client place no window of its own, so there it is a small window.
-    const bool wayland = QGuiApplication::platformName().startsWith("wayland");
-    setWindowFlags(wayland ? Qt::Window : Qt::Popup);
-    setWindowTitle(qtText(services_.translate("Templates")));
-    setAccessibleName(qtText(services_.translate("Templates")));
+namespace {
 
+constexpr int kIconSize = 44;
+constexpr const char* kTemplatesDidSave = "templatesDidSave";
+
+QIcon themed(const char* name, const char* fallback) {
+    return QIcon::fromTheme(QLatin1String(name), QIcon::fromTheme(QLatin1String(fallback)));
+}
+
+std::string stagingRoot() {
+    return corePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)) +
+           "/quillet/drag";
+}
+
+} // namespace
+
+TemplateListView::TemplateListView(TemplateDropper& dropper, QWidget* parent)
+    : QListWidget(parent), dropper_(dropper) {
+    setIconSize(QSize(kIconSize, kIconSize));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
+    setUniformItemSizes(true);
+    connect(this, &QListWidget::itemDoubleClicked, this, &TemplateListView::tipRequested);
+}
+
+void TemplateListView::setTemplates(std::vector<FileTemplate> templates) {
+    templates_ = std::move(templates);
+    clear();
+    for (const auto& record : templates_) {
+        auto* item = new QListWidgetItem(helper::templateIcon(record, nullptr), qtText(record.title));
+        item->setToolTip(qtText(record.defaultName()));
+        addItem(item);
+    }
+}
+
+std::vector<FileTemplate> TemplateListView::selectedTemplates() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    std::vector<FileTemplate> chosen;
+    for (int row : rows) {
+        if (row >= 0 && static_cast<std::size_t>(row) < templates_.size()) {
+            chosen.push_back(templates_[static_cast<std::size_t>(row)]);
+        }
+    }
+    return chosen;
+}
+
+void TemplateListView::startDrag(Qt::DropActions) {
+    const std::vector<FileTemplate> chosen = selectedTemplates();
+    if (chosen.empty()) {
+        return;
+    }
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    const DragOffer offer =
+        dragOfferFor(desktop != nullptr ? desktop : "", platform::qt::canDirectSave());
+    platform::qt::FileDragOffer fileOffer;
+    if (offer.directSave) {
+        fileOffer.directSaveName = chosen.front().defaultName();
+        // The target names the item it wants; all dragged templates go into
+        // its folder, in row order.
+        fileOffer.saveAt = [this, chosen](const std::string& path) {
+            return !dropper_.dropTemplates(chosen, paths::deletingLastPathComponent(path)).empty();
+        };
+    }
+    if (offer.uriList) {
+        fileOffer.stagedFiles = dropper_.stageTemplates(chosen, stagingRoot());
+    }
+    const QPixmap pixmap = currentItem() != nullptr
+                               ? currentItem()->icon().pixmap(QSize(kIconSize, kIconSize))
+                               : QPixmap();
+    platform::qt::execFileDrag(this, pixmap, std::move(fileOffer));
+}
+
+void TemplateListView::keyPressEvent(QKeyEvent* event) {
+    // Dragging has no keyboard counterpart; Return explains it, as a double click does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit tipRequested();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+PopoverViewController::PopoverViewController(AppServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Popup), services_(services) {
+    auto tr = [this](const char* text) { return qtText(services_.translate(text)); };
+    journal_ = std::make_unique<helper::CreationJournal>(paths::dataHome() + "/quillet/" +
+                                                         ids::kMainApp + "/in-progress");
+    journal_->cleanLeftovers();
+    dropper_ = std::make_unique<TemplateDropper>(
+        DropPorts{services.mainQueue, services.alerts, services.translate,
+                  [](std::function<void()> task) {
+                      QThreadPool::globalInstance()->start(std::move(task));
+                  }},
+        journal_.get());
+
+    setObjectName("TemplatePopover");
+    setWindowTitle(tr("Quillet Templates"));
+    setAccessibleName(tr("Templates"));
     auto* layout = new QVBoxLayout(this);
-    auto* header = new QHBoxLayout();
-    auto* title = new QLabel(qtText(services_.translate("Templates")), this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    auto* header = new QHBoxLayout;
+    auto* title = new QLabel(tr("Templates"), this);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     header->addWidget(title, 1);
-    auto* menuButton = new QToolButton(this);
-    menuButton->setIcon(QIcon::fromTheme("open-menu-symbolic", QIcon::fromTheme("open-menu")));
-    menuButton->setAccessibleName(qtText(services_.translate("Menu")));
-    menuButton->setToolTip(qtText(services_.translate("Menu")));
-    connect(menuButton, &QToolButton::clicked, this, [this, menuButton] {
-        if (statusMenu_ != nullptr) {
-            statusMenu_->popup(menuButton->mapToGlobal(QPoint(0, menuButton->height())));
-        }
-    });
-    header->addWidget(menuButton);
+
+    detachButton_ = new QToolButton(this);
+    detachButton_->setIcon(themed("window-new", "view-restore"));
+    detachButton_->setToolTip(tr("Open in a Window"));
+    detachButton_->setAccessibleName(tr("Open in a Window"));
+    detachButton_->setAutoRaise(true);
+    connect(detachButton_, &QToolButton::clicked, this, &PopoverViewController::detach);
+    header->addWidget(detachButton_);
+
+    menuButton_ = new QToolButton(this);
+    menuButton_->setIcon(themed("open-menu", "application-menu"));
+    menuButton_->setToolTip(tr("Menu"));
+    menuButton_->setAccessibleName(tr("Menu"));
+    menuButton_->setAutoRaise(true);
+    connect(menuButton_, &QToolButton::clicked, this, &PopoverViewController::showMenu);
+    header->addWidget(menuButton_);
     layout->addLayout(header);
 
-    list_ = new QListWidget(this);
-    list_->setObjectName("TemplateList");
-    list_->setAccessibleName(qtText(services_.translate("Enabled templates")));
-    list_->setIconSize(QSize(32, 32));
-    layout->addWidget(list_);
-    resize(280, 320);
+    tableView_ = new TemplateListView(*dropper_, this);
+    tableView_->setObjectName("TemplateList");
+    tableView_->setAccessibleName(tr("Templates"));
+    tableView_->setToolTip(
+        tr("Drag and drop a template into a file manager to create a new file."));
+    tableView_->setBackgroundRole(QPalette::Base);
+    connect(tableView_, &TemplateListView::tipRequested, this, &PopoverViewController::showTip);
+    title->setBuddy(tableView_);
+    layout->addWidget(tableView_);
+    setFocusProxy(tableView_);
+    resize(280, 360);
+
+    loadTemplates();
+    savedToken_ = services_.localNotifications.addObserver(
+        kTemplatesDidSave, [this](const std::string&, const std::string&) { loadTemplates(); });
+    refreshToken_ = services_.notifications.addObserver(
+        ids::kSuiteName, [this](const std::string&, const std::string& key) {
+            if (key == keys::kFileTemplates) {
+                loadTemplates();
+            }
+        });
 }
 
-void PopoverViewController::reloadTemplates() {
-    list_->clear();
+PopoverViewController::~PopoverViewController() {
+    services_.localNotifications.removeObserver(savedToken_);
+    services_.notifications.removeObserver(refreshToken_);
+}
+
+void PopoverViewController::loadTemplates() {
     SettingsStore store = services_.openSharedDefaults();
-    const Value templates = store.objectForKey(keys::kFileTemplates);
-    for (const auto& record : fileTemplatesFrom(templates)) {
-        if (!record || !record->enabled) {
-            continue;
-        }
-        auto icon =
-            AppUtil::isDir(record->filePath)
-                ? std::optional<std::string>("folder")
-                : services_.fileTypes.iconNameForExtension(paths::pathExtension(record->filePath));
-        auto* item = new QListWidgetItem(QIcon::fromTheme(qtText(icon.value_or("text-x-generic")),
-                                                          QIcon::fromTheme("text-x-generic")),
-                                         qtText(record->title), list_);
-        item->setToolTip(qtText(record->defaultName()));
-    }
-    if (list_->count() > 0) {
-        list_->setCurrentRow(0);
+    tableView_->setTemplates(enabledTemplates(store));
+    if (tableView_->count() > 0 && tableView_->currentRow() < 0) {
+        tableView_->setCurrentRow(0);
     }
 }
 
 void PopoverViewController::showNearPointer() {
-    reloadTemplates();
-    if (windowFlags().testFlag(Qt::Popup)) {
+    loadTemplates();
+    if (detached_) {
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // Wayland places windows itself and keeps no popup without a parent
+        // window: a small ordinary window instead.
+        setWindowFlags(Qt::Window);
+    } else {
         const QPoint pointer = QCursor::pos();
         QScreen* screen = QGuiApplication::screenAt(pointer);
-        QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-        QPoint at = pointer;
-        if (area.isValid()) {
-            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
-            at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+        if (screen == nullptr) {
+            screen = QGuiApplication::primaryScreen();
         }
-        move(at);
+        const QRect available = screen->availableGeometry();
+        const auto at =
+            popoverPosition({pointer.x(), pointer.y()}, width(), height(),
+                            {available.x(), available.y(), available.width(), available.height()});
+        move(at.x, at.y);
     }
     show();
-    raise();
+    tableView_->setFocus();
+}
+
+void PopoverViewController::detach() {
+    if (detached_) {
+        return;
+    }
+    detached_ = true;
+    const QPoint at = pos();
+    setWindowFlags(Qt::Window);
+    detachButton_->hide();
+    move(at);
+    show();
     activateWindow();
-    list_->setFocus(Qt::PopupFocusReason);
+    tableView_->setFocus();
+}
+
+void PopoverViewController::showMenu() {
+    if (statusMenu_) {
+        statusMenu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height())));
+    }
+}
+
+void PopoverViewController::showTip() {
+    QListWidgetItem* item = tableView_->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        return;
+    }
+    if (tipPopover_ == nullptr) {
+        tipPopover_ =
+            new QLabel(qtText(services_.translate(
+                           "Drag and drop a template into a file manager to create a new file.")),
+                       this, Qt::Popup);
+        tipPopover_->setWordWrap(true);
+        tipPopover_->setMargin(10);
+        tipPopover_->setFixedWidth(220);
+        tipPopover_->setFrameShape(QFrame::StyledPanel);
+        tipPopover_->setAccessibleName(qtText(services_.translate("Tip")));
+    }
+    const QRect row = tableView_->visualItemRect(item);
+    tipPopover_->adjustSize();
+    tipPopover_->move(tableView_->viewport()->mapToGlobal(
+        QPoint(row.right() + 4, row.center().y() - tipPopover_->height() / 2)));
+    tipPopover_->show();
 }
 
 void PopoverViewController::keyPressEvent(QKeyEvent* event) {

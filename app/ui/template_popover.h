@@ -1,37 +1,90 @@
-// The window that the tray item opens: the enabled templates at a glance.
+// The popup under the panel icon: the enabled templates, to be dragged into
+// a file manager, which creates the file where it is dropped. It can be torn
+// off into a window of its own, and it opens the panel icon's menu.
 #pragma once
 
 #include "app/app_services.h"
+#include "app/core/template_drop.h"
+#include "helper/creation/safe_create.h"
 
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
-class QListWidget;
-class QMenu;
+#include <memory>
+#include <vector>
+
+class QLabel;
+
+class QToolButton;
 
 namespace quillet::app {
 
-class PopoverViewController : public QWidget {
+// The list that the templates are dragged from.
+class TemplateListView final : public QListWidget {
     Q_OBJECT
-
 public:
-    PopoverViewController(AppServices& services, QWidget* parent = nullptr);
+    TemplateListView(TemplateDropper& dropper, QWidget* parent);
 
-    // The tray item's menu, offered from the popover too.
+    void setTemplates(std::vector<FileTemplate> templates);
+    const std::vector<FileTemplate>& templates() const { return templates_; }
+    // The templates of the selected rows, in row order.
+    std::vector<FileTemplate> selectedTemplates() const;
+
+signals:
+    void tipRequested();
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TemplateDropper& dropper_;
+    std::vector<FileTemplate> templates_;
+};
+
+class PopoverViewController final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PopoverViewController(AppServices& services, QWidget* parent = nullptr);
+    ~PopoverViewController() override;
+
+    // The panel icon's menu, opened by the menu control.
     void setStatusMenu(QMenu* menu) { statusMenu_ = menu; }
-    // Reads the templates again; called each time the popover is shown.
-    void reloadTemplates();
-    // Shows it next to the pointer, kept inside the screen.
-    void showNearPointer();
 
-    QListWidget* list() const { return list_; }
+    // Rebuilds the list from the store.
+    void loadTemplates();
+
+    // Opens as a popup beside the pointer (X11), or as a small window where
+    // the desktop places windows itself (Wayland).
+    void showNearPointer();
+    // Torn off into an ordinary window that stays until closed.
+    void detach();
+    bool isDetached() const { return detached_; }
+
+    TemplateListView* tableView() const { return tableView_; }
+    QListWidget* list() const { return tableView_; }
+
+public slots:
+    void showMenu();
+    void showTip();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     AppServices& services_;
-    QListWidget* list_ = nullptr;
-    QMenu* statusMenu_ = nullptr;
+    std::unique_ptr<helper::CreationJournal> journal_;
+    std::unique_ptr<TemplateDropper> dropper_;
+    TemplateListView* tableView_ = nullptr;
+    QToolButton* detachButton_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
+    QPointer<QMenu> statusMenu_;
+    QLabel* tipPopover_ = nullptr;
+    bool detached_ = false;
+    NotificationCenter::Token savedToken_ = 0;
+    NotificationCenter::Token refreshToken_ = 0;
 };
 
 } // namespace quillet::app

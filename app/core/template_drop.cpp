@@ -1,0 +1,149 @@
+#include "template_drop.h"
+
+#include "shared/app_util.h"
+#include "shared/keys.h"
+#include "shared/xdg_paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace quillet::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kStagingPrefix = "drag-";
+
+bool contains(const std::string& list, const char* name) {
+    // XDG_CURRENT_DESKTOP is a colon-separated list.
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const auto end = std::min(list.find(':', start), list.size());
+        if (list.compare(start, end - start, name) == 0) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+void removeStaleStaging(const std::string& root, std::chrono::minutes keepFor) {
+    std::error_code error;
+    const auto limit = fs::file_time_type::clock::now() - keepFor;
+    for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().filename().string().rfind(kStagingPrefix, 0) != 0) {
+            continue;
+        }
+        std::error_code ignored;
+        if (fs::last_write_time(it->path(), ignored) < limit) {
+            fs::remove_all(it->path(), ignored);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults) {
+    std::vector<FileTemplate> rows;
+    for (const auto& record :
+         fileTemplatesFrom(sharedDefaults.objectForKey(keys::kFileTemplates))) {
+        if (record && record->enabled) {
+            rows.push_back(*record);
+        }
+    }
+    return rows;
+}
+
+DragOffer dragOfferFor(const std::string& currentDesktop, bool x11) {
+    DragOffer offer;
+    offer.directSave = x11;
+    // Thunar and Caja take a file list over X Direct Save when both are
+    // offered, and would then copy the staged file under its plain name.
+    offer.uriList =
+        !(x11 && (contains(currentDesktop, "XFCE") || contains(currentDesktop, "MATE")));
+    return offer;
+}
+
+TemplateDropper::TemplateDropper(DropPorts ports, helper::CreationJournal* journal)
+    : ports_(std::move(ports)), journal_(journal) {}
+
+std::vector<std::string> TemplateDropper::dropTemplates(const std::vector<FileTemplate>& templates,
+                                                        const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& fileTemplate : templates) {
+        if (auto path = create(fileTemplate, folder, true)) {
+            names.push_back(paths::lastPathComponent(*path));
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> TemplateDropper::stageTemplates(const std::vector<FileTemplate>& templates,
+                                                         const std::string& stagingRoot,
+                                                         std::chrono::minutes keepFor) {
+    std::error_code error;
+    fs::create_directories(stagingRoot, error);
+    removeStaleStaging(stagingRoot, keepFor);
+    std::string folder = stagingRoot + "/" + kStagingPrefix + "XXXXXX";
+    if (error || ::mkdtemp(folder.data()) == nullptr) {
+        reportLater(ports_.translate("The folder for dragged files cannot be created.") + " (" +
+                    stagingRoot + ")");
+        return {};
+    }
+    std::vector<std::string> staged;
+    for (const auto& fileTemplate : templates) {
+        if (auto path = create(fileTemplate, folder, false)) {
+            staged.push_back(*path);
+        }
+    }
+    return staged;
+}
+
+std::optional<std::string> TemplateDropper::create(const FileTemplate& fileTemplate,
+                                                   const std::string& folder,
+                                                   bool finishInBackground) {
+    // A prefix with a "/" or one that is "." or ".." would put the item
+    // somewhere else than the drop folder.
+    if (!fileTemplate.hasSafeName()) {
+        reportLater(ports_.translate("The template's name is not a valid file name.") + "\n" +
+                    fileTemplate.prefix);
+        return std::nullopt;
+    }
+    const std::string wanted = paths::appendingPathComponent(folder, fileTemplate.defaultName());
+    auto result = helper::copyItemWithoutReplacing(fileTemplate.filePath, wanted,
+                                                   helper::NameRule::Unique, journal_);
+    if (!result.ok()) {
+        reportLater(result.description());
+        return std::nullopt;
+    }
+    if (finishInBackground) {
+        ports_.runInBackground([path = result.path, executable = fileTemplate.executable] {
+            finishDroppedItem(path, executable);
+        });
+    } else {
+        finishDroppedItem(result.path, fileTemplate.executable);
+    }
+    return result.path;
+}
+
+void TemplateDropper::reportLater(const std::string& message) {
+    // After the drag has ended: an alert during it would be under the pointer's grab.
+    ports_.mainQueue.postAfter(
+        kDropAlertDelay,
+        [&alerts = ports_.alerts, title = ports_.translate("Unable to create file!"), message] {
+            AppUtil::showAlert(alerts, title, message, AlertStyle::Critical);
+        });
+}
+
+void finishDroppedItem(const std::string& path, bool executable) {
+    // Failures are not reported: the item exists.
+    if (executable) {
+        AppUtil::makeItemExecutableAtPath(path);
+    } else {
+        AppUtil::removeExecutableFlagAtPath(path);
+    }
+    AppUtil::updateDateForFile(AppUtil::Clock::now(), path);
+}
+
+} // namespace quillet::app

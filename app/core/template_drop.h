@@ -1,0 +1,74 @@
+// Templates dragged out of the popover: the items are created at the drop
+// location by this program, there and then, under the unique-name rule. The
+// finishing steps (execute bits, dates) follow in the background; a failed
+// copy is reported a moment later, once the drag has ended.
+#pragma once
+
+#include "helper/creation/safe_create.h"
+#include "shared/ports/alerts.h"
+#include "shared/ports/main_queue.h"
+#include "shared/records.h"
+#include "shared/settings_store.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet::app {
+
+inline constexpr std::chrono::milliseconds kDropAlertDelay{300};
+
+// The popover's rows: the enabled templates, in stored order.
+std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults);
+
+// How a drag offers its items, after what the desktop's file managers take.
+struct DragOffer {
+    bool directSave = false; // X Direct Save: the target names the folder
+    bool uriList = false;    // a staged copy the target copies itself
+};
+// `currentDesktop` is XDG_CURRENT_DESKTOP ("XFCE", "ubuntu:GNOME", ...).
+DragOffer dragOfferFor(const std::string& currentDesktop, bool x11);
+
+struct DropPorts {
+    MainQueue& mainQueue;
+    Alerts& alerts;
+    std::function<std::string(const std::string&)> translate;
+    // Runs a task off the main thread.
+    std::function<void(std::function<void()>)> runInBackground;
+};
+
+class TemplateDropper {
+public:
+    // `journal` (may be null) remembers copies in progress so that a crash
+    // leaves nothing hidden behind.
+    explicit TemplateDropper(DropPorts ports, helper::CreationJournal* journal = nullptr);
+
+    // Creates each template in the folder, in the given order, each under
+    // the first free name. Returns the names of the items created; each
+    // failure is reported by its own alert and the others still go on.
+    std::vector<std::string> dropTemplates(const std::vector<FileTemplate>& templates,
+                                           const std::string& folder);
+
+    // For targets that copy what they are given: each template copied under
+    // its default name into a fresh private folder below `stagingRoot`, and
+    // finished at once. Folders staged earlier than `keepFor` are removed.
+    // Returns the staged paths in order.
+    std::vector<std::string>
+    stageTemplates(const std::vector<FileTemplate>& templates, const std::string& stagingRoot,
+                   std::chrono::minutes keepFor = std::chrono::minutes(60));
+
+private:
+    std::optional<std::string> create(const FileTemplate& fileTemplate, const std::string& folder,
+                                      bool finishInBackground);
+    void reportLater(const std::string& message);
+
+    DropPorts ports_;
+    helper::CreationJournal* journal_;
+};
+
+// Sets the execute bits as the template says and dates the item now.
+void finishDroppedItem(const std::string& path, bool executable);
+
+} // namespace quillet::app

@@ -1,0 +1,191 @@
+// Dropping templates out of the popover: names, execute bits, failures in
+// the middle of a drag, the staged copies, and what each desktop is offered.
+#include "app/core/template_drop.h"
+
+#include "fake_alerts.h"
+#include "fake_main_queue.h"
+#include "file_text.h"
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "temp_xdg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace quillet::app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 0777;
+}
+
+class TemplateDropTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        templates = xdg.makeDir("Templates");
+        drop = xdg.makeDir("Drop here");
+        std::ofstream(templates + "/Text.txt") << "text\n";
+        std::ofstream(templates + "/Tool.sh") << "#!/bin/sh\n";
+        ::chmod((templates + "/Tool.sh").c_str(), 0755);
+    }
+    FileTemplate make(std::string prefix, std::string suffix, std::string file,
+                      bool executable = false) {
+        FileTemplate t;
+        t.enabled = true;
+        t.title = prefix;
+        t.prefix = std::move(prefix);
+        t.suffix = std::move(suffix);
+        t.filePath = templates + "/" + file;
+        t.executable = executable;
+        return t;
+    }
+    TemplateDropper dropper() {
+        return TemplateDropper(
+            {queue, alerts, [](const std::string& s) { return s; },
+             [this](std::function<void()> task) { background.push_back(std::move(task)); }});
+    }
+    void runBackground() {
+        for (auto& task : background) {
+            task();
+        }
+        background.clear();
+    }
+
+    test::TempXdg xdg;
+    test::FakeMainQueue queue;
+    test::FakeAlerts alerts;
+    std::vector<std::function<void()>> background;
+    std::string templates, drop;
+};
+
+TEST_F(TemplateDropTest, NamesAndExecuteBits) {
+    struct Case {
+        const char* taken;
+        FileTemplate fileTemplate;
+        const char* created;
+        mode_t mode;
+    } cases[] = {
+        {nullptr, make("untitled", "txt", "Text.txt"), "untitled.txt", 0644},
+        {"untitled.txt", make("untitled", "txt", "Text.txt"), "untitled-1.txt", 0644},
+        {nullptr, make("Makefile", "", "Text.txt"), "Makefile", 0644},
+        {"Makefile", make("Makefile", "", "Text.txt"), "Makefile-1", 0644},
+        {nullptr, make("run", "sh", "Text.txt", true), "run.sh", 0755},
+        // An executable template file, not to be executable: the bits go.
+        {nullptr, make("plain", "sh", "Tool.sh", false), "plain.sh", 0644},
+    };
+    ::umask(022);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.created);
+        fs::remove_all(drop);
+        fs::create_directories(drop);
+        if (c.taken) {
+            std::ofstream(drop + "/" + c.taken) << "taken";
+        }
+        auto names = dropper().dropTemplates({c.fileTemplate}, drop);
+        EXPECT_EQ(names, std::vector<std::string>{c.created});
+        runBackground();
+        const std::string path = drop + "/" + c.created;
+        EXPECT_EQ(modeOf(path), c.mode);
+        if (c.taken) {
+            EXPECT_EQ(test::fileText(drop + "/" + c.taken), "taken");
+        }
+    }
+    EXPECT_TRUE(alerts.shown().empty());
+}
+
+TEST_F(TemplateDropTest, AFailedMiddleCopyIsReportedOnceAndTheOthersAreMade) {
+    auto text = make("untitled", "txt", "Text.txt");
+    auto names = dropper().dropTemplates(
+        {text, make("gone", "txt", "Missing.txt"), make("tool", "sh", "Tool.sh", true)}, drop);
+    EXPECT_EQ(names, (std::vector<std::string>{"untitled.txt", "tool.sh"}));
+    EXPECT_TRUE(fs::exists(drop + "/untitled.txt"));
+    EXPECT_TRUE(fs::exists(drop + "/tool.sh"));
+    EXPECT_FALSE(fs::exists(drop + "/gone.txt"));
+
+    // Shown after the drag has ended, not during it.
+    queue.advance(299ms);
+    EXPECT_TRUE(alerts.shown().empty());
+    queue.advance(1ms);
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_EQ(alerts.shown()[0].title, "Unable to create file!");
+    EXPECT_EQ(alerts.shown()[0].style, AlertStyle::Critical);
+    EXPECT_NE(alerts.shown()[0].message->find("Missing.txt"), std::string::npos);
+
+    // Two drops of one template: two files.
+    EXPECT_EQ(dropper().dropTemplates({text}, drop), std::vector<std::string>{"untitled-1.txt"});
+
+    // A name that would leave the folder is refused, also reported.
+    EXPECT_TRUE(dropper().dropTemplates({make("../out", "txt", "Text.txt")}, drop).empty());
+    queue.advance(300ms);
+    EXPECT_EQ(alerts.shown().size(), 2u);
+    EXPECT_FALSE(fs::exists(xdg.root() + "/out.txt"));
+}
+
+TEST_F(TemplateDropTest, StagedCopiesAreFinishedAtOnceInAFreshFolder) {
+    const std::string root = xdg.root() + "/cache/quillet/drag";
+    auto tool = make("tool", "sh", "Text.txt", true);
+    auto first = dropper().stageTemplates({tool, tool}, root);
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(fs::path(first[0]).filename(), "tool.sh");
+    EXPECT_EQ(fs::path(first[1]).filename(), "tool-1.sh");
+    EXPECT_EQ(modeOf(first[0]) & 0111, 0111u);
+    EXPECT_TRUE(background.empty());
+
+    auto second = dropper().stageTemplates({tool}, root);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_NE(fs::path(second[0]).parent_path(), fs::path(first[0]).parent_path());
+    EXPECT_TRUE(fs::exists(first[0])); // a target may still be copying it
+    // Stale ones go at the next drag.
+    auto third = dropper().stageTemplates({tool}, root, std::chrono::minutes(-1));
+    EXPECT_FALSE(fs::exists(first[0]));
+    EXPECT_TRUE(fs::exists(third[0]));
+}
+
+TEST(DragOfferTest, DirectSaveOnXAndNoFileListWhereItWouldWin) {
+    struct Case {
+        const char* desktop;
+        bool x11;
+        bool directSave, uriList;
+    } cases[] = {
+        {"GNOME", true, true, true},      {"ubuntu:GNOME", true, true, true},
+        {"XFCE", true, true, false},      {"MATE", true, true, false},
+        {"X-Cinnamon", true, true, true}, {"KDE", true, true, true},
+        {"XFCE", false, false, true},     {"", true, true, true},
+        {"NOTXFCE", true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.desktop);
+        auto offer = dragOfferFor(c.desktop, c.x11);
+        EXPECT_EQ(offer.directSave, c.directSave);
+        EXPECT_EQ(offer.uriList, c.uriList);
+    }
+}
+
+TEST(EnabledTemplatesTest, EnabledRecordsInStoredOrder) {
+    test::TempXdg xdg;
+    SettingsStore store(ids::kSuiteName);
+    auto record = [](const char* title, bool enabled) {
+        return Value(Value::Dictionary{{keys::kEnabled, enabled},
+                                       {keys::kTitle, title},
+                                       {keys::kPrefix, title},
+                                       {keys::kFilePath, "/t"}});
+    };
+    ASSERT_TRUE(store.setObject(
+        keys::kFileTemplates,
+        Value(Value::Array{record("A", true), record("B", false), Value(3), record("C", true)})));
+    auto rows = enabledTemplates(store);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].title, "A");
+    EXPECT_EQ(rows[1].title, "C");
+}
+
+} // namespace
+} // namespace quillet::app
