@@ -8,7 +8,6 @@
 // this process ends.
 #include "app/app_services.h"
 #include "app/core/app_delegate.h"
-#include "app/core/in_memory_login_items.h"
 #include "app/core/os_version.h"
 #include "app/preferences/preferences_window.h"
 #include "app/ui/qt_application_shell.h"
@@ -23,6 +22,7 @@
 #include "platform/linux/qt/gui_runtime.h"
 #include "platform/linux/qt/qt_alerts.h"
 #include "platform/linux/qt/qt_panels.h"
+#include "platform/linux/xdg_login_items.h"
 #include "shared/identifiers.h"
 #include "shared/local_notification_center.h"
 #include "shared/plist_json.h"
@@ -109,7 +109,9 @@ int main(int argc, char** argv) {
     platform::qt::QtPanels panels(mainQueue);
     platform::GioWorkspace workspace;
     platform::GioFileTypes fileTypes;
-    app::InMemoryLoginItems loginItems;
+    // The login item is the launcher's autostart entry, written from the shipped one.
+    platform::XdgLoginItems loginItems(paths::resourcesDir("launcher") +
+                                       "/org.quillet.QuilletLauncher.desktop");
     auto hotKeys = platform::makeHotKeyCenter(mainQueue, ids::kMainApp);
     platform::DBusNameWatch busNames;
     auto translator = platform::GettextTranslator::forProgram("quillet", "app");

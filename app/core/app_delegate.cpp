@@ -4,6 +4,8 @@
 
 #include "app/core/extension_status.h"
 #include "app/core/help.h"
+#include "app/core/nautilus_script.h"
+#include "app/core/start_at_login_controller.h"
 #include "shared/app_util.h"
 #include "shared/fd_io.h"
 #include "shared/identifiers.h"
@@ -101,6 +103,10 @@ void AppDelegate::checkAndCopyTemplates() {
     if (fs::exists(fs::symlink_status(target, ec))) {
         return;
     }
+    // Nautilus has no "send to" entries: the share entry goes into the
+    // user's scripts, once, like the templates.
+    (void)installNautilusScript(paths::appendingPathComponent(
+        paths::deletingLastPathComponent(services_.launcherPath), "quillet-share"));
     const std::string source =
         paths::appendingPathComponent(services_.resourcesDir, "FileTemplates");
     bool copied = false;
@@ -255,9 +261,7 @@ void AppDelegate::applicationWillTerminate() {
     }
     removeStatusMenu();
     SettingsStore& store = sharedDefaults();
-    const bool atLogin =
-        store.boolForKey(keys::kShouldLaunchHelper) || store.boolForKey(keys::kLaunchAtLogin);
-    setStartAtLogin(atLogin);
+    setStartAtLogin(loginItemWanted(store));
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
@@ -268,17 +272,11 @@ bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
 }
 
 bool AppDelegate::launchedByHelper() const {
-    return services_.workspace.isProgramRunning(ids::kLauncher);
+    return app::launchedByHelper(services_.workspace);
 }
 
 void AppDelegate::setStartAtLogin(bool enabled) {
-    if (services_.loginItems.isRegistered(ids::kLauncher) == enabled) {
-        return;
-    }
-    if (!services_.loginItems.setRegistered(ids::kLauncher, services_.launcherPath, enabled)) {
-        std::cerr << "quillet: cannot " << (enabled ? "register" : "unregister")
-                  << " the login item\n";
-    }
+    app::setStartAtLogin(services_.loginItems, services_.launcherPath, enabled);
 }
 
 void AppDelegate::openPreferences() {

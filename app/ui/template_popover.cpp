@@ -58,7 +58,8 @@ void TemplateListView::setTemplates(std::vector<FileTemplate> templates) {
     templates_ = std::move(templates);
     clear();
     for (const auto& record : templates_) {
-        auto* item = new QListWidgetItem(helper::templateIcon(record, nullptr), qtText(record.title));
+        auto* item =
+            new QListWidgetItem(helper::templateIcon(record, nullptr), qtText(record.title));
         item->setToolTip(qtText(record.defaultName()));
         addItem(item);
     }

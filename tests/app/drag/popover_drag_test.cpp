@@ -4,6 +4,7 @@
 #include "app/ui/template_popover.h"
 
 #include "fake_alerts.h"
+#include "fake_bus_name_watch.h"
 #include "fake_file_types.h"
 #include "fake_hot_key_center.h"
 #include "fake_login_items.h"
@@ -80,11 +81,15 @@ protected:
             .fileTypes = fileTypes,
             .loginItems = loginItems,
             .hotKeys = hotKeys,
+            .busNames = busNames,
             .translate = [](const std::string& text) { return text; },
             .templatesDir = templates,
             .resourcesDir = "",
             .helperPath = "",
             .launcherPath = "",
+            .helpDir = "",
+            .fileManagerPath = "",
+            .osVersion = "",
         });
         popover = std::make_unique<PopoverViewController>(*services);
         popover->detach(); // a plain window at a known place
@@ -165,6 +170,7 @@ protected:
     test::FakeFileTypes fileTypes;
     test::FakeLoginItems loginItems;
     test::FakeHotKeyCenter hotKeys;
+    test::FakeBusNameWatch busNames;
     std::unique_ptr<AppServices> services;
     std::unique_ptr<PopoverViewController> popover;
     QProcess target;
