@@ -10,7 +10,7 @@ namespace quillet::app {
 StartAtLoginController::StartAtLoginController(LoginItems& loginItems,
                                                const std::string& launcherExecutable)
     : loginItems_(loginItems), executable_(launcherExecutable) {
-    if (!executable_.empty() && ::access(executable_.c_str(), X_OK) == 0) {
+    if (!executable_.empty()) {
         identifier_ = ids::kLauncher;
     }
     (void)startAtLogin();
@@ -26,12 +26,16 @@ bool StartAtLoginController::startAtLogin() {
 }
 
 void StartAtLoginController::setStartAtLogin(bool flag) {
-    if (identifier_.empty() || executable_.empty()) {
+    if (identifier_.empty()) {
+        return;
+    }
+    // An entry that would start a missing program is never written.
+    if (flag && ::access(executable_.c_str(), X_OK) != 0) {
+        updateEnabled(loginItems_.isRegistered(identifier_));
         return;
     }
     const bool ok = loginItems_.setRegistered(identifier_, executable_, flag);
-    // As the service reports it: a registration that failed leaves no item.
-    updateEnabled(ok && flag);
+    updateEnabled(ok ? flag : loginItems_.isRegistered(identifier_));
 }
 
 void StartAtLoginController::updateEnabled(bool value) {

@@ -14,9 +14,9 @@ namespace quillet::app {
 
 class StartAtLoginController {
 public:
-    // The login item is the launcher executable. When it is not there
-    // (a broken installation) the controller has no identifier: it reads as
-    // not registered and registers nothing.
+    // The login item is the launcher executable. When it is not there (a
+    // broken installation) nothing is registered, but an item left from
+    // earlier can still be read and removed.
     StartAtLoginController(LoginItems& loginItems, const std::string& launcherExecutable);
 
     const std::string& identifier() const { return identifier_; }
@@ -24,7 +24,8 @@ public:
 
     // Whether the item is registered now; brings `enabled` up to date.
     bool startAtLogin();
-    // Registers or unregisters; `enabled` becomes whether that worked.
+    // Registers or unregisters; `enabled` becomes whether the item is
+    // registered afterwards.
     void setStartAtLogin(bool flag);
 
     // Mirror of the registration as last seen or set.

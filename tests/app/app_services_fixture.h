@@ -11,9 +11,18 @@
 #include "shared/xdg_paths.h"
 #include "temp_xdg.h"
 
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace quillet::test {
+
+// A stand-in program at the path (the login item must name one that exists).
+inline std::string executableAt(const std::string& path) {
+    std::ofstream(path) << "#!/bin/sh\n";
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
 
 struct AppServicesFixture {
     TempXdg xdg; // first: every path below lies in it
@@ -54,7 +63,7 @@ struct AppServicesFixture {
         .templatesDir = paths::templatesDir(),
         .resourcesDir = xdg.makeDir("resources/app"),
         .helperPath = "/opt/quillet/bin/quillet-helper",
-        .launcherPath = "/opt/quillet/bin/quillet-launcher",
+        .launcherPath = executableAt(xdg.makeDir("bin") + "/quillet-launcher"),
         .helpDir = xdg.makeDir("resources/help"),
         .fileManagerPath = "/usr/bin/nautilus",
         .osVersion = "Debian GNU/Linux 12 (bookworm) 6.1.0-18-amd64",

@@ -58,14 +58,19 @@ TEST_F(StartAtLoginTest, ReconcilesOnlyOnADifference) {
     }
 }
 
-TEST_F(StartAtLoginTest, AMissingLauncherIsNeitherReadNorRegistered) {
-    StartAtLoginController controller(items, xdg.root() + "/bin/nothing-here");
-    EXPECT_TRUE(controller.identifier().empty());
-    EXPECT_FALSE(controller.startAtLogin());
-    controller.setStartAtLogin(true);
-    EXPECT_EQ(items.reads, 0);
+TEST_F(StartAtLoginTest, AMissingLauncherIsNeverRegisteredButCanBeRemoved) {
+    const std::string missing = xdg.root() + "/bin/nothing-here";
+    setStartAtLogin(items, missing, true);
     EXPECT_EQ(items.writes, 0);
-    EXPECT_FALSE(controller.enabled());
+    EXPECT_TRUE(items.items.empty());
+
+    items.items[ids::kLauncher] = missing; // left from an earlier installation
+    setStartAtLogin(items, missing, false);
+    EXPECT_TRUE(items.items.empty());
+
+    StartAtLoginController none(items, "");
+    EXPECT_TRUE(none.identifier().empty());
+    EXPECT_FALSE(none.startAtLogin());
 }
 
 TEST_F(StartAtLoginTest, EnabledMirrorsTheRegistrationAndAnnouncesChanges) {
@@ -79,11 +84,11 @@ TEST_F(StartAtLoginTest, EnabledMirrorsTheRegistrationAndAnnouncesChanges) {
     EXPECT_FALSE(controller.enabled());
     controller.setStartAtLogin(true);
     EXPECT_TRUE(controller.enabled());
-    // A registration the service refuses leaves the item off.
+    // A removal the desktop refuses leaves the item, and the mirror, on.
     items.succeed = false;
-    controller.setStartAtLogin(true);
-    EXPECT_FALSE(controller.enabled());
-    EXPECT_EQ(announced, (std::vector<bool>{false, true, false}));
+    controller.setStartAtLogin(false);
+    EXPECT_TRUE(controller.enabled());
+    EXPECT_EQ(announced, (std::vector<bool>{false, true}));
 }
 
 TEST(LaunchedByHelperTest, IsTheLauncherHoldingItsName) {
