@@ -43,8 +43,9 @@ std::string stagingRoot() {
 
 } // namespace
 
-TemplateListView::TemplateListView(TemplateDropper& dropper, QWidget* parent)
-    : QListWidget(parent), dropper_(dropper) {
+TemplateListView::TemplateListView(TemplateDropper& dropper,
+                                   platform::DBusDropFolderService& dropFolders, QWidget* parent)
+    : QListWidget(parent), dropper_(dropper), dropFolders_(dropFolders) {
     setIconSize(QSize(kIconSize, kIconSize));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
@@ -96,6 +97,14 @@ void TemplateListView::startDrag(Qt::DropActions) {
         fileOffer.saveAt = [this, chosen](const std::string& path) {
             return !dropper_.dropTemplates(chosen, paths::deletingLastPathComponent(path)).empty();
         };
+    }
+    // Dolphin calls back with the folder it was dropped on.
+    if (auto address = dropFolders_.exportForDrag([this, chosen](const std::string& folder) {
+            dropper_.dropTemplates(chosen, folder);
+        })) {
+        fileOffer.extraFormats = {
+            {platform::DBusDropFolderService::kServiceFormat, address->busName},
+            {platform::DBusDropFolderService::kPathFormat, address->objectPath}};
     }
     if (offer.uriList) {
         fileOffer.stagedFiles = dropper_.stageTemplates(chosen, stagingRoot());
@@ -157,7 +166,7 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     header->addWidget(menuButton_);
     layout->addLayout(header);
 
-    tableView_ = new TemplateListView(*dropper_, this);
+    tableView_ = new TemplateListView(*dropper_, dropFolders_, this);
     tableView_->setObjectName("TemplateList");
     tableView_->setAccessibleName(tr("Templates"));
     tableView_->setToolTip(

@@ -6,6 +6,7 @@
 #include "app/app_services.h"
 #include "app/core/template_drop.h"
 #include "helper/creation/safe_create.h"
+#include "platform/linux/dbus_drop_folder_service.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -25,7 +26,8 @@ namespace quillet::app {
 class TemplateListView final : public QListWidget {
     Q_OBJECT
 public:
-    TemplateListView(TemplateDropper& dropper, QWidget* parent);
+    TemplateListView(TemplateDropper& dropper, platform::DBusDropFolderService& dropFolders,
+                     QWidget* parent);
 
     void setTemplates(std::vector<FileTemplate> templates);
     const std::vector<FileTemplate>& templates() const { return templates_; }
@@ -41,6 +43,7 @@ protected:
 
 private:
     TemplateDropper& dropper_;
+    platform::DBusDropFolderService& dropFolders_;
     std::vector<FileTemplate> templates_;
 };
 
@@ -77,6 +80,7 @@ private:
     AppServices& services_;
     std::unique_ptr<helper::CreationJournal> journal_;
     std::unique_ptr<TemplateDropper> dropper_;
+    platform::DBusDropFolderService dropFolders_;
     TemplateListView* tableView_ = nullptr;
     QToolButton* detachButton_ = nullptr;
     QToolButton* menuButton_ = nullptr;

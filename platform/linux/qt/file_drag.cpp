@@ -54,6 +54,9 @@ public:
             }
             setUrls(urls);
         }
+        for (const auto& [format, bytes] : offer_.extraFormats) {
+            setData(QString::fromStdString(format), QByteArray::fromStdString(bytes));
+        }
     }
 
     bool speaksDirectSave() const { return offer_.directSaveName.has_value(); }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -27,6 +28,8 @@ struct FileDragOffer {
     std::function<bool(const std::string& path)> saveAt;
     // Files offered as text/uri-list.
     std::vector<std::string> stagedFiles;
+    // Further formats and their bytes (Dolphin's call-back address).
+    std::vector<std::pair<std::string, std::string>> extraFormats;
 };
 
 // Whether the drags of this process can speak X Direct Save.
