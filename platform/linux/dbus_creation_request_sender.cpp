@@ -5,6 +5,7 @@
 #include <gio/gio.h>
 
 #include <deque>
+#include <utility>
 
 namespace quillet::platform {
 
@@ -68,18 +69,28 @@ namespace {
 
 using State = DBusCreationRequestSender::State;
 
+// Runs its task once, when the last owner lets go: a call ends (answered,
+// given up or reported) when it is destroyed, not when it is moved.
+class OnSettled {
+public:
+    OnSettled(std::function<void()> task = nullptr) : task_(std::move(task)) {}
+    OnSettled(OnSettled&& other) noexcept : task_(std::exchange(other.task_, nullptr)) {}
+    OnSettled& operator=(OnSettled&&) = delete;
+    ~OnSettled() {
+        if (task_) {
+            task_();
+        }
+    }
+
+private:
+    std::function<void()> task_;
+};
+
 struct Call {
     std::shared_ptr<State> state;
     std::string url;
     int attempt = 0;
-    std::function<void()> settled;
-
-    // A call ends (answered, given up or reported) when it is destroyed.
-    ~Call() {
-        if (settled) {
-            settled();
-        }
-    }
+    OnSettled settled;
 };
 
 void notifyUndelivered(const std::shared_ptr<State>& state, const std::string& url,
