@@ -150,7 +150,9 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     header->addWidget(title, 1);
 
     detachButton_ = new QToolButton(this);
-    detachButton_->setIcon(themed("window-new", "view-restore"));
+    detachButton_->setIcon(themed("window-new", "window-new-symbolic"));
+    // Without an icon the button shows its text rather than nothing.
+    detachButton_->setText(tr("Open in a Window"));
     detachButton_->setToolTip(tr("Open in a Window"));
     detachButton_->setAccessibleName(tr("Open in a Window"));
     detachButton_->setAutoRaise(true);
@@ -158,7 +160,8 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     header->addWidget(detachButton_);
 
     menuButton_ = new QToolButton(this);
-    menuButton_->setIcon(themed("open-menu", "application-menu"));
+    menuButton_->setIcon(themed("open-menu", "open-menu-symbolic"));
+    menuButton_->setText(tr("Menu"));
     menuButton_->setToolTip(tr("Menu"));
     menuButton_->setAccessibleName(tr("Menu"));
     menuButton_->setAutoRaise(true);
