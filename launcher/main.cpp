@@ -5,6 +5,7 @@
 #include "launcher/app_delegate.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
+#include "platform/linux/journal_log.h"
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"
 
@@ -54,6 +55,7 @@ void onNameLost(GDBusConnection* connection, const gchar* name, gpointer data) {
 int main() {
     using namespace quillet;
     std::setlocale(LC_ALL, "");
+    platform::logToJournal();
 
     Launcher launcher;
     launcher.loop = g_main_loop_new(nullptr, FALSE);

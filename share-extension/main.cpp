@@ -6,6 +6,7 @@
 #include "platform/linux/dbus_creation_request_sender.h"
 #include "platform/linux/gettext_translator.h"
 #include "platform/linux/gio_file_types.h"
+#include "platform/linux/journal_log.h"
 #include "share-extension/share_model.h"
 #include "share-extension/share_view_controller.h"
 #include "shared/identifiers.h"
@@ -42,6 +43,7 @@ private:
 int main(int argc, char** argv) {
     using namespace quillet;
     std::setlocale(LC_ALL, "");
+    platform::logToJournal();
 
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
