@@ -82,6 +82,7 @@ protected:
             .loginItems = loginItems,
             .hotKeys = hotKeys,
             .busNames = busNames,
+            .launchHelper = {},
             .translate = [](const std::string& text) { return text; },
             .templatesDir = templates,
             .resourcesDir = "",
