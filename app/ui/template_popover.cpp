@@ -41,6 +41,15 @@ std::string stagingRoot() {
            "/quillet/drag";
 }
 
+// The tip: a popup that any key or a click elsewhere closes.
+class TipLabel final : public QLabel {
+public:
+    TipLabel(const QString& text, QWidget* parent) : QLabel(text, parent, Qt::Popup) {}
+
+protected:
+    void keyPressEvent(QKeyEvent*) override { close(); }
+};
+
 } // namespace
 
 TemplateListView::TemplateListView(TemplateDropper& dropper,
@@ -260,9 +269,9 @@ void PopoverViewController::showTip() {
     }
     if (tipPopover_ == nullptr) {
         tipPopover_ =
-            new QLabel(qtText(services_.translate(
-                           "Drag and drop a template into a file manager to create a new file.")),
-                       this, Qt::Popup);
+            new TipLabel(qtText(services_.translate(
+                             "Drag and drop a template into a file manager to create a new file.")),
+                         this);
         tipPopover_->setWordWrap(true);
         tipPopover_->setMargin(10);
         tipPopover_->setFixedWidth(220);
