@@ -45,6 +45,9 @@ FinderSync::FinderSync(FinderSyncPorts ports, FinderSyncOptions options)
     sharedDefaults_->registerDefaults(readDefaults(options_.defaultsFile));
     // Submenus are always available here; the flag stays for the menu rules.
     shouldCascadeMenu_ = true;
+    driveScan_ = std::make_unique<DriveScan>(
+        ports_.mainQueue, [roots = options_.mediaRoots] { return externalDriveFolders(roots()); },
+        [this](std::vector<std::string> drives) { drivesScanned(std::move(drives)); });
     loadMonitoredPaths();
 
     const SettingsStore* store = sharedDefaults_.get();
@@ -61,6 +64,7 @@ FinderSync::FinderSync(FinderSyncPorts ports, FinderSyncOptions options)
 
 FinderSync::~FinderSync() {
     *alive_ = false;
+    driveScan_.reset();
     ports_.notifications.removeObserver(refreshObserver_);
     ports_.volumes.setHandlers({}, {});
 }
@@ -68,10 +72,32 @@ FinderSync::~FinderSync() {
 void FinderSync::loadMonitoredPaths() {
     Value records = sharedDefaults_->objectForKey(keys::kMonitoredPaths);
     directoryURLs_ = MonitoredSet();
-    bool includeDrives = sharedDefaults_->boolForKey(keys::kIncludeExternalDrives);
-    std::vector<std::string> roots =
-        includeDrives ? options_.mediaRoots() : std::vector<std::string>{};
-    directoryURLs_ = MonitoredSet(monitoredFolders(records, includeDrives, roots));
+    includeDrives_ = sharedDefaults_->boolForKey(keys::kIncludeExternalDrives);
+    configuredFolders_ = monitoredFolders(records, false, {});
+    directoryURLs_ = MonitoredSet(configuredFolders_);
+    if (includeDrives_) {
+        driveScan_->request();
+    }
+}
+
+void FinderSync::drivesScanned(std::vector<std::string> drives) {
+    if (!includeDrives_) {
+        return; // switched off while the scan ran
+    }
+    std::vector<std::string> folders = configuredFolders_;
+    folders.insert(folders.end(), drives.begin(), drives.end());
+    directoryURLs_ = MonitoredSet(folders);
+}
+
+bool FinderSync::selectionIsOneFolder(const FinderSelection& selection) const {
+    const auto& selected = selection.selectedItemURLs;
+    if (selected.size() != 1) {
+        return false;
+    }
+    if (selection.selectedItemIsFolder.size() == selected.size()) {
+        return selection.selectedItemIsFolder.front();
+    }
+    return isDir(selected.front());
 }
 
 void FinderSync::userDefaultsDidChange(const std::string& object) {
@@ -123,8 +149,7 @@ std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
                                                 const FinderSelection& selection) const {
     if (kind == MenuKind::ContextualMenuForItems &&
         sharedDefaults_->boolForKey(keys::kHideMenuForFiles)) {
-        const auto& selected = selection.selectedItemURLs;
-        if (selected.size() == 1 && !isDir(selected.front())) {
+        if (selection.selectedItemURLs.size() == 1 && !selectionIsOneFolder(selection)) {
             return std::nullopt;
         }
     }
@@ -180,9 +205,8 @@ std::optional<std::string> FinderSync::menuItemAction(const std::string& actionN
         return std::nullopt;
     }
     std::optional<std::string> folder;
-    const auto& selected = selection.selectedItemURLs;
-    if (selected.size() == 1 && isDir(selected.front())) {
-        folder = selected.front();
+    if (selectionIsOneFolder(selection)) {
+        folder = selection.selectedItemURLs.front();
     } else {
         folder = selection.targetedURL;
     }

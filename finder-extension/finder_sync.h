@@ -3,6 +3,7 @@
 // file-manager module only translates its callbacks into these calls.
 #pragma once
 
+#include "drive_scan.h"
 #include "icon_cache.h"
 #include "menu_model.h"
 #include "monitored_set.h"
@@ -45,6 +46,10 @@ struct FinderSelection {
     // The folder shown or containing the selection; nothing when not known.
     std::optional<std::string> targetedURL;
     std::vector<std::string> selectedItemURLs;
+    // Whether each selected item is a folder, in the same order, as the file
+    // manager already knows it. Empty: the extension looks at the disk, which
+    // on a hung mount would freeze the file manager's main thread.
+    std::vector<bool> selectedItemIsFolder = {};
 };
 
 class FinderSync {
@@ -57,7 +62,8 @@ public:
     FinderSync(const FinderSync&) = delete;
     FinderSync& operator=(const FinderSync&) = delete;
 
-    // Recomputes the served folders from the settings and the mounted drives.
+    // Recomputes the served folders from the settings at once; the mounted
+    // drives are listed off the main thread and join the set when found.
     void loadMonitoredPaths();
     // A refresh notification; the object names the changed key.
     void userDefaultsDidChange(const std::string& object);
@@ -94,11 +100,19 @@ public:
     bool shouldCascadeMenu() const { return shouldCascadeMenu_; }
 
 private:
+    void drivesScanned(std::vector<std::string> drives);
+    // The single selected item is a folder (the file manager's word first).
+    bool selectionIsOneFolder(const FinderSelection& selection) const;
+
     FinderSyncPorts ports_;
     FinderSyncOptions options_;
     std::unique_ptr<SettingsStore> sharedDefaults_;
     bool shouldCascadeMenu_ = true;
     MonitoredSet directoryURLs_;
+    // The settings' part of the set, kept to add the drives to when found.
+    std::vector<std::string> configuredFolders_;
+    bool includeDrives_ = false;
+    std::unique_ptr<DriveScan> driveScan_;
     std::unique_ptr<IconCache> fileIcons_;
     NotificationCenter::Token refreshObserver_ = 0;
     // Work handed to the main queue checks this before touching the object.

@@ -48,6 +48,9 @@ std::optional<FinderSelection> selectionForFiles(GList* files) {
         }
         selection.targetedURL = *parent;
         selection.selectedItemURLs.push_back(*path);
+        // The file manager knows already; asking the disk could hang on a
+        // dead mount, on the file manager's main thread.
+        selection.selectedItemIsFolder.push_back(nautilus_file_info_is_directory(info) != FALSE);
     }
     if (selection.selectedItemURLs.empty()) {
         return std::nullopt;

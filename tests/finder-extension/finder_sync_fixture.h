@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,7 +46,12 @@ protected:
     // Starts the extension; `defaults` are written as its registered defaults.
     void start(const Value::Dictionary& defaults = {}) {
         FinderSyncOptions options;
-        options.mediaRoots = [this] { return mediaRoots; };
+        options.mediaRoots = [this] {
+            if (beforeDriveScan) {
+                beforeDriveScan();
+            }
+            return mediaRoots;
+        };
         if (!defaults.empty()) {
             options.defaultsFile = xdg.root() + "/Defaults.json";
             auto store = SettingsStore::atPath(options.defaultsFile);
@@ -65,6 +72,19 @@ protected:
 
     std::vector<std::string> served() const { return sync->directoryURLs().folders(); }
 
+    // The drives are listed on a worker thread: runs what it hands over until
+    // the served folders are the expected ones. False when they never are.
+    bool servedBecomes(const std::vector<std::string>& expected) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (served() != expected) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            queue.waitAndRunPending(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
     TempXdg xdg;
     std::unique_ptr<SettingsStore> writer = std::make_unique<SettingsStore>(ids::kSuiteName);
     FakeMainQueue queue;
@@ -74,6 +94,8 @@ protected:
     FakeRequestSender sender;
     Translator translate;
     std::vector<std::string> mediaRoots;
+    // Runs on the drive scan's worker thread before it looks at the roots.
+    std::function<void()> beforeDriveScan;
     std::unique_ptr<FinderSync> sync;
 };
 

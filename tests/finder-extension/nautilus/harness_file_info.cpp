@@ -7,6 +7,8 @@ namespace {
 struct HarnessFileInfo {
     GObject parent;
     GFile* location;
+    // -1: ask the file system; else what the file manager already knows.
+    int isDirectory;
 };
 
 struct HarnessFileInfoClass {
@@ -68,7 +70,8 @@ gboolean isMimeType(NautilusFileInfo* info, const char* type) {
     return same;
 }
 gboolean isDirectory(NautilusFileInfo* info) {
-    return fileType(info) == G_FILE_TYPE_DIRECTORY;
+    int known = reinterpret_cast<HarnessFileInfo*>(info)->isDirectory;
+    return known >= 0 ? known : fileType(info) == G_FILE_TYPE_DIRECTORY;
 }
 GFileType getFileType(NautilusFileInfo* info) {
     return fileType(info);
@@ -127,9 +130,10 @@ GType harnessFileInfoType() {
     return type;
 }
 
-NautilusFileInfo* newFileInfo(GFile* location) {
+NautilusFileInfo* newFileInfo(GFile* location, int isDirectory = -1) {
     auto* info = static_cast<HarnessFileInfo*>(g_object_new(harnessFileInfoType(), nullptr));
     info->location = location;
+    info->isDirectory = isDirectory;
     return NAUTILUS_FILE_INFO(info);
 }
 
@@ -137,6 +141,10 @@ NautilusFileInfo* newFileInfo(GFile* location) {
 
 NautilusFileInfo* newFileInfoForPath(const std::string& path) {
     return newFileInfo(g_file_new_for_path(path.c_str()));
+}
+
+NautilusFileInfo* newFileInfoForPath(const std::string& path, bool isDirectory) {
+    return newFileInfo(g_file_new_for_path(path.c_str()), isDirectory ? 1 : 0);
 }
 
 NautilusFileInfo* newFileInfoForUri(const std::string& uri) {

@@ -296,6 +296,30 @@ TEST_F(NautilusModuleTest, FileMenuFollowsHideMenuForFiles) {
     EXPECT_EQ(fileItems({gHarness->outside + "/far.txt"}), nullptr);
 }
 
+TEST_F(NautilusModuleTest, WhetherAnItemIsAFolderIsTheFileManagersWord) {
+    // The item stands for one on a hung mount: it is not on disk, so any look
+    // at the disk (which would freeze the file manager) gives the wrong answer.
+    FakeHelper helper(gHarness->bus->newConnection());
+    ASSERT_TRUE(helper.ownsName());
+    ASSERT_TRUE(store.setBool(keys::kHideMenuForFiles, true));
+    const std::string away = gHarness->served + "/on-a-hung-mount";
+    auto itemsFor = [&](bool isFolder) {
+        GList* files = g_list_append(nullptr, newFileInfoForPath(away, isFolder));
+        GList* items = nautilus_menu_provider_get_file_items(provider, files);
+        nautilus_file_info_list_free(files);
+        return items;
+    };
+    EXPECT_EQ(itemsFor(false), nullptr) << "a single file: no menu";
+    GList* items = itemsFor(true);
+    ASSERT_NE(items, nullptr) << "a single folder: a menu";
+    ASSERT_TRUE(activate(items, "New Text"));
+    nautilus_menu_item_list_free(items);
+    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 1; }, 5000ms));
+    auto request = parseRequestURL(helper.openedURIs()[0]);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->folderPath, away) << "the new file goes into the selected folder";
+}
+
 TEST_F(NautilusModuleTest, UnusableSettingsGiveNoEntriesAndNoCrash) {
     ASSERT_TRUE(store.setObject(keys::kFileTemplates, Value("not an array")));
     EXPECT_EQ(backgroundItems(gHarness->served), nullptr);
