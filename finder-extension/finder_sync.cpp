@@ -145,15 +145,27 @@ void FinderSync::workspaceWillUnmount(const std::optional<std::string>& devicePa
     });
 }
 
-std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
-                                                const FinderSelection& selection) const {
-    if (kind == MenuKind::ContextualMenuForItems &&
-        sharedDefaults_->boolForKey(keys::kHideMenuForFiles)) {
-        if (selection.selectedItemURLs.size() == 1 && !selectionIsOneFolder(selection)) {
-            return std::nullopt;
-        }
+std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind, bool& hideMenuForFiles) const {
+    const auto slot = static_cast<std::size_t>(kind);
+    if (slot >= menuCache_.size()) {
+        return nullptr;
     }
+    MenuCacheEntry& entry = menuCache_[slot];
+    // Both are taken before the menu is built: a change made meanwhile then
+    // leaves a stale key, and the next click builds again.
+    const std::uint64_t generation = sharedDefaults_->generation();
+    std::shared_ptr<const IconCache::Table> icons = fileIcons_->table();
+    if (!entry.menu || entry.storeGeneration != generation || entry.icons != icons) {
+        entry.storeGeneration = generation;
+        entry.icons = std::move(icons);
+        entry.hideMenuForFiles = sharedDefaults_->boolForKey(keys::kHideMenuForFiles);
+        entry.menu = std::make_shared<const Menu>(buildMenu(kind));
+    }
+    hideMenuForFiles = entry.hideMenuForFiles;
+    return entry.menu;
+}
 
+Menu FinderSync::buildMenu(MenuKind kind) const {
     Menu root;
     bool cascade = shouldCascadeMenu_ && sharedDefaults_->boolForKey(keys::kCascadeMenu);
     bool submenu = cascade && kind != MenuKind::ToolbarItemMenu;
@@ -171,6 +183,7 @@ std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
         MenuItem item;
         item.title = formatWithTitle(pattern, record->title);
         item.actionName = actionNameForIndex(index);
+        item.identifier = std::string(kMenuItemIdentifierPrefix) + item.actionName;
         if (showIcons && !record->suffix.empty()) {
             if (auto it = icons->find(record->suffix); it != icons->end()) {
                 item.iconName = it->second;
@@ -182,6 +195,7 @@ std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
     if (submenu) {
         MenuItem newFile;
         newFile.title = localizedStringForKey(keys::kNewFileText);
+        newFile.identifier = kSubmenuIdentifier;
         newFile.submenu = std::make_shared<const Menu>(std::move(entries));
         root.items.push_back(std::move(newFile));
     } else {
@@ -190,12 +204,39 @@ std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
     return root;
 }
 
+std::shared_ptr<const Menu> FinderSync::sharedMenu(MenuKind kind,
+                                                   const FinderSelection& selection) const {
+    bool hideMenuForFiles = false;
+    std::shared_ptr<const Menu> menu = cachedMenu(kind, hideMenuForFiles);
+    if (kind == MenuKind::ContextualMenuForItems && hideMenuForFiles &&
+        selection.selectedItemURLs.size() == 1 && !selectionIsOneFolder(selection)) {
+        return nullptr;
+    }
+    return menu;
+}
+
+std::shared_ptr<const Menu> FinderSync::menuForClick(MenuKind kind,
+                                                     const FinderSelection& selection) const {
+    if (!selection.targetedURL || !directoryURLs_.serves(*selection.targetedURL)) {
+        return nullptr;
+    }
+    return sharedMenu(kind, selection);
+}
+
+std::optional<Menu> FinderSync::menuForMenuKind(MenuKind kind,
+                                                const FinderSelection& selection) const {
+    if (auto menu = sharedMenu(kind, selection)) {
+        return *menu;
+    }
+    return std::nullopt;
+}
+
 std::optional<Menu> FinderSync::menuForServedFolder(MenuKind kind,
                                                     const FinderSelection& selection) const {
-    if (!selection.targetedURL || !directoryURLs_.serves(*selection.targetedURL)) {
-        return std::nullopt;
+    if (auto menu = menuForClick(kind, selection)) {
+        return *menu;
     }
-    return menuForMenuKind(kind, selection);
+    return std::nullopt;
 }
 
 std::optional<std::string> FinderSync::menuItemAction(const std::string& actionName,

@@ -15,6 +15,8 @@
 #include "shared/ports/volume_monitor.h"
 #include "shared/settings_store.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -76,6 +78,11 @@ public:
     std::optional<Menu> menuForMenuKind(MenuKind kind, const FinderSelection& selection) const;
     // The same, but only where the extension serves the folder acted in.
     std::optional<Menu> menuForServedFolder(MenuKind kind, const FinderSelection& selection) const;
+    // What a right click shows: menuForServedFolder, shared rather than
+    // copied. The menu of a kind is built once and kept until the settings
+    // or the icon cache change, so a click with nothing changed costs a stat
+    // of the store; null for no menu.
+    std::shared_ptr<const Menu> menuForClick(MenuKind kind, const FinderSelection& selection) const;
 
     // A chosen entry: sends the creation request for the selected folder or
     // the targeted one. Returns the URL sent; nothing when no folder is known
@@ -103,6 +110,21 @@ private:
     void drivesScanned(std::vector<std::string> drives);
     // The single selected item is a folder (the file manager's word first).
     bool selectionIsOneFolder(const FinderSelection& selection) const;
+    // The kind's menu for the settings as they are; nothing for a kind the
+    // platform does not have.
+    std::shared_ptr<const Menu> cachedMenu(MenuKind kind, bool& hideMenuForFiles) const;
+    // The kind's menu after the hide-for-files rule; null for no menu.
+    std::shared_ptr<const Menu> sharedMenu(MenuKind kind, const FinderSelection& selection) const;
+    Menu buildMenu(MenuKind kind) const;
+
+    // What a menu was built from, and the menu.
+    struct MenuCacheEntry {
+        std::uint64_t storeGeneration = 0;
+        std::shared_ptr<const IconCache::Table> icons;
+        bool hideMenuForFiles = false;
+        std::shared_ptr<const Menu> menu;
+    };
+    mutable std::array<MenuCacheEntry, 4> menuCache_;
 
     FinderSyncPorts ports_;
     FinderSyncOptions options_;

@@ -25,6 +25,9 @@ struct MenuItem {
     std::string title;
     // "menuItemAction<index>"; empty for an entry that only opens its submenu.
     std::string actionName;
+    // The entry's name among every extension's entries in the file manager
+    // ("QuilletExtension::" and the action name, or "QuilletExtension::NewFile").
+    std::string identifier;
     // A themed icon name for the template's file type, when known.
     std::optional<std::string> iconName;
     // Null for a plain entry.
@@ -41,6 +44,9 @@ struct Menu {
 inline constexpr std::string_view kMenuItemActionPrefix = "menuItemAction";
 
 std::string actionNameForIndex(std::uint64_t index);
+
+inline constexpr std::string_view kMenuItemIdentifierPrefix = "QuilletExtension::";
+inline constexpr std::string_view kSubmenuIdentifier = "QuilletExtension::NewFile";
 
 // The index text is what follows the first 14 characters of the name. Nothing
 // unless that text is a decimal number without sign that fits the index type:

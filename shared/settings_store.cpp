@@ -129,6 +129,7 @@ SettingsStore::SettingsStore(SettingsStore&& other) noexcept {
     loaded_ = other.loaded_;
     reportedCorrupt_ = other.reportedCorrupt_;
     readError_ = std::move(other.readError_);
+    generation_ = other.generation_;
     defaults_ = std::move(other.defaults_);
     lastError_ = std::move(other.lastError_);
 }
@@ -138,11 +139,15 @@ void SettingsStore::registerDefaults(const Value::Dictionary& defaults) {
     for (const auto& [key, value] : defaults) {
         defaults_[key] = value;
     }
+    ++generation_;
 }
 
 void SettingsStore::refreshLocked() const {
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
+        if (identity_.exists || !loaded_) {
+            ++generation_;
+        }
         readError_ = errno == ENOENT ? std::nullopt : std::optional(errorText(errno));
         cache_.clear();
         identity_ = FileIdentity{};
@@ -153,6 +158,7 @@ void SettingsStore::refreshLocked() const {
     if (loaded_ && seen == identity_) {
         return;
     }
+    ++generation_;
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         readError_ = errorText(errno);
@@ -259,6 +265,12 @@ std::optional<std::string> SettingsStore::readError() const {
     return readError_;
 }
 
+std::uint64_t SettingsStore::generation() const {
+    std::lock_guard lock(mutex_);
+    refreshLocked();
+    return generation_;
+}
+
 bool SettingsStore::synchronize() {
     std::lock_guard lock(mutex_);
     refreshLocked();
@@ -336,6 +348,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     if (fileExists && !unreadableReason && next == current) {
         cache_ = std::move(next);
         loaded_ = false; // re-stat on the next read
+        ++generation_;
         return true;
     }
 
@@ -407,6 +420,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     }
 
     cache_ = std::move(next);
+    ++generation_;
     struct stat st {};
     if (::stat(path_.c_str(), &st) == 0) {
         identity_ = FileIdentity{true,       st.st_dev,        st.st_ino,

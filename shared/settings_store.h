@@ -70,6 +70,11 @@ public:
     // The last write's failure, for messages ("No space left on device").
     std::string lastError() const;
 
+    // A number that changes whenever the values this handle answers may have
+    // changed (the file was replaced or rewritten, a write, new defaults), so
+    // that what is derived from them can be kept until then. Costs one stat.
+    std::uint64_t generation() const;
+
     // Why the file could not be read at the last look ("Permission denied",
     // a parse error), or nothing when it was read or is simply absent. The
     // values then read as absent, which is not the same as no settings.
@@ -102,6 +107,7 @@ private:
     mutable bool loaded_ = false;
     mutable FileIdentity reportedCorrupt_;
     mutable std::optional<std::string> readError_;
+    mutable std::uint64_t generation_ = 0;
     Value::Dictionary defaults_;
     std::string lastError_;
 };

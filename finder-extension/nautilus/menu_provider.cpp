@@ -5,13 +5,11 @@
 
 #include <nautilus-extension.h>
 
+#include <memory>
+
 namespace quillet::nautilus {
 
 namespace {
-
-// Menu item names are shared with every other extension of the file manager.
-constexpr const char* kItemNamePrefix = "QuilletExtension::";
-constexpr const char* kSubmenuName = "QuilletExtension::NewFile";
 
 struct QuilletMenuProvider {
     GObject parent;
@@ -23,11 +21,19 @@ struct QuilletMenuProviderClass {
 
 GType gProviderType = 0;
 
-// What a chosen entry needs later: the menu is built for one click, and the
-// item carries the selection it was built for.
-struct Activation {
-    std::string actionName;
+// What the entries of one click share: the menu they were made from (kept
+// alive, as the entries may outlive the next settings change) and the
+// selection it was built for.
+struct Click {
+    std::shared_ptr<const Menu> menu;
     FinderSelection selection;
+};
+
+// What a chosen entry needs later. The entries of a click share one Click,
+// so making an entry costs no copy of the selection.
+struct Activation {
+    std::shared_ptr<const Click> click;
+    const MenuItem* item;
 };
 
 void freeActivation(gpointer data, GClosure*) {
@@ -38,7 +44,8 @@ void onActivate(NautilusMenuItem*, gpointer data) {
     try {
         auto* activation = static_cast<Activation*>(data);
         if (ExtensionHost* host = ExtensionHost::current()) {
-            host->finderSync().menuItemAction(activation->actionName, activation->selection);
+            host->finderSync().menuItemAction(activation->item->actionName,
+                                              activation->click->selection);
         }
     } catch (const std::exception& e) {
         g_warning("creation request not sent: %s", e.what());
@@ -47,12 +54,12 @@ void onActivate(NautilusMenuItem*, gpointer data) {
     }
 }
 
-NautilusMenuItem* makeItem(const MenuItem& item, const FinderSelection& selection);
+NautilusMenuItem* makeItem(const MenuItem& item, const std::shared_ptr<const Click>& click);
 
-NautilusMenu* makeMenu(const Menu& menu, const FinderSelection& selection) {
+NautilusMenu* makeMenu(const Menu& menu, const std::shared_ptr<const Click>& click) {
     NautilusMenu* result = nautilus_menu_new();
     for (const auto& child : menu.items) {
-        NautilusMenuItem* childItem = makeItem(child, selection);
+        NautilusMenuItem* childItem = makeItem(child, click);
         // Appending takes its own reference.
         nautilus_menu_append_item(result, childItem);
         g_object_unref(childItem);
@@ -60,39 +67,39 @@ NautilusMenu* makeMenu(const Menu& menu, const FinderSelection& selection) {
     return result;
 }
 
-NautilusMenuItem* makeItem(const MenuItem& item, const FinderSelection& selection) {
-    std::string name =
-        item.actionName.empty() ? std::string(kSubmenuName) : kItemNamePrefix + item.actionName;
+// Everything but the GObject work was done when the menu was built: a click
+// with nothing changed makes only the file manager's items.
+NautilusMenuItem* makeItem(const MenuItem& item, const std::shared_ptr<const Click>& click) {
     // The file manager ignores item icons; the name is passed for those that
     // show them.
     NautilusMenuItem* result =
-        nautilus_menu_item_new(name.c_str(), item.title.c_str(), nullptr,
+        nautilus_menu_item_new(item.identifier.c_str(), item.title.c_str(), nullptr,
                                item.iconName ? item.iconName->c_str() : nullptr);
     if (item.submenu) {
-        NautilusMenu* submenu = makeMenu(*item.submenu, selection);
+        NautilusMenu* submenu = makeMenu(*item.submenu, click);
         nautilus_menu_item_set_submenu(result, submenu);
         g_object_unref(submenu);
     }
     if (!item.actionName.empty()) {
         g_signal_connect_data(result, "activate", G_CALLBACK(onActivate),
-                              new Activation{item.actionName, selection}, freeActivation,
-                              GConnectFlags(0));
+                              new Activation{click, &item}, freeActivation, GConnectFlags(0));
     }
     return result;
 }
 
-GList* itemsFor(MenuKind kind, const std::optional<FinderSelection>& selection) {
+GList* itemsFor(MenuKind kind, std::optional<FinderSelection> selection) {
     ExtensionHost* host = ExtensionHost::current();
     if (host == nullptr || !selection) {
         return nullptr;
     }
-    auto menu = host->finderSync().menuForServedFolder(kind, *selection);
+    auto menu = host->finderSync().menuForClick(kind, *selection);
     if (!menu) {
         return nullptr;
     }
+    auto click = std::make_shared<const Click>(Click{menu, std::move(*selection)});
     GList* items = nullptr;
     for (const auto& item : menu->items) {
-        items = g_list_prepend(items, makeItem(item, *selection));
+        items = g_list_prepend(items, makeItem(item, click));
     }
     return g_list_reverse(items);
 }

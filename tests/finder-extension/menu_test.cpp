@@ -199,5 +199,45 @@ TEST_F(MenuTest, OfferedOnlyAtOrBelowAServedFolder) {
     EXPECT_FALSE(at(std::nullopt));
 }
 
+TEST_F(MenuTest, AClickReusesTheMenuUntilTheSettingsOrIconsChange) {
+    fileTypes.add("txt", std::nullopt, "text-x-generic");
+    set(keys::kShowFileIcon, true);
+    start();
+    ASSERT_TRUE(sync->fileIcons().waitUntilIdle(std::chrono::seconds(5)));
+    const FinderSelection click{folder, {}};
+    auto first = sync->menuForClick(MenuKind::ContextualMenuForContainer, click);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(sync->menuForClick(MenuKind::ContextualMenuForContainer, click), first)
+        << "nothing changed: the same menu";
+    EXPECT_NE(sync->menuForClick(MenuKind::ToolbarItemMenu, click), first) << "one per kind";
+
+    // Every change is seen at the next click: another program's write, an
+    // override, a rebuilt icon table.
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"templates", [&] { set(keys::kFileTemplates, Value::Array{templateRecord("Md", "md")}); }},
+        {"override",
+         [&] {
+             set(keys::kLocalizedStrings, Value::Dictionary{{"New %@", "Create %@"}});
+         }},
+        {"icons",
+         [&] {
+             fileTypes.add("md", std::nullopt, "text-markdown");
+             sync->cacheFileIcons();
+             ASSERT_TRUE(sync->fileIcons().waitUntilIdle(std::chrono::seconds(5)));
+         }},
+    };
+    auto before = first;
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        change();
+        auto after = sync->menuForClick(MenuKind::ContextualMenuForContainer, click);
+        ASSERT_NE(after, nullptr);
+        EXPECT_NE(after, before);
+        before = after;
+    }
+    EXPECT_EQ(entries(*before), (std::vector<Entry>{{"Create Md", "menuItemAction0"}}));
+    EXPECT_EQ(before->items.at(0).iconName, std::optional<std::string>("text-markdown"));
+}
+
 } // namespace
 } // namespace quillet::test

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -304,4 +305,25 @@ TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
     EXPECT_FALSE(store.setBool("playSound", false));
     EXPECT_NE(store.lastError().find(store.filePath()), std::string::npos) << store.lastError();
     EXPECT_EQ(filesIn(dir), (std::vector<std::string>{name, "loop-a", "loop-b"}));
+}
+
+TEST_F(SettingsStoreTest, GenerationMovesWithTheValuesOnly) {
+    SettingsStore other(quillet::ids::kSuiteName);
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"own write", [&] { ASSERT_TRUE(store.setBool("a", true)); }},
+        {"another handle's write", [&] { ASSERT_TRUE(other.setBool("b", true)); }},
+        {"defaults",
+         [&] {
+             store.registerDefaults({{"c", 1}});
+         }},
+        {"file removed", [&] { fs::remove(store.filePath()); }},
+    };
+    std::uint64_t seen = store.generation();
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(store.generation(), seen) << "nothing changed";
+        change();
+        EXPECT_NE(store.generation(), seen);
+        seen = store.generation();
+    }
 }
