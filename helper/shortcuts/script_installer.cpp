@@ -4,6 +4,7 @@
 #include "shared/app_util.h"
 #include "shared/xdg_paths.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace quillet::helper {
@@ -106,8 +107,12 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
     } else {
         // The confirmation is what counts; the folder chosen is not examined.
         std::error_code copyError;
+        errno = 0;
         bool copied =
             AppUtil::copyItemAtPath(paths_.scriptResource, installedScriptPath(), &copyError);
+        if (!copied && !copyError && errno != 0) {
+            copyError = std::error_code(errno, std::generic_category()); // the failed write's
+        }
         // The copy counts a missing source as nothing to do; here it is a failure.
         if (copied && !exists(installedScriptPath())) {
             copied = false;
