@@ -7,6 +7,7 @@
 #include "record_table_view.h"
 
 #include "app/core/help.h"
+#include "app/preferences/core/stored_locations.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
 
@@ -208,30 +209,19 @@ void FinderPreferencesViewController::removeTemplates() {
 }
 
 void FinderPreferencesViewController::openTemplate() {
+    std::vector<std::string> stored;
     for (std::size_t row : table_->selectedRows()) {
-        const std::string stored = model_->stringAt(row, keys::kPath);
-        if (stored.empty()) {
-            continue;
-        }
-        if (stored.starts_with("file://")) {
-            services_.workspace.openURL(stored);
-        } else {
-            services_.workspace.openFile(stored);
-        }
-        return;
+        stored.push_back(model_->stringAt(row, keys::kPath));
     }
+    openFirstStoredLocation(services_.workspace, stored);
 }
 
 void FinderPreferencesViewController::revealTemplates() {
     std::vector<std::string> paths;
     for (std::size_t row : table_->selectedRows()) {
-        if (std::string path = model_->pathAt(row); !path.empty()) {
-            paths.push_back(path);
-        }
+        paths.push_back(model_->pathAt(row));
     }
-    if (!paths.empty()) {
-        services_.workspace.revealItems(paths);
-    }
+    revealPaths(services_.workspace, std::move(paths));
 }
 
 void FinderPreferencesViewController::showHelp() {

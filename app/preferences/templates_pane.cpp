@@ -7,6 +7,7 @@
 #include "templates_table_model.h"
 
 #include "app/core/help.h"
+#include "app/preferences/core/stored_locations.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
 
@@ -257,30 +258,19 @@ void TemplatesPreferencesViewController::removeTemplates() {
 }
 
 void TemplatesPreferencesViewController::openTemplate() {
+    std::vector<std::string> stored;
     for (std::size_t row : table_->selectedRows()) {
-        const std::string stored = model_->stringAt(row, keys::kFilePath);
-        if (stored.empty()) {
-            continue;
-        }
-        if (stored.starts_with("file://")) {
-            services_.workspace.openURL(stored);
-        } else {
-            services_.workspace.openFile(stored);
-        }
-        return;
+        stored.push_back(model_->stringAt(row, keys::kFilePath));
     }
+    openFirstStoredLocation(services_.workspace, stored);
 }
 
 void TemplatesPreferencesViewController::revealTemplates() {
     std::vector<std::string> paths;
     for (std::size_t row : table_->selectedRows()) {
-        if (std::string path = model_->filePathAt(row); !path.empty()) {
-            paths.push_back(path);
-        }
+        paths.push_back(model_->filePathAt(row));
     }
-    if (!paths.empty()) {
-        services_.workspace.revealItems(paths);
-    }
+    revealPaths(services_.workspace, std::move(paths));
 }
 
 void TemplatesPreferencesViewController::editShortcut() {

@@ -14,6 +14,16 @@ bool isSet(const char* name) {
 
 } // namespace
 
+bool isWaylandSession() {
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    return isSet("WAYLAND_DISPLAY") ||
+           (sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0);
+}
+
+bool hasX11Display() {
+    return isSet("DISPLAY");
+}
+
 bool hasDisplay() {
     if (isSet("DISPLAY") || isSet("WAYLAND_DISPLAY")) {
         return true;

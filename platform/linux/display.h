@@ -11,6 +11,12 @@ namespace quillet::platform {
 // ("offscreen", "minimal") chosen through QT_QPA_PLATFORM.
 bool hasDisplay();
 
+// A Wayland session. An X display may exist there too (Xwayland), but what it
+// sees is only what happens in X windows.
+bool isWaylandSession();
+// An X display named in the environment.
+bool hasX11Display();
+
 // An alert as one line of standard error ("title: message"), for when no
 // window can be shown.
 std::string alertTextLine(const std::optional<std::string>& title,

@@ -1,30 +1,18 @@
 #include "platform/linux/hot_key_center_factory.h"
 
+#include "platform/linux/display.h"
 #include "platform/linux/portal_hot_key_center.h"
 #include "platform/linux/xcb_hot_key_center.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace quillet::platform {
 
-namespace {
-
-bool isSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-} // namespace
-
 std::unique_ptr<HotKeyCenter> makeHotKeyCenter(MainQueue& mainQueue, const std::string& appId) {
-    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
-    // Under Wayland an X display may exist (Xwayland), but its grabs only see
-    // keys typed into X windows: no use for global shortcuts.
-    const bool wayland = isSet("WAYLAND_DISPLAY") ||
-                         (sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0);
-    if (!wayland && isSet("DISPLAY")) {
+    // Under Wayland, grabs on an Xwayland display only see keys typed into X
+    // windows: no use for global shortcuts.
+    const bool wayland = isWaylandSession();
+    if (!wayland && hasX11Display()) {
         std::string error;
         if (auto center = XcbHotKeyCenter::connect(mainQueue, error)) {
             return center;

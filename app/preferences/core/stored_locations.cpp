@@ -1,0 +1,28 @@
+#include "stored_locations.h"
+
+#include <algorithm>
+
+namespace quillet::app {
+
+void openFirstStoredLocation(Workspace& workspace, const std::vector<std::string>& stored) {
+    for (const std::string& location : stored) {
+        if (location.empty()) {
+            continue;
+        }
+        if (location.starts_with("file://")) {
+            workspace.openURL(location);
+        } else {
+            workspace.openFile(location);
+        }
+        return;
+    }
+}
+
+void revealPaths(Workspace& workspace, std::vector<std::string> paths) {
+    std::erase_if(paths, [](const std::string& path) { return path.empty(); });
+    if (!paths.empty()) {
+        workspace.revealItems(paths);
+    }
+}
+
+} // namespace quillet::app
