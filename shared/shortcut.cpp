@@ -213,10 +213,11 @@ std::string keyName(std::uint32_t keysym) {
         return key->text;
     }
     if (keysym >= 0xffbe && keysym <= 0xffe0) { // F1 to F35
-        return "F" + std::to_string(keysym - 0xffbe + 1);
+        // Appended, not prepended: GCC 12 at -O3 warns about the latter.
+        return std::string("F").append(std::to_string(keysym - 0xffbe + 1));
     }
     if (keysym >= 0xffb0 && keysym <= 0xffb9) { // the keypad's digits
-        return "Num+" + std::to_string(keysym - 0xffb0);
+        return std::string("Num+").append(std::to_string(keysym - 0xffb0));
     }
     if (auto cp = codePoint(keysym)) {
         return utf8(upperLatin1(*cp));

@@ -39,7 +39,8 @@ std::string ScriptInstaller::installedScriptPath() const {
 std::string ScriptInstaller::displayedScriptsDir() const {
     std::string home = paths::withoutTrailingSlashes(paths_.homeDir);
     if (!home.empty() && home != "/" && paths_.scriptsDir.starts_with(home + "/")) {
-        return "~" + paths_.scriptsDir.substr(home.size());
+        // Appended, not prepended: GCC 12 at -O3 warns about the latter.
+        return std::string("~").append(paths_.scriptsDir, home.size());
     }
     return paths_.scriptsDir;
 }

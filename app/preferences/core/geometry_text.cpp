@@ -48,12 +48,22 @@ std::optional<std::vector<double>> numbers(const std::string& text) {
 } // namespace
 
 std::string stringFromPoint(Point point) {
-    return "{" + number(point.x) + ", " + number(point.y) + "}";
+    // Built by appending: GCC 12 at -O3 warns about "literal" + temporary.
+    return std::string("{")
+        .append(number(point.x))
+        .append(", ")
+        .append(number(point.y))
+        .append("}");
 }
 
 std::string stringFromRect(const Rect& rect) {
-    return "{" + stringFromPoint(rect.origin) + ", {" + number(rect.size.width) + ", " +
-           number(rect.size.height) + "}}";
+    return std::string("{")
+        .append(stringFromPoint(rect.origin))
+        .append(", {")
+        .append(number(rect.size.width))
+        .append(", ")
+        .append(number(rect.size.height))
+        .append("}}");
 }
 
 std::optional<Point> pointFromString(const std::string& text) {
