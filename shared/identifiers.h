@@ -6,7 +6,12 @@ namespace quillet::ids {
 inline constexpr const char* kTeamIdentifier = "QLT7K2M9XA";
 inline constexpr const char* kMainApp = "org.quillet.Quillet";
 inline constexpr const char* kHelper = "org.quillet.QuilletHelper";
+// The Nautilus module owns kExtension; the modules of the other file managers
+// own a name below it, so that "is the extension running" asks one family.
 inline constexpr const char* kExtension = "org.quillet.Quillet.QuilletExtension";
+inline constexpr const char* kExtensionNemo = "org.quillet.Quillet.QuilletExtension.Nemo";
+inline constexpr const char* kExtensionCaja = "org.quillet.Quillet.QuilletExtension.Caja";
+inline constexpr const char* kExtensionThunar = "org.quillet.Quillet.QuilletExtension.Thunar";
 inline constexpr const char* kShare = "org.quillet.Quillet.QuilletShare";
 inline constexpr const char* kLauncher = "org.quillet.QuilletLauncher";
 inline constexpr const char* kSuiteName = "QLT7K2M9XA.org.quillet.Quillet";
