@@ -1,8 +1,6 @@
-#include "file_info_selection.h"
+#include "selection.h"
 
-#include <nautilus-extension.h>
-
-namespace quillet::nautilus {
+namespace quillet::module {
 
 namespace {
 
@@ -29,15 +27,14 @@ std::optional<std::string> takeLocalPath(GFile* location) {
 
 } // namespace
 
-std::optional<FinderSelection> selectionForFiles(GList* files) {
+std::optional<FinderSelection> selectionForFiles(GList* files, const FileInfoAccess& access) {
     FinderSelection selection;
     for (GList* it = files; it != nullptr; it = it->next) {
-        if (!NAUTILUS_IS_FILE_INFO(it->data)) {
+        if (!access.isFileInfo(it->data)) {
             return std::nullopt;
         }
-        auto* info = NAUTILUS_FILE_INFO(it->data);
-        auto path = takeLocalPath(nautilus_file_info_get_location(info));
-        auto parent = takeLocalPath(nautilus_file_info_get_parent_location(info));
+        auto path = takeLocalPath(access.location(it->data));
+        auto parent = takeLocalPath(access.parentLocation(it->data));
         if (!path || !parent) {
             return std::nullopt;
         }
@@ -50,7 +47,7 @@ std::optional<FinderSelection> selectionForFiles(GList* files) {
         selection.selectedItemURLs.push_back(*path);
         // The file manager knows already; asking the disk could hang on a
         // dead mount, on the file manager's main thread.
-        selection.selectedItemIsFolder.push_back(nautilus_file_info_is_directory(info) != FALSE);
+        selection.selectedItemIsFolder.push_back(access.isDirectory(it->data));
     }
     if (selection.selectedItemURLs.empty()) {
         return std::nullopt;
@@ -58,11 +55,12 @@ std::optional<FinderSelection> selectionForFiles(GList* files) {
     return selection;
 }
 
-std::optional<FinderSelection> selectionForBackground(NautilusFileInfo* currentFolder) {
-    if (currentFolder == nullptr || !NAUTILUS_IS_FILE_INFO(currentFolder)) {
+std::optional<FinderSelection> selectionForFolder(gpointer currentFolder,
+                                                  const FileInfoAccess& access) {
+    if (currentFolder == nullptr || !access.isFileInfo(currentFolder)) {
         return std::nullopt;
     }
-    auto path = takeLocalPath(nautilus_file_info_get_location(currentFolder));
+    auto path = takeLocalPath(access.location(currentFolder));
     if (!path) {
         return std::nullopt;
     }
@@ -71,4 +69,4 @@ std::optional<FinderSelection> selectionForBackground(NautilusFileInfo* currentF
     return selection;
 }
 
-} // namespace quillet::nautilus
+} // namespace quillet::module

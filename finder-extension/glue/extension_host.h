@@ -1,5 +1,6 @@
-// Everything the module keeps while the file manager has it loaded: the
-// platform adapters, the extension's logic and its name on the session bus.
+// Everything a file-manager module keeps while the file manager has it
+// loaded: the platform adapters, the extension's logic and its name on the
+// session bus. Every module (one per file manager) runs the same host.
 #pragma once
 
 #include "finder-extension/finder_sync.h"
@@ -13,23 +14,35 @@
 #include <memory>
 #include <string>
 
-namespace quillet::nautilus {
+namespace quillet::module {
+
+// What tells one module from another.
+struct ModuleIdentity {
+    // The well-known name owned while loaded: the rest of the suite asks
+    // whether any name of the extension's family has an owner.
+    const char* busName;
+    // From the folder the file manager loads the module from to the
+    // install's data folder, for a prefix install and the build tree.
+    const char* moduleToDatadir;
+};
 
 class ExtensionHost {
 public:
     // Main thread only: the adapters attach to the default main context.
-    ExtensionHost();
+    explicit ExtensionHost(const ModuleIdentity& identity);
     ~ExtensionHost();
 
     ExtensionHost(const ExtensionHost&) = delete;
     ExtensionHost& operator=(const ExtensionHost&) = delete;
 
     FinderSync& finderSync() { return *finderSync_; }
+    // The module's own texts in the user's language.
+    std::string translate(const std::string& text) const { return translator_(text); }
 
     // The host of the loaded module, or null before initialisation, after
     // shutdown, or when start-up failed.
     static ExtensionHost* current();
-    static void start();
+    static void start(const ModuleIdentity& identity);
     static void stop();
 
 private:
@@ -46,6 +59,6 @@ private:
 // Where the module's resources are: <prefix>/share/quillet/finder-extension,
 // found from the module's own location so that a prefix install and the
 // build tree work as well as a system install.
-std::string moduleResourcesDir();
+std::string moduleResourcesDir(const char* moduleToDatadir);
 
-} // namespace quillet::nautilus
+} // namespace quillet::module

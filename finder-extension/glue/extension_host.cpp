@@ -1,14 +1,12 @@
 #include "extension_host.h"
 
-#include "shared/identifiers.h"
-
 #include <gio/gio.h>
 
 #include <dlfcn.h>
 #include <filesystem>
 #include <system_error>
 
-namespace quillet::nautilus {
+namespace quillet::module {
 
 namespace {
 
@@ -29,13 +27,12 @@ std::string moduleDir() {
 
 } // namespace
 
-std::string moduleResourcesDir() {
+std::string moduleResourcesDir(const char* moduleToDatadir) {
     std::string dir = moduleDir();
     if (!dir.empty()) {
         std::error_code ec;
         auto candidate = std::filesystem::weakly_canonical(
-            std::filesystem::path(dir) / QUILLET_MODULE_TO_DATADIR / "quillet/finder-extension",
-            ec);
+            std::filesystem::path(dir) / moduleToDatadir / "quillet/finder-extension", ec);
         if (!ec && std::filesystem::is_directory(candidate, ec)) {
             return candidate.string();
         }
@@ -43,18 +40,19 @@ std::string moduleResourcesDir() {
     return QUILLET_INSTALLED_RESOURCES_DIR;
 }
 
-ExtensionHost::ExtensionHost()
+ExtensionHost::ExtensionHost(const ModuleIdentity& identity)
     : requests_([this](const std::string& text) { return translator_(text); }),
-      translator_(kTextDomain, moduleResourcesDir() + "/../../locale") {
+      translator_(kTextDomain, moduleResourcesDir(identity.moduleToDatadir) + "/../../locale") {
     FinderSyncPorts ports{
         notifications_, volumes_,  mainQueue_,
         fileTypes_,     requests_, [this](const std::string& text) { return translator_(text); }};
     FinderSyncOptions options;
-    options.defaultsFile = moduleResourcesDir() + "/Defaults.json";
+    options.defaultsFile = moduleResourcesDir(identity.moduleToDatadir) + "/Defaults.json";
     finderSync_ = std::make_unique<FinderSync>(std::move(ports), std::move(options));
     // Owning the id tells the rest of the suite that the extension is loaded.
-    busNameOwner_ = g_bus_own_name(G_BUS_TYPE_SESSION, ids::kExtension, G_BUS_NAME_OWNER_FLAGS_NONE,
-                                   nullptr, nullptr, nullptr, nullptr, nullptr);
+    busNameOwner_ =
+        g_bus_own_name(G_BUS_TYPE_SESSION, identity.busName, G_BUS_NAME_OWNER_FLAGS_NONE, nullptr,
+                       nullptr, nullptr, nullptr, nullptr);
 }
 
 ExtensionHost::~ExtensionHost() {
@@ -68,9 +66,9 @@ ExtensionHost* ExtensionHost::current() {
     return gHost;
 }
 
-void ExtensionHost::start() {
+void ExtensionHost::start(const ModuleIdentity& identity) {
     if (gHost == nullptr) {
-        gHost = new ExtensionHost();
+        gHost = new ExtensionHost(identity);
     }
 }
 
@@ -80,4 +78,4 @@ void ExtensionHost::stop() {
     delete host;
 }
 
-} // namespace quillet::nautilus
+} // namespace quillet::module
