@@ -42,8 +42,9 @@ template <class Fm> struct FileManagerModule {
     }
 
     static constexpr MenuToolkit toolkit = {
+        // Some file managers refuse an item without a tip; ours have none.
         [](const char* name, const char* label, const char* icon) {
-            return G_OBJECT(Fm::newItem(name, label, nullptr, icon));
+            return G_OBJECT(Fm::newItem(name, label, "", icon));
         },
         [] { return G_OBJECT(Fm::newMenu()); },
         [](GObject* menu, GObject* item) {
