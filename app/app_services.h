@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quillet::app {
 
@@ -48,8 +49,9 @@ struct AppServices {
     std::string helperPath;      // quillet-helper beside quillet
     std::string launcherPath;    // quillet-launcher beside quillet
     std::string helpDir;         // <prefix>/share/quillet/help, the HTML pages
-    std::string fileManagerPath; // nautilus on PATH (restarted to load the
-                                 // extension); empty when there is none
+    // The file managers Quillet has a module for that are on PATH,
+    // restarted to load the extension.
+    std::vector<std::string> fileManagerPaths;
     std::string osVersion;       // the system's version string, for the helper's
                                  // launch once per system version
 };

@@ -39,6 +39,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,6 +48,17 @@ std::string programInPath(const char* name) {
     std::string path = found != nullptr ? found : "";
     g_free(found);
     return path;
+}
+
+// Each file manager Quillet has a module for, where installed.
+std::vector<std::string> installedFileManagers() {
+    std::vector<std::string> found;
+    for (const char* name : {"nautilus", "nemo", "caja", "thunar"}) {
+        if (std::string path = programInPath(name); !path.empty()) {
+            found.push_back(path);
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -143,7 +155,7 @@ int main(int argc, char** argv) {
         .launcherPath = paths::appendingPathComponent(binDir, "quillet-launcher"),
         .helpDir =
             paths::appendingPathComponent(paths::deletingLastPathComponent(resources), "help"),
-        .fileManagerPath = programInPath("nautilus"),
+        .fileManagerPaths = installedFileManagers(),
         .osVersion = app::currentOSVersionString(),
     };
 

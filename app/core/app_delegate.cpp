@@ -171,7 +171,7 @@ void AppDelegate::confirmExtension() {
         if (showHelpPage(services_.workspace, services_.helpDir, kHelpLocationsPage)) {
             markExtensionConfirmed();
         }
-        if (!services_.fileManagerPath.empty()) {
+        if (!services_.fileManagerPaths.empty()) {
             AlertRequest restart{
                 .message = services_.translate("Restart the file manager?"),
                 .informative = services_.translate(
@@ -182,7 +182,11 @@ void AppDelegate::confirmExtension() {
                 .escapeButton = 1,
             };
             if (shell_.runAlert(restart) == kAlertFirstButton) {
-                (void)services_.workspace.launchProgram(services_.fileManagerPath, {"-q"});
+                // Every one of them takes -q, which asks a running instance
+                // to quit; the next folder opened starts it with the module.
+                for (const auto& fileManager : services_.fileManagerPaths) {
+                    (void)services_.workspace.launchProgram(fileManager, {"-q"});
+                }
             }
         }
     }

@@ -89,7 +89,7 @@ protected:
             .helperPath = "",
             .launcherPath = "",
             .helpDir = "",
-            .fileManagerPath = "",
+            .fileManagerPaths = {},
             .osVersion = "",
         });
         popover = std::make_unique<PopoverViewController>(*services);

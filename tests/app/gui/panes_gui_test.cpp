@@ -55,7 +55,7 @@ protected:
               .helperPath = {},
               .launcherPath = {},
               .helpDir = xdg.root() + "/share/quillet/help",
-              .fileManagerPath = {},
+              .fileManagerPaths = {},
               .osVersion = {},
           } {
         types.add("txt", "Plain text document");
