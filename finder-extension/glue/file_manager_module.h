@@ -6,12 +6,16 @@
 // without the window as a second argument.
 //
 // A description is a struct with:
-//   types      Provider, FileInfo, Menu, MenuItem
+//   types      Provider, ProviderIface, FileInfo, Menu, MenuItem
 //   functions  newItem, newMenu, appendItem, setSubmenu, location,
-//              parentLocation, isDirectory, fileInfoType
+//              parentLocation, isDirectory, fileInfoType, providerType
+// QUILLET_FILE_MANAGER writes one for a library that names everything the
+// way Nautilus's does; QUILLET_GTYPE_MODULE_ENTRY_POINTS the entry points of
+// a file manager that loads modules into a GTypeModule.
 #pragma once
 
 #include "menu_provider.h"
+#include "module_lifecycle.h"
 #include "selection.h"
 
 namespace quillet::module {
@@ -41,6 +45,18 @@ template <class Fm> struct FileManagerModule {
         return folderItems(provider, folder);
     }
 
+    // Fills the file manager's menu-provider interface.
+    static void initMenuProvider(gpointer iface, gpointer) {
+        auto* menu = static_cast<typename Fm::ProviderIface*>(iface);
+        if constexpr (requires { menu->get_background_items; }) {
+            menu->get_file_items = fileItems;
+            menu->get_background_items = folderItems;
+        } else {
+            menu->get_file_menu_items = fileItems;
+            menu->get_folder_menu_items = folderItems;
+        }
+    }
+
     static constexpr MenuToolkit toolkit = {
         // Some file managers refuse an item without a tip; ours have none.
         [](const char* name, const char* label, const char* icon) {
@@ -64,3 +80,37 @@ template <class Fm> struct FileManagerModule {
 };
 
 } // namespace quillet::module
+
+#define QUILLET_FILE_MANAGER(Name, prefix, PREFIX, Iface)                                          \
+    struct Name {                                                                                  \
+        using Provider = Name##MenuProvider;                                                       \
+        using ProviderIface = Iface;                                                               \
+        using FileInfo = Name##FileInfo;                                                           \
+        using Menu = Name##Menu;                                                                   \
+        using MenuItem = Name##MenuItem;                                                           \
+        static constexpr auto newItem = prefix##_menu_item_new;                                    \
+        static constexpr auto newMenu = prefix##_menu_new;                                         \
+        static constexpr auto appendItem = prefix##_menu_append_item;                              \
+        static constexpr auto setSubmenu = prefix##_menu_item_set_submenu;                         \
+        static constexpr auto location = prefix##_file_info_get_location;                          \
+        static constexpr auto parentLocation = prefix##_file_info_get_parent_location;             \
+        static constexpr auto isDirectory = prefix##_file_info_is_directory;                       \
+        static GType fileInfoType() { return PREFIX##_TYPE_FILE_INFO; }                            \
+        static GType providerType() { return PREFIX##_TYPE_MENU_PROVIDER; }                        \
+    }
+
+// The module is built with hidden visibility; these three are its interface.
+// `initialize` is a function of the module taking the GTypeModule.
+#define QUILLET_GTYPE_MODULE_ENTRY_POINTS(prefix, initialize)                                      \
+    extern "C" {                                                                                   \
+    __attribute__((visibility("default"))) void prefix##_module_initialize(GTypeModule* module) {  \
+        initialize(module);                                                                        \
+    }                                                                                              \
+    __attribute__((visibility("default"))) void prefix##_module_shutdown(void) {                   \
+        quillet::module::shutdownModule();                                                         \
+    }                                                                                              \
+    __attribute__((visibility("default"))) void prefix##_module_list_types(const GType** types,    \
+                                                                           int* count) {           \
+        quillet::module::listModuleTypes(types, count);                                            \
+    }                                                                                              \
+    }

@@ -1,7 +1,6 @@
 // The Thunar module: the entry points libthunarx looks up when it loads the
 // module, over the glue every file manager's module shares.
 #include "finder-extension/glue/file_manager_module.h"
-#include "finder-extension/glue/module_lifecycle.h"
 #include "shared/identifiers.h"
 
 // Some of the headers declare their functions without C linkage.
@@ -26,6 +25,7 @@ GFile* parentLocation(ThunarxFileInfo* info) {
 
 struct Thunar {
     using Provider = ThunarxMenuProvider;
+    using ProviderIface = ThunarxMenuProviderIface;
     using FileInfo = ThunarxFileInfo;
     using Menu = ThunarxMenu;
     using MenuItem = ThunarxMenuItem;
@@ -37,14 +37,9 @@ struct Thunar {
     static constexpr auto parentLocation = ::parentLocation;
     static constexpr auto isDirectory = thunarx_file_info_is_directory;
     static GType fileInfoType() { return THUNARX_TYPE_FILE_INFO; }
+    static GType providerType() { return THUNARX_TYPE_MENU_PROVIDER; }
 };
 using Module = module::FileManagerModule<Thunar>;
-
-void menuProviderInit(gpointer iface, gpointer) {
-    auto* menu = static_cast<ThunarxMenuProviderIface*>(iface);
-    menu->get_file_menu_items = Module::fileItems;
-    menu->get_folder_menu_items = Module::folderItems;
-}
 
 } // namespace
 
@@ -65,8 +60,8 @@ QUILLET_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin* pl
     thunarx_provider_plugin_set_resident(plugin, TRUE);
     GType type = thunarx_provider_plugin_register_type(
         plugin, G_TYPE_OBJECT, "QuilletThunarMenuProvider", &module::providerTypeInfo(), {});
-    const GInterfaceInfo menuProvider = {menuProviderInit, nullptr, nullptr};
-    thunarx_provider_plugin_add_interface(plugin, type, THUNARX_TYPE_MENU_PROVIDER, &menuProvider);
+    const GInterfaceInfo menuProvider = {Module::initMenuProvider, nullptr, nullptr};
+    thunarx_provider_plugin_add_interface(plugin, type, Thunar::providerType(), &menuProvider);
     module::initializeModule(type, {ids::kExtensionThunar, QUILLET_MODULE_TO_DATADIR});
 }
 
