@@ -2,6 +2,7 @@
 // the helper's launches.
 #include "app/core/app_delegate.h"
 
+#include "app/core/extension_setup.h"
 #include "app/core/extension_status.h"
 #include "app/core/help.h"
 #include "app/core/nautilus_script.h"
@@ -165,30 +166,9 @@ void AppDelegate::confirmExtension() {
     if (terminated_) {
         return;
     }
-    if (setUp) {
-        // The help page explains how the module is installed; the file
-        // manager loads it only when it starts again.
-        if (showHelpPage(services_.workspace, services_.helpDir, kHelpLocationsPage)) {
-            markExtensionConfirmed();
-        }
-        if (!services_.fileManagerPaths.empty()) {
-            AlertRequest restart{
-                .message = services_.translate("Restart the file manager?"),
-                .informative = services_.translate(
-                    "The file manager loads Quillet's extension when it starts. Restarting "
-                    "it closes its open windows."),
-                .buttons = {services_.translate("Restart File Manager"),
-                            services_.translate("Not Now")},
-                .escapeButton = 1,
-            };
-            if (shell_.runAlert(restart) == kAlertFirstButton) {
-                // Every one of them takes -q, which asks a running instance
-                // to quit; the next folder opened starts it with the module.
-                for (const auto& fileManager : services_.fileManagerPaths) {
-                    (void)services_.workspace.launchProgram(fileManager, {"-q"});
-                }
-            }
-        }
+    if (setUp &&
+        setUpExtension(services_, [this](const AlertRequest& r) { return shell_.runAlert(r); })) {
+        markExtensionConfirmed();
     }
     checkURLSupport();
 }

@@ -90,8 +90,10 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     auto* setUp = new QPushButton(text("Set Up Extension…"), tip_);
     setUp->setObjectName("SetUpExtensionButton");
     setUp->setAccessibleName(text("Set Up Extension…"));
-    setUp->setAccessibleDescription(text("Explains how the file manager extension is installed"));
-    connect(setUp, &QPushButton::clicked, this, [this] { (void)model_.showExtensionHelp(); });
+    setUp->setAccessibleDescription(
+        text("Explains how the file manager extension is installed and offers to restart the "
+             "file manager"));
+    connect(setUp, &QPushButton::clicked, this, [this] { (void)model_.setUpExtension(); });
     tipLayout->addWidget(setUp);
     layout->addWidget(tip_);
 

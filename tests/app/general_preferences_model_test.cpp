@@ -109,14 +109,27 @@ TEST_F(GeneralPreferencesModelTest, TheTipFollowsTheExtensionFamilyAMomentLater)
     EXPECT_EQ(reports, (std::vector<bool>{true, false}));
 }
 
-TEST_F(GeneralPreferencesModelTest, HelpOpensTheShippedPagesInTheBrowser) {
+TEST_F(GeneralPreferencesModelTest, HelpOpensTheShippedPagesAndSetUpOffersTheRestart) {
     GeneralPreferencesModel model(f.services);
     EXPECT_TRUE(model.showHelp());
-    EXPECT_TRUE(model.showExtensionHelp());
+    EXPECT_TRUE(model.setUpExtension()); // the restart declined
+    f.alerts.nextChoice = 0;
+    EXPECT_TRUE(model.setUpExtension());
     EXPECT_EQ(
         f.workspace.openedURLs,
-        (std::vector<std::string>{"file://" + f.services.helpDir + "/index.html",
-                                  "file://" + f.services.helpDir + "/finder-context-menu.html"}));
+        (std::vector<std::string>({"file://" + f.services.helpDir + "/index.html",
+                                   "file://" + f.services.helpDir + "/finder-context-menu.html",
+                                   "file://" + f.services.helpDir + "/finder-context-menu.html"})));
+    ASSERT_EQ(f.alerts.shown().size(), 2u);
+    EXPECT_EQ(f.alerts.shown()[1].buttons,
+              (std::vector<std::string>{"Restart File Manager", "Not Now"}));
+    std::vector<std::string> restarted;
+    for (const auto& launch : f.workspace.launched) {
+        if (launch.args == std::vector<std::string>{"-q"}) {
+            restarted.push_back(launch.path);
+        }
+    }
+    EXPECT_EQ(restarted, f.services.fileManagerPaths) << "once, and only when asked";
 }
 
 TEST(OSVersionTest, PrettyNameAndKernelRelease) {

@@ -1,6 +1,7 @@
 #include "app/preferences/core/general_preferences_model.h"
 
 #include "app/core/app_delegate.h"
+#include "app/core/extension_setup.h"
 #include "app/core/extension_status.h"
 #include "app/core/help.h"
 #include "shared/identifiers.h"
@@ -104,8 +105,12 @@ bool GeneralPreferencesModel::showHelp() {
     return showHelpPage(services_.workspace, services_.helpDir);
 }
 
-bool GeneralPreferencesModel::showExtensionHelp() {
-    return showHelpPage(services_.workspace, services_.helpDir, kHelpLocationsPage);
+bool GeneralPreferencesModel::setUpExtension() {
+    return app::setUpExtension(services_, [this](const AlertRequest& request) {
+        int chosen = services_.alerts.runAlert(request.message, request.informative,
+                                               AlertStyle::Informational, request.buttons);
+        return chosen < 0 ? chosen : kAlertFirstButton + chosen;
+    });
 }
 
 } // namespace quillet::app

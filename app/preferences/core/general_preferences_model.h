@@ -46,8 +46,9 @@ public:
     void setExtensionHandler(std::function<void(bool running)> handler);
 
     bool showHelp();
-    // The page that explains how the extension is installed.
-    bool showExtensionHelp();
+    // The page that explains how the extension is installed, then the offer
+    // to restart the file managers; false when the page did not open.
+    bool setUpExtension();
 
 private:
     void write(const std::string& key, const Value& value);
