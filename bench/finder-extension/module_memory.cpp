@@ -1,8 +1,8 @@
 // The memory the module adds to the file manager: resident set size before
 // and after opening and initialising it, beside the same figures for an
 // empty dlopen of libnautilus-extension itself (the floor every extension pays).
-#include "tests/finder-extension/nautilus/harness_file_info.h"
-#include "tests/finder-extension/nautilus/harness_module.h"
+#include "tests/finder-extension/modules/harness_file_info.h"
+#include "tests/finder-extension/modules/harness_module.h"
 
 #include "support/temp_xdg.h"
 
@@ -34,7 +34,7 @@ int main() {
     g_type_ensure(NAUTILUS_TYPE_MENU_PROVIDER);
     g_type_ensure(NAUTILUS_TYPE_FILE_INFO);
     long before = residentKiB();
-    GTypeModule* module = quillet::test::newHarnessModule(QUILLET_NAUTILUS_MODULE_FILE);
+    GTypeModule* module = quillet::test::newHarnessModule(QUILLET_NAUTILUS_MODULE_FILE, "nautilus");
     if (!g_type_module_use(module)) {
         std::fprintf(stderr, "module did not load\n");
         return 1;
@@ -42,7 +42,7 @@ int main() {
     long loaded = residentKiB();
     auto types = quillet::test::harnessModuleTypes(module);
     GObject* provider = static_cast<GObject*>(g_object_new(types.at(0), nullptr));
-    NautilusFileInfo* folder = quillet::test::newFileInfoForPath(xdg.root());
+    NautilusFileInfo* folder = NAUTILUS_FILE_INFO(quillet::test::newFileInfoForPath(xdg.root()));
     GList* items =
         nautilus_menu_provider_get_background_items(NAUTILUS_MENU_PROVIDER(provider), folder);
     if (items != nullptr) {

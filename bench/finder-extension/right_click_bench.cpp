@@ -7,8 +7,8 @@
 // an activation handler carrying its own data) from strings prepared
 // beforehand, which is the least any extension offering those entries pays.
 // The goal for an unchanged store: a click within 1.3 times that floor.
-#include "tests/finder-extension/nautilus/harness_file_info.h"
-#include "tests/finder-extension/nautilus/harness_module.h"
+#include "tests/finder-extension/modules/harness_file_info.h"
+#include "tests/finder-extension/modules/harness_module.h"
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
@@ -48,13 +48,13 @@ struct Setup {
         Value::Array locations;
         locations.emplace_back(std::move(location));
         (void)store.setObject(keys::kMonitoredPaths, Value(std::move(locations)));
-        module = quillet::test::newHarnessModule(QUILLET_NAUTILUS_MODULE_FILE);
+        module = quillet::test::newHarnessModule(QUILLET_NAUTILUS_MODULE_FILE, "nautilus");
         if (!g_type_module_use(module)) {
             std::abort();
         }
         auto types = quillet::test::harnessModuleTypes(module);
         provider = NAUTILUS_MENU_PROVIDER(g_object_new(types.at(0), nullptr));
-        folder = quillet::test::newFileInfoForPath(served);
+        folder = NAUTILUS_FILE_INFO(quillet::test::newFileInfoForPath(served));
     }
 
     // Rewrites the store with `count` templates; a new generation makes the

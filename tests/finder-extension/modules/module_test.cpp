@@ -1,8 +1,10 @@
-// The built module, loaded as the file manager loads it, asked for menus over
-// real folders, with its requests going over a private session bus.
+// A built file-manager module, loaded as its file manager loads it (the
+// driver, see module_driver.h), asked for menus over real folders, with its
+// requests going over a private session bus. The same cases run against every
+// module.
 #include "fake_helper.h"
 #include "harness_file_info.h"
-#include "harness_module.h"
+#include "module_driver.h"
 #include "session_bus.h"
 #include "spin_main_context.h"
 
@@ -14,7 +16,6 @@
 #include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
-#include <nautilus-extension.h>
 
 #include <chrono>
 #include <filesystem>
@@ -26,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using Labels = std::vector<std::string>;
 
 Value templateRecord(const std::string& title, const std::string& file, const std::string& prefix,
                      const std::string& suffix, bool enabled = true) {
@@ -42,8 +44,7 @@ struct Harness {
     std::string outside = xdg.makeDir("outside");
     std::string serviceDir = xdg.makeDir("services");
     std::unique_ptr<PrivateSessionBus> bus;
-    GTypeModule* module = nullptr;
-    GType providerType = 0;
+    bool loaded = false;
 };
 
 Harness* gHarness = nullptr;
@@ -82,20 +83,23 @@ public:
         gHarness->bus = std::make_unique<PrivateSessionBus>(gHarness->xdg.root() + "/bus",
                                                             gHarness->serviceDir);
         ASSERT_TRUE(gHarness->bus->running());
+        // What the cases click on, besides the two folders above.
+        fs::create_directories(gHarness->served + "/deep/er");
+        fs::create_directories(gHarness->served + "/folder");
+        fs::create_directories(gHarness->served + "2");
+        for (const char* file : {"served/doc.txt", "served/other.txt", "outside/far.txt"}) {
+            std::ofstream(gHarness->xdg.root() + "/" + file) << "x";
+        }
         SettingsStore store(ids::kSuiteName);
         writeBaseSettings(store);
 
-        gHarness->module = newHarnessModule(QUILLET_NAUTILUS_MODULE_FILE);
-        ASSERT_TRUE(g_type_module_use(gHarness->module));
-        auto types = harnessModuleTypes(gHarness->module);
-        ASSERT_EQ(types.size(), 1u);
-        gHarness->providerType = types[0];
+        std::string failure = driver::loadModule();
+        ASSERT_EQ(failure, "");
+        gHarness->loaded = true;
     }
 
     void TearDown() override {
-        if (gHarness->module != nullptr && gHarness->providerType != 0) {
-            g_type_module_unuse(gHarness->module);
-        }
+        driver::unloadModule();
         gHarness->bus->stopOwnerOf(ids::kHelper);
         delete gHarness;
         gHarness = nullptr;
@@ -104,6 +108,10 @@ public:
 
 const auto* const gEnvironment = ::testing::AddGlobalTestEnvironment(new HarnessEnvironment);
 
+void freeItems(GList* items) {
+    g_list_free_full(items, g_object_unref);
+}
+
 struct Item {
     std::string name;
     std::string label;
@@ -111,51 +119,75 @@ struct Item {
     bool hasSubmenu = false;
 };
 
+// What the items show, read through the properties all file managers share;
+// frees the list.
 std::vector<Item> describe(GList* items) {
     std::vector<Item> out;
     for (GList* it = items; it != nullptr; it = it->next) {
         gchar* name = nullptr;
         gchar* label = nullptr;
-        NautilusMenu* menu = nullptr;
+        GObject* menu = nullptr;
         g_object_get(it->data, "name", &name, "label", &label, "menu", &menu, nullptr);
         Item item{name ? name : "", label ? label : "", {}, menu != nullptr};
         if (menu != nullptr) {
-            GList* children = nautilus_menu_get_items(menu);
-            item.submenu = describe(children);
-            nautilus_menu_item_list_free(children);
+            item.submenu = describe(driver::submenuItems(menu));
             g_object_unref(menu);
         }
         g_free(name);
         g_free(label);
         out.push_back(std::move(item));
     }
+    freeItems(items);
     return out;
 }
 
-std::vector<std::string> labels(const std::vector<Item>& items) {
-    std::vector<std::string> out;
+Labels labels(const std::vector<Item>& items) {
+    Labels out;
     for (const auto& item : items) {
         out.push_back(item.label);
     }
     return out;
 }
 
-class NautilusModuleTest : public ::testing::Test {
+// Chooses the entry with the given label of a list (top level or submenu),
+// as the file manager does: the item's "activate" signal.
+bool activate(GList* items, const std::string& label) {
+    for (GList* it = items; it != nullptr; it = it->next) {
+        gchar* own = nullptr;
+        g_object_get(it->data, "label", &own, nullptr);
+        bool match = own != nullptr && label == own;
+        g_free(own);
+        if (match) {
+            g_signal_emit_by_name(it->data, "activate");
+            return true;
+        }
+    }
+    return false;
+}
+
+class ModuleTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(gHarness, nullptr);
-        ASSERT_NE(gHarness->providerType, GType(0));
+        ASSERT_TRUE(gHarness->loaded);
         writeBaseSettings(store);
-        provider = NAUTILUS_MENU_PROVIDER(g_object_new(gHarness->providerType, nullptr));
+        provider = driver::newMenuProvider();
+        ASSERT_NE(provider, nullptr);
         // An earlier test of this process may have changed the served folders.
         postRefresh(keys::kMonitoredPaths);
         ASSERT_TRUE(spinUntil(
             [&] {
                 GList* items = backgroundItems(gHarness->served);
-                nautilus_menu_item_list_free(items);
+                freeItems(items);
                 return items != nullptr;
             },
             5000ms));
+    }
+
+    void TearDown() override {
+        g_clear_object(&provider);
+        // Let replies and idle work of this test finish before the next one.
+        spinUntil([] { return false; }, 50ms);
     }
 
     // The refresh notification as the main application sends it.
@@ -170,17 +202,19 @@ protected:
         g_object_unref(other);
     }
 
-    void TearDown() override {
-        g_clear_object(&provider);
-        // Let replies and idle work of this test finish before the next one.
-        spinUntil([] { return false; }, 50ms);
+    // Items for a right click on the background of a folder (a path or a URI),
+    // owned by the caller.
+    GList* backgroundItems(const std::string& folder) {
+        GObject* info = folder.find("://") != std::string::npos ? newFileInfoForUri(folder)
+                                                                : newFileInfoForPath(folder);
+        GList* items = driver::backgroundItems(provider, info);
+        g_object_unref(info);
+        return items;
     }
 
-    // Items for a right click on the folder's background, owned by the caller.
-    GList* backgroundItems(const std::string& folder) {
-        NautilusFileInfo* info = newFileInfoForPath(folder);
-        GList* items = nautilus_menu_provider_get_background_items(provider, info);
-        g_object_unref(info);
+    GList* fileItems(GList* files) {
+        GList* items = driver::fileItems(provider, files);
+        g_list_free_full(files, g_object_unref);
         return items;
     }
 
@@ -189,48 +223,28 @@ protected:
         for (const auto& path : paths) {
             files = g_list_append(files, newFileInfoForPath(path));
         }
-        GList* items = nautilus_menu_provider_get_file_items(provider, files);
-        nautilus_file_info_list_free(files);
-        return items;
-    }
-
-    std::vector<Item> describeAndFree(GList* items) {
-        auto out = describe(items);
-        nautilus_menu_item_list_free(items);
-        return out;
-    }
-
-    // Activates the entry with the given label of a list (top level or submenu).
-    static bool activate(GList* items, const std::string& label) {
-        for (GList* it = items; it != nullptr; it = it->next) {
-            gchar* own = nullptr;
-            g_object_get(it->data, "label", &own, nullptr);
-            bool match = own != nullptr && label == own;
-            g_free(own);
-            if (match) {
-                nautilus_menu_item_activate(NAUTILUS_MENU_ITEM(it->data));
-                return true;
-            }
-        }
-        return false;
+        return fileItems(files);
     }
 
     SettingsStore store{ids::kSuiteName};
-    NautilusMenuProvider* provider = nullptr;
+    GObject* provider = nullptr;
 };
 
-TEST_F(NautilusModuleTest, ProvidesMenusAndOwnsTheExtensionNameWhileLoaded) {
-    EXPECT_TRUE(g_type_is_a(gHarness->providerType, NAUTILUS_TYPE_MENU_PROVIDER));
-    EXPECT_TRUE(spinUntil([] { return gHarness->bus->nameHasOwner(ids::kExtension); }, 5000ms));
+TEST_F(ModuleTest, ProvidesMenusAndOwnsItsOwnBusName) {
+    EXPECT_TRUE(g_type_is_a(G_OBJECT_TYPE(provider), driver::menuProviderInterface()));
+    EXPECT_TRUE(
+        spinUntil([] { return gHarness->bus->nameHasOwner(driver::extensionBusName()); }, 5000ms));
+    // Each file manager's module has a name of its own, so that two file
+    // managers of one session both serve.
+    for (const char* name :
+         {ids::kExtension, ids::kExtensionNemo, ids::kExtensionCaja, ids::kExtensionThunar}) {
+        if (std::string(name) != driver::extensionBusName()) {
+            EXPECT_FALSE(gHarness->bus->nameHasOwner(name)) << name;
+        }
+    }
 }
 
-TEST_F(NautilusModuleTest, BackgroundMenuListsEnabledTemplatesInServedFoldersOnly) {
-    auto items = describeAndFree(backgroundItems(gHarness->served));
-    EXPECT_EQ(labels(items), (std::vector<std::string>{"New Text", "New Script"}));
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].name, "QuilletExtension::menuItemAction1");
-    EXPECT_FALSE(items[0].hasSubmenu);
-
+TEST_F(ModuleTest, EntriesGetTheirIconsOnceTheIconCacheIsBuilt) {
     // showFileIcon comes from the registered defaults found beside the
     // module; the icon names arrive once the cache is built.
     EXPECT_TRUE(spinUntil(
@@ -240,63 +254,136 @@ TEST_F(NautilusModuleTest, BackgroundMenuListsEnabledTemplatesInServedFoldersOnl
             g_object_get(list->data, "icon", &icon, nullptr);
             bool known = icon != nullptr && *icon != '\0';
             g_free(icon);
-            nautilus_menu_item_list_free(list);
+            freeItems(list);
             return known;
         },
         5000ms));
-
-    fs::create_directories(gHarness->served + "/deep/er");
-    EXPECT_EQ(describeAndFree(backgroundItems(gHarness->served + "/deep/er")).size(), 2u);
-
-    EXPECT_EQ(backgroundItems(gHarness->outside), nullptr);
-    EXPECT_EQ(backgroundItems(gHarness->served + "2"), nullptr);
-
-    NautilusFileInfo* trash = newFileInfoForUri("trash:///");
-    EXPECT_EQ(nautilus_menu_provider_get_background_items(provider, trash), nullptr);
-    g_object_unref(trash);
 }
 
-TEST_F(NautilusModuleTest, CascadeNestsTheEntriesUnderNewFile) {
-    ASSERT_TRUE(store.setBool(keys::kCascadeMenu, true));
-    ASSERT_TRUE(store.setObject(keys::kLocalizedStrings, Value::Dictionary{{"New File", "Fresh"}}));
-    auto items = describeAndFree(backgroundItems(gHarness->served));
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].label, "Fresh");
-    ASSERT_TRUE(items[0].hasSubmenu);
-    EXPECT_EQ(labels(items[0].submenu), (std::vector<std::string>{"Text", "Script"}));
-}
+// A right click: on a folder's background, or on selected items; paths are
+// below the test's home, or URIs.
+struct Click {
+    bool background;
+    std::vector<std::string> targets;
+};
 
-TEST_F(NautilusModuleTest, AnOverriddenEntryFormatRenamesTheNextMenu) {
-    ASSERT_TRUE(store.setBool(keys::kCascadeMenu, false));
-    ASSERT_TRUE(
-        store.setObject(keys::kLocalizedStrings, Value::Dictionary{{"New %@", "Create %@"}}));
-    EXPECT_EQ(labels(describeAndFree(backgroundItems(gHarness->served))),
-              (std::vector<std::string>{"Create Text", "Create Script"}));
-    ASSERT_TRUE(store.removeObjectForKey(keys::kLocalizedStrings));
-    EXPECT_EQ(labels(describeAndFree(backgroundItems(gHarness->served))),
-              (std::vector<std::string>{"New Text", "New Script"}));
-}
+struct MenuCase {
+    const char* name;
+    void (*tweak)(SettingsStore&); // over the base settings
+    Click click;
+    // The entries' labels, at the top level or under the cascade item when it
+    // is named; no labels: no menu at all.
+    Labels labels;
+    const char* cascade = nullptr;
+};
 
-TEST_F(NautilusModuleTest, FileMenuFollowsHideMenuForFiles) {
-    std::string doc = gHarness->served + "/doc.txt";
-    std::string other = gHarness->served + "/other.txt";
-    std::string folder = gHarness->served + "/folder";
-    std::ofstream(doc) << "x";
-    std::ofstream(other) << "x";
-    fs::create_directories(folder);
-    std::ofstream(gHarness->outside + "/far.txt") << "x";
-
-    EXPECT_EQ(describeAndFree(fileItems({doc})).size(), 2u);
+void noTweak(SettingsStore&) {}
+void hideMenuForFiles(SettingsStore& store) {
     ASSERT_TRUE(store.setBool(keys::kHideMenuForFiles, true));
-    EXPECT_EQ(fileItems({doc}), nullptr);
-    EXPECT_EQ(describeAndFree(fileItems({folder})).size(), 2u);
-    EXPECT_EQ(describeAndFree(fileItems({doc, other})).size(), 2u);
-    // Items of several folders: no single folder is acted in.
-    EXPECT_EQ(fileItems({doc, gHarness->outside + "/far.txt"}), nullptr);
-    EXPECT_EQ(fileItems({gHarness->outside + "/far.txt"}), nullptr);
 }
 
-TEST_F(NautilusModuleTest, WhetherAnItemIsAFolderIsTheFileManagersWord) {
+const Labels kEntries{"New Text", "New Script"};
+
+const MenuCase kMenuCases[] = {
+    {"ServedFolder", noTweak, {true, {"served"}}, kEntries},
+    {"FolderDeepBelowAServedOne", noTweak, {true, {"served/deep/er"}}, kEntries},
+    {"OutsideFolder", noTweak, {true, {"outside"}}, {}},
+    {"SiblingWhoseNameExtendsAServedOne", noTweak, {true, {"served2"}}, {}},
+    {"LocationThatIsNoFile", noTweak, {true, {"trash:///"}}, {}},
+    {"CascadeUnderALocalizedNewFile",
+     [](SettingsStore& store) {
+         ASSERT_TRUE(store.setBool(keys::kCascadeMenu, true));
+         ASSERT_TRUE(
+             store.setObject(keys::kLocalizedStrings, Value::Dictionary{{"New File", "Fresh"}}));
+     },
+     {true, {"served"}},
+     {"Text", "Script"},
+     "Fresh"},
+    {"OverriddenEntryFormat",
+     [](SettingsStore& store) {
+         ASSERT_TRUE(
+             store.setObject(keys::kLocalizedStrings, Value::Dictionary{{"New %@", "Create %@"}}));
+     },
+     {true, {"served"}},
+     {"Create Text", "Create Script"}},
+    {"AFile", noTweak, {false, {"served/doc.txt"}}, kEntries},
+    {"AFileWhenHiddenForFiles", hideMenuForFiles, {false, {"served/doc.txt"}}, {}},
+    {"AFolderWhenHiddenForFiles", hideMenuForFiles, {false, {"served/folder"}}, kEntries},
+    {"TwoFilesWhenHiddenForFiles",
+     hideMenuForFiles,
+     {false, {"served/doc.txt", "served/other.txt"}},
+     kEntries},
+    // Items of several folders: no single folder is acted in.
+    {"ItemsFromTwoFolders", noTweak, {false, {"served/doc.txt", "outside/far.txt"}}, {}},
+    {"AFileOutside", noTweak, {false, {"outside/far.txt"}}, {}},
+    {"TemplatesThatAreNoArray",
+     [](SettingsStore& store) {
+         ASSERT_TRUE(store.setObject(keys::kFileTemplates, Value("not an array")));
+     },
+     {true, {"served"}},
+     {}},
+    {"TemplatesThatAreJunk",
+     [](SettingsStore& store) {
+         ASSERT_TRUE(store.setObject(keys::kFileTemplates, Value::Array{Value(1), Value("x")}));
+     },
+     {true, {"served"}},
+     {}},
+    {"CorruptSettingsFile",
+     [](SettingsStore&) {
+         std::ofstream(paths::storeFile(ids::kSuiteName), std::ios::trunc) << "\x01 not json {";
+     },
+     {true, {"served"}},
+     {}},
+    {"CorruptSettingsFileOnItems",
+     [](SettingsStore&) {
+         std::ofstream(paths::storeFile(ids::kSuiteName), std::ios::trunc) << "\x01 not json {";
+     },
+     {false, {"served/folder"}},
+     {}},
+};
+
+class MenuTest : public ModuleTest, public ::testing::WithParamInterface<MenuCase> {};
+
+TEST_P(MenuTest, Offers) {
+    const MenuCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(c.tweak(store));
+    GList* items = nullptr;
+    if (c.click.background) {
+        ASSERT_EQ(c.click.targets.size(), 1u);
+        const std::string& target = c.click.targets[0];
+        items = backgroundItems(
+            target.find("://") != std::string::npos ? target : gHarness->xdg.root() + "/" + target);
+    } else {
+        std::vector<std::string> paths;
+        for (const auto& target : c.click.targets) {
+            paths.push_back(gHarness->xdg.root() + "/" + target);
+        }
+        items = fileItems(paths);
+    }
+    if (c.labels.empty()) {
+        EXPECT_EQ(items, nullptr);
+        freeItems(items);
+        return;
+    }
+    auto described = describe(items);
+    if (c.cascade != nullptr) {
+        ASSERT_EQ(labels(described), Labels{c.cascade});
+        EXPECT_EQ(described[0].name, "QuilletExtension::NewFile");
+        ASSERT_TRUE(described[0].hasSubmenu);
+        auto entries = std::move(described[0].submenu);
+        described = std::move(entries);
+    }
+    EXPECT_EQ(labels(described), c.labels);
+    for (const auto& item : described) {
+        EXPECT_EQ(item.name.rfind("QuilletExtension::menuItemAction", 0), 0u) << item.name;
+        EXPECT_FALSE(item.hasSubmenu) << item.label;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Clicks, MenuTest, ::testing::ValuesIn(kMenuCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(ModuleTest, WhetherAnItemIsAFolderIsTheFileManagersWord) {
     // The item stands for one on a hung mount: it is not on disk, so any look
     // at the disk (which would freeze the file manager) gives the wrong answer.
     FakeHelper helper(gHarness->bus->newConnection());
@@ -304,34 +391,20 @@ TEST_F(NautilusModuleTest, WhetherAnItemIsAFolderIsTheFileManagersWord) {
     ASSERT_TRUE(store.setBool(keys::kHideMenuForFiles, true));
     const std::string away = gHarness->served + "/on-a-hung-mount";
     auto itemsFor = [&](bool isFolder) {
-        GList* files = g_list_append(nullptr, newFileInfoForPath(away, isFolder));
-        GList* items = nautilus_menu_provider_get_file_items(provider, files);
-        nautilus_file_info_list_free(files);
-        return items;
+        return fileItems(g_list_append(nullptr, newFileInfoForPath(away, isFolder)));
     };
     EXPECT_EQ(itemsFor(false), nullptr) << "a single file: no menu";
     GList* items = itemsFor(true);
     ASSERT_NE(items, nullptr) << "a single folder: a menu";
     ASSERT_TRUE(activate(items, "New Text"));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
     ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 1; }, 5000ms));
     auto request = parseRequestURL(helper.openedURIs()[0]);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->folderPath, away) << "the new file goes into the selected folder";
 }
 
-TEST_F(NautilusModuleTest, UnusableSettingsGiveNoEntriesAndNoCrash) {
-    ASSERT_TRUE(store.setObject(keys::kFileTemplates, Value("not an array")));
-    EXPECT_EQ(backgroundItems(gHarness->served), nullptr);
-    ASSERT_TRUE(store.setObject(keys::kFileTemplates, Value::Array{Value(1), Value("x")}));
-    EXPECT_EQ(backgroundItems(gHarness->served), nullptr);
-
-    std::ofstream(paths::storeFile(ids::kSuiteName), std::ios::trunc) << "\x01 not json {";
-    EXPECT_EQ(backgroundItems(gHarness->served), nullptr);
-    EXPECT_EQ(fileItems({gHarness->served}), nullptr);
-}
-
-TEST_F(NautilusModuleTest, ChoosingAnEntrySendsTheRequestToTheHelper) {
+TEST_F(ModuleTest, ChoosingAnEntrySendsTheRequestToTheHelper) {
     FakeHelper helper(gHarness->bus->newConnection());
     ASSERT_TRUE(helper.ownsName());
     std::string folder = gHarness->served + "/Ma Données";
@@ -339,36 +412,50 @@ TEST_F(NautilusModuleTest, ChoosingAnEntrySendsTheRequestToTheHelper) {
 
     GList* items = backgroundItems(gHarness->served);
     ASSERT_TRUE(activate(items, "New Script"));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
 
     // A single selected folder is where the file goes.
     items = fileItems({folder});
     ASSERT_TRUE(activate(items, "New Text"));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
 
-    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 2; }, 5000ms));
+    // Under the cascade item, as the file manager shows its submenu.
+    ASSERT_TRUE(store.setBool(keys::kCascadeMenu, true));
+    items = backgroundItems(gHarness->served);
+    ASSERT_NE(items, nullptr);
+    GObject* submenu = nullptr;
+    g_object_get(items->data, "menu", &submenu, nullptr);
+    ASSERT_NE(submenu, nullptr);
+    GList* entries = driver::submenuItems(submenu);
+    ASSERT_TRUE(activate(entries, "Text"));
+    freeItems(entries);
+    g_object_unref(submenu);
+    freeItems(items);
+
+    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 3; }, 5000ms));
     EXPECT_EQ(helper.openedURIs()[0], "quillet://" + gHarness->served + "?2");
     auto request = parseRequestURL(helper.openedURIs()[1]);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->folderPath, folder);
     EXPECT_EQ(request->index, 1);
     EXPECT_NE(helper.openedURIs()[1].find("Ma%20Donn%C3%A9es?1"), std::string::npos);
+    EXPECT_EQ(helper.openedURIs()[2], "quillet://" + gHarness->served + "?1");
 }
 
-TEST_F(NautilusModuleTest, EntriesStillWorkAfterTheMenuIsGone) {
+TEST_F(ModuleTest, EntriesStillWorkAfterTheMenuIsGone) {
     // The file manager may drop its menu before the activation reaches us.
     FakeHelper helper(gHarness->bus->newConnection());
     ASSERT_TRUE(helper.ownsName());
     GList* items = backgroundItems(gHarness->served);
     ASSERT_NE(items, nullptr);
-    auto* entry = NAUTILUS_MENU_ITEM(g_object_ref(items->data));
-    nautilus_menu_item_list_free(items);
-    nautilus_menu_item_activate(entry);
+    GObject* entry = G_OBJECT(g_object_ref(items->data));
+    freeItems(items);
+    g_signal_emit_by_name(entry, "activate");
     g_object_unref(entry);
     ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 1; }, 5000ms));
 }
 
-TEST_F(NautilusModuleTest, RefreshNotificationOverTheBusServesNewFolders) {
+TEST_F(ModuleTest, RefreshNotificationOverTheBusServesNewFolders) {
     EXPECT_EQ(backgroundItems(gHarness->outside), nullptr);
     ASSERT_TRUE(store.setObject(
         keys::kMonitoredPaths,
@@ -381,11 +468,11 @@ TEST_F(NautilusModuleTest, RefreshNotificationOverTheBusServesNewFolders) {
             return items != nullptr;
         },
         5000ms));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
     EXPECT_EQ(backgroundItems(gHarness->served), nullptr);
 }
 
-TEST_F(NautilusModuleTest, WithoutAHelperAChoiceIsDroppedQuietly) {
+TEST_F(ModuleTest, WithoutAHelperAChoiceIsDroppedQuietly) {
     // The bus forgets the helper's service file for this test.
     std::string parked = gHarness->xdg.root() + "/parked-services";
     fs::rename(gHarness->serviceDir, parked);
@@ -405,24 +492,24 @@ TEST_F(NautilusModuleTest, WithoutAHelperAChoiceIsDroppedQuietly) {
     fs::create_directories(folder);
     GList* items = backgroundItems(folder);
     ASSERT_TRUE(activate(items, "New Text"));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
     spinUntil([] { return false; }, 500ms);
     EXPECT_TRUE(fs::is_empty(folder));
 }
 
 #ifdef QUILLET_HELPER_SERVICE_FILE
-TEST_F(NautilusModuleTest, TheBusStartsTheHelperWhichCreatesTheFile) {
+TEST_F(ModuleTest, TheBusStartsTheHelperWhichCreatesTheFile) {
     std::string folder = gHarness->served + "/with space";
     fs::create_directories(folder);
     GList* items = backgroundItems(folder);
     ASSERT_TRUE(activate(items, "New Text"));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
     EXPECT_TRUE(spinUntil([&] { return fs::exists(folder + "/untitled.txt"); }, 20000ms));
 
     // A second choice does not replace the first file.
     items = backgroundItems(folder);
     ASSERT_TRUE(activate(items, "New Text"));
-    nautilus_menu_item_list_free(items);
+    freeItems(items);
     EXPECT_TRUE(spinUntil([&] { return fs::exists(folder + "/untitled-1.txt"); }, 20000ms));
     std::ifstream in(folder + "/untitled.txt");
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -13,6 +13,7 @@ using ListTypesFunc = void (*)(const GType**, int*);
 struct HarnessModule {
     GTypeModule parent;
     char* path;
+    char* prefix;
     void* handle;
     ShutdownFunc shutdown;
     std::vector<GType>* types;
@@ -36,11 +37,14 @@ gboolean load(GTypeModule* module) {
             return FALSE;
         }
     }
-    auto initialize =
-        reinterpret_cast<InitializeFunc>(dlsym(m->handle, "nautilus_module_initialize"));
-    auto listTypes =
-        reinterpret_cast<ListTypesFunc>(dlsym(m->handle, "nautilus_module_list_types"));
-    m->shutdown = reinterpret_cast<ShutdownFunc>(dlsym(m->handle, "nautilus_module_shutdown"));
+    auto entry = [m](const char* name) {
+        std::string symbol = m->prefix;
+        symbol += name;
+        return dlsym(m->handle, symbol.c_str());
+    };
+    auto initialize = reinterpret_cast<InitializeFunc>(entry("_module_initialize"));
+    auto listTypes = reinterpret_cast<ListTypesFunc>(entry("_module_list_types"));
+    m->shutdown = reinterpret_cast<ShutdownFunc>(entry("_module_shutdown"));
     if (initialize == nullptr || listTypes == nullptr || m->shutdown == nullptr) {
         g_warning("%s lacks the module entry points", m->path);
         return FALSE;
@@ -62,6 +66,7 @@ void unload(GTypeModule* module) {
 void finalize(GObject* object) {
     HarnessModule* m = self(G_TYPE_MODULE(object));
     g_free(m->path);
+    g_free(m->prefix);
     delete m->types;
     G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
 }
@@ -81,9 +86,10 @@ GType harnessModuleType() {
 
 } // namespace
 
-GTypeModule* newHarnessModule(const std::string& libraryPath) {
+GTypeModule* newHarnessModule(const std::string& libraryPath, const std::string& prefix) {
     auto* module = static_cast<HarnessModule*>(g_object_new(harnessModuleType(), nullptr));
     module->path = g_strdup(libraryPath.c_str());
+    module->prefix = g_strdup(prefix.c_str());
     module->types = new std::vector<GType>();
     g_type_module_set_name(G_TYPE_MODULE(module), libraryPath.c_str());
     return G_TYPE_MODULE(module);
@@ -91,6 +97,25 @@ GTypeModule* newHarnessModule(const std::string& libraryPath) {
 
 std::vector<GType> harnessModuleTypes(GTypeModule* module) {
     return *self(module)->types;
+}
+
+std::string LoadedModule::load(const std::string& libraryPath, const std::string& prefix) {
+    module = newHarnessModule(libraryPath, prefix);
+    if (!g_type_module_use(module)) {
+        return "the module did not load";
+    }
+    auto types = harnessModuleTypes(module);
+    if (types.size() != 1) {
+        return "the module lists " + std::to_string(types.size()) + " types, not one";
+    }
+    providerType = types[0];
+    return {};
+}
+
+void LoadedModule::unload() {
+    if (providerType != 0) {
+        g_type_module_unuse(module);
+    }
 }
 
 } // namespace quillet::test

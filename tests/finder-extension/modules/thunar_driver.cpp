@@ -1,0 +1,112 @@
+// Thunar: the module found and loaded by libthunarx's own provider factory,
+// which reads the folders in THUNARX_DIRS exactly as Thunar does, and asked
+// for menus with a window, which the library requires.
+#include "harness_file_info.h"
+#include "module_driver.h"
+
+#include "shared/identifiers.h"
+
+#include <thunarx/thunarx.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace quillet::test::driver {
+
+namespace {
+ThunarxProviderFactory* gFactory = nullptr;
+GtkWidget* gWindow = nullptr;
+
+// The factory's providers of menus (a new list of new references).
+GList* menuProviders() {
+    return thunarx_provider_factory_list_providers(gFactory, THUNARX_TYPE_MENU_PROVIDER);
+}
+} // namespace
+
+const char* extensionBusName() {
+    return ids::kExtensionThunar;
+}
+
+std::string loadModule() {
+    if (!gtk_init_check(nullptr, nullptr)) {
+        return "no display for the window Thunar asks menus with";
+    }
+    gWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    // The build's module folder holds this module only.
+    setenv("THUNARX_DIRS", std::filesystem::path(QUILLET_THUNAR_MODULE_FILE).parent_path().c_str(),
+           1);
+    gFactory = thunarx_provider_factory_get_default();
+    GList* providers = menuProviders();
+    guint count = g_list_length(providers);
+    g_list_free_full(providers, g_object_unref);
+    if (count != 1) {
+        return "the factory found " + std::to_string(count) + " menu providers, not one";
+    }
+    return {};
+}
+
+void unloadModule() {
+    // The module makes itself resident: Thunar never unloads it.
+    g_clear_object(&gFactory);
+    if (gWindow != nullptr) {
+        gtk_widget_destroy(gWindow);
+    }
+}
+
+GType menuProviderInterface() {
+    return THUNARX_TYPE_MENU_PROVIDER;
+}
+
+GObject* newMenuProvider() {
+    GList* providers = menuProviders();
+    GObject* provider = providers != nullptr ? G_OBJECT(g_object_ref(providers->data)) : nullptr;
+    g_list_free_full(providers, g_object_unref);
+    return provider;
+}
+
+GType fileInfoInterface() {
+    return THUNARX_TYPE_FILE_INFO;
+}
+
+void initFileInfoInterface(gpointer table, gpointer) {
+    using namespace file_info;
+    using Info = ThunarxFileInfo;
+    auto* iface = static_cast<ThunarxFileInfoIface*>(table);
+    iface->get_name = [](Info* i) { return g_file_get_basename(location(i)); };
+    iface->get_uri = [](Info* i) { return g_file_get_uri(location(i)); };
+    iface->get_parent_uri = [](Info* i) { return parentUri(i); };
+    iface->get_uri_scheme = [](Info* i) { return g_file_get_uri_scheme(location(i)); };
+    iface->get_mime_type = [](Info* i) { return mimeType(i); };
+    iface->has_mime_type = [](Info* i, const char* type) -> gboolean {
+        char* own = mimeType(i);
+        gboolean same = g_content_type_is_a(own, type);
+        g_free(own);
+        return same;
+    };
+    iface->is_directory = [](Info* i) { return isDirectory(i); };
+    iface->get_file_info = [](Info* i) {
+        GFileInfo* info =
+            g_file_query_info(location(i), "standard::*", G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+        return info != nullptr ? info : g_file_info_new();
+    };
+    iface->get_filesystem_info = [](Info* i) {
+        return g_file_query_filesystem_info(location(i), "filesystem::*", nullptr, nullptr);
+    };
+    iface->get_location = [](Info* i) { return G_FILE(g_object_ref(location(i))); };
+}
+
+GList* backgroundItems(GObject* provider, GObject* folder) {
+    return thunarx_menu_provider_get_folder_menu_items(THUNARX_MENU_PROVIDER(provider), gWindow,
+                                                       THUNARX_FILE_INFO(folder));
+}
+
+GList* fileItems(GObject* provider, GList* files) {
+    return thunarx_menu_provider_get_file_menu_items(THUNARX_MENU_PROVIDER(provider), gWindow,
+                                                     files);
+}
+
+GList* submenuItems(GObject* menu) {
+    return thunarx_menu_get_items(THUNARX_MENU(menu));
+}
+
+} // namespace quillet::test::driver
