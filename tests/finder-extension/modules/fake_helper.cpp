@@ -40,6 +40,9 @@ FakeHelper::~FakeHelper() {
     if (registration_ != 0) {
         g_dbus_connection_unregister_object(connection_, registration_);
     }
+    // Replies already given must go out: a request left without one is sent
+    // again, and the bus would start the real helper for it.
+    g_dbus_connection_flush_sync(connection_, nullptr, nullptr);
     g_dbus_connection_close_sync(connection_, nullptr, nullptr);
     g_object_unref(connection_);
     if (node_ != nullptr) {

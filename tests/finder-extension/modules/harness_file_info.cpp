@@ -90,8 +90,8 @@ GObject* newFileInfoForPath(const std::string& path, bool isDirectory) {
     return newFileInfo(g_file_new_for_path(path.c_str()), isDirectory ? 1 : 0);
 }
 
-GObject* newFileInfoForUri(const std::string& uri) {
-    return newFileInfo(g_file_new_for_uri(uri.c_str()));
+GObject* newFileInfoForUri(const std::string& uri, bool isDirectory) {
+    return newFileInfo(g_file_new_for_uri(uri.c_str()), isDirectory ? 1 : 0);
 }
 
 } // namespace quillet::test

@@ -15,8 +15,9 @@ GObject* newFileInfoForPath(const std::string& path);
 // The file manager's own knowledge of the item, as it has it for an item on a
 // mount that no longer answers: the file system is never asked.
 GObject* newFileInfoForPath(const std::string& path, bool isDirectory);
-// Any URI, for locations that are not local files.
-GObject* newFileInfoForUri(const std::string& uri);
+// Any URI, for locations that are not local files, with the file manager's
+// word on whether it is a folder.
+GObject* newFileInfoForUri(const std::string& uri, bool isDirectory);
 
 // What every file manager's FileInfo answers alike, from the item's location.
 namespace file_info {

@@ -106,7 +106,8 @@ std::string LoadedModule::load(const std::string& libraryPath, const std::string
     }
     auto types = harnessModuleTypes(module);
     if (types.size() != 1) {
-        return "the module lists " + std::to_string(types.size()) + " types, not one";
+        std::string failure = "the module lists ";
+        return failure + std::to_string(types.size()) + " types, not one";
     }
     providerType = types[0];
     return {};

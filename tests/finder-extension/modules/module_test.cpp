@@ -44,36 +44,57 @@ struct Harness {
     std::string outside = xdg.makeDir("outside");
     std::string serviceDir = xdg.makeDir("services");
     std::unique_ptr<PrivateSessionBus> bus;
-    bool loaded = false;
+    // Why the module is not there to test, if it is not.
+    std::string failure;
 };
 
 Harness* gHarness = nullptr;
 
-void writeBaseSettings(SettingsStore& store) {
+// Whether every value reached the disk.
+bool writeBaseSettings(SettingsStore& store) {
     std::string templates = paths::templatesDir();
     fs::create_directories(templates);
     std::ofstream(templates + "/untitled.md") << "# notes\n";
     std::ofstream(templates + "/untitled.txt") << "hello\n";
     std::ofstream(templates + "/script.sh") << "#!/bin/sh\n";
-    ASSERT_TRUE(store.setObject(
+    bool written = store.setObject(
         keys::kFileTemplates,
         Value::Array{templateRecord("Markdown", templates + "/untitled.md", "notes", "md", false),
                      templateRecord("Text", templates + "/untitled.txt", "untitled", "txt"),
-                     templateRecord("Script", templates + "/script.sh", "script", "sh")}));
-    ASSERT_TRUE(store.setObject(
-        keys::kMonitoredPaths,
-        Value::Array{Value::Dictionary{{keys::kPath, gHarness->served}, {keys::kEnabled, true}}}));
+                     templateRecord("Script", templates + "/script.sh", "script", "sh")});
+    written =
+        written && store.setObject(keys::kMonitoredPaths,
+                                   Value::Array{Value::Dictionary{{keys::kPath, gHarness->served},
+                                                                  {keys::kEnabled, true}}});
     for (const char* key : {keys::kCascadeMenu, keys::kHideMenuForFiles, keys::kShowFileOnCreation,
                             keys::kOpenFileOnCreation, keys::kPlaySound, keys::kRunInBackground}) {
-        ASSERT_TRUE(store.setBool(key, false));
+        written = written && store.setBool(key, false);
     }
-    ASSERT_TRUE(store.setBool(keys::kSkipFilename, true));
-    ASSERT_TRUE(store.removeObjectForKey(keys::kLocalizedStrings));
+    return written && store.setBool(keys::kSkipFilename, true) &&
+           store.removeObjectForKey(keys::kLocalizedStrings);
 }
 
+// GLib's criticals (a library function refusing its arguments, say) since
+// the last test; the file manager runs on past them, the tests do not.
+std::vector<std::string> gCriticals;
+
+GLogWriterOutput recordCriticals(GLogLevelFlags level, const GLogField* fields, gsize count,
+                                 gpointer data) {
+    if ((level & G_LOG_LEVEL_CRITICAL) != 0) {
+        for (gsize i = 0; i < count; ++i) {
+            if (g_strcmp0(fields[i].key, "MESSAGE") == 0) {
+                gCriticals.emplace_back(static_cast<const char*>(fields[i].value));
+            }
+        }
+    }
+    return g_log_writer_default(level, fields, count, data);
+}
+
+// A failure here is told by every test: gtest would skip them all, quietly.
 class HarnessEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        g_log_set_writer_func(recordCriticals, nullptr, nullptr);
         gHarness = new Harness();
 #ifdef QUILLET_HELPER_SERVICE_FILE
         fs::copy_file(QUILLET_HELPER_SERVICE_FILE,
@@ -82,7 +103,10 @@ public:
 #endif
         gHarness->bus = std::make_unique<PrivateSessionBus>(gHarness->xdg.root() + "/bus",
                                                             gHarness->serviceDir);
-        ASSERT_TRUE(gHarness->bus->running());
+        if (!gHarness->bus->running()) {
+            gHarness->failure = "no private session bus";
+            return;
+        }
         // What the cases click on, besides the two folders above.
         fs::create_directories(gHarness->served + "/deep/er");
         fs::create_directories(gHarness->served + "/folder");
@@ -91,11 +115,12 @@ public:
             std::ofstream(gHarness->xdg.root() + "/" + file) << "x";
         }
         SettingsStore store(ids::kSuiteName);
-        writeBaseSettings(store);
-
-        std::string failure = driver::loadModule();
-        ASSERT_EQ(failure, "");
-        gHarness->loaded = true;
+        if (!writeBaseSettings(store)) {
+            gHarness->failure = "settings not written: ";
+            gHarness->failure += store.lastError();
+            return;
+        }
+        gHarness->failure = driver::loadModule();
     }
 
     void TearDown() override {
@@ -168,9 +193,8 @@ bool activate(GList* items, const std::string& label) {
 class ModuleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(gHarness, nullptr);
-        ASSERT_TRUE(gHarness->loaded);
-        writeBaseSettings(store);
+        ASSERT_EQ(gHarness->failure, "");
+        ASSERT_TRUE(writeBaseSettings(store));
         provider = driver::newMenuProvider();
         ASSERT_NE(provider, nullptr);
         // An earlier test of this process may have changed the served folders.
@@ -188,6 +212,8 @@ protected:
         g_clear_object(&provider);
         // Let replies and idle work of this test finish before the next one.
         spinUntil([] { return false; }, 50ms);
+        EXPECT_EQ(gCriticals, std::vector<std::string>{}) << "GLib criticals";
+        gCriticals.clear();
     }
 
     // The refresh notification as the main application sends it.
@@ -203,10 +229,10 @@ protected:
     }
 
     // Items for a right click on the background of a folder (a path or a URI),
-    // owned by the caller.
+    // owned by the caller. The file manager knows the folder it shows is one.
     GList* backgroundItems(const std::string& folder) {
-        GObject* info = folder.find("://") != std::string::npos ? newFileInfoForUri(folder)
-                                                                : newFileInfoForPath(folder);
+        GObject* info = folder.find("://") != std::string::npos ? newFileInfoForUri(folder, true)
+                                                                : newFileInfoForPath(folder, true);
         GList* items = driver::backgroundItems(provider, info);
         g_object_unref(info);
         return items;

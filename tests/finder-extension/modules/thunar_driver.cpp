@@ -1,6 +1,6 @@
 // Thunar: the module found and loaded by libthunarx's own provider factory,
-// which reads the folders in THUNARX_DIRS exactly as Thunar does, and asked
-// for menus with a window, which the library requires.
+// exactly as Thunar finds and loads it, and asked for menus with a window,
+// which the library requires.
 #include "harness_file_info.h"
 #include "module_driver.h"
 
@@ -8,14 +8,52 @@
 
 #include <thunarx/thunarx.h>
 
-#include <cstdlib>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace quillet::test::driver {
 
 namespace {
 ThunarxProviderFactory* gFactory = nullptr;
 GtkWidget* gWindow = nullptr;
+std::string gStage;
+
+std::string systemError(std::string what) {
+    return what + ": " + std::strerror(errno);
+}
+
+// Debian's libthunarx reads modules from its own folder only (THUNARX_DIRS
+// counts in its debug builds alone). In a mount namespace of this thread's
+// own, whose mounts propagate nowhere, a folder holding only a link to the
+// built module is mounted over Thunar's: the factory finds the module as it
+// would find it installed, and the module, following the link, finds its
+// resources in the build tree.
+std::string stageModuleInThunarsFolder() {
+    char* stage = g_dir_make_tmp("quillet-thunarx-XXXXXX", nullptr);
+    if (stage == nullptr) {
+        return "no temporary folder";
+    }
+    gStage = stage;
+    g_free(stage);
+    std::filesystem::path module(QUILLET_THUNAR_MODULE_FILE);
+    if (symlink(module.c_str(), (gStage / module.filename()).c_str()) != 0) {
+        return systemError("cannot link the module");
+    }
+    if (unshare(CLONE_NEWNS) != 0) {
+        return systemError("no mount namespace of our own (root needed)");
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        return systemError("cannot keep our mounts private");
+    }
+    if (mount(gStage.c_str(), QUILLET_THUNARX_DIR, nullptr, MS_BIND, nullptr) != 0) {
+        return systemError("cannot mount over " QUILLET_THUNARX_DIR);
+    }
+    return {};
+}
 
 // The factory's providers of menus (a new list of new references).
 GList* menuProviders() {
@@ -32,15 +70,16 @@ std::string loadModule() {
         return "no display for the window Thunar asks menus with";
     }
     gWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    // The build's module folder holds this module only.
-    setenv("THUNARX_DIRS", std::filesystem::path(QUILLET_THUNAR_MODULE_FILE).parent_path().c_str(),
-           1);
+    if (std::string failure = stageModuleInThunarsFolder(); !failure.empty()) {
+        return failure;
+    }
     gFactory = thunarx_provider_factory_get_default();
     GList* providers = menuProviders();
     guint count = g_list_length(providers);
     g_list_free_full(providers, g_object_unref);
     if (count != 1) {
-        return "the factory found " + std::to_string(count) + " menu providers, not one";
+        std::string failure = "the factory found ";
+        return failure + std::to_string(count) + " menu providers, not one";
     }
     return {};
 }
@@ -50,6 +89,11 @@ void unloadModule() {
     g_clear_object(&gFactory);
     if (gWindow != nullptr) {
         gtk_widget_destroy(gWindow);
+    }
+    if (!gStage.empty()) {
+        umount2(QUILLET_THUNARX_DIR, MNT_DETACH);
+        std::error_code ec;
+        std::filesystem::remove_all(gStage, ec);
     }
 }
 
