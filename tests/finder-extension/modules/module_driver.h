@@ -7,6 +7,7 @@
 #include <gio/gio.h>
 
 #include <string>
+#include <string_view>
 
 namespace quillet::test::driver {
 
@@ -14,8 +15,10 @@ namespace quillet::test::driver {
 const char* extensionBusName();
 
 // Loads the built module as the file manager does; empty on success, else
-// what went wrong.
+// what went wrong. What this machine cannot do for any module (not a fault
+// of the module) starts with kUnavailable, and skips the tests.
 std::string loadModule();
+inline constexpr std::string_view kUnavailable = "unavailable here: ";
 void unloadModule();
 
 // The file manager's menu provider interface, and a provider as the file

@@ -44,7 +44,12 @@ std::string stageModuleInThunarsFolder() {
         return systemError("cannot link the module");
     }
     if (unshare(CLONE_NEWNS) != 0) {
-        return systemError("no mount namespace of our own (root needed)");
+        // Only root gets a mount namespace here: the process already has
+        // threads, which rules out a user namespace.
+        std::string reason(kUnavailable);
+        return errno == EPERM && geteuid() != 0
+                   ? reason + "mounting over Thunar's module folder needs root"
+                   : systemError("no mount namespace of our own");
     }
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
         return systemError("cannot keep our mounts private");
