@@ -1,0 +1,240 @@
+#!/usr/bin/python3
+"""A real file manager with our module, driven as a person would.
+
+On a private display, bus and home: open a window on a served folder, right
+click its background, choose "New File" and the first template, and see the
+file appear, made by the real helper that the bus starts on demand; then see
+that an unserved folder's background menu has no "New File". Screenshots of
+the open menus stay in the work folder.
+
+Exit status: 0 passed, 1 failed, 77 skipped (no private mount namespace for a
+file manager whose module folder is fixed).
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import traceback
+
+import placement
+import screen
+from file_managers import FILE_MANAGERS
+from session import Session, SessionError, poll
+
+SKIPPED = 77
+TEMPLATE_TEXT = "hello from the Text template\n"
+NEW_FILE = "New File"
+# The templates in menu order; the test chooses the first.
+TEMPLATES = (("Text", "untitled", "txt"), ("Markdown", "notes", "md"))
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--file-manager", required=True, choices=sorted(FILE_MANAGERS))
+    parser.add_argument("--module", required=True, help="the built module")
+    parser.add_argument("--module-dir", help="the file manager's fixed module folder")
+    parser.add_argument("--description", help="the module's description file (Caja)")
+    parser.add_argument("--description-dir", help="where the file manager reads descriptions")
+    parser.add_argument("--helper-service", required=True, help="the helper's D-Bus service file")
+    parser.add_argument("--defaults-tool", required=True, help="quillet-defaults")
+    parser.add_argument("--work-dir", required=True, help="screenshots and logs go here")
+    parser.add_argument(placement.IN_NAMESPACE_FLAG, action="store_true", help=argparse.SUPPRESS)
+    return parser.parse_args()
+
+
+def system_folders(args):
+    folders = {}
+    if args.module_dir:
+        folders[args.module_dir] = [args.module]
+    if args.description:
+        folders[args.description_dir] = [args.description]
+    return folders
+
+
+def helper_program(service_file):
+    with open(service_file) as service:
+        for line in service:
+            if line.startswith("Exec="):
+                return line[len("Exec="):].split()[0]
+    raise SessionError(f"{service_file} names no program")
+
+
+class FileManagerTest:
+    def __init__(self, args, session):
+        self.args = args
+        self.session = session
+        self.profile = FILE_MANAGERS[args.file_manager]
+        self.served = session.make_dir("served")
+        self.outside = session.make_dir("outside")
+        self.screenshots = []
+        self.program = None
+
+    def shot(self, name):
+        path = os.path.join(self.args.work_dir, f"{self.args.file_manager}-{name}.png")
+        self.session.screenshot(path)
+        self.screenshots.append(path)
+        return path
+
+    def write_settings(self):
+        env = self.session.env
+        templates = os.path.join(env["XDG_DATA_HOME"], "quillet", "Templates")
+        os.makedirs(templates)
+        records = []
+        for title, prefix, suffix in TEMPLATES:
+            path = os.path.join(templates, f"{prefix}.{suffix}")
+            with open(path, "w") as out:
+                out.write(TEMPLATE_TEXT if title == "Text" else f"# {title}\n")
+            records.append({"enabled": True, "title": title, "filePath": path, "prefix": prefix,
+                            "suffix": suffix, "executable": False})
+        values = {
+            "fileTemplates": records,
+            "monitoredPaths": [{"path": self.served, "enabled": True}],
+            "cascadeMenu": True,
+            "hideMenuForFiles": False,
+            "skipFilename": True,
+            "showFileOnCreation": False,
+            "openFileOnCreation": False,
+            "playSound": False,
+            "runInBackground": False,
+        }
+        for key, value in values.items():
+            subprocess.run([self.args.defaults_tool, "write", key, json.dumps(value)], env=env,
+                           check=True, capture_output=True)
+        # The file manager's own settings, for the keyfile GSettings backend.
+        keyfile = os.path.join(env["XDG_CONFIG_HOME"], "glib-2.0", "settings", "keyfile")
+        os.makedirs(os.path.dirname(keyfile), exist_ok=True)
+        with open(keyfile, "w") as out:
+            for group, entries in self.profile.settings.items():
+                out.write(f"[{group}]\n")
+                out.writelines(f"{key}={value}\n" for key, value in entries.items())
+
+    def start_file_manager(self, folder):
+        self.session.spawn(f"{self.args.file_manager}-{os.path.basename(folder)}",
+                           [*self.profile.command, folder])
+
+    def open_background_menu(self, program, folder):
+        """Right click on the empty background of the folder's view."""
+        window = program.window_on(os.path.basename(folder))
+        view = program.find(
+            lambda node: screen.name_of(node) == self.profile.view_name
+            and screen.role_of(node) not in screen.MENU_ROLES,
+            f"the icon view of {folder}", root=window)
+        program.click(view, button=3)
+        return program.find(lambda node: screen.role_of(node) in screen.MENU_ROLES,
+                            f"the background menu of {folder}")
+
+    def run(self):
+        session = self.session
+        # Settings first: the buses' programs read GSettings too.
+        self.write_settings()
+        session.start_display()
+        session.start_session_bus([self.args.helper_service])
+        session.start_accessibility_bus()
+        if self.profile.module_path_variable:
+            modules = session.make_dir("modules")
+            shutil.copy(self.args.module, modules)
+            session.env[self.profile.module_path_variable] = modules
+        session.env.update(self.profile.extra_environment)
+
+        self.start_file_manager(self.served)
+        program = self.program = screen.Program(session, self.profile.accessible_names,
+                                                      gtk4=self.profile.gtk4)
+        poll(lambda: session.name_owner(self.profile.module_bus_name), 30,
+             f"the module to own {self.profile.module_bus_name} (is it loaded?)")
+        if session.name_owner("org.quillet.QuilletHelper"):
+            raise SessionError("the helper runs before anything asked for it")
+
+        # The served folder: our entry, its submenu, and the file it makes.
+        self.open_background_menu(program, self.served)
+        new_file = program.find(lambda node: screen.name_of(node) == NEW_FILE,
+                                f'"{NEW_FILE}" in the menu of the served folder')
+        program.choose(new_file)
+        titles = [title for title, _, _ in TEMPLATES]
+        first = program.find(lambda node: screen.name_of(node) == titles[0]
+                             and screen.role_of(node) in screen.MENU_ROLES,
+                             f'the submenu of "{NEW_FILE}" with "{titles[0]}"')
+        entries = program.open_menu_entries()
+        missing = [title for title in titles if title not in entries]
+        if missing:
+            raise SessionError(f"the submenu lacks {missing}; on screen: {entries}")
+        self.shot("served-menu")
+        program.choose(first)
+
+        created = os.path.join(self.served, "untitled.txt")
+        poll(lambda: os.path.exists(created), 30, f"{created} to be created")
+        with open(created) as made:
+            content = made.read()
+        if content != TEMPLATE_TEXT:
+            raise SessionError(f"{created} holds {content!r}, not the template's text")
+        helper_pid = session.name_owner_pid("org.quillet.QuilletHelper")
+        expected = os.path.realpath(helper_program(self.args.helper_service))
+        if not helper_pid or os.path.realpath(f"/proc/{helper_pid}/exe") != expected:
+            raise SessionError(f"org.quillet.QuilletHelper is not owned by {expected}")
+        if sorted(os.listdir(self.served)) != ["untitled.txt"]:
+            raise SessionError(f"the served folder holds {sorted(os.listdir(self.served))}")
+        self.shot("served-created")
+
+        # An unserved folder in a second window of the same instance.
+        self.start_file_manager(self.outside)
+        self.open_background_menu(program, self.outside)
+        own = self.profile.own_background_entry
+        program.find(lambda node: screen.name_of(node) == own,
+                     f'the file manager\'s own "{own}" in the menu of the unserved folder')
+        entries = program.open_menu_entries()
+        self.shot("outside-menu")
+        if NEW_FILE in entries or titles[0] in entries:
+            raise SessionError(f'the unserved folder\'s menu offers our entries: {entries}')
+        session.xdotool("key", "Escape")
+        if os.listdir(self.outside):
+            raise SessionError(f"the unserved folder holds {os.listdir(self.outside)}")
+
+
+def main():
+    args = parse_arguments()
+    folders = system_folders(args)
+    if folders and not args.in_mount_namespace:
+        try:
+            placement.reexec_in_namespace()
+        except placement.PlacementUnavailable as error:
+            print(f"SKIPPED: {error}")
+            return SKIPPED
+
+    os.makedirs(args.work_dir, exist_ok=True)
+    for name in os.listdir(args.work_dir):
+        os.remove(os.path.join(args.work_dir, name))
+    session = Session(args.work_dir)
+    test = FileManagerTest(args, session)
+    try:
+        if folders:
+            placement.place(folders, session.make_dir("system"))
+        test.run()
+        print(f"PASSED: {args.file_manager}; screenshots: {' '.join(test.screenshots)}")
+        return 0
+    except placement.PlacementUnavailable as error:
+        print(f"SKIPPED: {error}")
+        return SKIPPED
+    except (SessionError, subprocess.CalledProcessError, OSError) as error:
+        traceback.print_exc()
+        if "DISPLAY" in session.env:
+            try:
+                print("screen at the failure:", test.shot("failure"))
+                if test.program is not None:
+                    tree = os.path.join(args.work_dir, "failure-accessibility-tree.txt")
+                    with open(tree, "w") as out:
+                        out.write(test.program.describe())
+                    print("what the program showed:", tree)
+            except (SessionError, subprocess.CalledProcessError, OSError):
+                pass
+        if session.exited():
+            print("programs that had ended:", ", ".join(session.exited()))
+        print(f"FAILED: {args.file_manager}: {error} (logs in {args.work_dir})")
+        return 1
+    finally:
+        session.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,70 @@
+"""What differs between the file managers the test drives."""
+
+from dataclasses import dataclass, field
+
+
+@dataclass(frozen=True)
+class FileManager:
+    # The program, and its arguments before the folder to open.
+    command: tuple
+    # Names the program has on the accessibility bus.
+    accessible_names: tuple
+    # The bus name the loaded module owns.
+    module_bus_name: str
+    # Settings for the keyfile GSettings backend: group -> key -> GVariant text.
+    settings: dict = field(default_factory=dict)
+    # The module is found through this variable's folder list, else it is
+    # mounted into the file manager's fixed module folder.
+    module_path_variable: str = ""
+    extra_environment: dict = field(default_factory=dict)
+    # The accessible name of the folder view, where the right click goes.
+    view_name: str = "Icon View"
+    gtk4: bool = False
+    # An entry of the file manager's own background menu: proof that a menu
+    # without ours is the background menu indeed.
+    own_background_entry: str = "Paste"
+
+
+# Every one opens folders in its icon view, draws no desktop, and (with
+# SESSION_MANAGER unset and a bus of its own) neither joins a session nor
+# finds another instance to hand the folder to.
+FILE_MANAGERS = {
+    "nemo": FileManager(
+        command=("nemo",),
+        accessible_names=("nemo",),
+        module_bus_name="org.quillet.Quillet.QuilletExtension.Nemo",
+        settings={
+            "org/nemo/preferences": {"default-folder-viewer": "'icon-view'"},
+            "org/nemo/desktop": {"show-desktop-icons": "false"},
+        },
+    ),
+    "caja": FileManager(
+        command=("caja", "--no-desktop"),
+        accessible_names=("caja",),
+        module_bus_name="org.quillet.Quillet.QuilletExtension.Caja",
+        settings={
+            "org/mate/caja/preferences": {"default-folder-viewer": "'icon-view'"},
+            "org/mate/background": {"show-desktop-icons": "false"},
+        },
+    ),
+    "thunar": FileManager(
+        command=("thunar",),
+        accessible_names=("thunar",),
+        module_bus_name="org.quillet.Quillet.QuilletExtension.Thunar",
+        module_path_variable="THUNARX_DIRS",
+        view_name="Icon view",
+    ),
+    "nautilus": FileManager(
+        command=("nautilus", "--new-window"),
+        accessible_names=("nautilus", "org.gnome.nautilus"),
+        view_name="Content View",
+        gtk4=True,
+        module_bus_name="org.quillet.Quillet.QuilletExtension",
+        settings={
+            "org/gnome/nautilus/preferences": {"default-folder-viewer": "'icon-view'"},
+        },
+        # GTK 4's GL renderer never finishes a frame on the virtual display,
+        # which leaves the folder view "Loading..." for good.
+        extra_environment={"GSK_RENDERER": "cairo"},
+    ),
+}

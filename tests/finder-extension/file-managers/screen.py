@@ -1,0 +1,166 @@
+"""What a person sees of a program and where they click, through AT-SPI.
+
+Windows, views and menu entries are found in the program's accessibility tree
+by role and label; clicks go to their on-screen position with xdotool, as a
+mouse would. Needs the session's accessibility bus (AT_SPI_BUS_ADDRESS) in
+this process's environment before first use.
+"""
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+from session import SessionError, poll  # noqa: E402
+
+MENU_ROLES = {"menu", "menu item", "check menu item", "radio menu item", "tearoff menu item"}
+
+
+def showing(node):
+    try:
+        return node.get_state_set().contains(Atspi.StateType.SHOWING)
+    except gi.repository.GLib.Error:
+        return False  # gone meanwhile
+
+
+def visible(node):
+    """For GTK 4.8, which never reports SHOWING (and gives containers of shown
+    widgets no size, so size cannot stand in for it)."""
+    try:
+        return node.get_state_set().contains(Atspi.StateType.VISIBLE)
+    except gi.repository.GLib.Error:
+        return False
+
+
+def name_of(node):
+    try:
+        return node.get_name() or ""
+    except gi.repository.GLib.Error:
+        return ""
+
+
+def role_of(node):
+    try:
+        return node.get_role_name()
+    except gi.repository.GLib.Error:
+        return ""
+
+
+def children(node):
+    try:
+        count = node.get_child_count()
+    except gi.repository.GLib.Error:
+        return []
+    out = []
+    for index in range(count):
+        try:
+            child = node.get_child_at_index(index)
+        except gi.repository.GLib.Error:
+            continue
+        if child is not None:
+            out.append(child)
+    return out
+
+
+def visible_nodes(root, on_screen=showing, max_depth=40):
+    """The nodes below root that are on screen; hidden subtrees are skipped."""
+    stack = [(child, 1) for child in reversed(children(root))]
+    while stack:
+        node, depth = stack.pop()
+        if not on_screen(node):
+            continue
+        yield node
+        if depth < max_depth:
+            stack.extend((child, depth + 1) for child in reversed(children(node)))
+
+
+def extents(node):
+    box = node.get_extents(Atspi.CoordType.SCREEN)
+    return box.x, box.y, box.width, box.height
+
+
+class Program:
+    """One running program as the accessibility bus shows it."""
+
+    def __init__(self, session, names, gtk4=False, timeout=60):
+        self.session = session
+        # GTK 4.8 reports neither SHOWING nor, for popover menus, true
+        # positions: entries there are chosen through their own action.
+        self.on_screen = visible if gtk4 else showing
+        self.choose_by_action = gtk4
+        wanted = {name.lower() for name in names}
+
+        def find():
+            desktop = Atspi.get_desktop(0)
+            for app in children(desktop):
+                if name_of(app).lower() in wanted and children(app):
+                    return app
+            return None
+
+        self.app = poll(find, timeout, f"the program {sorted(wanted)} on the accessibility bus")
+        # Menus open and close between our looks: always ask the program.
+        self.app.set_cache_mask(Atspi.Cache.NONE)
+
+    def windows(self):
+        return [node for node in children(self.app) if self.on_screen(node)]
+
+    def find(self, predicate, what, timeout=20, root=None):
+        def look():
+            for top in ([root] if root is not None else self.windows()):
+                for node in visible_nodes(top, self.on_screen):
+                    if predicate(node):
+                        return node
+            return None
+
+        return poll(look, timeout, what)
+
+    def window_on(self, folder_name, timeout=60):
+        """The top-level window whose title names the folder."""
+        return poll(
+            lambda: next((w for w in self.windows()
+                          if role_of(w) == "frame" and folder_name in name_of(w)), None),
+            timeout, f"a window on the folder {folder_name!r}")
+
+    def open_menu_entries(self):
+        """Labels of the menu entries on screen that are not the menu bar's."""
+        entries = []
+        for top in self.windows():
+            for node in visible_nodes(top, self.on_screen):
+                if role_of(node) in MENU_ROLES and role_of(node.get_parent()) != "menu bar":
+                    entries.append(name_of(node))
+        return entries
+
+    def choose(self, entry):
+        """Chooses a menu entry: a click on it, or its action where positions lie."""
+        if not self.choose_by_action:
+            self.click(entry)
+            return
+        names = [entry.get_action_name(i) for i in range(entry.get_n_actions())]
+        if "click" not in names:
+            raise SessionError(f"the entry {name_of(entry)!r} has no click action: {names}")
+        entry.do_action(names.index("click"))
+
+    def click(self, node, button=1, where=(0.5, 0.5)):
+        x, y, width, height = extents(node)
+        if width <= 0 or height <= 0:
+            raise SessionError(f"{role_of(node)} {name_of(node)!r} has no place on screen")
+        px, py = x + int(width * where[0]), y + int(height * where[1])
+        self.session.xdotool("mousemove", "--sync", str(px), str(py), "click", str(button))
+
+    def describe(self):
+        """The visible tree as text, one node a line, for failure reports."""
+        lines = []
+
+        def visit(node, depth):
+            try:
+                place = "{},{} {}x{}".format(*extents(node))
+            except gi.repository.GLib.Error:
+                place = "?"
+            lines.append(f"{'  ' * depth}{role_of(node)} {name_of(node)!r} {place}")
+            for child in children(node):
+                if self.on_screen(child):
+                    visit(child, depth + 1)
+
+        for window in self.windows():
+            visit(window, 0)
+        return "\n".join(lines) + "\n"
