@@ -14,9 +14,9 @@ file manager whose module folder is fixed).
 import argparse
 import json
 import os
-import shutil
 import subprocess
 import sys
+import time
 import traceback
 
 import placement
@@ -35,7 +35,8 @@ def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--file-manager", required=True, choices=sorted(FILE_MANAGERS))
     parser.add_argument("--module", required=True, help="the built module")
-    parser.add_argument("--module-dir", help="the file manager's fixed module folder")
+    parser.add_argument("--module-dir", required=True,
+                        help="the file manager's fixed module folder")
     parser.add_argument("--description", help="the module's description file (Caja)")
     parser.add_argument("--description-dir", help="where the file manager reads descriptions")
     parser.add_argument("--helper-service", required=True, help="the helper's D-Bus service file")
@@ -46,9 +47,7 @@ def parse_arguments():
 
 
 def system_folders(args):
-    folders = {}
-    if args.module_dir:
-        folders[args.module_dir] = [args.module]
+    folders = {args.module_dir: [args.module]}
     if args.description:
         folders[args.description_dir] = [args.description]
     return folders
@@ -71,6 +70,10 @@ class FileManagerTest:
         self.outside = session.make_dir("outside")
         self.screenshots = []
         self.program = None
+        self.started = time.monotonic()
+
+    def step(self, text):
+        print(f"[{time.monotonic() - self.started:6.1f} s] {text}", flush=True)
 
     def shot(self, name):
         path = os.path.join(self.args.work_dir, f"{self.args.file_manager}-{name}.png")
@@ -116,15 +119,18 @@ class FileManagerTest:
                            [*self.profile.command, folder])
 
     def open_background_menu(self, program, folder):
-        """Right click on the empty background of the folder's view."""
+        """Right click on the empty background of the folder's view; gives
+        where to look for the menu's entries."""
         window = program.window_on(os.path.basename(folder))
         view = program.find(
             lambda node: screen.name_of(node) == self.profile.view_name
             and screen.role_of(node) not in screen.MENU_ROLES,
-            f"the icon view of {folder}", root=window)
+            f"the view of {folder}", root=window)
         program.click(view, button=3)
-        return program.find(lambda node: screen.role_of(node) in screen.MENU_ROLES,
-                            f"the background menu of {folder}")
+        menus = program.menus_of(view)
+        program.find(lambda node: screen.role_of(node) in screen.MENU_ROLES,
+                     f"the background menu of {folder}", root=menus)
+        return menus
 
     def run(self):
         session = self.session
@@ -133,34 +139,33 @@ class FileManagerTest:
         session.start_display()
         session.start_session_bus([self.args.helper_service])
         session.start_accessibility_bus()
-        if self.profile.module_path_variable:
-            modules = session.make_dir("modules")
-            shutil.copy(self.args.module, modules)
-            session.env[self.profile.module_path_variable] = modules
         session.env.update(self.profile.extra_environment)
 
+        self.step(f"opening {self.served}")
         self.start_file_manager(self.served)
         program = self.program = screen.Program(session, self.profile.accessible_names,
                                                       gtk4=self.profile.gtk4)
-        poll(lambda: session.name_owner(self.profile.module_bus_name), 30,
-             f"the module to own {self.profile.module_bus_name} (is it loaded?)")
         if session.name_owner("org.quillet.QuilletHelper"):
             raise SessionError("the helper runs before anything asked for it")
 
         # The served folder: our entry, its submenu, and the file it makes.
-        self.open_background_menu(program, self.served)
+        self.step("right click on the served folder")
+        menus = self.open_background_menu(program, self.served)
         new_file = program.find(lambda node: screen.name_of(node) == NEW_FILE,
-                                f'"{NEW_FILE}" in the menu of the served folder')
+                                f'"{NEW_FILE}" in the menu of the served folder', root=menus)
+        poll(lambda: session.name_owner(self.profile.module_bus_name), 30,
+             f"the module to own {self.profile.module_bus_name} (is it loaded?)")
         program.choose(new_file)
         titles = [title for title, _, _ in TEMPLATES]
         first = program.find(lambda node: screen.name_of(node) == titles[0]
                              and screen.role_of(node) in screen.MENU_ROLES,
-                             f'the submenu of "{NEW_FILE}" with "{titles[0]}"')
-        entries = program.open_menu_entries()
+                             f'the submenu of "{NEW_FILE}" with "{titles[0]}"', root=menus)
+        entries = program.menu_entries(menus)
         missing = [title for title in titles if title not in entries]
         if missing:
             raise SessionError(f"the submenu lacks {missing}; on screen: {entries}")
         self.shot("served-menu")
+        self.step(f"choosing {titles[0]!r}")
         program.choose(first)
 
         created = os.path.join(self.served, "untitled.txt")
@@ -175,16 +180,26 @@ class FileManagerTest:
             raise SessionError(f"org.quillet.QuilletHelper is not owned by {expected}")
         if sorted(os.listdir(self.served)) != ["untitled.txt"]:
             raise SessionError(f"the served folder holds {sorted(os.listdir(self.served))}")
+        self.step("the helper made the file")
+        role, text = self.profile.shows_one_file
+        program.find(lambda node: screen.role_of(node) == role
+                     and screen.name_of(node).startswith(text),
+                     f"the window to show the new file ({role} {text!r})", timeout=30,
+                     root=program.window_on(os.path.basename(self.served)))
         self.shot("served-created")
 
         # An unserved folder in a second window of the same instance.
+        self.step(f"opening {self.outside}")
         self.start_file_manager(self.outside)
-        self.open_background_menu(program, self.outside)
+        menus = self.open_background_menu(program, self.outside)
         own = self.profile.own_background_entry
         program.find(lambda node: screen.name_of(node) == own,
-                     f'the file manager\'s own "{own}" in the menu of the unserved folder')
-        entries = program.open_menu_entries()
+                     f'the file manager\'s own "{own}" in the menu of the unserved folder',
+                     root=menus)
+        self.step("the unserved folder's menu is open")
+        entries = program.menu_entries(menus)
         self.shot("outside-menu")
+        self.step("closing the menu")
         if NEW_FILE in entries or titles[0] in entries:
             raise SessionError(f'the unserved folder\'s menu offers our entries: {entries}')
         session.xdotool("key", "Escape")
@@ -195,7 +210,7 @@ class FileManagerTest:
 def main():
     args = parse_arguments()
     folders = system_folders(args)
-    if folders and not args.in_mount_namespace:
+    if not args.in_mount_namespace:
         try:
             placement.reexec_in_namespace()
         except placement.PlacementUnavailable as error:
@@ -208,9 +223,9 @@ def main():
     session = Session(args.work_dir)
     test = FileManagerTest(args, session)
     try:
-        if folders:
-            placement.place(folders, session.make_dir("system"))
+        placement.place(folders, session.make_dir("system"))
         test.run()
+        test.step("done")
         print(f"PASSED: {args.file_manager}; screenshots: {' '.join(test.screenshots)}")
         return 0
     except placement.PlacementUnavailable as error:

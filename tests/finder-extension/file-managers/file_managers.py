@@ -13,13 +13,13 @@ class FileManager:
     module_bus_name: str
     # Settings for the keyfile GSettings backend: group -> key -> GVariant text.
     settings: dict = field(default_factory=dict)
-    # The module is found through this variable's folder list, else it is
-    # mounted into the file manager's fixed module folder.
-    module_path_variable: str = ""
     extra_environment: dict = field(default_factory=dict)
     # The accessible name of the folder view, where the right click goes.
     view_name: str = "Icon View"
     gtk4: bool = False
+    # How the window shows that the served folder holds the one new file:
+    # a node of this role whose name starts with this text.
+    shows_one_file: tuple = ("status bar", "1 item")
     # An entry of the file manager's own background menu: proof that a menu
     # without ours is the background menu indeed.
     own_background_entry: str = "Paste"
@@ -41,6 +41,8 @@ FILE_MANAGERS = {
     "caja": FileManager(
         command=("caja", "--no-desktop"),
         accessible_names=("caja",),
+        # Caja keeps its status bar's count; the view names its icons.
+        shows_one_file=("icon", "untitled.txt"),
         module_bus_name="org.quillet.Quillet.QuilletExtension.Caja",
         settings={
             "org/mate/caja/preferences": {"default-folder-viewer": "'icon-view'"},
@@ -51,14 +53,15 @@ FILE_MANAGERS = {
         command=("thunar",),
         accessible_names=("thunar",),
         module_bus_name="org.quillet.Quillet.QuilletExtension.Thunar",
-        module_path_variable="THUNARX_DIRS",
         view_name="Icon view",
+        shows_one_file=("status bar", "1 file"),
     ),
     "nautilus": FileManager(
         command=("nautilus", "--new-window"),
         accessible_names=("nautilus", "org.gnome.nautilus"),
         view_name="Content View",
         gtk4=True,
+        shows_one_file=("label", "untitled.txt"),
         module_bus_name="org.quillet.Quillet.QuilletExtension",
         settings={
             "org/gnome/nautilus/preferences": {"default-folder-viewer": "'icon-view'"},

@@ -1,8 +1,9 @@
 """Puts files into system folders for this process alone.
 
-Nemo, Caja and Nautilus load modules from fixed folders under /usr. A test
-must not write there, so it runs in a mount namespace of its own, where a
-folder of the test is mounted over the system folder: a bind mount when the
+Each file manager loads modules from a fixed folder under /usr (Debian builds
+Thunar to ignore THUNARX_DIRS). A test must not write there, so it runs in a
+mount namespace of its own, where a folder of the test is mounted over the
+system folder: a bind mount when the
 folder exists (what was there is hidden: only the module under test loads),
 or, when it does not, a read-only overlay of the nearest existing parent with
 a tree that adds the missing folders.

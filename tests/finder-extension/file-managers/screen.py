@@ -87,7 +87,7 @@ class Program:
         # GTK 4.8 reports neither SHOWING nor, for popover menus, true
         # positions: entries there are chosen through their own action.
         self.on_screen = visible if gtk4 else showing
-        self.choose_by_action = gtk4
+        self.gtk4 = gtk4
         wanted = {name.lower() for name in names}
 
         def find():
@@ -105,14 +105,28 @@ class Program:
         return [node for node in children(self.app) if self.on_screen(node)]
 
     def find(self, predicate, what, timeout=20, root=None):
+        """The first node on screen that satisfies predicate, below root (a
+        node, or a function giving the nodes to look below), else anywhere."""
         def look():
-            for top in ([root] if root is not None else self.windows()):
+            if root is None:
+                tops = self.windows()
+            else:
+                tops = root() if callable(root) else [root]
+            for top in tops:
                 for node in visible_nodes(top, self.on_screen):
                     if predicate(node):
                         return node
             return None
 
         return poll(look, timeout, what)
+
+    def menus_of(self, widget):
+        """Where a context menu opened on widget lives, as a root for find():
+        GTK 3 maps it as a window of its own, GTK 4 puts the popover below the
+        widget (looking only there spares a walk through the whole window)."""
+        if self.gtk4:
+            return lambda: [widget]
+        return lambda: [node for node in self.windows() if role_of(node) != "frame"]
 
     def window_on(self, folder_name, timeout=60):
         """The top-level window whose title names the folder."""
@@ -121,18 +135,14 @@ class Program:
                           if role_of(w) == "frame" and folder_name in name_of(w)), None),
             timeout, f"a window on the folder {folder_name!r}")
 
-    def open_menu_entries(self):
-        """Labels of the menu entries on screen that are not the menu bar's."""
-        entries = []
-        for top in self.windows():
-            for node in visible_nodes(top, self.on_screen):
-                if role_of(node) in MENU_ROLES and role_of(node.get_parent()) != "menu bar":
-                    entries.append(name_of(node))
-        return entries
+    def menu_entries(self, menus):
+        """Labels of the menu entries on screen below the menus_of() root."""
+        return [name_of(node) for top in menus() for node in visible_nodes(top, self.on_screen)
+                if role_of(node) in MENU_ROLES]
 
     def choose(self, entry):
         """Chooses a menu entry: a click on it, or its action where positions lie."""
-        if not self.choose_by_action:
+        if not self.gtk4:
             self.click(entry)
             return
         names = [entry.get_action_name(i) for i in range(entry.get_n_actions())]
@@ -145,7 +155,9 @@ class Program:
         if width <= 0 or height <= 0:
             raise SessionError(f"{role_of(node)} {name_of(node)!r} has no place on screen")
         px, py = x + int(width * where[0]), y + int(height * where[1])
-        self.session.xdotool("mousemove", "--sync", str(px), str(py), "click", str(button))
+        # No --sync: it waits for a motion, and there is none when the pointer
+        # already rests there. The X server takes the move before the click.
+        self.session.xdotool("mousemove", str(px), str(py), "click", str(button))
 
     def describe(self):
         """The visible tree as text, one node a line, for failure reports."""
