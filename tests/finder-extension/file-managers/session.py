@@ -15,7 +15,14 @@ import subprocess
 import tempfile
 import time
 
+PR_SET_PDEATHSIG = 1
 PR_SET_CHILD_SUBREAPER = 36
+LIBC = ctypes.CDLL(None, use_errno=True)
+
+
+def die_with_parent():
+    """In a child before exec: should the test itself be killed, so is this."""
+    LIBC.prctl(PR_SET_PDEATHSIG, signal.SIGKILL, 0, 0, 0)
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -62,8 +69,7 @@ class Session:
     def __init__(self, log_dir):
         # Whatever our children leave behind (the helper the bus starts, the
         # bus the a11y launcher starts) comes back to us, so close() finds it.
-        libc = ctypes.CDLL(None, use_errno=True)
-        libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+        LIBC.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
         self.log_dir = log_dir
         self.root = tempfile.mkdtemp(prefix="quillet-fm-")
         self.processes = []
@@ -96,10 +102,10 @@ class Session:
     def log_file(self, name):
         return open(os.path.join(self.log_dir, name + ".log"), "wb")
 
-    def spawn(self, name, argv, **kwargs):
+    def spawn(self, name, argv):
         log = self.log_file(name)
         process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=log,
-                                   stderr=subprocess.STDOUT, **kwargs)
+                                   stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         log.close()
         self.processes.append((name, process))
         return process
@@ -113,7 +119,7 @@ class Session:
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
              "-nolisten", "tcp", "-noreset"],
             env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
-            pass_fds=(write_fd,))
+            pass_fds=(write_fd,), preexec_fn=die_with_parent)
         log.close()
         self.processes.append(("xvfb", process))
         os.close(write_fd)
@@ -139,7 +145,8 @@ class Session:
         log = self.log_file("session-bus")
         process = subprocess.Popen(
             ["dbus-daemon", "--nofork", "--print-address=1", "--config-file=" + config],
-            env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log)
+            env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
+            preexec_fn=die_with_parent)
         log.close()
         self.processes.append(("session-bus", process))
         address = process.stdout.readline().decode().strip()
