@@ -57,6 +57,17 @@ def system_folders(args):
     return folders
 
 
+def sanitizer_runtimes(module):
+    """The sanitizer runtimes the module was linked with (a sanitizer build):
+    AddressSanitizer aborts a program that loads its runtime late, so a file
+    manager built without it must preload them."""
+    listing = subprocess.run(["ldd", module], capture_output=True, text=True,
+                             check=True).stdout
+    return [fields[2] for fields in (line.split() for line in listing.splitlines())
+            if len(fields) >= 3 and fields[1] == "=>"
+            and fields[0].startswith(("libasan.so", "libubsan.so"))]
+
+
 def helper_program(service_file):
     with open(service_file) as service:
         for line in service:
@@ -119,8 +130,12 @@ class FileManagerTest:
                 out.writelines(f"{key}={value}\n" for key, value in entries.items())
 
     def start_file_manager(self, folder):
+        extra_env = dict(self.profile.extra_environment)
+        preload = sanitizer_runtimes(self.args.module)
+        if preload:
+            extra_env["LD_PRELOAD"] = " ".join(preload)
         self.session.spawn(f"{self.args.file_manager}-{os.path.basename(folder)}",
-                           [*self.profile.command, folder])
+                           [*self.profile.command, folder], extra_env)
 
     def open_background_menu(self, folder):
         """Right click on the empty background of the folder's view; gives
@@ -144,7 +159,6 @@ class FileManagerTest:
         session.start_display()
         session.start_session_bus([self.args.helper_service])
         session.start_accessibility_bus()
-        session.env.update(self.profile.extra_environment)
 
         self.step(f"opening {self.served}")
         self.start_file_manager(self.served)

@@ -9,7 +9,7 @@ this process's environment before first use.
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 from session import SessionError, poll  # noqa: E402
 
@@ -19,7 +19,7 @@ MENU_ROLES = {"menu", "menu item", "check menu item", "radio menu item", "tearof
 def showing(node):
     try:
         return node.get_state_set().contains(Atspi.StateType.SHOWING)
-    except gi.repository.GLib.Error:
+    except GLib.Error:
         return False  # gone meanwhile
 
 
@@ -28,34 +28,34 @@ def visible(node):
     widgets no size, so size cannot stand in for it)."""
     try:
         return node.get_state_set().contains(Atspi.StateType.VISIBLE)
-    except gi.repository.GLib.Error:
+    except GLib.Error:
         return False
 
 
 def name_of(node):
     try:
         return node.get_name() or ""
-    except gi.repository.GLib.Error:
+    except GLib.Error:
         return ""
 
 
 def role_of(node):
     try:
         return node.get_role_name()
-    except gi.repository.GLib.Error:
+    except GLib.Error:
         return ""
 
 
 def children(node):
     try:
         count = node.get_child_count()
-    except gi.repository.GLib.Error:
+    except GLib.Error:
         return []
     out = []
     for index in range(count):
         try:
             child = node.get_child_at_index(index)
-        except gi.repository.GLib.Error:
+        except GLib.Error:
             continue
         if child is not None:
             out.append(child)
@@ -150,11 +150,12 @@ class Program:
             raise SessionError(f"the entry {name_of(entry)!r} has no click action: {names}")
         entry.do_action(names.index("click"))
 
-    def click(self, node, button=1, where=(0.5, 0.5)):
+    def click(self, node, button=1):
+        """A click in the middle of the node."""
         x, y, width, height = extents(node)
         if width <= 0 or height <= 0:
             raise SessionError(f"{role_of(node)} {name_of(node)!r} has no place on screen")
-        px, py = x + int(width * where[0]), y + int(height * where[1])
+        px, py = x + width // 2, y + height // 2
         # No --sync: it waits for a motion, and there is none when the pointer
         # already rests there. The X server takes the move before the click.
         self.session.xdotool("mousemove", str(px), str(py), "click", str(button))
@@ -166,7 +167,7 @@ class Program:
         def visit(node, depth):
             try:
                 place = "{},{} {}x{}".format(*extents(node))
-            except gi.repository.GLib.Error:
+            except GLib.Error:
                 place = "?"
             lines.append(f"{'  ' * depth}{role_of(node)} {name_of(node)!r} {place}")
             for child in children(node):

@@ -102,9 +102,10 @@ class Session:
     def log_file(self, name):
         return open(os.path.join(self.log_dir, name + ".log"), "wb")
 
-    def spawn(self, name, argv):
+    def spawn(self, name, argv, extra_env=None):
         log = self.log_file(name)
-        process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+        env = {**self.env, **(extra_env or {})}
+        process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=log,
                                    stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         log.close()
         self.processes.append((name, process))
