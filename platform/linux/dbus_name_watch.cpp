@@ -4,6 +4,20 @@
 
 namespace quillet::platform {
 
+bool nameHasOwner(GDBusConnection* bus, const std::string& name, int timeoutMs) {
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NONE, timeoutMs, nullptr, nullptr);
+    if (reply == nullptr) {
+        return false;
+    }
+    gboolean owned = FALSE;
+    g_variant_get(reply, "(b)", &owned);
+    g_variant_unref(reply);
+    return owned;
+}
+
 struct DBusNameWatch::Subscription {
     GDBusConnection* bus = nullptr;
     guint id = 0;

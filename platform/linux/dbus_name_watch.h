@@ -6,8 +6,15 @@
 #include "shared/ports/bus_name_watch.h"
 
 #include <map>
+#include <string>
+
+typedef struct _GDBusConnection GDBusConnection;
 
 namespace quillet::platform {
+
+// Whether the name has an owner now; false too when the bus does not answer
+// within timeoutMs.
+bool nameHasOwner(GDBusConnection* bus, const std::string& name, int timeoutMs);
 
 class DBusNameWatch final : public BusNameWatch {
 public:

@@ -1,5 +1,7 @@
 #include "gio_workspace.h"
 
+#include "dbus_name_watch.h"
+
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
@@ -135,17 +137,8 @@ bool GioWorkspace::isProgramRunning(const std::string& id) const {
     if (bus == nullptr) {
         return false;
     }
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", id.c_str()), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, kNameHasOwnerTimeoutMs, nullptr, nullptr);
+    const bool owned = nameHasOwner(bus, id, kNameHasOwnerTimeoutMs);
     g_object_unref(bus);
-    if (reply == nullptr) {
-        return false;
-    }
-    gboolean owned = FALSE;
-    g_variant_get(reply, "(b)", &owned);
-    g_variant_unref(reply);
     return owned;
 }
 

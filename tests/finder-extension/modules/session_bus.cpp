@@ -1,5 +1,7 @@
 #include "session_bus.h"
 
+#include "platform/linux/dbus_name_watch.h"
+
 #include <csignal>
 #include <unistd.h>
 
@@ -41,17 +43,7 @@ bool PrivateSessionBus::nameHasOwner(const std::string& name) const {
     if (control_ == nullptr) {
         return false;
     }
-    GVariant* reply = g_dbus_connection_call_sync(
-        control_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
-    if (reply == nullptr) {
-        return false;
-    }
-    gboolean owned = FALSE;
-    g_variant_get(reply, "(b)", &owned);
-    g_variant_unref(reply);
-    return owned;
+    return platform::nameHasOwner(control_, name, 2000);
 }
 
 bool PrivateSessionBus::reloadConfig() const {
