@@ -1,9 +1,11 @@
 #include "list_pane_controls.h"
 
 #include "platform/linux/qt/qt_text.h"
+#include "record_table_view.h"
 
 #include <QIcon>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -49,6 +51,32 @@ void showPaneSheet(QWidget* pane, const QString& objectName, const QString& titl
         }
     });
     box->open();
+}
+
+void confirmRemovingSelectedRows(QWidget* pane, RecordTableView* table, bool& sheetOpen,
+                                 const RemovalSheets& sheets,
+                                 std::function<void(const std::set<std::size_t>& rows)> remove) {
+    if (table->selectedRows().empty()) {
+        showPaneSheet(pane, sheets.noneObjectName, sheets.noneTitle, sheets.noneMessage, nullptr,
+                      nullptr);
+        return;
+    }
+    sheetOpen = true;
+    // The table and the flag belong to the pane: both live as long as it does.
+    QPointer<QWidget> alive(pane);
+    showPaneSheet(
+        pane, sheets.confirmObjectName, sheets.confirmTitle, sheets.confirmMessage,
+        [alive, table, remove = std::move(remove)] {
+            if (alive) {
+                remove(table->selectedRows());
+                table->clearSelection();
+            }
+        },
+        [alive, open = &sheetOpen] {
+            if (alive) {
+                *open = false;
+            }
+        });
 }
 
 QString translated(const AppServices& services, const char* text) {

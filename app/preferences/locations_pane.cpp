@@ -183,29 +183,15 @@ void FinderPreferencesViewController::afterAdding() {
 }
 
 void FinderPreferencesViewController::removeTemplates() {
-    if (table_->selectedRows().empty()) {
-        showPaneSheet(this, "NoLocationSelectedSheet", tr_("No location selected"),
-                      tr_("Please select the locations you would like to remove."), nullptr,
-                      nullptr);
-        return;
-    }
-    sheetOpen_ = true;
-    QPointer<FinderPreferencesViewController> self(this);
-    showPaneSheet(
-        this, "RemoveLocationsSheet", tr_("Remove locations"),
-        tr_("Are you sure to remove the selected locations?"),
-        [self] {
-            if (self) {
-                self->model_->removeFilePathsAtIndexes(self->table_->selectedRows());
-                self->tableModel_->reset();
-                self->table_->clearSelection();
-            }
-        },
-        [self] {
-            if (self) {
-                self->sheetOpen_ = false;
-            }
-        });
+    confirmRemovingSelectedRows(this, table_, sheetOpen_,
+                                {"NoLocationSelectedSheet", tr_("No location selected"),
+                                 tr_("Please select the locations you would like to remove."),
+                                 "RemoveLocationsSheet", tr_("Remove locations"),
+                                 tr_("Are you sure to remove the selected locations?")},
+                                [this](const std::set<std::size_t>& rows) {
+                                    model_->removeFilePathsAtIndexes(rows);
+                                    tableModel_->reset();
+                                });
 }
 
 void FinderPreferencesViewController::openTemplate() {

@@ -232,29 +232,15 @@ void TemplatesPreferencesViewController::afterAdding(std::size_t added) {
 }
 
 void TemplatesPreferencesViewController::removeTemplates() {
-    if (table_->selectedRows().empty()) {
-        showPaneSheet(this, "NoTemplateSelectedSheet", tr_("No template selected"),
-                      tr_("Please select the templates you would like to remove."), nullptr,
-                      nullptr);
-        return;
-    }
-    sheetOpen_ = true;
-    QPointer<TemplatesPreferencesViewController> self(this);
-    showPaneSheet(
-        this, "RemoveTemplatesSheet", tr_("Remove file templates"),
-        tr_("Are you sure to remove the selected templates?"),
-        [self] {
-            if (self) {
-                self->model_->removeFileTemplatesAtIndexes(self->table_->selectedRows());
-                self->tableModel_->reset();
-                self->table_->clearSelection();
-            }
-        },
-        [self] {
-            if (self) {
-                self->sheetOpen_ = false;
-            }
-        });
+    confirmRemovingSelectedRows(this, table_, sheetOpen_,
+                                {"NoTemplateSelectedSheet", tr_("No template selected"),
+                                 tr_("Please select the templates you would like to remove."),
+                                 "RemoveTemplatesSheet", tr_("Remove file templates"),
+                                 tr_("Are you sure to remove the selected templates?")},
+                                [this](const std::set<std::size_t>& rows) {
+                                    model_->removeFileTemplatesAtIndexes(rows);
+                                    tableModel_->reset();
+                                });
 }
 
 void TemplatesPreferencesViewController::openTemplate() {
