@@ -97,7 +97,7 @@ void RecordTableView::startDrag(Qt::DropActions) {
     drag->exec(Qt::MoveAction, Qt::MoveAction);
 }
 
-void RecordTableView::dragEnterEvent(QDragEnterEvent* event) {
+void RecordTableView::offerDrop(QDragMoveEvent* event) const {
     if (isRowDrag(event)) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
@@ -109,18 +109,14 @@ void RecordTableView::dragEnterEvent(QDragEnterEvent* event) {
     }
 }
 
+void RecordTableView::dragEnterEvent(QDragEnterEvent* event) {
+    offerDrop(event);
+}
+
 void RecordTableView::dragMoveEvent(QDragMoveEvent* event) {
     // The base draws the drop indicator between rows.
     QTableView::dragMoveEvent(event);
-    if (isRowDrag(event)) {
-        event->setDropAction(Qt::MoveAction);
-        event->accept();
-    } else if (event->mimeData()->hasUrls()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    offerDrop(event);
 }
 
 void RecordTableView::dropEvent(QDropEvent* event) {

@@ -48,6 +48,8 @@ protected:
 private:
     // Rows of this very table (not of another window or program).
     bool isRowDrag(const QDropEvent* event) const;
+    // Rows of this table move; files from elsewhere are copied in.
+    void offerDrop(QDragMoveEvent* event) const;
     QByteArray ownerLine() const;
 };
 
