@@ -3,19 +3,10 @@
 // both separate programs.
 #include "app/ui/template_popover.h"
 
-#include "fake_alerts.h"
-#include "fake_bus_name_watch.h"
-#include "fake_file_types.h"
-#include "fake_hot_key_center.h"
-#include "fake_login_items.h"
-#include "fake_main_queue.h"
-#include "fake_notification_center.h"
-#include "fake_panels.h"
-#include "fake_workspace.h"
+#include "app/app_services_fixture.h"
 #include "file_text.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
-#include "temp_xdg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -49,7 +40,8 @@ template <typename Condition> bool spinUntil(Condition condition, int timeoutMs)
 class PopoverDragTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        templates = xdg.makeDir("data/quillet/Templates");
+        templates = f.services.templatesDir;
+        fs::create_directories(templates);
         std::ofstream(templates + "/Text.txt") << "text\n";
         std::ofstream(templates + "/Tool.sh") << "#!/bin/sh\n";
         auto record = [&](const char* title, const char* prefix, const char* suffix,
@@ -67,32 +59,9 @@ protected:
             Value(Value::Array{record("Text File", "untitled", "txt", "Text.txt", false),
                                record("Script", "script", "sh", "Tool.sh", true),
                                record("Notes", "notes", "md", "Text.txt", false)})));
-        folder = xdg.makeDir("home/Drop Folder");
+        folder = f.xdg.makeDir("home/Drop Folder");
 
-        services = std::make_unique<AppServices>(AppServices{
-            .openSharedDefaults = [] { return SettingsStore(ids::kSuiteName); },
-            .privateDefaults = privateDefaults,
-            .notifications = notifications,
-            .localNotifications = localNotifications,
-            .mainQueue = queue,
-            .alerts = alerts,
-            .panels = panels,
-            .workspace = workspace,
-            .fileTypes = fileTypes,
-            .loginItems = loginItems,
-            .hotKeys = hotKeys,
-            .busNames = busNames,
-            .launchHelper = {},
-            .translate = [](const std::string& text) { return text; },
-            .templatesDir = templates,
-            .resourcesDir = "",
-            .helperPath = "",
-            .launcherPath = "",
-            .helpDir = "",
-            .fileManagerPaths = {},
-            .osVersion = "",
-        });
-        popover = std::make_unique<PopoverViewController>(*services);
+        popover = std::make_unique<PopoverViewController>(f.services);
         popover->detach(); // a plain window at a known place
         popover->move(40, 40);
         popover->show();
@@ -161,18 +130,7 @@ protected:
             << "no drop reached the target; its output: " << output;
     }
 
-    test::TempXdg xdg;
-    SettingsStore privateDefaults = SettingsStore::atPath(xdg.root() + "/private.json");
-    test::FakeNotificationCenter notifications, localNotifications;
-    test::FakeMainQueue queue;
-    test::FakeAlerts alerts;
-    test::FakePanels panels;
-    test::FakeWorkspace workspace;
-    test::FakeFileTypes fileTypes;
-    test::FakeLoginItems loginItems;
-    test::FakeHotKeyCenter hotKeys;
-    test::FakeBusNameWatch busNames;
-    std::unique_ptr<AppServices> services;
+    test::AppServicesFixture f;
     std::unique_ptr<PopoverViewController> popover;
     QProcess target;
     std::string templates, folder, output;
@@ -200,7 +158,7 @@ TEST_F(PopoverDragTest, DirectSaveTargetGetsUniqueFilesInRowOrder) {
             return ::stat((folder + "/script.sh").c_str(), &st) == 0 && (st.st_mode & 0100);
         },
         5000));
-    EXPECT_TRUE(alerts.shown().empty());
+    EXPECT_TRUE(f.alerts.shown().empty());
 }
 
 TEST_F(PopoverDragTest, FileListTargetCopiesTheStagedFile) {
