@@ -21,12 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 0777;
-}
-
 class TemplateDropTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -93,7 +87,7 @@ TEST_F(TemplateDropTest, NamesAndExecuteBits) {
         EXPECT_EQ(names, std::vector<std::string>{c.created});
         runBackground();
         const std::string path = drop + "/" + c.created;
-        EXPECT_EQ(modeOf(path), c.mode);
+        EXPECT_EQ(test::fileMode(path), c.mode);
         if (c.taken) {
             EXPECT_EQ(test::fileText(drop + "/" + c.taken), "taken");
         }
@@ -136,7 +130,7 @@ TEST_F(TemplateDropTest, StagedCopiesAreFinishedAtOnceInAFreshFolder) {
     ASSERT_EQ(first.size(), 2u);
     EXPECT_EQ(fs::path(first[0]).filename(), "tool.sh");
     EXPECT_EQ(fs::path(first[1]).filename(), "tool-1.sh");
-    EXPECT_EQ(modeOf(first[0]) & 0111, 0111u);
+    EXPECT_EQ(test::fileMode(first[0]) & 0111, 0111u);
     EXPECT_TRUE(background.empty());
 
     auto second = dropper().stageTemplates({tool}, root);

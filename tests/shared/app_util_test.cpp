@@ -5,13 +5,13 @@
 #include "support/fake_alerts.h"
 #include "support/fake_file_types.h"
 #include "support/fake_notification_center.h"
+#include "support/file_text.h"
 #include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 using quillet::AppUtil;
@@ -26,16 +26,6 @@ protected:
         fs::create_directories(fs::path(path(name)).parent_path());
         std::ofstream(path(name), std::ios::binary) << content;
         ::chmod(path(name).c_str(), mode);
-    }
-    static mode_t modeOf(const std::string& p) {
-        struct stat st {};
-        return ::stat(p.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-    }
-    static std::string contentOf(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
 
     quillet::test::TempXdg xdg;
@@ -91,15 +81,15 @@ TEST_F(AppUtilTest, UniqueNameSearchesPastManyTakenNames) {
 TEST_F(AppUtilTest, ExecuteBitsChangeAndNothingElse) {
     touch("script.sh", "#!/bin/sh\n", 0644);
     EXPECT_TRUE(AppUtil::makeItemExecutableAtPath(path("script.sh")));
-    EXPECT_EQ(modeOf(path("script.sh")), 0755u);
+    EXPECT_EQ(quillet::test::fileMode(path("script.sh")), 0755u);
     EXPECT_TRUE(AppUtil::removeExecutableFlagAtPath(path("script.sh")));
-    EXPECT_EQ(modeOf(path("script.sh")), 0644u);
+    EXPECT_EQ(quillet::test::fileMode(path("script.sh")), 0644u);
     touch("odd", "", 0640);
     EXPECT_TRUE(AppUtil::makeItemExecutable(true, path("odd")));
-    EXPECT_EQ(modeOf(path("odd")), 0751u);
+    EXPECT_EQ(quillet::test::fileMode(path("odd")), 0751u);
     ::chmod(path("odd").c_str(), 02751);
     EXPECT_TRUE(AppUtil::makeItemExecutable(false, path("odd")));
-    EXPECT_EQ(modeOf(path("odd")), 02640u) << "other bits are kept";
+    EXPECT_EQ(quillet::test::fileMode(path("odd")), 02640u) << "other bits are kept";
 }
 
 TEST_F(AppUtilTest, ExecuteBitsRefuseFoldersAndMissingItems) {
@@ -107,7 +97,7 @@ TEST_F(AppUtilTest, ExecuteBitsRefuseFoldersAndMissingItems) {
     ::chmod(path("folder").c_str(), 0700);
     EXPECT_FALSE(AppUtil::makeItemExecutable(false, path("folder")));
     EXPECT_FALSE(AppUtil::makeItemExecutable(true, path("folder")));
-    EXPECT_EQ(modeOf(path("folder")), 0700u);
+    EXPECT_EQ(quillet::test::fileMode(path("folder")), 0700u);
     EXPECT_FALSE(AppUtil::makeItemExecutableAtPath(path("missing")));
 }
 
@@ -122,7 +112,7 @@ TEST_F(AppUtilTest, ALinkedItemNeverChangesTheFileItPointsTo) {
     EXPECT_FALSE(AppUtil::removeExecutableFlagAtPath(path("link.sh")));
     AppUtil::updateDateForFile(AppUtil::Clock::now(), path("link.sh"));
 
-    EXPECT_EQ(modeOf(path("elsewhere/target.sh")), 0755u);
+    EXPECT_EQ(quillet::test::fileMode(path("elsewhere/target.sh")), 0755u);
     struct stat st {};
     ASSERT_EQ(::stat(path("elsewhere/target.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
@@ -141,15 +131,15 @@ TEST_F(AppUtilTest, CopyOfAMissingSourceRemovesTheDestination) {
 TEST_F(AppUtilTest, CopyToItselfIsRefusedAndLosesNothing) {
     touch("same.txt", "keep me");
     EXPECT_FALSE(AppUtil::copyItemAtPath(path("same.txt"), dir + "/./sub/../same.txt", nullptr));
-    EXPECT_EQ(contentOf(path("same.txt")), "keep me");
+    EXPECT_EQ(quillet::test::fileText(path("same.txt")), "keep me");
 }
 
 TEST_F(AppUtilTest, CopyOfAFileReplacesTheDestinationAndKeepsPermissions) {
     touch("src.sh", std::string("bin\0ary", 7), 0750);
     touch("dst.sh", "older and longer content", 0600);
     EXPECT_TRUE(AppUtil::copyItemAtPath(path("src.sh"), path("dst.sh"), nullptr));
-    EXPECT_EQ(contentOf(path("dst.sh")), std::string("bin\0ary", 7));
-    EXPECT_EQ(modeOf(path("dst.sh")), 0750u);
+    EXPECT_EQ(quillet::test::fileText(path("dst.sh")), std::string("bin\0ary", 7));
+    EXPECT_EQ(quillet::test::fileMode(path("dst.sh")), 0750u);
 }
 
 TEST_F(AppUtilTest, CopyOfAFolderIsDeepAndKeepsInnerPermissions) {
@@ -160,11 +150,11 @@ TEST_F(AppUtilTest, CopyOfAFolderIsDeepAndKeepsInnerPermissions) {
     ::chmod(path("tree").c_str(), 0700);
     touch("copy", "a file in the way");
     EXPECT_TRUE(AppUtil::copyItemAtPath(path("tree"), path("copy"), nullptr));
-    EXPECT_EQ(contentOf(path("copy/a.txt")), "A");
-    EXPECT_EQ(contentOf(path("copy/sub/b.sh")), "B");
-    EXPECT_EQ(modeOf(path("copy/a.txt")), 0600u);
-    EXPECT_EQ(modeOf(path("copy/sub/b.sh")), 0755u);
-    EXPECT_EQ(modeOf(path("copy/sub")), 0750u);
+    EXPECT_EQ(quillet::test::fileText(path("copy/a.txt")), "A");
+    EXPECT_EQ(quillet::test::fileText(path("copy/sub/b.sh")), "B");
+    EXPECT_EQ(quillet::test::fileMode(path("copy/a.txt")), 0600u);
+    EXPECT_EQ(quillet::test::fileMode(path("copy/sub/b.sh")), 0755u);
+    EXPECT_EQ(quillet::test::fileMode(path("copy/sub")), 0750u);
     EXPECT_TRUE(fs::is_directory(path("copy/empty")));
     for (const auto& entry : fs::recursive_directory_iterator(path("copy"))) {
         EXPECT_EQ(entry.path().filename().string().rfind(".", 0), std::string::npos)
@@ -176,7 +166,7 @@ TEST_F(AppUtilTest, CopyFilePermissions) {
     touch("a", "", 0604);
     touch("b", "", 0600);
     EXPECT_TRUE(AppUtil::copyFilePermissionsAtPath(path("a"), path("b")));
-    EXPECT_EQ(modeOf(path("b")), 0604u);
+    EXPECT_EQ(quillet::test::fileMode(path("b")), 0604u);
     EXPECT_FALSE(AppUtil::copyFilePermissionsAtPath(path("missing"), path("b")));
 }
 

@@ -1,5 +1,7 @@
-// Reading a whole file in tests, byte for byte.
+// What tests read back from a file they made: its bytes, its permissions.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -11,6 +13,13 @@ namespace quillet::test {
 inline std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The permission bits (with setuid, setgid and sticky); 0 when there is no
+// such file.
+inline mode_t fileMode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
 } // namespace quillet::test

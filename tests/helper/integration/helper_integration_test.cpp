@@ -5,6 +5,8 @@
 #include "shared/keys.h"
 #include "shared/request_url.h"
 
+#include "file_text.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -19,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
 
 class HelperIntegrationTest : public ::testing::Test {
 protected:
@@ -92,8 +88,8 @@ TEST_F(HelperIntegrationTest, OpenStartsTheHelperThroughTheBusWithTheCallersFold
     // The bus started it with the sandbox's store: the templates are ours.
     ASSERT_TRUE(HelperSandbox::waitForPath(folder + "/tool.sh", 10s));
     ASSERT_TRUE(HelperSandbox::waitForPath(folder + "/copied.sh", 10s));
-    EXPECT_EQ(modeOf(folder + "/tool.sh"), 0755u);   // set on a plain file
-    EXPECT_EQ(modeOf(folder + "/copied.sh"), 0644u); // cleared on an executable one
+    EXPECT_EQ(fileMode(folder + "/tool.sh"), 0755u);   // set on a plain file
+    EXPECT_EQ(fileMode(folder + "/copied.sh"), 0644u); // cleared on an executable one
     EXPECT_TRUE(sandbox.helperOnBus());
 }
 
