@@ -6,10 +6,10 @@
 //
 // With another instance running, that one shows its preferences window and
 // this process ends.
-#include "app/app_services.h"
+#include "app/core/app_services.h"
 #include "app/core/app_delegate.h"
 #include "app/core/os_version.h"
-#include "app/preferences/preferences_window.h"
+#include "app/ui/preferences/preferences_window.h"
 #include "app/ui/qt_application_shell.h"
 #include "platform/linux/bus_application.h"
 #include "platform/linux/dbus_name_watch.h"

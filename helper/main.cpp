@@ -5,8 +5,8 @@
 //
 // With another instance running, the URLs are handed to it and this process
 // ends; otherwise this process becomes the instance and serves them.
-#include "helper/app/app_delegate.h"
-#include "helper/dialogs/lazy_dialogs.h"
+#include "helper/core/app/app_delegate.h"
+#include "helper/ui/dialogs/lazy_dialogs.h"
 #include "platform/linux/bus_application.h"
 #include "platform/linux/canberra_sound_player.h"
 #include "platform/linux/dbus_notification_center.h"

@@ -2,7 +2,7 @@
 // the main application and/or the helper as the settings ask, holds its bus
 // name for a while so that the main application knows it was started at
 // login, and ends.
-#include "launcher/app_delegate.h"
+#include "launcher/core/app_delegate.h"
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
 #include "platform/linux/journal_log.h"

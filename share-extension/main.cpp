@@ -7,8 +7,8 @@
 #include "platform/linux/gettext_translator.h"
 #include "platform/linux/gio_file_types.h"
 #include "platform/linux/journal_log.h"
-#include "share-extension/share_model.h"
-#include "share-extension/share_view_controller.h"
+#include "share-extension/core/share_model.h"
+#include "share-extension/ui/share_view_controller.h"
 #include "shared/identifiers.h"
 
 #include <QApplication>

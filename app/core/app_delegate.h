@@ -4,7 +4,7 @@
 // every platform service behind the ports of AppServices.
 #pragma once
 
-#include "app/app_services.h"
+#include "app/core/app_services.h"
 #include "app/core/application_shell.h"
 #include "app/core/status_click.h"
 

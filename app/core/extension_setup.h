@@ -3,7 +3,7 @@
 // which load the module only when they start.
 #pragma once
 
-#include "app/app_services.h"
+#include "app/core/app_services.h"
 #include "app/core/application_shell.h"
 
 #include <functional>

@@ -4,7 +4,7 @@
 // copy is reported a moment later, once the drag has ended.
 #pragma once
 
-#include "helper/creation/safe_create.h"
+#include "helper/core/creation/safe_create.h"
 #include "shared/ports/alerts.h"
 #include "shared/ports/main_queue.h"
 #include "shared/records.h"

@@ -1,8 +1,8 @@
 #include "app/ui/qt_application_shell.h"
 
 #include "app/core/app_delegate.h"
-#include "app/preferences/preferences_panes.h"
-#include "app/preferences/preferences_window.h"
+#include "app/ui/preferences/preferences_panes.h"
+#include "app/ui/preferences/preferences_window.h"
 #include "app/ui/template_popover.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/xdg_paths.h"

@@ -3,7 +3,7 @@
 // item and its menu, the popover, and runs the delegate's alerts.
 #pragma once
 
-#include "app/app_services.h"
+#include "app/core/app_services.h"
 #include "app/core/application_shell.h"
 
 #include <QObject>

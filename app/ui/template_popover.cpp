@@ -1,7 +1,7 @@
 #include "template_popover.h"
 
 #include "app/core/popover_placement.h"
-#include "helper/new_file_panel/template_icon.h"
+#include "platform/linux/qt/template_icon.h"
 #include "platform/linux/qt/file_drag.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/identifiers.h"
@@ -69,7 +69,7 @@ void TemplateListView::setTemplates(std::vector<FileTemplate> templates) {
     clear();
     for (const auto& record : templates_) {
         auto* item =
-            new QListWidgetItem(helper::templateIcon(record, nullptr), qtText(record.title));
+            new QListWidgetItem(platform::qt::templateIcon(record, nullptr), qtText(record.title));
         item->setToolTip(qtText(record.defaultName()));
         addItem(item);
     }

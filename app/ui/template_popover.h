@@ -3,9 +3,9 @@
 // off into a window of its own, and it opens the panel icon's menu.
 #pragma once
 
-#include "app/app_services.h"
+#include "app/core/app_services.h"
 #include "app/core/template_drop.h"
-#include "helper/creation/safe_create.h"
+#include "helper/core/creation/safe_create.h"
 #include "platform/linux/dbus_drop_folder_service.h"
 
 #include <QListWidget>

@@ -2,7 +2,7 @@
 // a test of the delegate, the window or a pane hands to the object under test.
 #pragma once
 
-#include "app/app_services.h"
+#include "app/core/app_services.h"
 #include "app/core/in_memory_login_items.h"
 #include "fake_panels.h"
 #include "fakes.h"

@@ -1,7 +1,7 @@
 // The General pane's writes and signals, and the extension tip's source.
 #include "app/core/app_delegate.h"
 #include "app/core/os_version.h"
-#include "app/preferences/core/general_preferences_model.h"
+#include "app/core/preferences/general_preferences_model.h"
 #include "app_services_fixture.h"
 #include "shared/keys.h"
 

@@ -1,5 +1,5 @@
 // The Localization pane's catalog lookup and its override table.
-#include "app/preferences/core/localization_model.h"
+#include "app/core/preferences/localization_model.h"
 
 #include "shared/keys.h"
 #include "support/temp_xdg.h"

@@ -1,6 +1,6 @@
 // The Locations pane's rules, in particular where they differ from the
 // Templates pane's.
-#include "app/preferences/core/locations_model.h"
+#include "app/core/preferences/locations_model.h"
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"

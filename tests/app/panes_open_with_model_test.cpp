@@ -1,5 +1,5 @@
 // The open-with menu: its placeholders and its background search.
-#include "app/preferences/core/open_with_model.h"
+#include "app/core/preferences/open_with_model.h"
 
 #include "support/fakes.h"
 

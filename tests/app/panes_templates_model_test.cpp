@@ -1,7 +1,7 @@
 // The Templates pane's rules against a real store file, real template files
 // and fake notification centres.
-#include "app/preferences/core/image_title_layout.h"
-#include "app/preferences/core/templates_model.h"
+#include "app/core/preferences/image_title_layout.h"
+#include "app/core/preferences/templates_model.h"
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"

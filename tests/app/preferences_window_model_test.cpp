@@ -1,6 +1,6 @@
 // The preferences window's rules without a window: selection, sizes, next
 // and previous, and what is remembered.
-#include "app/preferences/core/preferences_window_model.h"
+#include "app/core/preferences/preferences_window_model.h"
 #include "shared/settings_store.h"
 #include "temp_xdg.h"
 

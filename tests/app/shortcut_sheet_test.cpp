@@ -1,6 +1,6 @@
 // The shortcut sheet's rules: its content, the combinations it accepts and
 // what confirming writes.
-#include "app/preferences/core/shortcut_sheet_model.h"
+#include "app/core/preferences/shortcut_sheet_model.h"
 #include "fake_hot_key_center.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"

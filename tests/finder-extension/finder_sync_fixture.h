@@ -8,7 +8,7 @@
 #include "support/fake_volume_monitor.h"
 #include "support/temp_xdg.h"
 
-#include "finder-extension/finder_sync.h"
+#include "finder-extension/core/finder_sync.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"

@@ -1,7 +1,7 @@
 // The icon table: what it holds, and that readers always see a whole one.
 #include "finder_sync_fixture.h"
 
-#include "finder-extension/icon_cache.h"
+#include "finder-extension/core/icon_cache.h"
 
 #include <atomic>
 #include <thread>

@@ -1,8 +1,8 @@
 // Which folders are served, and how the set follows the settings and the drives.
 #include "finder_sync_fixture.h"
 
-#include "finder-extension/monitored_paths.h"
-#include "finder-extension/monitored_set.h"
+#include "finder-extension/core/monitored_paths.h"
+#include "finder-extension/core/monitored_set.h"
 
 #include <atomic>
 #include <filesystem>

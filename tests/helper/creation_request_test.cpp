@@ -1,4 +1,4 @@
-#include "helper/intake/creation_request.h"
+#include "helper/core/intake/creation_request.h"
 
 #include <gtest/gtest.h>
 

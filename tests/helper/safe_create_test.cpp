@@ -1,4 +1,4 @@
-#include "helper/creation/safe_create.h"
+#include "helper/core/creation/safe_create.h"
 
 #include "temp_xdg.h"
 

@@ -1,8 +1,8 @@
 // Keyboard shortcuts in the helper: binding, a press, the current folder the
 // user script reports, and the script's installation.
-#include "helper/shortcuts/finder_path.h"
-#include "helper/shortcuts/hot_key_binding.h"
-#include "helper/shortcuts/script_installer.h"
+#include "helper/core/shortcuts/finder_path.h"
+#include "helper/core/shortcuts/hot_key_binding.h"
+#include "helper/core/shortcuts/script_installer.h"
 #include "helper_fixture.h"
 
 namespace quillet::test {

@@ -1,4 +1,4 @@
-#include "helper/watch/vdk_queue.h"
+#include "helper/core/watch/vdk_queue.h"
 
 #include "fake_file_event_source.h"
 #include "fake_main_queue.h"

@@ -1,6 +1,6 @@
 // The launcher's rules against a fake desktop: which programs it starts,
 // where it finds them, and when it ends.
-#include "launcher/app_delegate.h"
+#include "launcher/core/app_delegate.h"
 
 #include "fake_main_queue.h"
 #include "fake_workspace.h"

@@ -1,6 +1,6 @@
 // The share entry's rules: which path an argument names, where the new file
 // goes, and which template index the request carries.
-#include "share-extension/share_model.h"
+#include "share-extension/core/share_model.h"
 
 #include "shared/file_uri.h"
 #include "shared/identifiers.h"

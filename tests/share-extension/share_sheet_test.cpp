@@ -1,6 +1,6 @@
 // The share sheet's widgets: first row chosen, OK and activation send once,
 // Cancel and an empty sheet send nothing.
-#include "share-extension/share_view_controller.h"
+#include "share-extension/ui/share_view_controller.h"
 
 #include "fake_file_types.h"
 #include "fake_request_sender.h"

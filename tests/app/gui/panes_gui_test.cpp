@@ -1,10 +1,10 @@
 // The Templates, Locations and Localization panes as real widgets, driven the
 // way a user drives them: drops, drags, keys and the confirmation sheet.
 #include "app/core/in_memory_login_items.h"
-#include "app/preferences/localization_pane.h"
-#include "app/preferences/locations_pane.h"
-#include "app/preferences/record_table_view.h"
-#include "app/preferences/templates_pane.h"
+#include "app/ui/preferences/localization_pane.h"
+#include "app/ui/preferences/locations_pane.h"
+#include "app/ui/preferences/record_table_view.h"
+#include "app/ui/preferences/templates_pane.h"
 
 #include "shared/keys.h"
 #include "support/fake_bus_name_watch.h"

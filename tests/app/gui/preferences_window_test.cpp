@@ -2,9 +2,9 @@
 // sizes kept across pane changes and restarts, keyboard, accessibility and
 // the General pane's boxes.
 #include "app/app_services_fixture.h"
-#include "app/preferences/general_preferences.h"
-#include "app/preferences/preferences_panes.h"
-#include "app/preferences/preferences_window.h"
+#include "app/ui/preferences/general_preferences.h"
+#include "app/ui/preferences/preferences_panes.h"
+#include "app/ui/preferences/preferences_window.h"
 #include "shared/keys.h"
 
 #include <QAbstractButton>

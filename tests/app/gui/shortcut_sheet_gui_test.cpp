@@ -1,7 +1,7 @@
 // The recorder and the sheet driven with key presses.
 #include "app/app_services_fixture.h"
-#include "app/preferences/shortcut_recorder.h"
-#include "app/preferences/shortcut_window_controller.h"
+#include "app/ui/preferences/shortcut_recorder.h"
+#include "app/ui/preferences/shortcut_window_controller.h"
 #include "shared/keys.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // A panel host that records what the panel asks of the helper.
 #pragma once
 
-#include "helper/new_file_panel_host.h"
+#include "helper/core/new_file_panel_host.h"
 
 #include <map>
 #include <string>

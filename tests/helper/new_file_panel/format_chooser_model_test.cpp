@@ -1,5 +1,5 @@
-#include "helper/new_file_panel/format_chooser_model.h"
-#include "helper/new_file_panel/new_file_panel_model.h"
+#include "helper/core/new_file_panel/format_chooser_model.h"
+#include "helper/core/new_file_panel/new_file_panel_model.h"
 
 #include "fake_panel_host.h"
 #include "panel_fixtures.h"

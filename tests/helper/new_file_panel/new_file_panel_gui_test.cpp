@@ -1,5 +1,5 @@
-#include "helper/new_file_panel/new_file_panel.h"
-#include "helper/new_file_panel/new_file_save_panel.h"
+#include "helper/ui/new_file_panel/new_file_panel.h"
+#include "helper/ui/new_file_panel/new_file_save_panel.h"
 
 #include "fake_panel_host.h"
 #include "gui_helpers.h"

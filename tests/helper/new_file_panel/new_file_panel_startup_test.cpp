@@ -1,8 +1,8 @@
 // The helper may call the panel before it has started Qt, with only a core
 // application, or with no display at all. Each case needs a process of its
 // own, which CTest gives every test of this program.
-#include "helper/new_file_panel/new_file_panel.h"
-#include "helper/new_file_panel/new_file_save_panel.h"
+#include "helper/ui/new_file_panel/new_file_panel.h"
+#include "helper/ui/new_file_panel/new_file_save_panel.h"
 
 #include "fake_panel_host.h"
 #include "panel_fixtures.h"

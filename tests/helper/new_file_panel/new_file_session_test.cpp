@@ -1,4 +1,4 @@
-#include "helper/new_file_panel/new_file_session.h"
+#include "helper/core/new_file_panel/new_file_session.h"
 
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"

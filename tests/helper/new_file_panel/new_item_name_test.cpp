@@ -1,4 +1,4 @@
-#include "helper/new_file_panel/new_item_name.h"
+#include "helper/core/new_file_panel/new_item_name.h"
 
 #include "panel_fixtures.h"
 #include "temp_xdg.h"

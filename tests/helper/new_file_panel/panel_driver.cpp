@@ -2,7 +2,7 @@
 // for trying it by hand:
 //   new_file_panel_driver <folder> <template file> [title] [prefix] [suffix]
 // Uses a store in $XDG_CONFIG_HOME; prints what the panel asks of the helper.
-#include "helper/new_file_panel/new_file_panel.h"
+#include "helper/ui/new_file_panel/new_file_panel.h"
 
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"

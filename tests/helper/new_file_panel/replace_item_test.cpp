@@ -1,4 +1,4 @@
-#include "helper/new_file_panel/replace_item.h"
+#include "helper/core/new_file_panel/replace_item.h"
 
 #include "panel_fixtures.h"
 #include "temp_xdg.h"

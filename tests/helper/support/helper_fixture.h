@@ -5,7 +5,7 @@
 #include "fake_panels.h"
 #include "fake_script_runner.h"
 #include "fakes.h"
-#include "helper/app/app_delegate.h"
+#include "helper/core/app/app_delegate.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/request_url.h"

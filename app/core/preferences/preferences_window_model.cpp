@@ -1,0 +1,181 @@
+#include "app/core/preferences/preferences_window_model.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace quillet::app {
+
+std::string PreferencesWindowModel::frameKey(const std::string& identifier) {
+    return "MASPreferences " + identifier + " Frame";
+}
+
+PreferencesWindowModel::PreferencesWindowModel(std::vector<Entry> entries,
+                                               std::optional<std::string> title,
+                                               SettingsStore& defaults)
+    : entries_(std::move(entries)), title_(std::move(title)), defaults_(defaults) {}
+
+std::vector<std::string> PreferencesWindowModel::toolbarItemIdentifiers() const {
+    std::vector<std::string> out;
+    for (const auto& entry : entries_) {
+        out.push_back(entry ? entry->identifier : kFlexibleSpaceIdentifier);
+    }
+    return out;
+}
+
+std::optional<std::size_t>
+PreferencesWindowModel::indexForIdentifier(const std::string& identifier) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i] && entries_[i]->identifier == identifier) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> PreferencesWindowModel::firstIndex() const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i]) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t PreferencesWindowModel::indexOfSelectedController() const {
+    if (!selected_) {
+        return kNotFound;
+    }
+    // The position of its identifier among the toolbar's identifiers.
+    const auto identifiers = toolbarItemIdentifiers();
+    auto it = std::find(identifiers.begin(), identifiers.end(), entries_[*selected_]->identifier);
+    return it == identifiers.end() ? kNotFound : static_cast<std::size_t>(it - identifiers.begin());
+}
+
+std::optional<std::size_t> PreferencesWindowModel::restoredSelection() const {
+    if (entries_.empty()) {
+        return std::nullopt;
+    }
+    if (auto remembered = defaults_.stringForKey(kSelectedKey)) {
+        if (auto index = indexForIdentifier(*remembered)) {
+            return index;
+        }
+    }
+    return firstIndex();
+}
+
+std::optional<Point> PreferencesWindowModel::savedTopLeft() const {
+    auto text = defaults_.stringForKey(kTopLeftKey);
+    return text ? pointFromString(*text) : std::nullopt;
+}
+
+void PreferencesWindowModel::windowDidMove(Point topLeft) {
+    if (!defaults_.setString(kTopLeftKey, stringFromPoint(topLeft))) {
+        std::cerr << "quillet: cannot remember the window's position: " << defaults_.lastError()
+                  << "\n";
+    }
+}
+
+void PreferencesWindowModel::windowDidResize(Size paneSize) {
+    if (!selected_) {
+        return;
+    }
+    const std::string key = frameKey(entries_[*selected_]->identifier);
+    if (!defaults_.setString(key, stringFromRect(Rect{{0, 0}, paneSize}))) {
+        std::cerr << "quillet: cannot remember the pane's size: " << defaults_.lastError() << "\n";
+    }
+}
+
+PreferencesWindowModel::Change
+PreferencesWindowModel::select(std::optional<std::size_t> index,
+                               const std::function<bool(std::size_t)>& commitEditing, Size paneSize,
+                               const Rect& window, Size chrome) {
+    Change change;
+    if (index && (*index >= entries_.size() || !entries_[*index])) {
+        return change; // no pane there
+    }
+    if (index == selected_) {
+        return change;
+    }
+    if (selected_) {
+        if (commitEditing && !commitEditing(*selected_)) {
+            change.kind = Change::Kind::Refused;
+            return change;
+        }
+        change.previous = selected_;
+        selected_.reset();
+    }
+    if (!index) {
+        change.kind = Change::Kind::Cleared;
+        return change;
+    }
+
+    const PaneEntry& pane = *entries_[*index];
+    if (!title_ || title_->empty()) {
+        change.windowTitle = pane.label;
+    }
+    if (!defaults_.setString(kSelectedKey, pane.identifier)) {
+        std::cerr << "quillet: cannot remember the selected pane: " << defaults_.lastError()
+                  << "\n";
+    }
+
+    std::optional<Rect> saved;
+    if (auto text = defaults_.stringForKey(frameKey(pane.identifier))) {
+        saved = rectFromString(*text);
+    }
+    auto known = minimumSizes_.find(pane.identifier);
+    const bool hadMinimum = known != minimumSizes_.end();
+    if (!hadMinimum) {
+        minimumSizes_[pane.identifier] = paneSize;
+    }
+    const Rect old = saved.value_or(Rect{{0, 0}, paneSize});
+    const Size minimum = hadMinimum ? known->second : paneSize;
+
+    const bool w = pane.resizableWidth;
+    const bool h = pane.resizableHeight;
+    const Size size{w ? std::max(minimum.width, old.size.width) : minimum.width,
+                    h ? std::max(minimum.height, old.size.height) : minimum.height};
+
+    PaneLayout& layout = change.layout;
+    layout.paneFrame = Rect{old.origin, size};
+    // The top-left corner stays where it is; the height changes downward.
+    layout.windowFrame = Rect{{window.origin.x + old.origin.x, window.origin.y},
+                              {size.width + chrome.width, size.height + chrome.height}};
+    layout.minimumPaneSize = minimum;
+    layout.maximumPaneSize = Size{w ? kUnlimited : size.width, h ? kUnlimited : size.height};
+    layout.resizable = w || h;
+
+    selected_ = index;
+    change.kind = Change::Kind::Selected;
+    return change;
+}
+
+PreferencesWindowModel::Change
+PreferencesWindowModel::selectIdentifier(const std::string& identifier,
+                                         const std::function<bool(std::size_t)>& commitEditing,
+                                         Size paneSize, const Rect& window, Size chrome) {
+    return select(indexForIdentifier(identifier), commitEditing, paneSize, window, chrome);
+}
+
+std::optional<std::size_t> PreferencesWindowModel::nextIndex(bool forward) const {
+    const std::size_t count = entries_.size();
+    if (!firstIndex()) {
+        return std::nullopt;
+    }
+    std::size_t index = indexOfSelectedController();
+    if (index == kNotFound) {
+        // Nothing selected: next starts before the first, previous after the last.
+        index = forward ? count - 1 : 0;
+    }
+    const std::size_t step = forward ? 1 : count - 1;
+    do {
+        index = (index + step) % count;
+    } while (!entries_[index]);
+    return index;
+}
+
+bool PreferencesWindowModel::shouldClose(
+    const std::function<bool(std::size_t)>& commitEditing) const {
+    return !selected_ || !commitEditing || commitEditing(*selected_);
+}
+
+} // namespace quillet::app

@@ -1,0 +1,297 @@
+#include "app/ui/preferences/preferences_window.h"
+
+#include "platform/linux/qt/qt_text.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QSizePolicy>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace quillet::app {
+
+using platform::qt::coreText;
+using platform::qt::qtText;
+
+namespace {
+
+std::vector<PreferencesWindowModel::Entry> entriesOf(const std::vector<PreferencesPane*>& panes) {
+    std::vector<PreferencesWindowModel::Entry> entries;
+    for (PreferencesPane* pane : panes) {
+        if (pane == nullptr) {
+            entries.emplace_back(std::nullopt);
+            continue;
+        }
+        entries.emplace_back(PaneEntry{coreText(pane->identifier()),
+                                       coreText(pane->toolbarItemLabel()),
+                                       pane->hasResizableWidth(), pane->hasResizableHeight()});
+    }
+    return entries;
+}
+
+int pixels(double value) {
+    if (value >= QWIDGETSIZE_MAX) {
+        return QWIDGETSIZE_MAX;
+    }
+    return static_cast<int>(std::clamp(value, 0.0, static_cast<double>(QWIDGETSIZE_MAX)));
+}
+
+} // namespace
+
+PreferencesWindow::PreferencesWindow(std::vector<PreferencesPane*> panes, const QString& title,
+                                     SettingsStore& privateDefaults, QWidget* parent)
+    : QMainWindow(parent), panes_(std::move(panes)),
+      model_(entriesOf(panes_),
+             title.isEmpty() ? std::nullopt : std::optional<std::string>(coreText(title)),
+             privateDefaults),
+      sized_(panes_.size(), false) {
+    setObjectName("PreferencesWindow");
+    setWindowTitle(title);
+    setAccessibleName(title);
+
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName("PreferencesToolbar");
+    toolbar_->setAccessibleName(title);
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolbar_->setIconSize(QSize(32, 32));
+    addToolBar(Qt::TopToolBarArea, toolbar_);
+    toolbarGroup_ = new QActionGroup(this);
+    toolbarGroup_->setExclusive(true);
+
+    for (std::size_t i = 0; i < panes_.size(); ++i) {
+        PreferencesPane* pane = panes_[i];
+        if (pane == nullptr) {
+            auto* space = new QWidget(toolbar_);
+            space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+            toolbar_->addWidget(space);
+            toolbarItems_.push_back(nullptr);
+            continue;
+        }
+        QAction* item = toolbar_->addAction(pane->toolbarItemImage(), pane->toolbarItemLabel());
+        item->setCheckable(true);
+        item->setObjectName(pane->identifier());
+        item->setData(pane->identifier());
+        toolbarGroup_->addAction(item);
+        if (auto* button = qobject_cast<QToolButton*>(toolbar_->widgetForAction(item))) {
+            // Reachable with Tab as well as with Ctrl+PageUp/PageDown.
+            button->setFocusPolicy(Qt::StrongFocus);
+            button->setAccessibleName(pane->toolbarItemLabel());
+            button->setObjectName(pane->identifier() + "Button");
+        }
+        connect(item, &QAction::triggered, this,
+                [this, id = pane->identifier()] { selectControllerWithIdentifier(id); });
+        toolbarItems_.push_back(item);
+        pane->setParent(this);
+        pane->hide();
+    }
+
+    content_ = new QWidget(this);
+    content_->setObjectName("PreferencesContent");
+    contentLayout_ = new QVBoxLayout(content_);
+    contentLayout_->setContentsMargins(0, 0, 0, 0);
+    contentLayout_->setSpacing(0);
+    setCentralWidget(content_);
+
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    connect(next, &QShortcut::activated, this, &PreferencesWindow::goNextTab);
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    connect(previous, &QShortcut::activated, this, &PreferencesWindow::goPreviousTab);
+    auto* close = new QShortcut(QKeySequence::Close, this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+
+    // Restoration: the remembered pane (else the first), then the position.
+    selectIndex(model_.restoredSelection());
+    if (auto topLeft = model_.savedTopLeft()) {
+        move(static_cast<int>(topLeft->x), static_cast<int>(topLeft->y));
+    }
+    restoring_ = false;
+}
+
+PreferencesWindow::~PreferencesWindow() = default;
+
+PreferencesPane* PreferencesWindow::selectedViewController() const {
+    auto index = model_.selected();
+    return index ? panes_[*index] : nullptr;
+}
+
+PreferencesPane* PreferencesWindow::viewControllerForIdentifier(const QString& identifier) const {
+    auto index = model_.indexForIdentifier(coreText(identifier));
+    return index ? panes_[*index] : nullptr;
+}
+
+QAction* PreferencesWindow::toolbarItem(const QString& identifier) const {
+    auto index = model_.indexForIdentifier(coreText(identifier));
+    return index ? toolbarItems_[*index] : nullptr;
+}
+
+void PreferencesWindow::selectControllerAtIndex(std::size_t index) {
+    if (index < panes_.size()) {
+        selectIndex(index);
+    }
+}
+
+void PreferencesWindow::selectControllerWithIdentifier(const QString& identifier) {
+    selectIndex(model_.indexForIdentifier(coreText(identifier)));
+}
+
+void PreferencesWindow::goNextTab() {
+    if (auto index = model_.nextIndex(true)) {
+        selectControllerAtIndex(*index);
+    }
+}
+
+void PreferencesWindow::goPreviousTab() {
+    if (auto index = model_.nextIndex(false)) {
+        selectControllerAtIndex(*index);
+    }
+}
+
+bool PreferencesWindow::commit(std::size_t index) {
+    return panes_[index] == nullptr || panes_[index]->commitEditing();
+}
+
+Size PreferencesWindow::paneSizeNow(std::size_t index) const {
+    PreferencesPane* pane = panes_[index];
+    // A pane never shown has no size of its own yet: what it and its layout
+    // ask for, and no narrower than the toolbar, whose buttons must all show.
+    QSize size = sized_[index] ? pane->size()
+                               : pane->sizeHint()
+                                     .expandedTo(pane->minimumSizeHint())
+                                     .expandedTo(pane->minimumSize())
+                                     .expandedTo(QSize(toolbar_->sizeHint().width(), 0));
+    return Size{static_cast<double>(size.width()), static_cast<double>(size.height())};
+}
+
+Size PreferencesWindow::chrome() const {
+    return Size{0, static_cast<double>(toolbar_->sizeHint().height())};
+}
+
+void PreferencesWindow::selectIndex(std::optional<std::size_t> index) {
+    Size paneSize =
+        index && *index < panes_.size() && panes_[*index] != nullptr ? paneSizeNow(*index) : Size{};
+    const QRect frame = geometry();
+    Rect window{{static_cast<double>(pos().x()), static_cast<double>(pos().y())},
+                {static_cast<double>(frame.width()), static_cast<double>(frame.height())}};
+    apply(model_.select(
+        index, [this](std::size_t i) { return commit(i); }, paneSize, window, chrome()));
+}
+
+void PreferencesWindow::checkToolbarItem(std::optional<std::size_t> index) {
+    if (index && toolbarItems_[*index] != nullptr) {
+        toolbarItems_[*index]->setChecked(true);
+        return;
+    }
+    if (QAction* checked = toolbarGroup_->checkedAction()) {
+        toolbarGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        checked->setChecked(false);
+        toolbarGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    }
+}
+
+void PreferencesWindow::apply(const PreferencesWindowModel::Change& change) {
+    using Kind = PreferencesWindowModel::Change::Kind;
+    if (change.kind == Kind::Unchanged) {
+        checkToolbarItem(model_.selected());
+        return;
+    }
+    if (change.kind == Kind::Refused) {
+        // The button clicked must not stay highlighted: the pane stays.
+        checkToolbarItem(model_.selected());
+        return;
+    }
+    if (change.previous) {
+        PreferencesPane* old = panes_[*change.previous];
+        contentLayout_->removeWidget(old);
+        old->hide();
+        old->viewDidDisappear();
+    }
+    if (change.kind == Kind::Cleared) {
+        checkToolbarItem(std::nullopt);
+        return;
+    }
+
+    const std::size_t index = *model_.selected();
+    PreferencesPane* pane = panes_[index];
+    if (change.windowTitle) {
+        setWindowTitle(qtText(*change.windowTitle));
+    }
+    checkToolbarItem(index);
+
+    const PaneLayout& layout = change.layout;
+    const Size extra = chrome();
+    pane->setMinimumSize(pixels(layout.minimumPaneSize.width),
+                         pixels(layout.minimumPaneSize.height));
+    pane->setMaximumSize(pixels(layout.maximumPaneSize.width),
+                         pixels(layout.maximumPaneSize.height));
+    pane->resize(pixels(layout.paneFrame.size.width), pixels(layout.paneFrame.size.height));
+    setMinimumSize(pixels(layout.minimumPaneSize.width + extra.width),
+                   pixels(layout.minimumPaneSize.height + extra.height));
+    setMaximumSize(pixels(layout.maximumPaneSize.width + extra.width),
+                   pixels(layout.maximumPaneSize.height + extra.height));
+
+    pane->viewWillAppear();
+    contentLayout_->addWidget(pane);
+    pane->show();
+    sized_[index] = true;
+    // The top-left corner stays; the window grows or shrinks to the right and down.
+    const QPoint topLeft = pos();
+    resize(pixels(layout.windowFrame.size.width), pixels(layout.windowFrame.size.height));
+    if (isVisible()) {
+        move(topLeft);
+    }
+
+    if (QWidget* first = pane->initialKeyView()) {
+        first->setFocus(Qt::OtherFocusReason);
+    } else if (QWidget* button = toolbar_->widgetForAction(toolbarItems_[index])) {
+        button->setFocus(Qt::OtherFocusReason);
+    }
+    emit didChangeView();
+}
+
+void PreferencesWindow::closeEvent(QCloseEvent* event) {
+    if (!model_.shouldClose([this](std::size_t i) { return commit(i); })) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (onWillClose) {
+        onWillClose();
+    }
+}
+
+void PreferencesWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!restoring_ && isVisible()) {
+        model_.windowDidMove(Point{static_cast<double>(pos().x()), static_cast<double>(pos().y())});
+    }
+}
+
+void PreferencesWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (restoring_ || !isVisible()) {
+        return;
+    }
+    // The pane fills the content area, which the layout has just sized.
+    if (selectedViewController() != nullptr) {
+        model_.windowDidResize(
+            Size{static_cast<double>(content_->width()), static_cast<double>(content_->height())});
+    }
+}
+
+void PreferencesWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && onDidBecomeMain) {
+        onDidBecomeMain();
+    }
+}
+
+} // namespace quillet::app

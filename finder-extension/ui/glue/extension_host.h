@@ -1,0 +1,64 @@
+// Everything a file-manager module keeps while the file manager has it
+// loaded: the platform adapters, the extension's logic and its name on the
+// session bus. Every module (one per file manager) runs the same host.
+#pragma once
+
+#include "finder-extension/core/finder_sync.h"
+#include "platform/linux/dbus_creation_request_sender.h"
+#include "platform/linux/dbus_notification_center.h"
+#include "platform/linux/gettext_translator.h"
+#include "platform/linux/gio_file_types.h"
+#include "platform/linux/gio_volume_monitor.h"
+#include "platform/linux/glib_main_queue.h"
+
+#include <memory>
+#include <string>
+
+namespace quillet::module {
+
+// What tells one module from another.
+struct ModuleIdentity {
+    // The well-known name owned while loaded: the rest of the suite asks
+    // whether any name of the extension's family has an owner.
+    const char* busName;
+    // From the folder the file manager loads the module from to the
+    // install's data folder, for a prefix install and the build tree.
+    const char* moduleToDatadir;
+};
+
+class ExtensionHost {
+public:
+    // Main thread only: the adapters attach to the default main context.
+    explicit ExtensionHost(const ModuleIdentity& identity);
+    ~ExtensionHost();
+
+    ExtensionHost(const ExtensionHost&) = delete;
+    ExtensionHost& operator=(const ExtensionHost&) = delete;
+
+    FinderSync& finderSync() { return *finderSync_; }
+    // The module's own texts in the user's language.
+    std::string translate(const std::string& text) const { return translator_(text); }
+
+    // The host of the loaded module, or null before initialisation, after
+    // shutdown, or when start-up failed.
+    static ExtensionHost* current();
+    static void start(const ModuleIdentity& identity);
+    static void stop();
+
+private:
+    platform::GLibMainQueue mainQueue_;
+    platform::DBusNotificationCenter notifications_;
+    platform::GioVolumeMonitor volumes_;
+    platform::GioFileTypes fileTypes_;
+    platform::DBusCreationRequestSender requests_;
+    platform::GettextTranslator translator_;
+    std::unique_ptr<FinderSync> finderSync_;
+    unsigned busNameOwner_ = 0;
+};
+
+// Where the module's resources are: <prefix>/share/quillet/finder-extension,
+// found from the module's own location so that a prefix install and the
+// build tree work as well as a system install.
+std::string moduleResourcesDir(const char* moduleToDatadir);
+
+} // namespace quillet::module

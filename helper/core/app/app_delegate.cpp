@@ -1,0 +1,223 @@
+// Start-up, notifications, quit rules and the executable watch.
+#include "helper/core/app/app_delegate.h"
+
+#include "shared/identifiers.h"
+#include "shared/keys.h"
+#include "shared/plist_json.h"
+
+#include <iostream>
+#include <sys/stat.h>
+
+namespace quillet::helper {
+
+AppDelegate::AppDelegate(HelperPorts ports, HelperPaths paths)
+    : ports_(std::move(ports)), paths_(std::move(paths)), journal_(paths_.journalDir),
+      self_(std::make_shared<AppDelegate*>(this)) {
+    panelCount_ = 0;
+    registerDefaults();
+
+    // The quit notification comes under the helper's id, the refresh
+    // notification under the suite name; one handler tells them apart by object.
+    std::weak_ptr<AppDelegate*> weak = self_;
+    for (const char* name : {ids::kHelper, ids::kSuiteName}) {
+        observers_.push_back(ports_.notifications.addObserver(
+            name, [weak](const std::string& n, const std::string& object) {
+                if (auto self = weak.lock(); self && *self != nullptr) {
+                    (*self)->userDefaultsDidChange(n, object);
+                }
+            }));
+    }
+    auto restart = [weak](const std::string&) {
+        if (auto self = weak.lock(); self && *self != nullptr) {
+            (*self)->restartAccessingURLs();
+        }
+    };
+    ports_.volumes.setHandlers(restart, restart);
+    startAccessingURLs();
+
+    // Copies interrupted by a crash left hidden items behind; they are ours
+    // to remove, and only they.
+    journal_.cleanLeftovers();
+}
+
+AppDelegate::~AppDelegate() {
+    for (auto& copy : copies_) {
+        copy.join();
+    }
+    stopAccessingURLs();
+    for (auto token : observers_) {
+        ports_.notifications.removeObserver(token);
+    }
+    observers_.clear();
+    ports_.volumes.setHandlers(nullptr, nullptr);
+    fileWatcher_.reset();
+    *self_ = nullptr;
+}
+
+void AppDelegate::registerDefaults() {
+    ParseResult parsed = readSettingsFile(paths_.defaultsFile);
+    if (!parsed.ok) {
+        // Without the resource every option reads as false.
+        std::cerr << "quillet-helper: " << parsed.error << "\n";
+        return;
+    }
+    ports_.sharedDefaults.registerDefaults(parsed.values);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    bindHotKeys();
+    checkAndTerminate();
+    fileWatcher_ = VDKQueue::create(
+        ports_.makeFileEventSource ? ports_.makeFileEventSource() : nullptr, ports_.mainQueue);
+    std::error_code refused = std::make_error_code(std::errc::function_not_supported);
+    if (fileWatcher_) {
+        fileWatcher_->setDelegate(this);
+        if (fileWatcher_->addPathToQueue(paths_.executablePath,
+                                         vnode::kDelete | vnode::kWrite | vnode::kRename)) {
+            return;
+        }
+        refused = fileWatcher_->lastError();
+    }
+    // Without the kernel's watch (inotify's watches used up, say) the helper
+    // must not believe it has one: it compares the file at each request.
+    executableAtLaunch_ = FileIdentity::of(paths_.executablePath);
+    std::cerr << "quillet-helper: cannot watch " << paths_.executablePath << " ("
+              << refused.message() << "); it is checked at each request instead\n";
+}
+
+AppDelegate::FileIdentity AppDelegate::FileIdentity::of(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+bool AppDelegate::executableChangedUnwatched() const {
+    return executableAtLaunch_ && FileIdentity::of(paths_.executablePath) != *executableAtLaunch_;
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (tornDown_) {
+        return;
+    }
+    tornDown_ = true;
+    if (fileWatcher_) {
+        fileWatcher_->setDelegate(nullptr);
+        fileWatcher_->removeAllPaths();
+    }
+    for (auto token : observers_) {
+        ports_.notifications.removeObserver(token);
+    }
+    observers_.clear();
+}
+
+void AppDelegate::terminate() {
+    if (terminating_) {
+        return;
+    }
+    terminating_ = true;
+    applicationWillTerminate();
+    if (ports_.terminate) {
+        ports_.terminate();
+    }
+}
+
+void AppDelegate::userDefaultsDidChange(const std::string&, const std::string& object) {
+    if (object == ids::kQuitObject) {
+        terminate();
+    } else if (object == keys::kFileTemplates) {
+        bindHotKeys();
+        checkAndTerminate();
+    }
+}
+
+void AppDelegate::checkAndTerminate() {
+    // Read now: switching runInBackground on later does not cancel this check.
+    if (ports_.sharedDefaults.boolForKey(keys::kRunInBackground)) {
+        return;
+    }
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kQuitCheckDelay, [weak] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        AppDelegate& delegate = **self;
+        if (delegate.shouldHandleURL_) {
+            return; // from the first request on, only the post-request check ends us
+        }
+        if (delegate.ports_.hotKeys.allHotKeys().empty()) {
+            delegate.terminate();
+        }
+    });
+}
+
+void AppDelegate::schedulePostRequestCheck() {
+    if (ports_.sharedDefaults.boolForKey(keys::kRunInBackground)) {
+        return;
+    }
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kQuitCheckDelay, [weak] {
+        auto self = weak.lock();
+        if (self && *self != nullptr && (*self)->panelCount_ < 1) {
+            (*self)->terminate();
+        }
+    });
+}
+
+void AppDelegate::recheckAfterCountedWindow() {
+    // Before any request the idle check alone decides (shortcuts keep us).
+    if (shouldHandleURL_) {
+        schedulePostRequestCheck();
+    }
+}
+
+void AppDelegate::VDKQueueReceivedNotification(VDKQueue&, const std::string&, const std::string&) {
+    terminate();
+}
+
+void AppDelegate::showAlert(const std::optional<std::string>& title,
+                            const std::optional<std::string>& message, AlertStyle style) {
+    ports_.alerts.showAlert(title, message, style);
+}
+
+std::string AppDelegate::localizedStringForKey(const std::string& key) {
+    return quillet::localizedStringForKey(ports_.sharedDefaults, key, ports_.translate);
+}
+
+std::string AppDelegate::translate(const std::string& text) {
+    return ports_.translate ? ports_.translate(text) : text;
+}
+
+void AppDelegate::showCountedAlertLater(const std::string& title, const std::string& message) {
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kAlertDelay, [weak, title, message] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        (*self)->showAlert(title, message, AlertStyle::Critical);
+        if (*self != nullptr) {
+            (*self)->lowerPanelCount();
+        }
+    });
+}
+
+void AppDelegate::showAlertLaterThenRecheck(const std::string& title, const std::string& message) {
+    std::weak_ptr<AppDelegate*> weak = self_;
+    ports_.mainQueue.postAfter(kAlertDelay, [weak, title, message] {
+        auto self = weak.lock();
+        if (!self || *self == nullptr) {
+            return;
+        }
+        (*self)->raisePanelCount();
+        (*self)->showAlert(title, message, AlertStyle::Critical);
+        if (*self != nullptr) {
+            (*self)->lowerPanelCount();
+            (*self)->recheckAfterCountedWindow();
+        }
+    });
+}
+
+} // namespace quillet::helper

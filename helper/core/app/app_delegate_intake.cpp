@@ -1,0 +1,188 @@
+// Request intake, template lookup, the copy and its finishing steps.
+#include "helper/core/app/app_delegate.h"
+
+#include "helper/core/intake/creation_request.h"
+#include "shared/app_util.h"
+#include "shared/keys.h"
+#include "shared/xdg_paths.h"
+
+#include <algorithm>
+#include <iostream>
+#include <sys/stat.h>
+
+namespace quillet::helper {
+
+namespace {
+
+constexpr std::size_t kShownURLLength = 300;
+
+} // namespace
+
+void AppDelegate::handleURLEvent(const std::string& url) {
+    shouldHandleURL_ = true;
+
+    auto read = readCreationRequest(url);
+    if (const auto* malformed = std::get_if<MalformedRequest>(&read)) {
+        // Not a request we can serve: say so, create nothing. A hostile URL
+        // may be megabytes long; the message shows its beginning.
+        const std::string shown =
+            url.size() > kShownURLLength ? url.substr(0, kShownURLLength) + "\u2026" : url;
+        std::cerr << "quillet-helper: " << shown << ": " << malformed->reason << "\n";
+        raisePanelCount();
+        showAlert(translate("Unable to create file!"), translate(malformed->reason) + "\n" + shown,
+                  AlertStyle::Critical);
+        lowerPanelCount();
+    } else {
+        const auto& request = std::get<CreationRequest>(read);
+        if (auto record = findTemplateByIndex(request.index)) {
+            if (ports_.sharedDefaults.boolForKey(keys::kSkipFilename) || !ports_.showNewFilePanel) {
+                createFileAtDir(request.folderPath, *record);
+            } else {
+                showNewFilePanel(request.folderPath, *record);
+            }
+        } else {
+            // An unreadable settings file hides every template: say that,
+            // and where the file is, rather than blame the template.
+            const auto unreadable = ports_.sharedDefaults.readError();
+            raisePanelCount();
+            showAlert(translate("Unable to create file!"),
+                      unreadable ? translate("The settings file could not be read.") + "\n" +
+                                       ports_.sharedDefaults.filePath() + "\n" + *unreadable
+                                 : translate("No suitable file template found."),
+                      AlertStyle::Critical);
+            lowerPanelCount();
+        }
+    }
+    if (executableChangedUnwatched()) {
+        // Replaced by another version: this request was served by the old
+        // one, the next starts the new one.
+        terminate();
+    }
+    if (!terminating_) {
+        schedulePostRequestCheck();
+    }
+}
+
+std::optional<Value> AppDelegate::findTemplateByIndex(std::int64_t index) const {
+    auto templates = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates);
+    if (!templates || index < 0 || static_cast<std::uint64_t>(index) >= templates->size()) {
+        return std::nullopt;
+    }
+    // `enabled` is not consulted: a disabled template named by index is used.
+    return (*templates)[static_cast<std::size_t>(index)];
+}
+
+void AppDelegate::createFileAtDir(const std::string& folder, const Value& record) {
+    const std::error_code unwritable = AppUtil::writabilityError(folder);
+    if (!unwritable) {
+        makeFileAtDir(folder, record);
+    } else if (ports_.panels.canShowPanels() && unwritable != std::errc::read_only_file_system) {
+        showAuthorizationPanel(folder, record);
+    } else {
+        // No grant makes a read-only file system writable, and with no
+        // display nobody could answer the panel: say why instead.
+        showAlertLaterThenRecheck(translate("Unable to create file!"),
+                                  unwritable.message() + " (" + folder + ")");
+    }
+}
+
+void AppDelegate::showNewFilePanel(const std::string& folder, const Value& record) {
+    if (ports_.showNewFilePanel) {
+        ports_.showNewFilePanel(*this, folder, record);
+    }
+}
+
+void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) {
+    auto fileTemplate = FileTemplate::fromValue(record);
+    if (!fileTemplate) {
+        showAlertLaterThenRecheck(translate("Unable to create file!"),
+                                  translate("No suitable file template found."));
+        return;
+    }
+    // A prefix with a "/" or one that is "." or ".." would put the item
+    // somewhere else than the folder the user chose.
+    if (!fileTemplate->hasSafeName()) {
+        showAlertLaterThenRecheck(translate("Unable to create file!"),
+                                  translate("The template's name is not a valid file name.") +
+                                      "\n" + fileTemplate->prefix);
+        return;
+    }
+    const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
+    if (!isLargeTemplate(fileTemplate->filePath)) {
+        finishCopy(
+            copyItemWithoutReplacing(fileTemplate->filePath, wanted, NameRule::Unique, &journal_),
+            *fileTemplate);
+        return;
+    }
+    // A large copy runs beside the main loop, which goes on serving the bus
+    // and the other requests. Counted like a window: the helper does not
+    // quit under it, and the quit check is armed again once it is done.
+    raisePanelCount();
+    std::weak_ptr<AppDelegate*> weak = self_;
+    copies_.emplace_back([weak, source = fileTemplate->filePath, wanted,
+                          fileTemplate = *fileTemplate, journal = &journal_,
+                          queue = &ports_.mainQueue] {
+        CreateResult result = copyItemWithoutReplacing(source, wanted, NameRule::Unique, journal);
+        queue->post([weak, result, fileTemplate, id = std::this_thread::get_id()] {
+            auto self = weak.lock();
+            if (!self || *self == nullptr) {
+                return;
+            }
+            auto& copies = (*self)->copies_;
+            // The thread ends right after handing this over.
+            if (auto it = std::find_if(copies.begin(), copies.end(),
+                                       [id](const std::thread& t) { return t.get_id() == id; });
+                it != copies.end()) {
+                it->join();
+                copies.erase(it);
+            }
+            (*self)->lowerPanelCount();
+            (*self)->finishCopy(result, fileTemplate);
+            (*self)->recheckAfterCountedWindow();
+        });
+    });
+}
+
+bool AppDelegate::isLargeTemplate(const std::string& path) {
+    // What a copy costs is the data the file holds, not its apparent size:
+    // a sparse file of gigabytes may hold almost nothing.
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           static_cast<std::uint64_t>(st.st_blocks) * 512 >= kLargeCopyBytes;
+}
+
+void AppDelegate::finishCopy(const CreateResult& result, const FileTemplate& fileTemplate) {
+    if (!result.ok()) {
+        showAlertLaterThenRecheck(translate("Error creating file!"), result.description());
+        return;
+    }
+    runFinishingSteps(result.path, fileTemplate);
+}
+
+void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) {
+    // Failures of these steps are not reported: the item exists.
+    if (fileTemplate.executable) {
+        AppUtil::makeItemExecutableAtPath(itemPath);
+    } else {
+        AppUtil::removeExecutableFlagAtPath(itemPath);
+    }
+    AppUtil::updateDateForFile(AppUtil::Clock::now(), itemPath);
+    if (ports_.sharedDefaults.boolForKey(keys::kShowFileOnCreation) && !isDesktopDir(itemPath)) {
+        ports_.workspace.revealItems({itemPath});
+    }
+    if (ports_.sharedDefaults.boolForKey(keys::kPlaySound)) {
+        ports_.sound.play(paths_.soundFile);
+    }
+    if (ports_.sharedDefaults.boolForKey(keys::kOpenFileOnCreation)) {
+        ports_.workspace.openFile(itemPath);
+    }
+}
+
+bool AppDelegate::isDesktopDir(const std::string& path) const {
+    const std::string desktop = paths::withoutTrailingSlashes(paths_.desktopDir);
+    const std::string item = paths::withoutTrailingSlashes(path);
+    return item == desktop ||
+           paths::withoutTrailingSlashes(paths::deletingLastPathComponent(item)) == desktop;
+}
+
+} // namespace quillet::helper

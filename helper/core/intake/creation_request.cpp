@@ -1,0 +1,64 @@
+#include "helper/core/intake/creation_request.h"
+
+#include "shared/identifiers.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace quillet::helper {
+
+namespace {
+
+// "." and ".." would be resolved differently by the kernel and by URI
+// normalisers on the way here; a folder chosen in a file manager has neither.
+bool hasDotComponent(std::string_view path) {
+    while (!path.empty()) {
+        const auto slash = path.find('/');
+        const std::string_view part = path.substr(0, slash);
+        if (part == "." || part == "..") {
+            return true;
+        }
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        path.remove_prefix(slash + 1);
+    }
+    return false;
+}
+
+} // namespace
+
+std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::string& url) {
+    const std::string scheme = std::string(ids::kUrlScheme) + ":";
+    bool schemeMatches = url.size() >= scheme.size() &&
+                         std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
+                             return std::tolower(static_cast<unsigned char>(a)) ==
+                                    std::tolower(static_cast<unsigned char>(b));
+                         });
+    if (!schemeMatches) {
+        return MalformedRequest{"The request is not a quillet: URL."};
+    }
+    std::string rest = url.substr(scheme.size());
+    if (rest.starts_with("//")) {
+        std::size_t end = rest.find_first_of("/?#", 2);
+        if (end != 2) {
+            return MalformedRequest{"The request names a host instead of a folder."};
+        }
+    }
+    auto parsed = parseRequestURL(url);
+    if (!parsed || !parsed->folderPath.starts_with("/")) {
+        return MalformedRequest{"The request does not name an absolute folder path."};
+    }
+    // No folder has a longer path; anything longer is refused before any
+    // file-system work is spent on it.
+    if (parsed->folderPath.size() > kMaxFolderPathLength) {
+        return MalformedRequest{"The request's folder path is too long."};
+    }
+    if (parsed->folderPath.find('\0') != std::string::npos || hasDotComponent(parsed->folderPath)) {
+        return MalformedRequest{"The request's folder path is not valid."};
+    }
+    return *parsed;
+}
+
+} // namespace quillet::helper

@@ -1,0 +1,128 @@
+#include "helper/core/new_file_panel/new_item_name.h"
+
+#include "shared/app_util.h"
+#include "shared/xdg_paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace quillet::helper {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Longest file name most Linux file systems take, in bytes.
+constexpr std::size_t kMaxNameBytes = 255;
+
+bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
+    if (end.size() > text.size()) {
+        return false;
+    }
+    return std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+std::string joined(const std::string& dir, const std::string& name) {
+    if (dir.empty() || dir.back() == '/') {
+        return dir + name;
+    }
+    return dir + "/" + name;
+}
+
+std::string normalFolder(const std::string& path) {
+    std::string out = fs::path(path).lexically_normal().string();
+    while (out.size() > 1 && out.back() == '/') {
+        out.pop_back();
+    }
+    return out;
+}
+
+bool isExistingFolder(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(fs::status(path, ec));
+}
+
+bool isTaken(const std::string& path) {
+    std::error_code ec;
+    // A dangling symbolic link still takes the name.
+    const auto status = fs::symlink_status(path, ec);
+    return status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
+}
+
+TypedName invalid(std::string message, std::string detail = {}) {
+    TypedName result;
+    result.kind = TypedName::Kind::Invalid;
+    result.message = std::move(message);
+    result.detail = std::move(detail);
+    return result;
+}
+
+} // namespace
+
+DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTemplate) {
+    DefaultName result;
+    result.path = AppUtil::genNewPathForPath(joined(folder, fileTemplate.defaultName()));
+    std::string name = paths::lastPathComponent(result.path);
+    if (!fileTemplate.suffix.empty()) {
+        const std::string extension = "." + fileTemplate.suffix;
+        if (name.size() > extension.size() && endsWithIgnoringCase(name, extension)) {
+            name.erase(name.size() - extension.size());
+        } else {
+            // A suffix with a dot inside ("tar.gz") loses only its last part
+            // to the unique-name counter ("a.tar-1.gz").
+            name = paths::deletingPathExtension(name);
+        }
+    }
+    result.fieldText = std::move(name);
+    return result;
+}
+
+std::string nameWithExtension(const std::string& typedName, const std::string& suffix) {
+    if (suffix.empty()) {
+        return typedName;
+    }
+    const std::string extension = "." + suffix;
+    if (typedName.size() > extension.size() && endsWithIgnoringCase(typedName, extension)) {
+        return typedName;
+    }
+    return typedName + extension;
+}
+
+TypedName resolveTypedName(const std::string& currentDir, const std::string& text,
+                           const std::string& suffix) {
+    if (text.empty()) {
+        return invalid("Type a name for the new item.");
+    }
+    const std::string full = text.front() == '/' ? text : joined(currentDir, text);
+    if (isExistingFolder(full)) {
+        TypedName result;
+        result.kind = TypedName::Kind::Navigate;
+        result.path = normalFolder(full);
+        return result;
+    }
+    const auto slash = full.rfind('/');
+    if (slash == std::string::npos) {
+        return invalid("The folder “%@” does not exist.", currentDir);
+    }
+    const std::string folder = slash == 0 ? std::string("/") : full.substr(0, slash);
+    const std::string name = full.substr(slash + 1);
+    if (name.empty() || !isExistingFolder(folder)) {
+        return invalid("The folder “%@” does not exist.", normalFolder(folder));
+    }
+    const std::string finalName = nameWithExtension(name, suffix);
+    if (finalName.size() > kMaxNameBytes) {
+        return invalid("The name “%@” is too long.", finalName);
+    }
+    TypedName result;
+    result.kind = TypedName::Kind::Target;
+    result.path = joined(normalFolder(folder), finalName);
+    result.exists = isTaken(result.path);
+    return result;
+}
+
+} // namespace quillet::helper

@@ -1,0 +1,148 @@
+#include "helper/core/shortcuts/script_installer.h"
+
+#include "helper/core/shortcuts/finder_path.h"
+#include "shared/app_util.h"
+#include "shared/xdg_paths.h"
+
+#include <cerrno>
+#include <filesystem>
+
+namespace quillet::helper {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string tr(const Translator& translate, const std::string& text) {
+    return translate ? translate(text) : text;
+}
+
+bool exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+} // namespace
+
+ScriptInstaller::ScriptInstaller(ScriptInstallerServices services, ScriptInstallerPaths paths)
+    : services_(std::move(services)), paths_(std::move(paths)),
+      self_(std::make_shared<ScriptInstaller*>(this)) {}
+
+ScriptInstaller::~ScriptInstaller() {
+    *self_ = nullptr;
+}
+
+std::string ScriptInstaller::installedScriptPath() const {
+    return paths_.scriptsDir + "/" + kUserScriptName;
+}
+
+std::string ScriptInstaller::displayedScriptsDir() const {
+    std::string home = paths::withoutTrailingSlashes(paths_.homeDir);
+    if (!home.empty() && home != "/" && paths_.scriptsDir.starts_with(home + "/")) {
+        // Appended, not prepended: GCC 12 at -O3 warns about the latter.
+        return std::string("~").append(paths_.scriptsDir, home.size());
+    }
+    return paths_.scriptsDir;
+}
+
+std::string ScriptInstaller::commandString(const std::string& scriptPath,
+                                           const std::string& destDir) {
+    return "cp '" + scriptPath + "' '" + destDir + "/'";
+}
+
+bool ScriptInstaller::isDropIntoFolder(const std::string& droppedPath, const std::string& destDir) {
+    return paths::deletingLastPathComponent(droppedPath) == destDir;
+}
+
+void ScriptInstaller::checkAndInstallScripts(Done done) {
+    std::error_code folderError;
+    fs::create_directories(paths_.scriptsDir, folderError);
+    if (exists(installedScriptPath())) {
+        done(true); // its permissions are the runner's to judge
+        return;
+    }
+    const Translator& translate = services_.translate;
+    if (folderError) {
+        services_.alerts.showAlert(tr(translate, "Error creating the scripts directory!"),
+                                   paths_.scriptsDir + ": " + folderError.message(),
+                                   AlertStyle::Critical);
+        done(false);
+        return;
+    }
+    (void)services_.privateDefaults.setString("NSNavLastRootDirectory", paths_.scriptsDir);
+    (void)services_.privateDefaults.setString("NSNavLastCurrentDirectory", paths_.scriptsDir);
+    services_.privateDefaults.synchronize();
+
+    services_.raisePanelCount();
+    OpenPanelOptions options;
+    options.title = tr(translate, "Select Scripts Directory");
+    options.message =
+        formatWithTitle(tr(translate, "QuilletHelper would like to access \"%@\" directory"),
+                        displayedScriptsDir());
+    options.prompt = tr(translate, "Authorize");
+    options.canChooseDirectories = true;
+    options.canChooseFiles = false;
+    options.directory = paths_.scriptsDir;
+    std::weak_ptr<ScriptInstaller*> weak = self_;
+    services_.panels.beginOpenPanel(options,
+                                    [weak, done](const std::optional<std::string>& chosen) {
+                                        auto self = weak.lock();
+                                        if (!self || *self == nullptr) {
+                                            done(false);
+                                            return;
+                                        }
+                                        (*self)->finishPanel(chosen, done);
+                                    });
+}
+
+void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, const Done& done) {
+    const Translator& translate = services_.translate;
+    bool installed = false;
+    if (!chosen) {
+        services_.raisePanelCount();
+        services_.alerts.showAlert(
+            tr(translate,
+               "You must install the QuilletHelper.sh script in order to use keyboard shortcuts!"),
+            std::nullopt, AlertStyle::Critical);
+        services_.lowerPanelCount();
+    } else {
+        // The confirmation is what counts; the folder chosen is not examined.
+        std::error_code copyError;
+        errno = 0;
+        bool copied =
+            AppUtil::copyItemAtPath(paths_.scriptResource, installedScriptPath(), &copyError);
+        if (!copied && !copyError && errno != 0) {
+            copyError = std::error_code(errno, std::generic_category()); // the failed write's
+        }
+        // The copy counts a missing source as nothing to do; here it is a failure.
+        if (copied && !exists(installedScriptPath())) {
+            copied = false;
+            copyError = std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+        if (copied) {
+            installed = true;
+        } else {
+            std::string reason =
+                copyError ? copyError.message() : std::string("the script could not be copied");
+            int choice = services_.alerts.runAlert(
+                tr(translate, "Unable to install QuilletHelper.sh to the scripts directory!"),
+                installedScriptPath() + ": " + reason, AlertStyle::Critical,
+                {tr(translate, "Install manually"), tr(translate, "Cancel")});
+            installed = choice == 0 && installScriptManually();
+        }
+    }
+    services_.lowerPanelCount();
+    done(installed);
+}
+
+bool ScriptInstaller::installScriptManually() {
+    std::error_code ignored;
+    fs::create_directories(paths_.scriptsDir, ignored);
+    services_.workspace.openFile(paths_.scriptsDir);
+    if (services_.runManualWindow) {
+        services_.runManualWindow(paths_.scriptResource, paths_.scriptsDir);
+    }
+    return exists(paths_.scriptsDir + "/" + paths::lastPathComponent(paths_.scriptResource));
+}
+
+} // namespace quillet::helper

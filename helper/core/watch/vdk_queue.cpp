@@ -1,0 +1,202 @@
+#include "helper/core/watch/vdk_queue.h"
+
+#include <cerrno>
+#include <exception>
+
+namespace quillet::helper {
+
+std::vector<std::string> notificationNamesForFlags(std::uint32_t flags) {
+    static constexpr struct {
+        std::uint32_t flag;
+        const char* name;
+    } kOrder[] = {
+        {vnode::kRename, kVDKQueueRenameNotification},
+        {vnode::kWrite, kVDKQueueWriteNotification},
+        {vnode::kDelete, kVDKQueueDeleteNotification},
+        {vnode::kAttrib, kVDKQueueAttributeChangeNotification},
+        {vnode::kExtend, kVDKQueueSizeIncreaseNotification},
+        {vnode::kLink, kVDKQueueLinkCountChangeNotification},
+        {vnode::kRevoke, kVDKQueueAccessRevocationNotification},
+    };
+    std::vector<std::string> names;
+    names.reserve(5);
+    for (const auto& entry : kOrder) {
+        if ((flags & entry.flag) != 0) {
+            names.emplace_back(entry.name);
+        }
+    }
+    return names;
+}
+
+VDKQueuePathEntry::VDKQueuePathEntry(FileEventSource& source, std::string path,
+                                     FileEventSource::Handle fd, std::uint32_t flags)
+    : source_(source), path_(std::move(path)), watchedFD_(fd), subscriptionFlags_(flags) {}
+
+std::unique_ptr<VDKQueuePathEntry>
+VDKQueuePathEntry::create(FileEventSource& source, const std::string& path, std::uint32_t flags) {
+    FileEventSource::Handle fd = source.open(path);
+    if (fd < 0) {
+        return nullptr;
+    }
+    return std::unique_ptr<VDKQueuePathEntry>(new VDKQueuePathEntry(source, path, fd, flags));
+}
+
+VDKQueuePathEntry::~VDKQueuePathEntry() {
+    if (watchedFD_ >= 0) {
+        source_.close(watchedFD_);
+        watchedFD_ = -1;
+    }
+}
+
+VDKQueue::VDKQueue(std::unique_ptr<FileEventSource> source, MainQueue& mainQueue)
+    : coreQueue_(std::move(source)), mainQueue_(mainQueue),
+      alive_(std::make_shared<VDKQueue*>(this)) {}
+
+std::unique_ptr<VDKQueue> VDKQueue::create(std::unique_ptr<FileEventSource> source,
+                                           MainQueue& mainQueue) {
+    if (!source) {
+        return nullptr;
+    }
+    return std::unique_ptr<VDKQueue>(new VDKQueue(std::move(source), mainQueue));
+}
+
+VDKQueue::~VDKQueue() {
+    keepWatcherThreadRunning_ = false;
+    // The thread reads the entries and the event source: it must be gone
+    // before they are.
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    removeAllPaths();
+    *alive_ = nullptr;
+}
+
+void VDKQueue::addPath(const std::string& path) {
+    addPath(path, vnode::kAll);
+}
+
+void VDKQueue::addPath(const std::string& path, std::uint32_t flags) {
+    if (path.empty()) {
+        return;
+    }
+    std::lock_guard guard(lock_);
+    if (watchedPathEntries_.find(path) == watchedPathEntries_.end()) {
+        addPathToQueue(path, flags);
+    }
+}
+
+VDKQueuePathEntry* VDKQueue::addPathToQueue(const std::string& path, std::uint32_t flags) {
+    std::lock_guard guard(lock_);
+    VDKQueuePathEntry* entry = nullptr;
+    auto found = watchedPathEntries_.find(path);
+    if (found != watchedPathEntries_.end()) {
+        entry = found->second.get();
+        if ((entry->subscriptionFlags() & flags) == flags) {
+            return entry;
+        }
+        flags |= entry->subscriptionFlags();
+    } else {
+        auto created = VDKQueuePathEntry::create(*coreQueue_, path, flags);
+        if (!created) {
+            lastError_ = {errno, std::generic_category()};
+            return nullptr;
+        }
+        entry = created.get();
+        watchedPathEntries_[path] = std::move(created);
+    }
+    if (std::error_code refused = coreQueue_->subscribe(entry->watchedFD(), flags)) {
+        // Unwatched, it must not look watched: the caller falls back on
+        // checking by itself.
+        lastError_ = refused;
+        if (found == watchedPathEntries_.end()) {
+            watchedPathEntries_.erase(path);
+        }
+        return nullptr;
+    }
+    entry->setSubscriptionFlags(flags);
+
+    if (!keepWatcherThreadRunning_) {
+        keepWatcherThreadRunning_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        thread_ = std::thread([this] { watcherThread(); });
+    }
+    return entry;
+}
+
+std::error_code VDKQueue::lastError() const {
+    std::lock_guard guard(lock_);
+    return lastError_;
+}
+
+void VDKQueue::removePath(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    std::lock_guard guard(lock_);
+    watchedPathEntries_.erase(path);
+}
+
+void VDKQueue::removeAllPaths() {
+    std::lock_guard guard(lock_);
+    watchedPathEntries_.clear();
+}
+
+std::size_t VDKQueue::numberOfWatchedPaths() const {
+    std::lock_guard guard(lock_);
+    return watchedPathEntries_.size();
+}
+
+void VDKQueue::watcherThread() {
+    while (keepWatcherThreadRunning_) {
+        try {
+            auto event = coreQueue_->wait(kWaitTimeout);
+            if (!event || event->flags == 0) {
+                continue;
+            }
+            // The entry is found by its handle under the lock: an entry
+            // removed meanwhile is simply no longer there.
+            std::string path;
+            {
+                std::lock_guard guard(lock_);
+                for (const auto& [key, entry] : watchedPathEntries_) {
+                    if (entry->watchedFD() == event->handle) {
+                        path = entry->path();
+                        break;
+                    }
+                }
+            }
+            if (path.empty()) {
+                continue;
+            }
+            std::vector<std::string> names = notificationNamesForFlags(event->flags);
+            std::weak_ptr<VDKQueue*> alive = alive_;
+            mainQueue_.post([alive, names = std::move(names), path = std::move(path)] {
+                if (auto self = alive.lock(); self && *self != nullptr) {
+                    (*self)->deliver(names, path);
+                }
+            });
+        } catch (const std::exception&) {
+            // One bad pass must not end the watch.
+        }
+    }
+}
+
+void VDKQueue::deliver(const std::vector<std::string>& names, const std::string& path) {
+    std::shared_ptr<VDKQueue*> alive = alive_;
+    for (const std::string& name : names) {
+        if (delegate_ != nullptr) {
+            delegate_->VDKQueueReceivedNotification(*this, name, path);
+            // A delegate may destroy the queue in its reaction.
+            if (*alive == nullptr) {
+                return;
+            }
+        }
+        if ((delegate_ == nullptr || alwaysPostNotifications_) && poster_) {
+            poster_(name, path);
+        }
+    }
+}
+
+} // namespace quillet::helper

@@ -1,0 +1,94 @@
+#include "helper/ui/install_script/drag_drop_image_view.h"
+
+#include "shared/app_util.h"
+#include "shared/xdg_paths.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace quillet::helper {
+
+DragDropImageView::DragDropImageView(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::OpenHandCursor);
+}
+
+void DragDropImageView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = true;
+        pressPosition_ = event->position().toPoint();
+    }
+    QLabel::mousePressEvent(event);
+}
+
+void DragDropImageView::mouseMoveEvent(QMouseEvent* event) {
+    if (pressed_ && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - pressPosition_).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        pressed_ = false;
+        startDrag();
+    }
+    QLabel::mouseMoveEvent(event);
+}
+
+void DragDropImageView::keyPressEvent(QKeyEvent* event) {
+    // A drag needs a pointer; from the keyboard, Space starts one that the
+    // pointer then carries.
+    if (event->key() == Qt::Key_Space) {
+        startDrag();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+QString DragDropImageView::stagedCopy() const {
+    const std::string source = path_.toStdString();
+    const std::string folder = paths::runtimeDir() + "/quillet-helper-drag";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::string staged = folder + "/" + paths::lastPathComponent(source);
+    std::error_code error;
+    if (!AppUtil::copyItemAtPath(source, staged, &error)) {
+        return path_; // the shipped file itself; the drag offers a copy only
+    }
+    AppUtil::makeItemExecutableAtPath(staged);
+    return QString::fromStdString(staged);
+}
+
+void DragDropImageView::startDrag() {
+    if (!allowDrag_ || path_.isEmpty() || pixmap().isNull()) {
+        return;
+    }
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(stagedCopy())});
+
+    // The image dragged is the icon, half transparent.
+    QPixmap icon = pixmap();
+    QPixmap faded(icon.size());
+    faded.setDevicePixelRatio(icon.devicePixelRatio());
+    faded.fill(Qt::transparent);
+    {
+        QPainter painter(&faded);
+        painter.setOpacity(0.5);
+        painter.drawPixmap(0, 0, icon);
+    }
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->setPixmap(faded);
+    drag->setHotSpot(QPoint(faded.width() / 2, faded.height() / 2) /
+                     static_cast<int>(std::max(1.0, faded.devicePixelRatio())));
+    // Copy only: Nautilus ignores drops that offer several actions.
+    if (drag->exec(Qt::CopyAction, Qt::CopyAction) == Qt::CopyAction) {
+        emit dragFinished();
+    }
+}
+
+} // namespace quillet::helper
