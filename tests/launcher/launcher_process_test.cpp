@@ -24,7 +24,10 @@ protected:
         bin = sandbox.xdg().makeDir("opt/quillet bin");
         fs::copy_file(QUILLET_LAUNCHER_EXE, bin + "/quillet-launcher");
         mark = sandbox.xdg().root() + "/app-started";
-        std::ofstream(bin + "/quillet") << "#!/bin/sh\necho \"$0\" >> '" << mark << "'\n";
+        // The mark appears whole (written aside, then renamed): the test reads
+        // it as soon as it exists.
+        std::ofstream(bin + "/quillet") << "#!/bin/sh\necho \"$0\" > '" << mark << ".part' && mv '"
+                                        << mark << ".part' '" << mark << "'\n";
         ::chmod((bin + "/quillet").c_str(), 0755);
         fs::create_symlink(HelperSandbox::helperExecutable(), bin + "/quillet-helper");
         ASSERT_TRUE(sandbox.store().setBool(keys::kRunInBackground, true));
