@@ -54,7 +54,7 @@ TEST_F(LocationsModelTest, DiffersFromTheTemplatesPane) {
     std::ofstream(xdg.home() + "/file.txt") << "x";
 
     // Folders only, as they are, duplicates included; a file is skipped.
-    EXPECT_EQ(model().addFilePaths({work, xdg.home() + "/file.txt", work}), 2u);
+    EXPECT_EQ(model().addFolders({work, xdg.home() + "/file.txt", work}), 2u);
     EXPECT_EQ(paths(), (std::vector<std::string>{"/", work, work}));
     EXPECT_EQ(broadcast.posts().back(), (Posted{ids::kSuiteName, "monitoredPaths"}));
 
@@ -80,7 +80,7 @@ TEST_F(LocationsModelTest, DiffersFromTheTemplatesPane) {
     EXPECT_EQ(paths()[1], "/no/such/folder");
 
     // Removal leaves the folder on disk.
-    model().removeFilePathsAtIndexes({2});
+    model().removeRows({2});
     EXPECT_EQ(paths(), (std::vector<std::string>{"/", "/no/such/folder"}));
     EXPECT_TRUE(fs::is_directory(work));
 

@@ -260,19 +260,17 @@ TEST_F(TemplatesModelTest, ShortcutsAndEnabling) {
     EXPECT_EQ(model().toolTip(0, TemplateColumn::Title), templatesDir + "/a");
 
     struct Case {
-        TemplateAction action;
+        RowAction action;
         bool none, one, two;
     } cases[] = {
-        {TemplateAction::Remove, false, true, true},
-        {TemplateAction::Reveal, false, true, true},
-        {TemplateAction::EditShortcut, false, true, true},
-        {TemplateAction::Open, false, true, false},
-        {TemplateAction::Other, true, true, true},
+        {RowAction::Remove, false, true, true},       {RowAction::Reveal, false, true, true},
+        {RowAction::EditShortcut, false, true, true}, {RowAction::Open, false, true, false},
+        {RowAction::Other, true, true, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(validateUserInterfaceItem(c.action, 0), c.none);
-        EXPECT_EQ(validateUserInterfaceItem(c.action, 1), c.one);
-        EXPECT_EQ(validateUserInterfaceItem(c.action, 2), c.two);
+        EXPECT_EQ(isRowActionEnabled(c.action, 0), c.none);
+        EXPECT_EQ(isRowActionEnabled(c.action, 1), c.one);
+        EXPECT_EQ(isRowActionEnabled(c.action, 2), c.two);
     }
 }
 

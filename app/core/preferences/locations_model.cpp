@@ -17,8 +17,9 @@ std::string LocationsModel::identifier(LocationColumn column) {
 
 LocationsModel::LocationsModel(StoreFactory openStore, NotificationCenter& notifications,
                                Translator translate)
-    : RecordListModel(notifications, keys::kMonitoredPaths), openStore_(std::move(openStore)),
-      store_(openStore_()), notifications_(notifications), translate_(std::move(translate)) {
+    : RecordListModel(notifications, keys::kMonitoredPaths, keys::kPath),
+      openStore_(std::move(openStore)), store_(openStore_()), notifications_(notifications),
+      translate_(std::move(translate)) {
     if (!translate_) {
         translate_ = [](const std::string& text) { return text; };
     }
@@ -29,10 +30,6 @@ std::vector<Value> LocationsModel::readStored() const {
     store_.synchronize();
     auto array = store_.arrayForKey(keys::kMonitoredPaths);
     return array ? *array : std::vector<Value>{};
-}
-
-std::string LocationsModel::pathAt(std::size_t row) const {
-    return AppUtil::pathFromStoredLocation(stringAt(row, keys::kPath));
 }
 
 Value LocationsModel::valueAt(std::size_t row, LocationColumn column) const {
@@ -57,7 +54,7 @@ bool LocationsModel::setValue(std::size_t row, LocationColumn column, const Valu
     return replaceField(row, identifier(column), value);
 }
 
-std::size_t LocationsModel::addFilePaths(const std::vector<std::string>& paths) {
+std::size_t LocationsModel::addFolders(const std::vector<std::string>& paths) {
     const std::size_t before = records_.size();
     for (const auto& path : paths) {
         if (AppUtil::isDir(path)) {
@@ -69,17 +66,6 @@ std::size_t LocationsModel::addFilePaths(const std::vector<std::string>& paths) 
     }
     save();
     return records_.size() - before;
-}
-
-void LocationsModel::removeFilePathsAtIndexes(const std::set<std::size_t>& rows) {
-    std::vector<Value> kept;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        if (rows.count(i) == 0) {
-            kept.push_back(records_[i]);
-        }
-    }
-    records_ = std::move(kept);
-    save();
 }
 
 bool LocationsModel::includeExternalDrives() const {

@@ -27,8 +27,6 @@ public:
 
     LocationsModel(StoreFactory openStore, NotificationCenter& notifications, Translator translate);
 
-    // The record's path ("file://" URL strings decoded).
-    std::string pathAt(std::size_t row) const;
     Value valueAt(std::size_t row, LocationColumn column) const;
     std::string toolTip(std::size_t row, LocationColumn column) const;
 
@@ -37,9 +35,7 @@ public:
 
     // Appends the folders among the paths (anything else is skipped) and
     // saves, also when nothing was added. Returns how many were added.
-    std::size_t addFilePaths(const std::vector<std::string>& paths);
-    // Removes the records only; the folders stay on disk.
-    void removeFilePathsAtIndexes(const std::set<std::size_t>& rows);
+    std::size_t addFolders(const std::vector<std::string>& paths);
 
     bool includeExternalDrives() const;
     // Stores the option and tells the extension.

@@ -1,11 +1,27 @@
 #include "record_list_model.h"
 
+#include "shared/app_util.h"
 #include "shared/identifiers.h"
 
 namespace quillet::app {
 
-RecordListModel::RecordListModel(NotificationCenter& notifications, std::string key)
-    : notifications_(notifications), key_(std::move(key)) {}
+bool isRowActionEnabled(RowAction action, std::size_t selectedCount) {
+    switch (action) {
+    case RowAction::Remove:
+    case RowAction::Reveal:
+    case RowAction::EditShortcut:
+        return selectedCount > 0;
+    case RowAction::Open:
+        return selectedCount == 1;
+    case RowAction::Other:
+        break;
+    }
+    return true;
+}
+
+RecordListModel::RecordListModel(NotificationCenter& notifications, std::string key,
+                                 const char* locationField)
+    : notifications_(notifications), key_(std::move(key)), locationField_(locationField) {}
 
 RecordListModel::~RecordListModel() {
     if (observing_) {
@@ -39,11 +55,30 @@ bool RecordListModel::boolAt(std::size_t row, const char* field) const {
     return v && v->asBool().value_or(false);
 }
 
+std::string RecordListModel::storedLocationAt(std::size_t row) const {
+    return stringAt(row, locationField_);
+}
+
+std::string RecordListModel::pathAt(std::size_t row) const {
+    return AppUtil::pathFromStoredLocation(storedLocationAt(row));
+}
+
 RowMove RecordListModel::moveRows(const std::set<std::size_t>& rows, std::size_t dropRow) {
     RowMove move = app::moveRows(records_.size(), rows, dropRow);
     records_ = reordered(records_, move);
     save();
     return move;
+}
+
+void RecordListModel::removeRows(const std::set<std::size_t>& rows) {
+    std::vector<Value> kept;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (rows.count(i) == 0) {
+            kept.push_back(records_[i]);
+        }
+    }
+    records_ = std::move(kept);
+    save();
 }
 
 bool RecordListModel::save() {

@@ -17,6 +17,12 @@
 
 namespace quillet::app {
 
+// The acts on a list pane's rows whose enabling depends on the selection.
+enum class RowAction { Remove, Reveal, EditShortcut, Open, Other };
+
+// Enabled with at least one row selected; Open with exactly one.
+bool isRowActionEnabled(RowAction action, std::size_t selectedCount);
+
 class RecordListModel {
 public:
     virtual ~RecordListModel();
@@ -28,10 +34,16 @@ public:
     const std::vector<Value>& records() const { return records_; }
     std::string stringAt(std::size_t row, const char* field) const;
     bool boolAt(std::size_t row, const char* field) const;
+    // What the record points at, as stored: a path or a "file://" URL.
+    std::string storedLocationAt(std::size_t row) const;
+    // The same as a path ("file://" URL strings decoded).
+    std::string pathAt(std::size_t row) const;
 
     // Moves the rows into the gap before dropRow and saves; the result tells
     // where the moved rows now stand.
     RowMove moveRows(const std::set<std::size_t>& rows, std::size_t dropRow);
+    // Removes the records and saves.
+    virtual void removeRows(const std::set<std::size_t>& rows);
 
     // Re-reads the array; true when it differs from the working copy.
     bool reload();
@@ -46,7 +58,8 @@ public:
     void setSaveFailureHandler(std::function<void(const std::string& why)> handler);
 
 protected:
-    RecordListModel(NotificationCenter& notifications, std::string key);
+    // `locationField` is the record field that holds what a row points at.
+    RecordListModel(NotificationCenter& notifications, std::string key, const char* locationField);
     // Call at the end of the subclass's constructor (it reads the store).
     void startObserving();
     virtual std::vector<Value> readStored() const = 0;
@@ -62,6 +75,7 @@ protected:
 private:
     NotificationCenter& notifications_;
     std::string key_;
+    const char* locationField_;
     NotificationCenter::Token token_ = 0;
     bool observing_ = false;
     std::function<bool()> canReload_;

@@ -14,20 +14,6 @@ namespace quillet::app {
 
 namespace fs = std::filesystem;
 
-bool validateUserInterfaceItem(TemplateAction action, std::size_t selectedCount) {
-    switch (action) {
-    case TemplateAction::Remove:
-    case TemplateAction::Reveal:
-    case TemplateAction::EditShortcut:
-        return selectedCount > 0;
-    case TemplateAction::Open:
-        return selectedCount == 1;
-    case TemplateAction::Other:
-        break;
-    }
-    return true;
-}
-
 const std::vector<TemplateColumn>& TemplatesModel::columns() {
     static const std::vector<TemplateColumn> all{
         TemplateColumn::Enabled, TemplateColumn::Title,      TemplateColumn::Prefix,
@@ -55,8 +41,8 @@ std::string TemplatesModel::identifier(TemplateColumn column) {
 
 TemplatesModel::TemplatesModel(SettingsStore store, TemplatesModelPorts ports,
                                std::string templatesDir)
-    : RecordListModel(ports.notifications, keys::kFileTemplates), store_(std::move(store)),
-      ports_(std::move(ports)), templatesDir_(std::move(templatesDir)) {
+    : RecordListModel(ports.notifications, keys::kFileTemplates, keys::kFilePath),
+      store_(std::move(store)), ports_(std::move(ports)), templatesDir_(std::move(templatesDir)) {
     if (!ports_.translate) {
         ports_.translate = [](const std::string& text) { return text; };
     }
@@ -67,10 +53,6 @@ std::vector<Value> TemplatesModel::readStored() const {
     store_.synchronize();
     auto array = store_.arrayForKey(keys::kFileTemplates);
     return array ? *array : std::vector<Value>{};
-}
-
-std::string TemplatesModel::filePathAt(std::size_t row) const {
-    return AppUtil::pathFromStoredLocation(stringAt(row, keys::kFilePath));
 }
 
 Value TemplatesModel::valueAt(std::size_t row, TemplateColumn column) const {
@@ -204,21 +186,14 @@ bool TemplatesModel::insideTemplatesDir(const std::string& stored) const {
     return folder == root || folder.starts_with(root + "/");
 }
 
-void TemplatesModel::removeFileTemplatesAtIndexes(const std::set<std::size_t>& rows) {
-    std::vector<Value> kept;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        if (rows.count(i) == 0) {
-            kept.push_back(records_[i]);
-            continue;
-        }
-        const std::string filePath = stringAt(i, keys::kFilePath);
-        if (insideTemplatesDir(filePath)) {
+void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
+    for (std::size_t row : rows) {
+        if (row < count() && insideTemplatesDir(storedLocationAt(row))) {
             std::error_code ec; // a file that resists deletion stays; the record goes
-            fs::remove_all(AppUtil::pathFromStoredLocation(filePath), ec);
+            fs::remove_all(pathAt(row), ec);
         }
     }
-    records_ = std::move(kept);
-    save();
+    RecordListModel::removeRows(rows);
 }
 
 bool TemplatesModel::write(std::string& why) {

@@ -23,12 +23,6 @@ namespace quillet::app {
 
 enum class TemplateColumn { Enabled, Title, Prefix, Suffix, Executable, Shortcut };
 
-// The actions aimed at the pane whose enabling depends on the selection.
-enum class TemplateAction { Remove, Reveal, EditShortcut, Open, Other };
-
-// Enabled with at least one row selected; Open with exactly one.
-bool validateUserInterfaceItem(TemplateAction action, std::size_t selectedCount);
-
 struct TemplatesModelPorts {
     NotificationCenter& notifications;      // the refresh notification
     NotificationCenter& localNotifications; // "templatesDidSave"
@@ -46,8 +40,6 @@ public:
     TemplatesModel(SettingsStore store, TemplatesModelPorts ports, std::string templatesDir);
 
     const std::string& templatesDir() const { return templatesDir_; }
-    // The record's file as a path ("file://" URL strings decoded).
-    std::string filePathAt(std::size_t row) const;
 
     // What the cell shows: a boolean, a string, or null (no shortcut).
     Value valueAt(std::size_t row, TemplateColumn column) const;
@@ -70,7 +62,7 @@ public:
     // Removes the records and saves. A record's file is deleted only when it
     // lies inside the templates folder: a record may point at a user's own
     // document elsewhere, which must survive.
-    void removeFileTemplatesAtIndexes(const std::set<std::size_t>& rows);
+    void removeRows(const std::set<std::size_t>& rows) override;
 
     const SettingsStore& store() const { return store_; }
 

@@ -31,10 +31,10 @@ void showPaneSheet(QWidget* pane, const QString& objectName, const QString& titl
 // What a list pane's Remove says: the note when nothing is selected, and the
 // confirmation (object names are what tests and assistive tools find).
 struct RemovalSheets {
-    const char* noneObjectName;
+    const char* noneObjectName = nullptr;
     QString noneTitle;
     QString noneMessage;
-    const char* confirmObjectName;
+    const char* confirmObjectName = nullptr;
     QString confirmTitle;
     QString confirmMessage;
 };

@@ -1,13 +1,13 @@
 // The Locations pane's table as a Qt item model over the core's LocationsModel.
 #pragma once
 
-#include "app/core/preferences/locations_model.h"
+#include "record_table_model.h"
 
-#include <QAbstractTableModel>
+#include "app/core/preferences/locations_model.h"
 
 namespace quillet::app {
 
-class LocationsTableModel final : public QAbstractTableModel {
+class LocationsTableModel final : public RecordTableModel {
     Q_OBJECT
 public:
     LocationsTableModel(LocationsModel& model, Translator translate, QObject* parent = nullptr);
@@ -15,18 +15,16 @@ public:
     static constexpr int kEnabledColumn = 0;
     static constexpr int kPathColumn = 1;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QStringList mimeTypes() const override;
-    Qt::DropActions supportedDropActions() const override;
-
-    void reset();
-
 private:
+    Value valueAt(std::size_t row, int column) const override;
+    std::string toolTipAt(std::size_t row, int column) const override;
+    bool setValueAt(std::size_t row, int column, const Value& value) override;
+    bool isCheckColumn(int column) const override { return column == kEnabledColumn; }
+    QString headerText(int column) const override;
+    QVariant decorationAt(std::size_t row, int column) const override;
+    // A folder typed in the cell is a path in the file system's encoding.
+    std::string storedText(const QString& edited) const override;
+
     LocationsModel& model_;
     Translator translate_;
 };

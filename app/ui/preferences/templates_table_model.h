@@ -1,15 +1,16 @@
 // The Templates pane's table as a Qt item model over the core's TemplatesModel.
 #pragma once
 
+#include "record_table_model.h"
+
 #include "app/core/preferences/templates_model.h"
 
-#include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
 
 namespace quillet::app {
 
-class TemplatesTableModel final : public QAbstractTableModel {
+class TemplatesTableModel final : public RecordTableModel {
     Q_OBJECT
 public:
     TemplatesTableModel(TemplatesModel& model, const FileTypes& fileTypes, Translator translate,
@@ -18,21 +19,15 @@ public:
     static TemplateColumn columnAt(int column);
     static int columnOf(TemplateColumn column);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QStringList mimeTypes() const override;
-    Qt::DropActions supportedDropActions() const override;
-
-    TemplatesModel& core() { return model_; }
-    // Tells the views that the whole list may have changed.
-    void reset();
-
 private:
-    QIcon iconForRow(int row) const;
+    Value valueAt(std::size_t row, int column) const override;
+    std::string toolTipAt(std::size_t row, int column) const override;
+    bool setValueAt(std::size_t row, int column, const Value& value) override;
+    bool isCheckColumn(int column) const override;
+    bool isEditableTextColumn(int column) const override;
+    QString headerText(int column) const override;
+    QVariant headerToolTip(int column) const override;
+    QVariant decorationAt(std::size_t row, int column) const override;
 
     TemplatesModel& model_;
     const FileTypes& fileTypes_;

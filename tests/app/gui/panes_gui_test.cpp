@@ -174,7 +174,7 @@ TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
     pane.show();
     RecordTableView* table = pane.tableView();
 
-    pane.removeTemplates();
+    pane.removeSelectedRows();
     QMessageBox* box = sheet("NoTemplateSelectedSheet");
     ASSERT_NE(box, nullptr) << "nothing selected";
     box->button(QMessageBox::Ok)->click();
