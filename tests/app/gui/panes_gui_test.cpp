@@ -194,6 +194,37 @@ TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
     EXPECT_TRUE(fs::exists(templatesDir + "/1.txt"));
 }
 
+TEST_F(PanesGuiTest, EachListPaneNamesItsWidgetsAndSheetsForItsOwnItems) {
+    TemplatesPreferencesViewController templates(services);
+    FinderPreferencesViewController locations(services);
+    struct Case {
+        RecordListPane* pane;
+        QStringList widgets;
+        const char* noneSelectedSheet;
+    } cases[] = {
+        {&templates,
+         {"TemplatesTable", "AddTemplatesButton", "RemoveTemplatesButton", "TemplatesHelpButton",
+          "TemplatesContextMenu"},
+         "NoTemplateSelectedSheet"},
+        {&locations,
+         {"LocationsTable", "AddLocationsButton", "RemoveLocationsButton", "LocationsHelpButton",
+          "LocationsContextMenu", "IncludeExternalDrivesButton"},
+         "NoLocationSelectedSheet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pane->objectName().toStdString());
+        for (const QString& name : c.widgets) {
+            EXPECT_NE(c.pane->findChild<QWidget*>(name), nullptr) << name.toStdString();
+        }
+        c.pane->show();
+        c.pane->removeSelectedRows();
+        QMessageBox* box = sheet(c.noneSelectedSheet);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Ok)->click();
+        QApplication::processEvents();
+    }
+}
+
 TEST_F(PanesGuiTest, LocationsTakeDroppedFoldersAndLocalizationWritesOverrides) {
     const std::string work = xdg.makeDir("home/Work");
     FinderPreferencesViewController locations(services);
