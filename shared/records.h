@@ -17,7 +17,8 @@ struct FileTemplate {
     std::string prefix;
     std::string suffix;
     bool executable = false;
-    std::optional<Value::Dictionary> shortcut;
+    // `{}` lets a designated initializer leave it out without a warning.
+    std::optional<Value::Dictionary> shortcut{};
 
     // Nothing when the value is not a dictionary.
     static std::optional<FileTemplate> fromValue(const Value& value);

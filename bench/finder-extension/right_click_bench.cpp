@@ -12,6 +12,7 @@
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/settings_store.h"
 #include "shared/xdg_paths.h"
 #include "support/temp_xdg.h"
@@ -27,6 +28,7 @@
 
 namespace {
 
+using quillet::FileTemplate;
 using quillet::SettingsStore;
 using quillet::Value;
 namespace keys = quillet::keys;
@@ -63,14 +65,12 @@ struct Setup {
         Value::Array records;
         for (int i = 0; i < count; ++i) {
             std::string n = std::to_string(i);
-            Value::Dictionary record;
-            record[keys::kEnabled] = true;
-            record[keys::kTitle] = "Template " + n;
-            record[keys::kFilePath] = "/templates/t" + n;
-            record[keys::kPrefix] = "untitled";
-            record[keys::kSuffix] = "s" + std::to_string(i % 20);
-            record[keys::kExecutable] = false;
-            records.emplace_back(std::move(record));
+            records.push_back(FileTemplate{.enabled = true,
+                                           .title = "Template " + n,
+                                           .filePath = "/templates/t" + n,
+                                           .prefix = "untitled",
+                                           .suffix = "s" + std::to_string(i % 20)}
+                                  .toValue());
         }
         (void)store.setObject(keys::kFileTemplates, Value(std::move(records)));
         (void)store.setInteger("benchGeneration", ++generation);

@@ -5,6 +5,7 @@
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "support/fakes.h"
 #include "support/file_text.h"
 #include "support/temp_xdg.h"
@@ -26,14 +27,9 @@ void writeFile(const std::string& path, const std::string& text, fs::perms mode 
 }
 
 Value record(const std::string& title, const std::string& filePath) {
-    Value::Dictionary d;
-    d[keys::kEnabled] = true;
-    d[keys::kTitle] = title;
-    d[keys::kFilePath] = filePath;
-    d[keys::kPrefix] = title;
-    d[keys::kSuffix] = "txt";
-    d[keys::kExecutable] = false;
-    return d;
+    return FileTemplate{
+        .enabled = true, .title = title, .filePath = filePath, .prefix = title, .suffix = "txt"}
+        .toValue();
 }
 
 class TemplatesModelTest : public ::testing::Test {
@@ -220,7 +216,7 @@ TEST_F(TemplatesModelTest, RemovalDeletesOnlyFilesInsideTheTemplatesFolder) {
                   record("folder", "file://" + templatesDir + "/Folder"),
                   record("link", templatesDir + "/linked/via-link.txt"),
                   record("kept", templatesDir + "/kept.txt")});
-    model().removeFileTemplatesAtIndexes({0, 1, 2, 3, 4});
+    model().removeRows({0, 1, 2, 3, 4});
     EXPECT_EQ(titles(), (std::vector<std::string>{"kept"}));
     EXPECT_FALSE(fs::exists(templatesDir + "/a.txt"));
     EXPECT_FALSE(fs::exists(templatesDir + "/Folder"));

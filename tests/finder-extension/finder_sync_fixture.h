@@ -11,6 +11,7 @@
 #include "finder-extension/core/finder_sync.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/xdg_paths.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +26,12 @@ namespace quillet::test {
 
 inline Value templateRecord(const std::string& title, const std::string& suffix,
                             bool enabled = true) {
-    return Value::Dictionary{{keys::kEnabled, enabled},
-                             {keys::kTitle, title},
-                             {keys::kFilePath, "/templates/" + title},
-                             {keys::kPrefix, "untitled"},
-                             {keys::kSuffix, suffix},
-                             {keys::kExecutable, false}};
+    return FileTemplate{.enabled = enabled,
+                        .title = title,
+                        .filePath = "/templates/" + title,
+                        .prefix = "untitled",
+                        .suffix = suffix}
+        .toValue();
 }
 
 inline Value location(const std::string& path, bool enabled = true) {

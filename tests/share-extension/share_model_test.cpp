@@ -5,6 +5,7 @@
 #include "shared/file_uri.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/request_url.h"
 #include "temp_xdg.h"
 
@@ -16,12 +17,12 @@ namespace quillet::share {
 namespace {
 
 Value record(const char* title, bool enabled, const char* suffix = "txt") {
-    return Value(Value::Dictionary{{keys::kEnabled, enabled},
-                                   {keys::kTitle, title},
-                                   {keys::kFilePath, std::string("/t/") + title},
-                                   {keys::kPrefix, title},
-                                   {keys::kSuffix, suffix},
-                                   {keys::kExecutable, false}});
+    return FileTemplate{.enabled = enabled,
+                        .title = title,
+                        .filePath = std::string("/t/") + title,
+                        .prefix = title,
+                        .suffix = suffix}
+        .toValue();
 }
 
 TEST(SharePathTest, ArgumentsNameLocalPaths) {

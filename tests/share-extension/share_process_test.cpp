@@ -4,6 +4,7 @@
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +30,12 @@ protected:
         templates = sandbox->xdg().makeDir("data/quillet/Templates");
         std::ofstream(templates + "/Text.txt") << "text\n";
         auto record = [&](const char* title, bool enabled) {
-            return Value(Value::Dictionary{{keys::kEnabled, enabled},
-                                           {keys::kTitle, title},
-                                           {keys::kFilePath, templates + "/Text.txt"},
-                                           {keys::kPrefix, title},
-                                           {keys::kSuffix, "txt"},
-                                           {keys::kExecutable, false}});
+            return FileTemplate{.enabled = enabled,
+                                .title = title,
+                                .filePath = templates + "/Text.txt",
+                                .prefix = title,
+                                .suffix = "txt"}
+                .toValue();
         };
         ASSERT_TRUE(sandbox->store().setObject(
             keys::kFileTemplates, Value(Value::Array{record("off", false), record("note", true)})));

@@ -6,6 +6,7 @@
 #include "fake_request_sender.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/request_url.h"
 #include "temp_xdg.h"
 
@@ -20,12 +21,9 @@ namespace quillet::share {
 namespace {
 
 Value record(const char* title, bool enabled) {
-    return Value(Value::Dictionary{{keys::kEnabled, enabled},
-                                   {keys::kTitle, title},
-                                   {keys::kFilePath, "/t/x"},
-                                   {keys::kPrefix, "x"},
-                                   {keys::kSuffix, "txt"},
-                                   {keys::kExecutable, false}});
+    return FileTemplate{
+        .enabled = enabled, .title = title, .filePath = "/t/x", .prefix = "x", .suffix = "txt"}
+        .toValue();
 }
 
 std::string same(const std::string& text) {

@@ -7,6 +7,7 @@
 #include "file_text.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -46,12 +47,13 @@ protected:
         std::ofstream(templates + "/Tool.sh") << "#!/bin/sh\n";
         auto record = [&](const char* title, const char* prefix, const char* suffix,
                           const char* file, bool executable) {
-            return Value(Value::Dictionary{{keys::kEnabled, true},
-                                           {keys::kTitle, title},
-                                           {keys::kFilePath, templates + "/" + file},
-                                           {keys::kPrefix, prefix},
-                                           {keys::kSuffix, suffix},
-                                           {keys::kExecutable, executable}});
+            return FileTemplate{.enabled = true,
+                                .title = title,
+                                .filePath = templates + "/" + file,
+                                .prefix = prefix,
+                                .suffix = suffix,
+                                .executable = executable}
+                .toValue();
         };
         SettingsStore store(ids::kSuiteName);
         ASSERT_TRUE(store.setObject(

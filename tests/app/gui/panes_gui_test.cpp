@@ -7,6 +7,7 @@
 #include "app/ui/preferences/templates_pane.h"
 
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "support/fake_bus_name_watch.h"
 #include "support/fake_panels.h"
 #include "support/fakes.h"
@@ -75,14 +76,12 @@ protected:
         for (int i = 0; i < count; ++i) {
             std::string file = templatesDir + "/" + std::to_string(i) + ".txt";
             std::ofstream(file) << i;
-            Value::Dictionary r;
-            r[keys::kEnabled] = true;
-            r[keys::kTitle] = std::to_string(i);
-            r[keys::kFilePath] = file;
-            r[keys::kPrefix] = std::to_string(i);
-            r[keys::kSuffix] = "txt";
-            r[keys::kExecutable] = false;
-            records.emplace_back(std::move(r));
+            records.push_back(FileTemplate{.enabled = true,
+                                           .title = std::to_string(i),
+                                           .filePath = file,
+                                           .prefix = std::to_string(i),
+                                           .suffix = "txt"}
+                                  .toValue());
         }
         ASSERT_TRUE(SettingsStore::atPath(storeFile).setObject(keys::kFileTemplates, records));
     }

@@ -10,6 +10,7 @@
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/request_url.h"
 #include "shared/settings_store.h"
 #include "shared/xdg_paths.h"
@@ -31,9 +32,9 @@ using Labels = std::vector<std::string>;
 
 Value templateRecord(const std::string& title, const std::string& file, const std::string& prefix,
                      const std::string& suffix, bool enabled = true) {
-    return Value::Dictionary{{keys::kEnabled, enabled}, {keys::kTitle, title},
-                             {keys::kFilePath, file},   {keys::kPrefix, prefix},
-                             {keys::kSuffix, suffix},   {keys::kExecutable, false}};
+    return FileTemplate{
+        .enabled = enabled, .title = title, .filePath = file, .prefix = prefix, .suffix = suffix}
+        .toValue();
 }
 
 // One home, one bus and one loaded module per process, as in the file

@@ -6,6 +6,7 @@
 #include "shared/request_url.h"
 
 #include "file_text.h"
+#include "template_record.h"
 
 #include <gtest/gtest.h>
 
@@ -29,20 +30,11 @@ protected:
         std::ofstream(templates + "/Text.txt") << "template text\n";
         std::ofstream(templates + "/Tool.sh") << "#!/bin/sh\necho hi\n";
         ::chmod((templates + "/Tool.sh").c_str(), 0755);
-        auto record = [&](const char* prefix, const char* suffix, const std::string& file,
-                          bool exec) {
-            return Value(Value::Dictionary{{keys::kEnabled, true},
-                                           {keys::kTitle, prefix},
-                                           {keys::kFilePath, file},
-                                           {keys::kPrefix, prefix},
-                                           {keys::kSuffix, suffix},
-                                           {keys::kExecutable, exec}});
-        };
         ASSERT_TRUE(store().setObject(
             keys::kFileTemplates,
-            Value(Value::Array{record("untitled", "txt", templates + "/Text.txt", false),
-                               record("tool", "sh", templates + "/Text.txt", true),
-                               record("copied", "sh", templates + "/Tool.sh", false)})));
+            Value(Value::Array{templateRecord("untitled", "txt", templates + "/Text.txt"),
+                               templateRecord("tool", "sh", templates + "/Text.txt", true),
+                               templateRecord("copied", "sh", templates + "/Tool.sh")})));
         ASSERT_TRUE(store().setBool(keys::kSkipFilename, true));
         ASSERT_TRUE(store().setBool(keys::kShowFileOnCreation, false));
         folder = sandbox.xdg().makeDir("home/Projets d'\xC3\xA9t\xC3\xA9 2024");

@@ -4,6 +4,7 @@
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/request_url.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,12 @@ protected:
         std::ofstream(templates + "/Text.txt") << "template text\n";
         ASSERT_TRUE(sandbox.store().setObject(
             keys::kFileTemplates,
-            Value(Value::Array{Value(Value::Dictionary{{keys::kEnabled, true},
-                                                       {keys::kTitle, "Text"},
-                                                       {keys::kFilePath, templates + "/Text.txt"},
-                                                       {keys::kPrefix, "untitled"},
-                                                       {keys::kSuffix, "txt"},
-                                                       {keys::kExecutable, false}})})));
+            Value(Value::Array{FileTemplate{.enabled = true,
+                                            .title = "Text",
+                                            .filePath = templates + "/Text.txt",
+                                            .prefix = "untitled",
+                                            .suffix = "txt"}
+                                   .toValue()})));
         ASSERT_TRUE(sandbox.store().setBool(keys::kSkipFilename, true));
         ASSERT_TRUE(sandbox.store().setBool(keys::kShowFileOnCreation, false));
     }

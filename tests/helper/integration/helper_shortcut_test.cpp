@@ -5,6 +5,7 @@
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 #include "shared/shortcut.h"
 #include "x11_keys.h"
 
@@ -35,12 +36,11 @@ protected:
         sandbox_.emplace(); // takes DISPLAY away; the helper gets it back below
         std::string templates = sandbox_->xdg().makeDir("data/quillet/Templates");
         std::ofstream(templates + "/Text.txt") << "text\n";
-        record_ = Value::Dictionary{{keys::kEnabled, true},
-                                    {keys::kTitle, "Text File"},
-                                    {keys::kFilePath, templates + "/Text.txt"},
-                                    {keys::kPrefix, "untitled"},
-                                    {keys::kSuffix, "txt"},
-                                    {keys::kExecutable, false}};
+        template_ = FileTemplate{.enabled = true,
+                                 .title = "Text File",
+                                 .filePath = templates + "/Text.txt",
+                                 .prefix = "untitled",
+                                 .suffix = "txt"};
         ASSERT_TRUE(sandbox_->store().setBool(keys::kSkipFilename, true));
         ASSERT_TRUE(sandbox_->store().setBool(keys::kShowFileOnCreation, false));
         ASSERT_TRUE(sandbox_->store().setBool(keys::kRunInBackground, true));
@@ -55,11 +55,10 @@ protected:
     }
 
     void bind(std::uint32_t keysym) {
-        Value::Dictionary record = record_;
-        record[keys::kShortcut] =
-            Shortcut{keysym, modifier::kControl | modifier::kAlt}.toDictionary();
-        ASSERT_TRUE(
-            sandbox_->store().setObject(keys::kFileTemplates, Value(Value::Array{Value(record)})));
+        FileTemplate bound = template_;
+        bound.shortcut = Shortcut{keysym, modifier::kControl | modifier::kAlt}.toDictionary();
+        ASSERT_TRUE(sandbox_->store().setObject(keys::kFileTemplates,
+                                                Value(Value::Array{bound.toValue()})));
     }
 
     void writeUserScript(const std::string& body) {
@@ -121,7 +120,7 @@ protected:
 
     std::string display_;
     std::optional<HelperSandbox> sandbox_;
-    Value::Dictionary record_;
+    FileTemplate template_;
     std::string scriptsDir_;
 };
 

@@ -5,6 +5,7 @@
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/request_url.h"
+#include "template_record.h"
 
 #include <gtest/gtest.h>
 
@@ -19,20 +20,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TEST(HelperWindowTest, RequestsAreServedWhileAnAlertIsOpenAndQuitClosesIt) {
-    HelperSandbox sandbox;
+// One text template ("untitled.txt"), created without asking for a name and
+// without showing the new file.
+void storeTextTemplate(HelperSandbox& sandbox) {
     std::string templates = sandbox.xdg().makeDir("data/quillet/Templates");
     std::ofstream(templates + "/Text.txt") << "text\n";
     ASSERT_TRUE(sandbox.store().setObject(
         keys::kFileTemplates,
-        Value(Value::Array{Value(Value::Dictionary{{keys::kEnabled, true},
-                                                   {keys::kTitle, "Text"},
-                                                   {keys::kFilePath, templates + "/Text.txt"},
-                                                   {keys::kPrefix, "untitled"},
-                                                   {keys::kSuffix, "txt"},
-                                                   {keys::kExecutable, false}})})));
+        Value(Value::Array{templateRecord("untitled", "txt", templates + "/Text.txt")})));
     ASSERT_TRUE(sandbox.store().setBool(keys::kSkipFilename, true));
     ASSERT_TRUE(sandbox.store().setBool(keys::kShowFileOnCreation, false));
+}
+
+TEST(HelperWindowTest, RequestsAreServedWhileAnAlertIsOpenAndQuitClosesIt) {
+    HelperSandbox sandbox;
+    ASSERT_NO_FATAL_FAILURE(storeTextTemplate(sandbox));
     std::string folder = sandbox.xdg().makeDir("home/Work");
 
     // A window can be shown (without being mapped anywhere).
@@ -54,18 +56,7 @@ TEST(HelperWindowTest, RequestsAreServedWhileAnAlertIsOpenAndQuitClosesIt) {
 
 TEST(HelperWindowTest, TheToolkitIsLoadedWithTheFirstWindowOnly) {
     HelperSandbox sandbox;
-    std::string templates = sandbox.xdg().makeDir("data/quillet/Templates");
-    std::ofstream(templates + "/Text.txt") << "text\n";
-    ASSERT_TRUE(sandbox.store().setObject(
-        keys::kFileTemplates,
-        Value(Value::Array{Value(Value::Dictionary{{keys::kEnabled, true},
-                                                   {keys::kTitle, "Text"},
-                                                   {keys::kFilePath, templates + "/Text.txt"},
-                                                   {keys::kPrefix, "untitled"},
-                                                   {keys::kSuffix, "txt"},
-                                                   {keys::kExecutable, false}})})));
-    ASSERT_TRUE(sandbox.store().setBool(keys::kSkipFilename, true));
-    ASSERT_TRUE(sandbox.store().setBool(keys::kShowFileOnCreation, false));
+    ASSERT_NO_FATAL_FAILURE(storeTextTemplate(sandbox));
     ASSERT_TRUE(sandbox.store().setBool(keys::kRunInBackground, true));
     std::string folder = sandbox.xdg().makeDir("home/Work");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -10,6 +10,7 @@
 #include "shared/keys.h"
 #include "shared/request_url.h"
 #include "temp_xdg.h"
+#include "template_record.h"
 
 #include <gtest/gtest.h>
 
@@ -102,14 +103,6 @@ protected:
         struct stat st {};
         ::stat(path.c_str(), &st);
         return st.st_mode & 07777;
-    }
-
-    Value templateRecord(const std::string& prefix, const std::string& suffix,
-                         const std::string& file, bool executableBit = false, bool enabled = true) {
-        Value::Dictionary record{{keys::kEnabled, enabled}, {keys::kTitle, prefix},
-                                 {keys::kFilePath, file},   {keys::kPrefix, prefix},
-                                 {keys::kSuffix, suffix},   {keys::kExecutable, executableBit}};
-        return Value(record);
     }
 
     void setTemplates(Value::Array records) {
