@@ -1,5 +1,7 @@
 #include "local_notification_center.h"
 
+#include "shared/while_alive.h"
+
 #include <vector>
 
 namespace quillet {
@@ -20,12 +22,8 @@ void LocalNotificationCenter::deliver(const std::string& name, const std::string
         dispatch(*state_, name, object);
         return;
     }
-    std::weak_ptr<State> weak = state_;
-    queue_->post([weak, name, object] {
-        if (auto state = weak.lock()) {
-            dispatch(*state, name, object);
-        }
-    });
+    queue_->post(whileAlive(std::weak_ptr<State>(state_),
+                            [name, object](State& state) { dispatch(state, name, object); }));
 }
 
 void LocalNotificationCenter::dispatch(State& state, const std::string& name,

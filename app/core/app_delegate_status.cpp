@@ -22,14 +22,12 @@ void AppDelegate::updateStatusMenu() {
         shell_.closePopover();
     }
     removeStatusMenu();
-    std::weak_ptr<AppDelegate*> weak = self_;
-    services_.mainQueue.postAfter(kReleasePopoverDelay, [weak] {
-        auto self = weak.lock();
+    services_.mainQueue.postAfter(kReleasePopoverDelay, self_.guard([](AppDelegate& self) {
         // A tray item shown again meanwhile keeps its popover.
-        if (self && *self != nullptr && !(*self)->statusItemShown_) {
-            (*self)->shell_.releasePopover();
+        if (!self.statusItemShown_) {
+            self.shell_.releasePopover();
         }
-    });
+    }));
 }
 
 void AppDelegate::activateStatusMenu() {

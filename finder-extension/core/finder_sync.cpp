@@ -63,7 +63,7 @@ FinderSync::FinderSync(FinderSyncPorts ports, FinderSyncOptions options)
 }
 
 FinderSync::~FinderSync() {
-    *alive_ = false;
+    alive_.revoke();
     driveScan_.reset();
     ports_.notifications.removeObserver(refreshObserver_);
     ports_.volumes.setHandlers({}, {});
@@ -127,22 +127,20 @@ void FinderSync::workspaceWillUnmount(const std::optional<std::string>& devicePa
     // The filter runs on the set as it is when the task runs, not on a copy
     // taken now: a mount reported in the same change may have recomputed the
     // set meanwhile, and a stale copy would drop the new drive again.
-    std::weak_ptr<bool> alive = alive_;
-    ports_.mainQueue.post([this, alive, prefix = std::move(prefix)] {
-        auto token = alive.lock();
-        if (!token || !*token || directoryURLs_.isNull()) {
+    ports_.mainQueue.post(alive_.guard([prefix = std::move(prefix)](FinderSync& self) {
+        if (self.directoryURLs_.isNull()) {
             return;
         }
         std::vector<std::string> remaining;
-        for (const auto& folder : directoryURLs_.folders()) {
+        for (const auto& folder : self.directoryURLs_.folders()) {
             // The mount point itself does not begin with "<mount point>/" and
             // stays until the next recomputation, as the settings may name it.
             if (!std::string_view(folder).starts_with(prefix)) {
                 remaining.push_back(folder);
             }
         }
-        directoryURLs_ = MonitoredSet(remaining);
-    });
+        self.directoryURLs_ = MonitoredSet(remaining);
+    }));
 }
 
 std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind, bool& hideMenuForFiles) const {

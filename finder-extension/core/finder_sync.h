@@ -14,6 +14,7 @@
 #include "shared/ports/request_sender.h"
 #include "shared/ports/volume_monitor.h"
 #include "shared/settings_store.h"
+#include "shared/while_alive.h"
 
 #include <array>
 #include <cstdint>
@@ -138,7 +139,7 @@ private:
     std::unique_ptr<IconCache> fileIcons_;
     NotificationCenter::Token refreshObserver_ = 0;
     // Work handed to the main queue checks this before touching the object.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifeToken<FinderSync> alive_{*this};
 };
 
 } // namespace quillet

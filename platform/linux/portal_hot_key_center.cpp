@@ -1,11 +1,13 @@
 #include "platform/linux/portal_hot_key_center.h"
 
 #include "shared/shortcut.h"
+#include "shared/while_alive.h"
 
 #include <gio/gio.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace quillet::platform {
 
@@ -114,27 +116,25 @@ struct PortalHotKeyCenter::Impl : std::enable_shared_from_this<Impl> {
         if (responseSubscription != 0) {
             g_dbus_connection_signal_unsubscribe(bus, responseSubscription);
         }
-        struct Pending {
-            std::weak_ptr<Impl> impl;
-            void (*then)(Impl&, GVariant*);
-        };
-        auto* pending = new Pending{weak_from_this(), then};
+        using Pending = std::function<bool(guint32 code, GVariant * results)>;
+        auto* pending = new Pending(
+            whileAlive(weak_from_this(), [then](Impl& impl, guint32 code, GVariant* results) {
+                if (code == 0) {
+                    then(impl, results);
+                } else {
+                    std::fprintf(stderr, "quillet: the desktop refused the shortcuts (%u)\n", code);
+                }
+            }));
         // Subscribed before the call, so that a quick answer is not missed.
         responseSubscription = g_dbus_connection_signal_subscribe(
             bus, kPortalName, kRequestInterface, "Response", requestPath(bus, token).c_str(),
             nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
             [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                GVariant* response, gpointer data) {
-                auto* p = static_cast<Pending*>(data);
-                auto impl = p->impl.lock();
                 guint32 code = 2;
                 GVariant* results = nullptr;
                 g_variant_get(response, "(u@a{sv})", &code, &results);
-                if (impl && code == 0) {
-                    p->then(*impl, results);
-                } else if (impl) {
-                    std::fprintf(stderr, "quillet: the desktop refused the shortcuts (%u)\n", code);
-                }
+                (*static_cast<Pending*>(data))(code, results);
                 if (results != nullptr) {
                     g_variant_unref(results);
                 }
@@ -162,14 +162,11 @@ struct PortalHotKeyCenter::Impl : std::enable_shared_from_this<Impl> {
             return;
         }
         rebindPending = true;
-        std::weak_ptr<Impl> weak = weak_from_this();
         // One rebinding for a whole run of registrations.
-        mainQueue.post([weak] {
-            if (auto self = weak.lock()) {
-                self->rebindPending = false;
-                self->rebind();
-            }
-        });
+        mainQueue.post(whileAlive(weak_from_this(), [](Impl& self) {
+            self.rebindPending = false;
+            self.rebind();
+        }));
     }
 
     void rebind() {

@@ -71,34 +71,36 @@ TEST_F(VDKQueueTest, NoEventSourceMeansNoQueue) {
 
 TEST_F(VDKQueueTest, AddPathKeepsExistingFlagsWhileTheWorkerMergesThem) {
     ASSERT_NE(queue, nullptr);
-    queue->addPath("/exe", vnode::kDelete | vnode::kWrite | vnode::kRename);
+    ASSERT_TRUE(queue->addPath("/exe", vnode::kDelete | vnode::kWrite | vnode::kRename));
     EXPECT_EQ(flagsOf("/exe"), 0x23u);
-    queue->addPath("/exe", vnode::kAttrib); // already watched: unchanged
+    ASSERT_TRUE(queue->addPath("/exe", vnode::kAttrib)); // already watched: unchanged
     EXPECT_EQ(flagsOf("/exe"), 0x23u);
-    EXPECT_EQ(queue->addPathToQueue("/exe", vnode::kAttrib)->subscriptionFlags(), 0x2Bu);
+    EXPECT_EQ(queue->addPathToQueue("/exe", vnode::kAttrib).value()->subscriptionFlags(), 0x2Bu);
     EXPECT_EQ(flagsOf("/exe"), 0x2Bu);
     // Asking for flags it already has changes nothing and opens nothing new.
-    auto* entry = queue->addPathToQueue("/exe", vnode::kWrite);
+    auto* entry = queue->addPathToQueue("/exe", vnode::kWrite).value();
     EXPECT_EQ(entry->subscriptionFlags(), 0x2Bu);
     EXPECT_EQ(queue->numberOfWatchedPaths(), 1u);
 
-    queue->addPath("/other");
+    ASSERT_TRUE(queue->addPath("/other"));
     EXPECT_EQ(flagsOf("/other"), vnode::kAll);
-    queue->addPath("");
+    ASSERT_TRUE(queue->addPath(""));
     EXPECT_EQ(queue->numberOfWatchedPaths(), 2u);
 }
 
 TEST_F(VDKQueueTest, APathThatCannotBeOpenedIsNotWatchedAndStartsNoThread) {
     state->missing.insert("/gone");
-    queue->addPath("/gone");
-    EXPECT_EQ(queue->addPathToQueue("/gone", vnode::kAll), nullptr);
+    Status added = queue->addPath("/gone");
+    ASSERT_FALSE(added);
+    EXPECT_EQ(added.error().path(), "/gone");
+    EXPECT_FALSE(queue->addPathToQueue("/gone", vnode::kAll));
     EXPECT_EQ(queue->numberOfWatchedPaths(), 0u);
     EXPECT_FALSE(queue->isWatcherThreadRunning());
 }
 
 TEST_F(VDKQueueTest, RemovingAPathClosesItsHandle) {
-    queue->addPath("/a");
-    queue->addPath("/b");
+    ASSERT_TRUE(queue->addPath("/a"));
+    ASSERT_TRUE(queue->addPath("/b"));
     queue->removePath("/a");
     EXPECT_EQ(handleOf("/a"), -1);
     EXPECT_NE(handleOf("/b"), -1);
@@ -115,7 +117,7 @@ TEST_F(VDKQueueTest, EventsReachTheDelegateOnTheMainQueueInOrder) {
     queue->setNotificationPoster([&](const std::string& name, const std::string& path) {
         posted.push_back({name, path});
     });
-    queue->addPath("/exe", 0x23);
+    ASSERT_TRUE(queue->addPath("/exe", 0x23));
     ASSERT_TRUE(queue->isWatcherThreadRunning());
 
     FakeFileEventSource::push(*state, handleOf("/exe"), vnode::kWrite | vnode::kRename);
@@ -137,7 +139,7 @@ TEST_F(VDKQueueTest, WithoutDelegateEventsArePosted) {
     queue->setNotificationPoster([&](const std::string& name, const std::string& path) {
         posted.push_back({name, path});
     });
-    queue->addPath("/f");
+    ASSERT_TRUE(queue->addPath("/f"));
     FakeFileEventSource::push(*state, handleOf("/f"), vnode::kAttrib | vnode::kLink);
     ASSERT_TRUE(mainQueue.waitAndRunPending(std::chrono::seconds(5)));
     EXPECT_EQ(posted, (std::vector<Received>{{kVDKQueueAttributeChangeNotification, "/f"},
@@ -147,8 +149,8 @@ TEST_F(VDKQueueTest, WithoutDelegateEventsArePosted) {
 TEST_F(VDKQueueTest, EventsOfRemovedPathsOrWithoutFlagsAreSkipped) {
     RecordingDelegate delegate;
     queue->setDelegate(&delegate);
-    queue->addPath("/a");
-    queue->addPath("/b");
+    ASSERT_TRUE(queue->addPath("/a"));
+    ASSERT_TRUE(queue->addPath("/b"));
     auto a = handleOf("/a");
     queue->removePath("/a");
     FakeFileEventSource::push(*state, a, vnode::kWrite);
@@ -160,13 +162,13 @@ TEST_F(VDKQueueTest, EventsOfRemovedPathsOrWithoutFlagsAreSkipped) {
 }
 
 TEST_F(VDKQueueTest, RemovingTheLastPathKeepsTheThreadAndDestructionStopsIt) {
-    queue->addPath("/a");
+    ASSERT_TRUE(queue->addPath("/a"));
     queue->removeAllPaths();
     EXPECT_TRUE(queue->isWatcherThreadRunning());
     // Events handed to the main queue before destruction are dropped after it.
     RecordingDelegate delegate;
     queue->setDelegate(&delegate);
-    queue->addPath("/a");
+    ASSERT_TRUE(queue->addPath("/a"));
     FakeFileEventSource::push(*state, handleOf("/a"), vnode::kWrite);
     // Let the watcher hand the event over, then destroy before it runs.
     for (int i = 0; i < 500 && mainQueue.pendingCount() == 0; ++i) {
@@ -198,7 +200,7 @@ private:
 TEST_F(VDKQueueTest, ADelegateMayDestroyTheQueueInItsReaction) {
     DestroyingDelegate delegate(queue);
     queue->setDelegate(&delegate);
-    queue->addPath("/exe");
+    ASSERT_TRUE(queue->addPath("/exe"));
     FakeFileEventSource::push(*state, handleOf("/exe"), vnode::kRename | vnode::kWrite);
     ASSERT_TRUE(mainQueue.waitAndRunPending(std::chrono::seconds(5)));
     EXPECT_EQ(delegate.calls, 1); // the second name is not delivered to a dead queue

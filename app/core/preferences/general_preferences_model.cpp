@@ -12,14 +12,13 @@
 namespace quillet::app {
 
 GeneralPreferencesModel::GeneralPreferencesModel(AppServices& services)
-    : services_(services), store_(services.openSharedDefaults()),
-      self_(std::make_shared<GeneralPreferencesModel*>(this)) {}
+    : services_(services), store_(services.openSharedDefaults()), self_(*this) {}
 
 GeneralPreferencesModel::~GeneralPreferencesModel() {
     if (watch_) {
         services_.busNames.unwatch(*watch_);
     }
-    *self_ = nullptr;
+    self_.revoke();
 }
 
 const std::vector<std::string>& GeneralPreferencesModel::savedOptionKeys() {
@@ -84,21 +83,17 @@ void GeneralPreferencesModel::setExtensionHandler(std::function<void(bool runnin
     if (watch_ || !extensionHandler_) {
         return;
     }
-    std::weak_ptr<GeneralPreferencesModel*> weak = self_;
     // The family shares the extension's id as a prefix; the list of owners
     // has settled a moment after a module comes or goes.
-    watch_ = services_.busNames.watchNamespace(ids::kExtension, [weak](const std::string&) {
-        auto self = weak.lock();
-        if (!self || *self == nullptr) {
-            return;
-        }
-        (*self)->services_.mainQueue.postAfter(kExtensionRecheckDelay, [weak] {
-            auto later = weak.lock();
-            if (later && *later != nullptr && (*later)->extensionHandler_) {
-                (*later)->extensionHandler_((*later)->isExtensionRunning());
-            }
-        });
-    });
+    watch_ = services_.busNames.watchNamespace(
+        ids::kExtension, self_.guard([](GeneralPreferencesModel& self, const std::string&) {
+            self.services_.mainQueue.postAfter(
+                kExtensionRecheckDelay, self.self_.guard([](GeneralPreferencesModel& later) {
+                    if (later.extensionHandler_) {
+                        later.extensionHandler_(later.isExtensionRunning());
+                    }
+                }));
+        }));
 }
 
 bool GeneralPreferencesModel::showHelp() {

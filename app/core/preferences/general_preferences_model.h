@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/core/app_services.h"
+#include "shared/while_alive.h"
 
 #include <chrono>
 #include <functional>
@@ -57,7 +58,7 @@ private:
     SettingsStore store_;
     std::function<void(bool)> extensionHandler_;
     std::optional<BusNameWatch::Token> watch_;
-    std::shared_ptr<GeneralPreferencesModel*> self_;
+    LifeToken<GeneralPreferencesModel> self_;
 };
 
 } // namespace quillet::app

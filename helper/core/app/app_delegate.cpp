@@ -12,26 +12,18 @@ namespace quillet::helper {
 
 AppDelegate::AppDelegate(HelperPorts ports, HelperPaths paths)
     : ports_(std::move(ports)), paths_(std::move(paths)), journal_(paths_.journalDir),
-      self_(std::make_shared<AppDelegate*>(this)) {
+      self_(*this) {
     panelCount_ = 0;
     registerDefaults();
 
     // The quit notification comes under the helper's id, the refresh
     // notification under the suite name; one handler tells them apart by object.
-    std::weak_ptr<AppDelegate*> weak = self_;
     for (const char* name : {ids::kHelper, ids::kSuiteName}) {
         observers_.push_back(ports_.notifications.addObserver(
-            name, [weak](const std::string& n, const std::string& object) {
-                if (auto self = weak.lock(); self && *self != nullptr) {
-                    (*self)->userDefaultsDidChange(n, object);
-                }
-            }));
+            name, self_.guard(&AppDelegate::userDefaultsDidChange)));
     }
-    auto restart = [weak](const std::string&) {
-        if (auto self = weak.lock(); self && *self != nullptr) {
-            (*self)->restartAccessingURLs();
-        }
-    };
+    auto restart =
+        self_.guard([](AppDelegate& self, const std::string&) { self.restartAccessingURLs(); });
     ports_.volumes.setHandlers(restart, restart);
     startAccessingURLs();
 
@@ -51,7 +43,7 @@ AppDelegate::~AppDelegate() {
     observers_.clear();
     ports_.volumes.setHandlers(nullptr, nullptr);
     fileWatcher_.reset();
-    *self_ = nullptr;
+    self_.revoke();
 }
 
 void AppDelegate::registerDefaults() {
@@ -69,20 +61,21 @@ void AppDelegate::applicationDidFinishLaunching() {
     checkAndTerminate();
     fileWatcher_ = VDKQueue::create(
         ports_.makeFileEventSource ? ports_.makeFileEventSource() : nullptr, ports_.mainQueue);
-    std::error_code refused = std::make_error_code(std::errc::function_not_supported);
+    std::string refused = std::make_error_code(std::errc::function_not_supported).message();
     if (fileWatcher_) {
         fileWatcher_->setDelegate(this);
-        if (fileWatcher_->addPathToQueue(paths_.executablePath,
-                                         vnode::kDelete | vnode::kWrite | vnode::kRename)) {
+        auto watched = fileWatcher_->addPathToQueue(
+            paths_.executablePath, vnode::kDelete | vnode::kWrite | vnode::kRename);
+        if (watched) {
             return;
         }
-        refused = fileWatcher_->lastError();
+        refused = watched.error().reason();
     }
     // Without the kernel's watch (inotify's watches used up, say) the helper
     // must not believe it has one: it compares the file at each request.
     executableAtLaunch_ = FileIdentity::of(paths_.executablePath);
-    std::cerr << "quillet-helper: cannot watch " << paths_.executablePath << " ("
-              << refused.message() << "); it is checked at each request instead\n";
+    std::cerr << "quillet-helper: cannot watch " << paths_.executablePath << " (" << refused
+              << "); it is checked at each request instead\n";
 }
 
 AppDelegate::FileIdentity AppDelegate::FileIdentity::of(const std::string& path) {
@@ -137,33 +130,25 @@ void AppDelegate::checkAndTerminate() {
     if (ports_.sharedDefaults.boolForKey(keys::kRunInBackground)) {
         return;
     }
-    std::weak_ptr<AppDelegate*> weak = self_;
-    ports_.mainQueue.postAfter(kQuitCheckDelay, [weak] {
-        auto self = weak.lock();
-        if (!self || *self == nullptr) {
-            return;
-        }
-        AppDelegate& delegate = **self;
+    ports_.mainQueue.postAfter(kQuitCheckDelay, self_.guard([](AppDelegate& delegate) {
         if (delegate.shouldHandleURL_) {
             return; // from the first request on, only the post-request check ends us
         }
         if (delegate.ports_.hotKeys.allHotKeys().empty()) {
             delegate.terminate();
         }
-    });
+    }));
 }
 
 void AppDelegate::schedulePostRequestCheck() {
     if (ports_.sharedDefaults.boolForKey(keys::kRunInBackground)) {
         return;
     }
-    std::weak_ptr<AppDelegate*> weak = self_;
-    ports_.mainQueue.postAfter(kQuitCheckDelay, [weak] {
-        auto self = weak.lock();
-        if (self && *self != nullptr && (*self)->panelCount_ < 1) {
-            (*self)->terminate();
+    ports_.mainQueue.postAfter(kQuitCheckDelay, self_.guard([](AppDelegate& self) {
+        if (self.panelCount_ < 1) {
+            self.terminate();
         }
-    });
+    }));
 }
 
 void AppDelegate::recheckAfterCountedWindow() {
@@ -191,33 +176,25 @@ std::string AppDelegate::translate(const std::string& text) {
 }
 
 void AppDelegate::showCountedAlertLater(const std::string& title, const std::string& message) {
-    std::weak_ptr<AppDelegate*> weak = self_;
-    ports_.mainQueue.postAfter(kAlertDelay, [weak, title, message] {
-        auto self = weak.lock();
-        if (!self || *self == nullptr) {
-            return;
-        }
-        (*self)->showAlert(title, message, AlertStyle::Critical);
-        if (*self != nullptr) {
-            (*self)->lowerPanelCount();
-        }
-    });
+    ports_.mainQueue.postAfter(kAlertDelay, self_.guard([title, message](AppDelegate& self) {
+        // The alert's own event loop may end us: what follows it checks again.
+        auto afterAlert = self.self_.guard(&AppDelegate::lowerPanelCount);
+        self.showAlert(title, message, AlertStyle::Critical);
+        afterAlert();
+    }));
 }
 
 void AppDelegate::showAlertLaterThenRecheck(const std::string& title, const std::string& message) {
-    std::weak_ptr<AppDelegate*> weak = self_;
-    ports_.mainQueue.postAfter(kAlertDelay, [weak, title, message] {
-        auto self = weak.lock();
-        if (!self || *self == nullptr) {
-            return;
-        }
-        (*self)->raisePanelCount();
-        (*self)->showAlert(title, message, AlertStyle::Critical);
-        if (*self != nullptr) {
-            (*self)->lowerPanelCount();
-            (*self)->recheckAfterCountedWindow();
-        }
-    });
+    ports_.mainQueue.postAfter(kAlertDelay, self_.guard([title, message](AppDelegate& self) {
+        self.raisePanelCount();
+        // The alert's own event loop may end us: what follows it checks again.
+        auto afterAlert = self.self_.guard([](AppDelegate& later) {
+            later.lowerPanelCount();
+            later.recheckAfterCountedWindow();
+        });
+        self.showAlert(title, message, AlertStyle::Critical);
+        afterAlert();
+    }));
 }
 
 } // namespace quillet::helper

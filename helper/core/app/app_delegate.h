@@ -22,6 +22,7 @@
 #include "shared/ports/workspace.h"
 #include "shared/records.h"
 #include "shared/settings_store.h"
+#include "shared/while_alive.h"
 
 #include <chrono>
 #include <cstdint>
@@ -200,7 +201,7 @@ private:
     std::unique_ptr<FinderPath> finderPath_;
     // Work scheduled on the main queue holds this weakly and does nothing once
     // the delegate is gone.
-    std::shared_ptr<AppDelegate*> self_;
+    LifeToken<AppDelegate> self_;
 };
 
 } // namespace quillet::helper

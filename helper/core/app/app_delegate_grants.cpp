@@ -113,14 +113,9 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
     // The panel is counted while open so that a quit check does not close it
     // under the user's hands.
     raisePanelCount();
-    std::weak_ptr<AppDelegate*> weak = self_;
     ports_.panels.beginOpenPanel(
-        options, [weak, folder, record](const std::optional<std::string>& chosen) {
-            auto self = weak.lock();
-            if (!self || *self == nullptr) {
-                return;
-            }
-            AppDelegate& delegate = **self;
+        options, self_.guard([folder, record](AppDelegate& delegate,
+                                              const std::optional<std::string>& chosen) {
             if (chosen) {
                 if (grantCovers(*chosen, folder)) {
                     delegate.saveAuthorizedURL(*chosen);
@@ -135,7 +130,7 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
             }
             delegate.lowerPanelCount();
             delegate.recheckAfterCountedWindow();
-        });
+        }));
 }
 
 } // namespace quillet::helper

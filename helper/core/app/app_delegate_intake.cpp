@@ -118,17 +118,10 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
     // and the other requests. Counted like a window: the helper does not
     // quit under it, and the quit check is armed again once it is done.
     raisePanelCount();
-    std::weak_ptr<AppDelegate*> weak = self_;
-    copies_.emplace_back([weak, source = fileTemplate->filePath, wanted,
-                          fileTemplate = *fileTemplate, journal = &journal_,
-                          queue = &ports_.mainQueue] {
-        CreateResult result = copyItemWithoutReplacing(source, wanted, NameRule::Unique, journal);
-        queue->post([weak, result, fileTemplate, id = std::this_thread::get_id()] {
-            auto self = weak.lock();
-            if (!self || *self == nullptr) {
-                return;
-            }
-            auto& copies = (*self)->copies_;
+    auto finished =
+        self_.guard([fileTemplate = *fileTemplate](AppDelegate& self, const CreateResult& result,
+                                                   std::thread::id id) {
+            auto& copies = self.copies_;
             // The thread ends right after handing this over.
             if (auto it = std::find_if(copies.begin(), copies.end(),
                                        [id](const std::thread& t) { return t.get_id() == id; });
@@ -136,10 +129,14 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
                 it->join();
                 copies.erase(it);
             }
-            (*self)->lowerPanelCount();
-            (*self)->finishCopy(result, fileTemplate);
-            (*self)->recheckAfterCountedWindow();
+            self.lowerPanelCount();
+            self.finishCopy(result, fileTemplate);
+            self.recheckAfterCountedWindow();
         });
+    copies_.emplace_back([finished, source = fileTemplate->filePath, wanted, journal = &journal_,
+                          queue = &ports_.mainQueue] {
+        CreateResult result = copyItemWithoutReplacing(source, wanted, NameRule::Unique, journal);
+        queue->post([finished, result, id = std::this_thread::get_id()] { finished(result, id); });
     });
 }
 

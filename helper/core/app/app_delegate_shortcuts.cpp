@@ -21,22 +21,14 @@ public:
 
 void AppDelegate::bindHotKeys() {
     templates_ = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
-    std::weak_ptr<AppDelegate*> weak = self_;
-    helper::bindHotKeys(ports_.hotKeys, templates_, [weak](std::int64_t index) {
-        if (auto self = weak.lock(); self && *self != nullptr) {
-            (*self)->shortcutAction(index);
-        }
-    });
+    helper::bindHotKeys(ports_.hotKeys, templates_, self_.guard(&AppDelegate::shortcutAction));
 }
 
 void AppDelegate::shortcutAction(std::int64_t index) {
-    std::weak_ptr<AppDelegate*> weak = self_;
-    checkAndInstallScripts([weak, index](bool installed) {
-        auto self = weak.lock();
-        if (!installed || !self || *self == nullptr) {
+    checkAndInstallScripts(self_.guard([index](AppDelegate& delegate, bool installed) {
+        if (!installed) {
             return; // the installation has told the user why
         }
-        AppDelegate& delegate = **self;
         // The settings as they are now, not the list that was bound.
         auto record = delegate.findTemplateByIndex(index);
         if (!record) {
@@ -47,36 +39,27 @@ void AppDelegate::shortcutAction(std::int64_t index) {
         }
         const bool skipFilename = delegate.ports_.sharedDefaults.boolForKey(keys::kSkipFilename);
         MainQueue& mainQueue = delegate.ports_.mainQueue;
-        delegate.getFinderPathWithTemplate(
-            *record,
-            [weak, skipFilename, &mainQueue](const std::string& folder, const Value& found) {
-                // On the runner's thread: everything else happens on the main queue.
-                mainQueue.post([weak, skipFilename, folder, found] {
-                    auto alive = weak.lock();
-                    if (!alive || *alive == nullptr || (*alive)->isTerminating()) {
-                        return;
-                    }
-                    AppDelegate& owner = **alive;
-                    if (skipFilename || !owner.ports_.showNewFilePanel) {
-                        owner.createFileAtDir(folder, found);
-                    } else {
-                        owner.showNewFilePanel(folder, found);
-                    }
-                });
+        auto create = delegate.self_.guard(
+            [skipFilename](AppDelegate& owner, const std::string& folder, const Value& found) {
+                if (owner.isTerminating()) {
+                    return;
+                }
+                if (skipFilename || !owner.ports_.showNewFilePanel) {
+                    owner.createFileAtDir(folder, found);
+                } else {
+                    owner.showNewFilePanel(folder, found);
+                }
             });
-    });
+        delegate.getFinderPathWithTemplate(
+            *record, [create, &mainQueue](const std::string& folder, const Value& found) {
+                // On the runner's thread: everything else happens on the main queue.
+                mainQueue.post([create, folder, found] { create(folder, found); });
+            });
+    }));
 }
 
 ScriptInstaller& AppDelegate::scriptInstaller() {
     if (!scriptInstaller_) {
-        std::weak_ptr<AppDelegate*> weak = self_;
-        auto withSelf = [weak](void (AppDelegate::*step)()) {
-            return [weak, step] {
-                if (auto self = weak.lock(); self && *self != nullptr) {
-                    ((*self)->*step)();
-                }
-            };
-        };
         scriptInstaller_ = std::make_unique<ScriptInstaller>(
             ScriptInstallerServices{
                 .panels = ports_.panels,
@@ -84,8 +67,8 @@ ScriptInstaller& AppDelegate::scriptInstaller() {
                 .workspace = ports_.workspace,
                 .privateDefaults = ports_.privateDefaults,
                 .translate = ports_.translate,
-                .raisePanelCount = withSelf(&AppDelegate::raisePanelCount),
-                .lowerPanelCount = withSelf(&AppDelegate::lowerPanelCount),
+                .raisePanelCount = self_.guard(&AppDelegate::raisePanelCount),
+                .lowerPanelCount = self_.guard(&AppDelegate::lowerPanelCount),
                 .runManualWindow = ports_.runManualScriptInstallation,
             },
             ScriptInstallerPaths{

@@ -1,5 +1,7 @@
 #include "helper/core/shortcuts/finder_path.h"
 
+#include "shared/while_alive.h"
+
 #include <filesystem>
 #include <mutex>
 
@@ -19,26 +21,23 @@ std::string trimLineBreaks(std::string_view text) {
 // What the worker thread may still reach after the object is gone: it posts
 // to the main queue only while the object lives (the mutex guards that), and
 // the alert, on the main thread, finds the object gone or not.
-struct FinderPath::Shared {
+struct FinderPath::Shared : std::enable_shared_from_this<Shared> {
     std::mutex mutex;
     MainQueue* mainQueue = nullptr; // null once the object is gone
     Alerts* alerts = nullptr;       // main thread only
     Translator translate;
 
-    void alertLater(const std::string& title, const std::string& message,
-                    const std::weak_ptr<Shared>& weak) {
+    void alertLater(const std::string& title, const std::string& message) {
         std::lock_guard guard(mutex);
         if (mainQueue == nullptr) {
             return;
         }
-        mainQueue->post([weak, title, message] {
-            auto self = weak.lock();
-            if (!self || self->alerts == nullptr) {
-                return;
+        mainQueue->post(whileAlive(weak_from_this(), [title, message](Shared& self) {
+            if (self.alerts != nullptr) {
+                self.alerts->showAlert(self.translate ? self.translate(title) : title, message,
+                                       AlertStyle::Critical);
             }
-            self->alerts->showAlert(self->translate ? self->translate(title) : title, message,
-                                    AlertStyle::Critical);
-        });
+        }));
     }
 };
 
@@ -65,27 +64,22 @@ void FinderPath::getFinderPathWithTemplate(const Value& record, Handler handler)
     std::error_code ignored; // a folder that cannot be made shows as a script that cannot run
     std::filesystem::create_directories(scriptsDir_, ignored);
 
-    std::weak_ptr<Shared> weak = shared_;
+    auto finished = [record, handler = std::move(handler)](Shared& self, ScriptOutcome outcome) {
+        if (outcome.error) {
+            self.alertLater("Unable to get current folder path!", *outcome.error);
+            return;
+        }
+        std::string folder = trimLineBreaks(outcome.standardOutput);
+        if (!folder.starts_with("/")) {
+            self.alertLater("Invalid directory path!", folder);
+            return;
+        }
+        if (handler) {
+            handler(folder, record);
+        }
+    };
     auto started = runner_.run(scriptPath(), {finderQuery_},
-                               [weak, record, handler = std::move(handler)](ScriptOutcome outcome) {
-                                   auto self = weak.lock();
-                                   if (!self) {
-                                       return;
-                                   }
-                                   if (outcome.error) {
-                                       self->alertLater("Unable to get current folder path!",
-                                                        *outcome.error, weak);
-                                       return;
-                                   }
-                                   std::string folder = trimLineBreaks(outcome.standardOutput);
-                                   if (!folder.starts_with("/")) {
-                                       self->alertLater("Invalid directory path!", folder, weak);
-                                       return;
-                                   }
-                                   if (handler) {
-                                       handler(folder, record);
-                                   }
-                               });
+                               whileAlive(std::weak_ptr<Shared>(shared_), std::move(finished)));
     if (started) {
         Translator translate = shared_->translate;
         shared_->alerts->showAlert(translate ? translate("Unable to run QuilletHelper.sh!")

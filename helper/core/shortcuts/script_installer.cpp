@@ -25,11 +25,10 @@ bool exists(const std::string& path) {
 } // namespace
 
 ScriptInstaller::ScriptInstaller(ScriptInstallerServices services, ScriptInstallerPaths paths)
-    : services_(std::move(services)), paths_(std::move(paths)),
-      self_(std::make_shared<ScriptInstaller*>(this)) {}
+    : services_(std::move(services)), paths_(std::move(paths)), self_(*this) {}
 
 ScriptInstaller::~ScriptInstaller() {
-    *self_ = nullptr;
+    self_.revoke();
 }
 
 std::string ScriptInstaller::installedScriptPath() const {
@@ -83,15 +82,16 @@ void ScriptInstaller::checkAndInstallScripts(Done done) {
     options.canChooseDirectories = true;
     options.canChooseFiles = false;
     options.directory = paths_.scriptsDir;
-    std::weak_ptr<ScriptInstaller*> weak = self_;
+    auto finish =
+        self_.guard([done](ScriptInstaller& self, const std::optional<std::string>& chosen) {
+            self.finishPanel(chosen, done);
+        });
     services_.panels.beginOpenPanel(options,
-                                    [weak, done](const std::optional<std::string>& chosen) {
-                                        auto self = weak.lock();
-                                        if (!self || *self == nullptr) {
+                                    [finish, done](const std::optional<std::string>& chosen) {
+                                        // Gone meanwhile: the caller still hears an answer.
+                                        if (!finish(chosen)) {
                                             done(false);
-                                            return;
                                         }
-                                        (*self)->finishPanel(chosen, done);
                                     });
 }
 

@@ -9,6 +9,7 @@
 #include "shared/ports/panels.h"
 #include "shared/ports/workspace.h"
 #include "shared/settings_store.h"
+#include "shared/while_alive.h"
 
 #include <functional>
 #include <memory>
@@ -69,7 +70,7 @@ private:
 
     ScriptInstallerServices services_;
     ScriptInstallerPaths paths_;
-    std::shared_ptr<ScriptInstaller*> self_;
+    LifeToken<ScriptInstaller> self_;
 };
 
 } // namespace quillet::helper

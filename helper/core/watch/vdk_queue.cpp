@@ -32,11 +32,11 @@ VDKQueuePathEntry::VDKQueuePathEntry(FileEventSource& source, std::string path,
                                      FileEventSource::Handle fd, std::uint32_t flags)
     : source_(source), path_(std::move(path)), watchedFD_(fd), subscriptionFlags_(flags) {}
 
-std::unique_ptr<VDKQueuePathEntry>
+Expected<std::unique_ptr<VDKQueuePathEntry>>
 VDKQueuePathEntry::create(FileEventSource& source, const std::string& path, std::uint32_t flags) {
     FileEventSource::Handle fd = source.open(path);
     if (fd < 0) {
-        return nullptr;
+        return Error::fromErrno("watch", path);
     }
     return std::unique_ptr<VDKQueuePathEntry>(new VDKQueuePathEntry(source, path, fd, flags));
 }
@@ -49,8 +49,7 @@ VDKQueuePathEntry::~VDKQueuePathEntry() {
 }
 
 VDKQueue::VDKQueue(std::unique_ptr<FileEventSource> source, MainQueue& mainQueue)
-    : coreQueue_(std::move(source)), mainQueue_(mainQueue),
-      alive_(std::make_shared<VDKQueue*>(this)) {}
+    : coreQueue_(std::move(source)), mainQueue_(mainQueue), alive_(*this) {}
 
 std::unique_ptr<VDKQueue> VDKQueue::create(std::unique_ptr<FileEventSource> source,
                                            MainQueue& mainQueue) {
@@ -68,24 +67,29 @@ VDKQueue::~VDKQueue() {
         thread_.join();
     }
     removeAllPaths();
-    *alive_ = nullptr;
+    alive_.revoke();
 }
 
-void VDKQueue::addPath(const std::string& path) {
-    addPath(path, vnode::kAll);
+Status VDKQueue::addPath(const std::string& path) {
+    return addPath(path, vnode::kAll);
 }
 
-void VDKQueue::addPath(const std::string& path, std::uint32_t flags) {
+Status VDKQueue::addPath(const std::string& path, std::uint32_t flags) {
     if (path.empty()) {
-        return;
+        return {};
     }
     std::lock_guard guard(lock_);
-    if (watchedPathEntries_.find(path) == watchedPathEntries_.end()) {
-        addPathToQueue(path, flags);
+    if (watchedPathEntries_.find(path) != watchedPathEntries_.end()) {
+        return {};
     }
+    if (auto entry = addPathToQueue(path, flags); !entry) {
+        return entry.error();
+    }
+    return {};
 }
 
-VDKQueuePathEntry* VDKQueue::addPathToQueue(const std::string& path, std::uint32_t flags) {
+Expected<VDKQueuePathEntry*> VDKQueue::addPathToQueue(const std::string& path,
+                                                      std::uint32_t flags) {
     std::lock_guard guard(lock_);
     VDKQueuePathEntry* entry = nullptr;
     auto found = watchedPathEntries_.find(path);
@@ -98,20 +102,18 @@ VDKQueuePathEntry* VDKQueue::addPathToQueue(const std::string& path, std::uint32
     } else {
         auto created = VDKQueuePathEntry::create(*coreQueue_, path, flags);
         if (!created) {
-            lastError_ = {errno, std::generic_category()};
-            return nullptr;
+            return created.error();
         }
-        entry = created.get();
-        watchedPathEntries_[path] = std::move(created);
+        entry = created->get();
+        watchedPathEntries_[path] = std::move(*created);
     }
     if (std::error_code refused = coreQueue_->subscribe(entry->watchedFD(), flags)) {
         // Unwatched, it must not look watched: the caller falls back on
         // checking by itself.
-        lastError_ = refused;
         if (found == watchedPathEntries_.end()) {
             watchedPathEntries_.erase(path);
         }
-        return nullptr;
+        return Error("watch", path, refused);
     }
     entry->setSubscriptionFlags(flags);
 
@@ -123,11 +125,6 @@ VDKQueuePathEntry* VDKQueue::addPathToQueue(const std::string& path, std::uint32
         thread_ = std::thread([this] { watcherThread(); });
     }
     return entry;
-}
-
-std::error_code VDKQueue::lastError() const {
-    std::lock_guard guard(lock_);
-    return lastError_;
 }
 
 void VDKQueue::removePath(const std::string& path) {
@@ -171,12 +168,8 @@ void VDKQueue::watcherThread() {
                 continue;
             }
             std::vector<std::string> names = notificationNamesForFlags(event->flags);
-            std::weak_ptr<VDKQueue*> alive = alive_;
-            mainQueue_.post([alive, names = std::move(names), path = std::move(path)] {
-                if (auto self = alive.lock(); self && *self != nullptr) {
-                    (*self)->deliver(names, path);
-                }
-            });
+            mainQueue_.post(alive_.guard([names = std::move(names), path = std::move(path)](
+                                             VDKQueue& self) { self.deliver(names, path); }));
         } catch (const std::exception&) {
             // One bad pass must not end the watch.
         }

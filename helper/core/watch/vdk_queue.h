@@ -4,8 +4,10 @@
 // queue.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/ports/file_event_source.h"
 #include "shared/ports/main_queue.h"
+#include "shared/while_alive.h"
 
 #include <atomic>
 #include <cstdint>
@@ -49,9 +51,9 @@ public:
 // handle, which ends the kernel's watch.
 class VDKQueuePathEntry {
 public:
-    // Nothing when the path cannot be opened.
-    static std::unique_ptr<VDKQueuePathEntry> create(FileEventSource& source,
-                                                     const std::string& path, std::uint32_t flags);
+    // Fails when the path cannot be opened.
+    [[nodiscard]] static Expected<std::unique_ptr<VDKQueuePathEntry>>
+    create(FileEventSource& source, const std::string& path, std::uint32_t flags);
     ~VDKQueuePathEntry();
     VDKQueuePathEntry(const VDKQueuePathEntry&) = delete;
     VDKQueuePathEntry& operator=(const VDKQueuePathEntry&) = delete;
@@ -92,15 +94,14 @@ public:
     void setNotificationPoster(NotificationPoster poster) { poster_ = std::move(poster); }
 
     // Watches the path for every kind of event; an empty path does nothing.
-    void addPath(const std::string& path);
+    [[nodiscard]] Status addPath(const std::string& path);
     // Watches the path for the given kinds, unless it is already watched: an
     // existing watch keeps its flags.
-    void addPath(const std::string& path, std::uint32_t flags);
-    // The worker of both: an existing watch gains the requested flags. Null
-    // when the path cannot be opened or the kernel refuses the watch; then
-    // lastError() says why.
-    VDKQueuePathEntry* addPathToQueue(const std::string& path, std::uint32_t flags);
-    std::error_code lastError() const;
+    [[nodiscard]] Status addPath(const std::string& path, std::uint32_t flags);
+    // The worker of both: an existing watch gains the requested flags. Fails
+    // when the path cannot be opened or the kernel refuses the watch.
+    [[nodiscard]] Expected<VDKQueuePathEntry*> addPathToQueue(const std::string& path,
+                                                              std::uint32_t flags);
     void removePath(const std::string& path);
     void removeAllPaths();
     std::size_t numberOfWatchedPaths() const;
@@ -118,7 +119,6 @@ private:
     VDKQueueDelegate* delegate_ = nullptr;
     bool alwaysPostNotifications_ = false;
     std::unique_ptr<FileEventSource> coreQueue_;
-    std::error_code lastError_;
     std::map<std::string, std::unique_ptr<VDKQueuePathEntry>> watchedPathEntries_;
     std::atomic<bool> keepWatcherThreadRunning_{false};
 
@@ -127,7 +127,7 @@ private:
     mutable std::recursive_mutex lock_;
     std::thread thread_;
     // Deliveries already on the main queue check it before touching the queue.
-    std::shared_ptr<VDKQueue*> alive_;
+    LifeToken<VDKQueue> alive_;
 };
 
 } // namespace quillet::helper
