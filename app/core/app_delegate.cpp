@@ -25,13 +25,13 @@ namespace quillet::app {
 namespace fs = std::filesystem;
 
 AppDelegate::AppDelegate(AppServices& services, ApplicationShell& shell)
-    : services_(services), shell_(shell), self_(std::make_shared<AppDelegate*>(this)) {}
+    : services_(services), shell_(shell), self_(*this) {}
 
 AppDelegate::~AppDelegate() {
     if (statusObserver_) {
         services_.localNotifications.removeObserver(*statusObserver_);
     }
-    *self_ = nullptr;
+    self_.revoke();
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -41,33 +41,28 @@ void AppDelegate::applicationDidFinishLaunching() {
     checkAndCopyTemplates();
 
     if (sharedDefaults_->boolForKey(keys::kShowInMenuBar) && shell_.isSystemTrayAvailable() &&
-        launchedByHelper()) {
+        isLauncherRunning()) {
         shell_.setActivationPolicy(ActivationPolicy::Accessory);
     } else {
         openPreferences();
     }
 
     if (services_.privateDefaults.boolForKey(kExtensionConfirmedKey)) {
-        checkURLSupport();
+        launchHelperOncePerSystemVersion();
     } else if (isExtensionRunning(services_.workspace)) {
         markExtensionConfirmed();
     } else {
-        std::weak_ptr<AppDelegate*> weak = self_;
-        services_.mainQueue.postAfter(kConfirmExtensionDelay, [weak] {
-            if (auto self = weak.lock(); self && *self != nullptr && !(*self)->terminated_) {
-                (*self)->confirmExtension();
+        services_.mainQueue.postAfter(kConfirmExtensionDelay, self_.guard([](AppDelegate& self) {
+            if (!self.terminated_) {
+                self.confirmExtension();
             }
-        });
+        }));
     }
 
     updateStatusMenu();
-    std::weak_ptr<AppDelegate*> weak = self_;
     statusObserver_ = services_.localNotifications.addObserver(
-        kStatusItemShouldUpdate, [weak](const std::string&, const std::string&) {
-            if (auto self = weak.lock(); self && *self != nullptr) {
-                (*self)->updateStatusMenu();
-            }
-        });
+        kStatusItemShouldUpdate, self_.guard([](AppDelegate& self, const std::string&,
+                                                const std::string&) { self.updateStatusMenu(); }));
 
     if (sharedDefaults_->boolForKey(keys::kShouldLaunchHelper)) {
         launchHelper();
@@ -170,7 +165,7 @@ void AppDelegate::confirmExtension() {
         setUpExtension(services_, [this](const AlertRequest& r) { return shell_.runAlert(r); })) {
         markExtensionConfirmed();
     }
-    checkURLSupport();
+    launchHelperOncePerSystemVersion();
 }
 
 bool AppDelegate::extensionAlertOpensSetUp() {
@@ -203,7 +198,7 @@ void AppDelegate::markExtensionConfirmed() {
     services_.privateDefaults.synchronize();
 }
 
-void AppDelegate::checkURLSupport() {
+void AppDelegate::launchHelperOncePerSystemVersion() {
     const std::string& current = services_.osVersion;
     if (services_.privateDefaults.stringForKey(kLastOSVersionKey) == current) {
         return;
@@ -221,17 +216,12 @@ void AppDelegate::checkURLSupport() {
 
 void AppDelegate::launchHelper() {
     // The bus query is brief; it runs after the current event, not inside it.
-    std::weak_ptr<AppDelegate*> weak = self_;
-    services_.mainQueue.post([weak] {
-        auto self = weak.lock();
-        if (!self || *self == nullptr) {
-            return;
-        }
-        AppServices& services = (*self)->services_;
+    services_.mainQueue.post(self_.guard([](AppDelegate& self) {
+        AppServices& services = self.services_;
         if (!services.workspace.isProgramRunning(ids::kHelper)) {
             (void)services.workspace.launchProgram(services.helperPath, {});
         }
-    });
+    }));
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -255,8 +245,8 @@ bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
     return true;
 }
 
-bool AppDelegate::launchedByHelper() const {
-    return app::launchedByHelper(services_.workspace);
+bool AppDelegate::isLauncherRunning() const {
+    return app::isLauncherRunning(services_.workspace);
 }
 
 void AppDelegate::setStartAtLogin(bool enabled) {

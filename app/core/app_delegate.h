@@ -7,6 +7,7 @@
 #include "app/core/app_services.h"
 #include "app/core/application_shell.h"
 #include "app/core/status_click.h"
+#include "shared/while_alive.h"
 
 #include <chrono>
 #include <memory>
@@ -40,7 +41,9 @@ public:
 
     void checkAndCopyTemplates();
     void confirmExtension();
-    void checkURLSupport();
+    // Starts the helper once after each system update (the version it last
+    // ran under is stored), so that it registers itself with the new system.
+    void launchHelperOncePerSystemVersion();
     // Starts the helper unless it runs; never reports a failure.
     void launchHelper();
 
@@ -56,8 +59,8 @@ public:
     void windowWillClose();
     void windowDidBecomeMain();
 
-    // Started at login: the launcher runs.
-    bool launchedByHelper() const;
+    // Whether the login launcher runs, which means this start is a start at login.
+    bool isLauncherRunning() const;
     // Registers or unregisters the login launcher, only when that changes it.
     void setStartAtLogin(bool enabled);
 
@@ -80,7 +83,7 @@ private:
     bool terminated_ = false;
     std::optional<NotificationCenter::Token> statusObserver_;
     // Work scheduled on the main queue holds this weakly.
-    std::shared_ptr<AppDelegate*> self_;
+    LifeToken<AppDelegate> self_;
 };
 
 } // namespace quillet::app

@@ -60,7 +60,7 @@ bool loginItemWanted(const SettingsStore& sharedDefaults) {
            sharedDefaults.boolForKey(keys::kLaunchAtLogin);
 }
 
-bool launchedByHelper(const Workspace& workspace) {
+bool isLauncherRunning(const Workspace& workspace) {
     return workspace.isProgramRunning(ids::kLauncher);
 }
 

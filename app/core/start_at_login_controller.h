@@ -50,7 +50,8 @@ void setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutab
 // login, or else the main application is.
 bool loginItemWanted(const SettingsStore& sharedDefaults);
 
-// Whether this start is a start at login: the launcher still holds its name.
-bool launchedByHelper(const Workspace& workspace);
+// Whether the login launcher runs (it holds its bus name while it starts us),
+// which means this start is a start at login.
+bool isLauncherRunning(const Workspace& workspace);
 
 } // namespace quillet::app

@@ -290,7 +290,7 @@ TEST_F(AppDelegateTest, TheHelperIsLaunchedOncePerSystemVersion) {
         }
         fixture.workspace.succeed = c.launchSucceeds;
         AppDelegate delegate(fixture.services, shell);
-        delegate.checkURLSupport();
+        delegate.launchHelperOncePerSystemVersion();
         EXPECT_EQ(fixture.workspace.launched.size(), c.launched ? 1u : 0u);
         EXPECT_EQ(fixture.privateDefaults.stringForKey(app::kLastOSVersionKey), c.lastAfter);
     }

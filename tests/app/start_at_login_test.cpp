@@ -93,9 +93,9 @@ TEST_F(StartAtLoginTest, EnabledMirrorsTheRegistrationAndAnnouncesChanges) {
 
 TEST(LaunchedByHelperTest, IsTheLauncherHoldingItsName) {
     test::FakeWorkspace workspace;
-    EXPECT_FALSE(launchedByHelper(workspace));
+    EXPECT_FALSE(isLauncherRunning(workspace));
     workspace.setRunning(ids::kLauncher, true);
-    EXPECT_TRUE(launchedByHelper(workspace));
+    EXPECT_TRUE(isLauncherRunning(workspace));
 }
 
 } // namespace
