@@ -34,9 +34,10 @@ template <class T, class F> auto whileAlive(std::weak_ptr<T> owner, F f) {
 }
 
 // What an object that is not itself held by a shared_ptr owns so that its
-// callbacks can tell whether it still lives. The owner revokes it first thing
-// in its destructor, before its members go, so that a callback arriving during
-// the teardown does nothing either.
+// callbacks can tell whether it still lives. The token's destruction ends the
+// calls; an owner whose teardown may itself run callbacks (a nested event
+// loop, a joined thread) revokes it earlier, where that teardown starts to
+// take apart what the callbacks use.
 template <class T> class LifeToken {
 public:
     explicit LifeToken(T& owner) : owner_(std::make_shared<T*>(&owner)) {}
