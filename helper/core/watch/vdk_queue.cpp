@@ -177,17 +177,21 @@ void VDKQueue::watcherThread() {
 }
 
 void VDKQueue::deliver(const std::vector<std::string>& names, const std::string& path) {
-    std::shared_ptr<VDKQueue*> alive = alive_;
-    for (const std::string& name : names) {
-        if (delegate_ != nullptr) {
-            delegate_->VDKQueueReceivedNotification(*this, name, path);
-            // A delegate may destroy the queue in its reaction.
-            if (*alive == nullptr) {
-                return;
-            }
+    // A delegate may destroy the queue in its reaction: every step goes
+    // through the token, and the first that finds the queue gone ends the run.
+    auto toDelegate = alive_.guard([&path](VDKQueue& self, const std::string& name) {
+        if (self.delegate_ != nullptr) {
+            self.delegate_->VDKQueueReceivedNotification(self, name, path);
         }
-        if ((delegate_ == nullptr || alwaysPostNotifications_) && poster_) {
-            poster_(name, path);
+    });
+    auto toPoster = alive_.guard([&path](VDKQueue& self, const std::string& name) {
+        if ((self.delegate_ == nullptr || self.alwaysPostNotifications_) && self.poster_) {
+            self.poster_(name, path);
+        }
+    });
+    for (const std::string& name : names) {
+        if (!toDelegate(name) || !toPoster(name)) {
+            return;
         }
     }
 }
