@@ -41,31 +41,30 @@ TEST(CreationRequestTest, ReadsFolderAndIndexOrRefuses) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.url);
-        auto read = readCreationRequest(row.url);
+        const Expected<CreationRequest> read = readCreationRequest(row.url);
         if (row.folder == nullptr) {
-            EXPECT_TRUE(std::holds_alternative<MalformedRequest>(read));
+            EXPECT_FALSE(read);
             continue;
         }
-        ASSERT_TRUE(std::holds_alternative<CreationRequest>(read));
-        EXPECT_EQ(std::get<CreationRequest>(read).folderPath, row.folder);
-        EXPECT_EQ(std::get<CreationRequest>(read).index, row.index);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->folderPath, row.folder);
+        EXPECT_EQ(read->index, row.index);
     }
 }
 
 TEST(CreationRequestTest, AFolderPathLongerThanAnyPathIsRefused) {
     const std::string longest(kMaxFolderPathLength, 'a');
     const std::string fits = "/" + longest.substr(1);
-    EXPECT_TRUE(std::holds_alternative<CreationRequest>(readCreationRequest("quillet://" + fits)));
+    EXPECT_TRUE(readCreationRequest("quillet://" + fits));
     // Escapes count decoded: 4097 characters of text in three times as many bytes.
     std::string escaped = "/";
     for (std::size_t i = 0; i < kMaxFolderPathLength; ++i) {
         escaped += "%61";
     }
     for (const std::string& path : {"/" + longest, escaped, "/" + std::string(2 << 20, 'b')}) {
-        auto read = readCreationRequest("quillet://" + path + "?0");
-        ASSERT_TRUE(std::holds_alternative<MalformedRequest>(read));
-        EXPECT_EQ(std::get<MalformedRequest>(read).reason,
-                  "The request's folder path is too long.");
+        const Expected<CreationRequest> read = readCreationRequest("quillet://" + path + "?0");
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.error().detail(), "The request's folder path is too long.");
     }
 }
 

@@ -46,7 +46,9 @@ TEST_F(GrantsTest, AGrantIsNotSavedOverASettingsFileThatCannotBeRead) {
     auto& d = start();
     const std::string unreadable = "{\"fileTemplates\": [";
     std::ofstream(shared.filePath(), std::ios::binary | std::ios::trunc) << unreadable;
-    d.saveAuthorizedURL(work);
+    const Status saved = d.saveAuthorizedURL(work);
+    ASSERT_FALSE(saved);
+    EXPECT_NE(saved.error().reason().find(shared.filePath()), std::string::npos);
     EXPECT_EQ(readFile(shared.filePath()), unreadable);
     for (const auto& entry : std::filesystem::directory_iterator(xdg.configHome() + "/quillet")) {
         EXPECT_EQ(entry.path().string().find(".corrupt-"), std::string::npos) << entry.path();

@@ -109,7 +109,9 @@ public:
     void startAccessingURLs();
     void stopAccessingURLs();
     void restartAccessingURLs();
-    void saveAuthorizedURL(const std::string& chosenPath);
+    // Remembers the grant; fails (saving nothing) when the settings file
+    // cannot be read or written.
+    [[nodiscard]] Status saveAuthorizedURL(const std::string& chosenPath);
     void showAuthorizationPanel(const std::string& folder, const Value& record);
     // Whether a grant of `chosen` covers a request in `folder`.
     static bool grantCovers(const std::string& chosen, const std::string& folder);
@@ -119,7 +121,7 @@ public:
     // The user script in place (true), or installed now; answers through
     // `done`, possibly after panels.
     void checkAndInstallScripts(ScriptInstaller::Done done);
-    bool installScriptManually();
+    [[nodiscard]] Status installScriptManually();
     // Runs the user script; the handler gets the folder it reports.
     void getFinderPathWithTemplate(const Value& record, FinderPath::Handler handler);
 

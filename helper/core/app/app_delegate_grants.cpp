@@ -62,34 +62,36 @@ void AppDelegate::restartAccessingURLs() {
     startAccessingURLs();
 }
 
-void AppDelegate::saveAuthorizedURL(const std::string& chosenPath) {
+Status AppDelegate::saveAuthorizedURL(const std::string& chosenPath) {
+    constexpr const char* kAction = "save the folder grant";
     // A settings file that cannot be read is not an empty one: writing the
     // grants from nothing would put every other setting aside.
     if (auto unreadable = ports_.sharedDefaults.readError()) {
-        std::cerr << "quillet-helper: the folder grant is not saved: the settings file "
-                  << ports_.sharedDefaults.filePath() << " could not be read (" << *unreadable
-                  << ")\n";
-        return;
+        return Error::withDetail(kAction, chosenPath,
+                                 "the settings file " + ports_.sharedDefaults.filePath() +
+                                     " could not be read (" + *unreadable + ")",
+                                 std::errc::io_error);
     }
     Value::Array records =
         ports_.sharedDefaults.arrayForKey(keys::kAuthorizedDirs).value_or(Value::Array{});
     for (const Value& value : records) {
         if (const Value* path = value.find(keys::kPath);
             path != nullptr && path->asString() != nullptr && *path->asString() == chosenPath) {
-            return;
+            return {};
         }
     }
     auto bookmark = AppUtil::bookmarkFromURL(chosenPath);
     if (!bookmark) {
-        return; // not remembered; this request still goes on
+        return Error::withDetail(kAction, chosenPath, "not a folder that can be remembered");
     }
     AuthorizedDir record{chosenPath, *bookmark};
     records.push_back(record.toValue());
     if (!ports_.sharedDefaults.setObject(keys::kAuthorizedDirs, Value(records))) {
-        std::cerr << "quillet-helper: the folder grant could not be saved: "
-                  << ports_.sharedDefaults.lastError() << "\n";
+        return Error::withDetail(kAction, chosenPath, ports_.sharedDefaults.lastError(),
+                                 std::errc::io_error);
     }
     ports_.sharedDefaults.synchronize();
+    return {};
 }
 
 void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value& record) {
@@ -118,7 +120,11 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
                                               const std::optional<std::string>& chosen) {
             if (chosen) {
                 if (grantCovers(*chosen, folder)) {
-                    delegate.saveAuthorizedURL(*chosen);
+                    // An unsaved grant is asked for again next time; this
+                    // request goes on either way.
+                    if (Status saved = delegate.saveAuthorizedURL(*chosen); !saved) {
+                        std::cerr << "quillet-helper: " << saved.error().logText() << "\n";
+                    }
                     delegate.makeFileAtDir(folder, record);
                 } else {
                     delegate.showAlertLaterThenRecheck(

@@ -21,19 +21,20 @@ constexpr std::size_t kShownURLLength = 300;
 void AppDelegate::handleURLEvent(const std::string& url) {
     shouldHandleURL_ = true;
 
-    auto read = readCreationRequest(url);
-    if (const auto* malformed = std::get_if<MalformedRequest>(&read)) {
+    const Expected<CreationRequest> read = readCreationRequest(url);
+    if (!read) {
         // Not a request we can serve: say so, create nothing. A hostile URL
         // may be megabytes long; the message shows its beginning.
         const std::string shown =
             url.size() > kShownURLLength ? url.substr(0, kShownURLLength) + "\u2026" : url;
-        std::cerr << "quillet-helper: " << shown << ": " << malformed->reason << "\n";
+        const std::string& reason = read.error().detail();
+        std::cerr << "quillet-helper: " << shown << ": " << reason << "\n";
         raisePanelCount();
-        showAlert(translate("Unable to create file!"), translate(malformed->reason) + "\n" + shown,
+        showAlert(translate("Unable to create file!"), translate(reason) + "\n" + shown,
                   AlertStyle::Critical);
         lowerPanelCount();
     } else {
-        const auto& request = std::get<CreationRequest>(read);
+        const CreationRequest& request = *read;
         if (auto record = findTemplateByIndex(request.index)) {
             if (ports_.sharedDefaults.boolForKey(keys::kSkipFilename) || !ports_.showNewFilePanel) {
                 createFileAtDir(request.folderPath, *record);

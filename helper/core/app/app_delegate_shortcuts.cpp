@@ -94,7 +94,7 @@ void AppDelegate::checkAndInstallScripts(ScriptInstaller::Done done) {
     scriptInstaller().checkAndInstallScripts(std::move(done));
 }
 
-bool AppDelegate::installScriptManually() {
+Status AppDelegate::installScriptManually() {
     return scriptInstaller().installScriptManually();
 }
 

@@ -27,9 +27,13 @@ bool hasDotComponent(std::string_view path) {
     return false;
 }
 
+Error malformed(const char* reason) {
+    return Error::withDetail("read the request", {}, reason);
+}
+
 } // namespace
 
-std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::string& url) {
+Expected<CreationRequest> readCreationRequest(const std::string& url) {
     const std::string scheme = std::string(ids::kUrlScheme) + ":";
     bool schemeMatches = url.size() >= scheme.size() &&
                          std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
@@ -37,26 +41,26 @@ std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::s
                                     std::tolower(static_cast<unsigned char>(b));
                          });
     if (!schemeMatches) {
-        return MalformedRequest{"The request is not a quillet: URL."};
+        return malformed("The request is not a quillet: URL.");
     }
     std::string rest = url.substr(scheme.size());
     if (rest.starts_with("//")) {
         std::size_t end = rest.find_first_of("/?#", 2);
         if (end != 2) {
-            return MalformedRequest{"The request names a host instead of a folder."};
+            return malformed("The request names a host instead of a folder.");
         }
     }
     auto parsed = parseRequestURL(url);
     if (!parsed || !parsed->folderPath.starts_with("/")) {
-        return MalformedRequest{"The request does not name an absolute folder path."};
+        return malformed("The request does not name an absolute folder path.");
     }
     // No folder has a longer path; anything longer is refused before any
     // file-system work is spent on it.
     if (parsed->folderPath.size() > kMaxFolderPathLength) {
-        return MalformedRequest{"The request's folder path is too long."};
+        return malformed("The request's folder path is too long.");
     }
     if (parsed->folderPath.find('\0') != std::string::npos || hasDotComponent(parsed->folderPath)) {
-        return MalformedRequest{"The request's folder path is not valid."};
+        return malformed("The request's folder path is not valid.");
     }
     return *parsed;
 }

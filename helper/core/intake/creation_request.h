@@ -1,17 +1,13 @@
 // Reading a creation request URL as the helper accepts it.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/request_url.h"
 
 #include <cstddef>
 #include <string>
-#include <variant>
 
 namespace quillet::helper {
-
-struct MalformedRequest {
-    std::string reason; // English text, translated by the caller
-};
 
 // The longest folder path a request may name (PATH_MAX).
 inline constexpr std::size_t kMaxFolderPathLength = 4096;
@@ -21,7 +17,8 @@ inline constexpr std::size_t kMaxFolderPathLength = 4096;
 // host part ("quillet://host/..."), a path that is not absolute, longer than
 // kMaxFolderPathLength, with a "." or ".." component, or one that decodes to
 // a NUL byte. The index is the query's integer value, 0 without a
-// query.
-std::variant<CreationRequest, MalformedRequest> readCreationRequest(const std::string& url);
+// query. A refusal's detail is an English text, translated by the caller;
+// it carries no path, as a hostile URL may be megabytes long.
+[[nodiscard]] Expected<CreationRequest> readCreationRequest(const std::string& url);
 
 } // namespace quillet::helper

@@ -42,7 +42,8 @@ public:
     // Replaces the name field by the selected template's default name in `dir`.
     void proposeDefaultNameIn(const std::string& dir);
 
-    TypedName resolve(const std::string& currentDir, const std::string& text) const {
+    [[nodiscard]] Expected<TypedTarget> resolve(const std::string& currentDir,
+                                                const std::string& text) const {
         return resolveTypedName(currentDir, text, suffix());
     }
 

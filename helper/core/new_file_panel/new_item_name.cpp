@@ -54,12 +54,10 @@ bool isTaken(const std::string& path) {
     return status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
 }
 
-TypedName invalid(std::string message, std::string detail = {}) {
-    TypedName result;
-    result.kind = TypedName::Kind::Invalid;
-    result.message = std::move(message);
-    result.detail = std::move(detail);
-    return result;
+// The refusal of a typed text: `pattern` is the English "%@" pattern the
+// panel shows, `subject` what fills it in.
+Error invalid(std::string pattern, std::string subject, std::errc reason) {
+    return Error::withDetail("create the item", std::move(subject), std::move(pattern), reason);
 }
 
 } // namespace
@@ -93,36 +91,32 @@ std::string nameWithExtension(const std::string& typedName, const std::string& s
     return typedName + extension;
 }
 
-TypedName resolveTypedName(const std::string& currentDir, const std::string& text,
-                           const std::string& suffix) {
+Expected<TypedTarget> resolveTypedName(const std::string& currentDir, const std::string& text,
+                                       const std::string& suffix) {
     if (text.empty()) {
-        return invalid("Type a name for the new item.");
+        return invalid("Type a name for the new item.", {}, std::errc::invalid_argument);
     }
     const std::string full = text.front() == '/' ? text : joined(currentDir, text);
     if (isExistingFolder(full)) {
-        TypedName result;
-        result.kind = TypedName::Kind::Navigate;
-        result.path = normalFolder(full);
-        return result;
+        return TypedTarget{TypedTarget::Kind::Navigate, normalFolder(full), false};
     }
     const auto slash = full.rfind('/');
     if (slash == std::string::npos) {
-        return invalid("The folder “%@” does not exist.", currentDir);
+        return invalid("The folder “%@” does not exist.", currentDir,
+                       std::errc::no_such_file_or_directory);
     }
     const std::string folder = slash == 0 ? std::string("/") : full.substr(0, slash);
     const std::string name = full.substr(slash + 1);
     if (name.empty() || !isExistingFolder(folder)) {
-        return invalid("The folder “%@” does not exist.", normalFolder(folder));
+        return invalid("The folder “%@” does not exist.", normalFolder(folder),
+                       std::errc::no_such_file_or_directory);
     }
     const std::string finalName = nameWithExtension(name, suffix);
     if (finalName.size() > kMaxNameBytes) {
-        return invalid("The name “%@” is too long.", finalName);
+        return invalid("The name “%@” is too long.", finalName, std::errc::filename_too_long);
     }
-    TypedName result;
-    result.kind = TypedName::Kind::Target;
-    result.path = joined(normalFolder(folder), finalName);
-    result.exists = isTaken(result.path);
-    return result;
+    const std::string path = joined(normalFolder(folder), finalName);
+    return TypedTarget{TypedTarget::Kind::Create, path, isTaken(path)};
 }
 
 } // namespace quillet::helper

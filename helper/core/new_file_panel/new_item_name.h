@@ -2,6 +2,7 @@
 // typed name stands for.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/records.h"
 
 #include <string>
@@ -23,27 +24,24 @@ DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTem
 std::string nameWithExtension(const std::string& typedName, const std::string& suffix);
 
 // What confirming the panel with a typed text means, in the folder it shows.
-struct TypedName {
+struct TypedTarget {
     enum class Kind {
         // The text names an existing folder: go there instead of creating.
         Navigate,
-        // Nothing can be created under this text; `message` says why, as an
-        // English "%@" pattern for `detail`.
-        Invalid,
         // Create (or, when `exists`, replace after asking) the item at `path`.
-        Target,
+        Create,
     };
 
-    Kind kind = Kind::Invalid;
+    Kind kind = Kind::Create;
     std::string path;
     bool exists = false;
-    std::string message;
-    std::string detail;
 };
 
 // The text may be a plain name or a path (relative to `currentDir`, or
-// absolute), as in the toolkit's own file dialog.
-TypedName resolveTypedName(const std::string& currentDir, const std::string& text,
-                           const std::string& suffix);
+// absolute), as in the toolkit's own file dialog. Fails when nothing can be
+// created under the text; then the error's detail says why as an English
+// "%@" pattern, for the caller to translate and fill in with the error's path.
+[[nodiscard]] Expected<TypedTarget>
+resolveTypedName(const std::string& currentDir, const std::string& text, const std::string& suffix);
 
 } // namespace quillet::helper

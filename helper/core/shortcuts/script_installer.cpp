@@ -128,21 +128,27 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
                 tr(translate, "Unable to install QuilletHelper.sh to the scripts directory!"),
                 installedScriptPath() + ": " + reason, AlertStyle::Critical,
                 {tr(translate, "Install manually"), tr(translate, "Cancel")});
-            installed = choice == 0 && installScriptManually();
+            installed = choice == 0 && installScriptManually().ok();
         }
     }
     services_.lowerPanelCount();
     done(installed);
 }
 
-bool ScriptInstaller::installScriptManually() {
+Status ScriptInstaller::installScriptManually() {
     std::error_code ignored;
     fs::create_directories(paths_.scriptsDir, ignored);
     services_.workspace.openFile(paths_.scriptsDir);
     if (services_.runManualWindow) {
         services_.runManualWindow(paths_.scriptResource, paths_.scriptsDir);
     }
-    return exists(paths_.scriptsDir + "/" + paths::lastPathComponent(paths_.scriptResource));
+    const std::string placed =
+        paths_.scriptsDir + "/" + paths::lastPathComponent(paths_.scriptResource);
+    if (!exists(placed)) {
+        return Error("install the script", placed,
+                     std::make_error_code(std::errc::no_such_file_or_directory));
+    }
+    return {};
 }
 
 } // namespace quillet::helper

@@ -4,6 +4,7 @@
 // folder (or a command that copies it).
 #pragma once
 
+#include "shared/error.h"
 #include "shared/localized_strings.h"
 #include "shared/ports/alerts.h"
 #include "shared/ports/panels.h"
@@ -52,8 +53,8 @@ public:
     // answer is false). The panel count ends where it started.
     void checkAndInstallScripts(Done done);
 
-    // Runs the manual window; whether the script is in place afterwards.
-    bool installScriptManually();
+    // Runs the manual window; fails when the script is not in place afterwards.
+    [[nodiscard]] Status installScriptManually();
 
     std::string installedScriptPath() const;
     // The scripts folder as the user reads it, "~" for the home folder.

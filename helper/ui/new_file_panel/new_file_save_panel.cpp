@@ -64,21 +64,22 @@ void NewFileSavePanel::showSelectedTemplate() {
 void NewFileSavePanel::accept() {
     const QLineEdit* edit = nameEdit();
     const QString text = edit != nullptr ? edit->text() : QString();
-    const TypedName typed = model_.resolve(corePath(currentFolder()), corePath(text));
-    switch (typed.kind) {
-    case TypedName::Kind::Navigate:
-        setDirectory(qtPath(typed.path));
-        model_.proposeDefaultNameIn(typed.path);
+    const Expected<TypedTarget> typed = model_.resolve(corePath(currentFolder()), corePath(text));
+    if (!typed) {
+        explainInvalidName(typed.error());
+        return;
+    }
+    switch (typed->kind) {
+    case TypedTarget::Kind::Navigate:
+        setDirectory(qtPath(typed->path));
+        model_.proposeDefaultNameIn(typed->path);
         setNameField(qtText(model_.nameField()));
         return;
-    case TypedName::Kind::Invalid:
-        explainInvalidName(typed);
-        return;
-    case TypedName::Kind::Target:
-        if (typed.exists && !askToReplace(typed.path)) {
+    case TypedTarget::Kind::Create:
+        if (typed->exists && !askToReplace(typed->path)) {
             return;
         }
-        confirmed_ = ConfirmedItem{typed.path, typed.exists};
+        confirmed_ = ConfirmedItem{typed->path, typed->exists};
         QDialog::accept();
         return;
     }
@@ -99,9 +100,9 @@ bool NewFileSavePanel::askToReplace(const std::string& path) {
     return box.exec() == QMessageBox::Yes;
 }
 
-void NewFileSavePanel::explainInvalidName(const TypedName& typed) {
+void NewFileSavePanel::explainInvalidName(const Error& refusal) {
     QMessageBox box(QMessageBox::Warning, windowTitle(),
-                    qtText(formatWithTitle(host_.translate(typed.message), typed.detail)),
+                    qtText(formatWithTitle(host_.translate(refusal.detail()), refusal.path())),
                     QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("invalidName"));
     box.exec();

@@ -43,7 +43,7 @@ private:
     QLineEdit* nameEdit() const;
     void setNameField(const QString& text);
     bool askToReplace(const std::string& path);
-    void explainInvalidName(const TypedName& typed);
+    void explainInvalidName(const Error& refusal);
 
     NewFilePanelModel& model_;
     NewFilePanelHost& host_;

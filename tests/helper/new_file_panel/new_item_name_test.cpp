@@ -73,75 +73,80 @@ TEST(NameWithExtensionTest, AddsTheExtensionOnlyWhenTheNameLacksIt) {
 }
 
 TEST_F(NewItemNameTest, APlainNameBecomesTheItemWithItsExtension) {
-    TypedName typed = resolveTypedName(dir, "report", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Target);
-    EXPECT_EQ(typed.path, dir + "/report.txt");
-    EXPECT_FALSE(typed.exists);
+    Expected<TypedTarget> typed = resolveTypedName(dir, "report", "txt");
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(typed->kind, TypedTarget::Kind::Create);
+    EXPECT_EQ(typed->path, dir + "/report.txt");
+    EXPECT_FALSE(typed->exists);
 
     // The check for an existing item is made on the final name.
     test::writeFile(dir + "/report.txt", "old");
     typed = resolveTypedName(dir, "report", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Target);
-    EXPECT_TRUE(typed.exists);
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(typed->kind, TypedTarget::Kind::Create);
+    EXPECT_TRUE(typed->exists);
 
     // "report" itself existing does not matter when ".txt" is added.
     test::writeFile(dir + "/plan", "");
     typed = resolveTypedName(dir, "plan", "txt");
-    EXPECT_FALSE(typed.exists);
+    ASSERT_TRUE(typed);
+    EXPECT_FALSE(typed->exists);
 }
 
 TEST_F(NewItemNameTest, ADanglingLinkTakesTheName) {
     ASSERT_EQ(::symlink("/nonexistent/target", (dir + "/link.txt").c_str()), 0);
-    const TypedName typed = resolveTypedName(dir, "link", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Target);
-    EXPECT_TRUE(typed.exists);
+    const Expected<TypedTarget> typed = resolveTypedName(dir, "link", "txt");
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(typed->kind, TypedTarget::Kind::Create);
+    EXPECT_TRUE(typed->exists);
 }
 
-TEST_F(NewItemNameTest, AFolderNameOpensTheFolder) {
+TEST_F(NewItemNameTest, AFolderOpensTheFolderAndAPathPutsTheItemThere) {
     xdg.makeDir("Documents/sub");
-    TypedName typed = resolveTypedName(dir, "sub", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Navigate);
-    EXPECT_EQ(typed.path, dir + "/sub");
-
-    typed = resolveTypedName(dir + "/sub", "..", "");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Navigate);
-    EXPECT_EQ(typed.path, dir);
-
-    typed = resolveTypedName(dir, xdg.root() + "/", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Navigate);
-    EXPECT_EQ(typed.path, xdg.root());
-}
-
-TEST_F(NewItemNameTest, APathPutsTheItemInThatFolder) {
-    xdg.makeDir("Documents/sub");
-    TypedName typed = resolveTypedName(dir, "sub/x", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Target);
-    EXPECT_EQ(typed.path, dir + "/sub/x.txt");
-
-    typed = resolveTypedName("/elsewhere", dir + "/y.md", "md");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Target);
-    EXPECT_EQ(typed.path, dir + "/y.md");
+    struct Case {
+        std::string currentDir;
+        std::string text;
+        std::string suffix;
+        TypedTarget::Kind kind;
+        std::string path;
+    };
+    const Case cases[] = {
+        {dir, "sub", "txt", TypedTarget::Kind::Navigate, dir + "/sub"},
+        {dir + "/sub", "..", "", TypedTarget::Kind::Navigate, dir},
+        {dir, xdg.root() + "/", "txt", TypedTarget::Kind::Navigate, xdg.root()},
+        {dir, "sub/x", "txt", TypedTarget::Kind::Create, dir + "/sub/x.txt"},
+        {"/elsewhere", dir + "/y.md", "md", TypedTarget::Kind::Create, dir + "/y.md"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.currentDir + " + " + c.text);
+        const Expected<TypedTarget> typed = resolveTypedName(c.currentDir, c.text, c.suffix);
+        ASSERT_TRUE(typed);
+        EXPECT_EQ(typed->kind, c.kind);
+        EXPECT_EQ(typed->path, c.path);
+    }
 }
 
 TEST_F(NewItemNameTest, NamesThatCannotBeCreatedSayWhy) {
-    TypedName typed = resolveTypedName(dir, "", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Invalid);
-    EXPECT_FALSE(typed.message.empty());
-
-    typed = resolveTypedName(dir, "missing/x", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Invalid);
-    EXPECT_EQ(typed.message, "The folder “%@” does not exist.");
-    EXPECT_EQ(typed.detail, dir + "/missing");
-
-    typed = resolveTypedName(dir, "gone/", "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Invalid);
-    EXPECT_EQ(typed.detail, dir + "/gone");
-
-    // 252 letters fit alone but not with ".txt".
-    typed = resolveTypedName(dir, std::string(252, 'a'), "txt");
-    EXPECT_EQ(typed.kind, TypedName::Kind::Invalid);
-    EXPECT_EQ(typed.message, "The name “%@” is too long.");
-    EXPECT_EQ(resolveTypedName(dir, std::string(251, 'a'), "txt").kind, TypedName::Kind::Target);
+    struct Case {
+        std::string text;
+        std::string pattern; // the English text the panel translates
+        std::string subject; // what fills in its "%@"
+    };
+    const Case cases[] = {
+        {"", "Type a name for the new item.", ""},
+        {"missing/x", "The folder “%@” does not exist.", dir + "/missing"},
+        {"gone/", "The folder “%@” does not exist.", dir + "/gone"},
+        // 252 letters fit alone but not with ".txt".
+        {std::string(252, 'a'), "The name “%@” is too long.", std::string(252, 'a') + ".txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Expected<TypedTarget> typed = resolveTypedName(dir, c.text, "txt");
+        ASSERT_FALSE(typed);
+        EXPECT_EQ(typed.error().detail(), c.pattern);
+        EXPECT_EQ(typed.error().path(), c.subject);
+    }
+    EXPECT_TRUE(resolveTypedName(dir, std::string(251, 'a'), "txt"));
 }
 
 } // namespace
