@@ -161,8 +161,9 @@ void AppDelegate::confirmExtension() {
     if (terminated_) {
         return;
     }
-    if (setUp &&
-        setUpExtension(services_, [this](const AlertRequest& r) { return shell_.runAlert(r); })) {
+    if (setUp && setUpExtension(services_, [this](const AlertRequest& r) {
+                     return shell_.runAlert(r);
+                 }).ok()) {
         markExtensionConfirmed();
     }
     launchHelperOncePerSystemVersion();
@@ -235,7 +236,9 @@ void AppDelegate::applicationWillTerminate() {
     }
     removeStatusMenu();
     SettingsStore& store = sharedDefaults();
-    setStartAtLogin(loginItemWanted(store));
+    // At quit nobody is left to tell: a refused change leaves the login item
+    // as it was, and the next quit tries again.
+    (void)setStartAtLogin(loginItemWanted(store));
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
@@ -249,8 +252,8 @@ bool AppDelegate::isLauncherRunning() const {
     return app::isLauncherRunning(services_.workspace);
 }
 
-void AppDelegate::setStartAtLogin(bool enabled) {
-    app::setStartAtLogin(services_.loginItems, services_.launcherPath, enabled);
+Status AppDelegate::setStartAtLogin(bool enabled) {
+    return app::setStartAtLogin(services_.loginItems, services_.launcherPath, enabled);
 }
 
 void AppDelegate::openPreferences() {

@@ -7,6 +7,7 @@
 #include "app/core/app_services.h"
 #include "app/core/application_shell.h"
 #include "app/core/status_click.h"
+#include "shared/error.h"
 #include "shared/while_alive.h"
 
 #include <chrono>
@@ -62,7 +63,7 @@ public:
     // Whether the login launcher runs, which means this start is a start at login.
     bool isLauncherRunning() const;
     // Registers or unregisters the login launcher, only when that changes it.
-    void setStartAtLogin(bool enabled);
+    [[nodiscard]] Status setStartAtLogin(bool enabled);
 
     bool statusItemShown() const { return statusItemShown_; }
     bool hasTerminated() const { return terminated_; }

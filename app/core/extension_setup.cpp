@@ -4,8 +4,8 @@
 
 namespace quillet::app {
 
-bool setUpExtension(const AppServices& services, const RunAlert& runAlert) {
-    const bool helpShown = showHelpPage(services.workspace, services.helpDir, kHelpLocationsPage);
+Status setUpExtension(const AppServices& services, const RunAlert& runAlert) {
+    Status helpShown = showHelpPage(services.workspace, services.helpDir, kHelpLocationsPage);
     if (services.fileManagerPaths.empty()) {
         return helpShown;
     }

@@ -5,6 +5,7 @@
 
 #include "app/core/app_services.h"
 #include "app/core/application_shell.h"
+#include "shared/error.h"
 
 #include <functional>
 
@@ -14,8 +15,8 @@ namespace quillet::app {
 // chosen, or anything else when it was closed without a choice.
 using RunAlert = std::function<int(const AlertRequest&)>;
 
-// False when the help page could not be opened. The restart is offered
+// Fails when the help page could not be opened. The restart is offered
 // either way, as long as a file manager Quillet serves is installed.
-bool setUpExtension(const AppServices& services, const RunAlert& runAlert);
+[[nodiscard]] Status setUpExtension(const AppServices& services, const RunAlert& runAlert);
 
 } // namespace quillet::app

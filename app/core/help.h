@@ -1,6 +1,7 @@
 // The help pages shipped with the program, opened in the default browser.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/ports/workspace.h"
 
 #include <string>
@@ -14,8 +15,8 @@ inline constexpr const char* kHelpLocationsPage = "finder-context-menu.html";
 // file:// URL of a page in the help folder.
 std::string helpPageURL(const std::string& helpDir, const std::string& page);
 
-// False when the browser could not be started.
-bool showHelpPage(Workspace& workspace, const std::string& helpDir,
-                  const std::string& page = kHelpStartPage);
+// Fails when the browser could not be started.
+[[nodiscard]] Status showHelpPage(Workspace& workspace, const std::string& helpDir,
+                                  const std::string& page = kHelpStartPage);
 
 } // namespace quillet::app

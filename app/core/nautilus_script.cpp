@@ -41,7 +41,8 @@ std::string nautilusScriptText(const std::string& shareExecutable) {
            shellQuoted(shareExecutable) + " \"$@\"\n";
 }
 
-bool installNautilusScript(const std::string& shareExecutable) {
+Status installNautilusScript(const std::string& shareExecutable) {
+    constexpr const char* kAction = "install the file manager script";
     const std::string path = nautilusScriptPath();
     const std::string text = nautilusScriptText(shareExecutable);
     std::error_code error;
@@ -49,10 +50,11 @@ bool installNautilusScript(const std::string& shareExecutable) {
         std::filesystem::file_type::not_found) {
         const std::string existing = readText(path);
         if (existing.find(kMarker) == std::string::npos) {
-            return false; // the user's own script
+            return Error::withDetail(kAction, path, "a script of the user's own has that name",
+                                     std::errc::file_exists);
         }
         if (existing == text) {
-            return true;
+            return {};
         }
     }
     const std::string dir = paths::deletingLastPathComponent(path);
@@ -61,16 +63,22 @@ bool installNautilusScript(const std::string& shareExecutable) {
     const std::string temp = dir + "/.quillet-script-" + std::to_string(::getpid());
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
     if (fd < 0) {
-        return false;
+        return Error::fromErrno(kAction, temp);
     }
     const bool written = writeAll(fd, text);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || !AppUtil::makeItemExecutableAtPath(temp) ||
-        std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int writeError = errno;
+    if (!written) {
+        ::close(fd);
         std::remove(temp.c_str());
-        return false;
+        return Error(kAction, temp, std::error_code(writeError, std::generic_category()));
     }
-    return true;
+    if (::close(fd) != 0 || !AppUtil::makeItemExecutableAtPath(temp) ||
+        std::rename(temp.c_str(), path.c_str()) != 0) {
+        Error failed = Error::fromErrno(kAction, path);
+        std::remove(temp.c_str());
+        return failed;
+    }
+    return {};
 }
 
 } // namespace quillet::app

@@ -3,6 +3,8 @@
 // selection (or the open folder) to quillet-share.
 #pragma once
 
+#include "shared/error.h"
+
 #include <string>
 
 namespace quillet::app {
@@ -13,8 +15,8 @@ std::string nautilusScriptPath();
 std::string nautilusScriptText(const std::string& shareExecutable);
 
 // Puts the script in place, or brings an earlier one of ours up to date. A
-// file of that name that is not ours is left alone. True when our script is
-// there afterwards.
-bool installNautilusScript(const std::string& shareExecutable);
+// file of that name that is not ours is left alone (and the call fails with
+// EEXIST). Succeeds when our script is there afterwards.
+[[nodiscard]] Status installNautilusScript(const std::string& shareExecutable);
 
 } // namespace quillet::app

@@ -25,17 +25,25 @@ bool StartAtLoginController::startAtLogin() {
     return state;
 }
 
-void StartAtLoginController::setStartAtLogin(bool flag) {
+Status StartAtLoginController::setStartAtLogin(bool flag) {
+    constexpr const char* kAction = "change the start at login";
     if (identifier_.empty()) {
-        return;
+        return Error::withDetail(kAction, {}, "the launcher is not installed",
+                                 std::errc::no_such_file_or_directory);
     }
     // An entry that would start a missing program is never written.
     if (flag && ::access(executable_.c_str(), X_OK) != 0) {
+        Error missing = Error::fromErrno(kAction, executable_);
         updateEnabled(loginItems_.isRegistered(identifier_));
-        return;
+        return missing;
     }
-    const bool ok = loginItems_.setRegistered(identifier_, executable_, flag);
-    updateEnabled(ok ? flag : loginItems_.isRegistered(identifier_));
+    if (!loginItems_.setRegistered(identifier_, executable_, flag)) {
+        updateEnabled(loginItems_.isRegistered(identifier_));
+        return Error::withDetail(kAction, executable_, "the desktop refused the login item",
+                                 std::errc::operation_not_permitted);
+    }
+    updateEnabled(flag);
+    return {};
 }
 
 void StartAtLoginController::updateEnabled(bool value) {
@@ -48,11 +56,12 @@ void StartAtLoginController::updateEnabled(bool value) {
     }
 }
 
-void setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutable, bool wanted) {
+Status setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutable, bool wanted) {
     StartAtLoginController controller(loginItems, launcherExecutable);
-    if (controller.startAtLogin() != wanted) {
-        controller.setStartAtLogin(wanted);
+    if (controller.startAtLogin() == wanted) {
+        return {};
     }
+    return controller.setStartAtLogin(wanted);
 }
 
 bool loginItemWanted(const SettingsStore& sharedDefaults) {

@@ -3,6 +3,7 @@
 // at login which of the two it starts.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/ports/login_items.h"
 #include "shared/ports/workspace.h"
 #include "shared/settings_store.h"
@@ -25,12 +26,12 @@ public:
     // Whether the item is registered now; brings `enabled` up to date.
     bool startAtLogin();
     // Registers or unregisters; `enabled` becomes whether the item is
-    // registered afterwards.
-    void setStartAtLogin(bool flag);
+    // registered afterwards. Fails when the launcher is missing (then nothing
+    // is registered) or the desktop refused the change.
+    [[nodiscard]] Status setStartAtLogin(bool flag);
 
     // Mirror of the registration as last seen or set.
     bool enabled() const { return enabled_; }
-    void setEnabled(bool flag) { setStartAtLogin(flag); }
     // Told of every change of `enabled`.
     std::function<void(bool enabled)> enabledChanged;
 
@@ -44,7 +45,8 @@ private:
 };
 
 // Makes the registration match `wanted`, touching it only when it differs.
-void setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutable, bool wanted);
+[[nodiscard]] Status setStartAtLogin(LoginItems& loginItems, const std::string& launcherExecutable,
+                                     bool wanted);
 
 // What the registration should be at quit: the helper is to be started at
 // login, or else the main application is.

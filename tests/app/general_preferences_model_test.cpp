@@ -111,10 +111,10 @@ TEST_F(GeneralPreferencesModelTest, TheTipFollowsTheExtensionFamilyAMomentLater)
 
 TEST_F(GeneralPreferencesModelTest, HelpOpensTheShippedPagesAndSetUpOffersTheRestart) {
     GeneralPreferencesModel model(f.services);
-    EXPECT_TRUE(model.showHelp());
-    EXPECT_TRUE(model.setUpExtension()); // the restart declined
+    EXPECT_TRUE(model.showHelp().ok());
+    EXPECT_TRUE(model.setUpExtension().ok()); // the restart declined
     f.alerts.nextChoice = 0;
-    EXPECT_TRUE(model.setUpExtension());
+    EXPECT_TRUE(model.setUpExtension().ok());
     EXPECT_EQ(
         f.workspace.openedURLs,
         (std::vector<std::string>({"file://" + f.services.helpDir + "/index.html",

@@ -19,7 +19,7 @@ TEST(NautilusScriptTest, WrittenUpdatedAndNeverOverAUsersScript) {
     const std::string path = nautilusScriptPath();
     EXPECT_EQ(path, xdg.dataHome() + "/nautilus/scripts/New File from Template");
 
-    ASSERT_TRUE(installNautilusScript("/opt/it's here/quillet-share"));
+    ASSERT_TRUE(installNautilusScript("/opt/it's here/quillet-share").ok());
     const std::string text = test::fileText(path);
     EXPECT_NE(text.find("exec '/opt/it'\\''s here/quillet-share' \"$@\""), std::string::npos);
     struct stat st {};
@@ -27,11 +27,13 @@ TEST(NautilusScriptTest, WrittenUpdatedAndNeverOverAUsersScript) {
     EXPECT_EQ(st.st_mode & 0111, 0111);
 
     // Moved installation: our script follows.
-    ASSERT_TRUE(installNautilusScript("/usr/bin/quillet-share"));
+    ASSERT_TRUE(installNautilusScript("/usr/bin/quillet-share").ok());
     EXPECT_EQ(test::fileText(path), nautilusScriptText("/usr/bin/quillet-share"));
 
     std::ofstream(path) << "#!/bin/sh\necho mine\n";
-    EXPECT_FALSE(installNautilusScript("/usr/bin/quillet-share"));
+    const Status refused = installNautilusScript("/usr/bin/quillet-share");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code(), std::errc::file_exists);
     EXPECT_EQ(test::fileText(path), "#!/bin/sh\necho mine\n");
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(xdg.dataHome() + "/nautilus/scripts"),

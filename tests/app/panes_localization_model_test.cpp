@@ -103,10 +103,13 @@ TEST_F(LocalizationModelTest, EditsWriteTheWholeTable) {
 TEST(MessageCatalog, RejectsWhatIsNotACatalog) {
     test::TempXdg xdg;
     std::ofstream(xdg.root() + "/bad.mo") << "not a catalog at all, but long enough";
-    std::string error;
-    EXPECT_FALSE(readMessageCatalog(xdg.root() + "/bad.mo", &error));
-    EXPECT_NE(error.find("bad.mo"), std::string::npos);
-    EXPECT_FALSE(readMessageCatalog(xdg.root() + "/missing.mo", &error));
+    const Expected<MessageTable> bad = readMessageCatalog(xdg.root() + "/bad.mo");
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().path(), xdg.root() + "/bad.mo");
+    EXPECT_EQ(bad.error().reason(), "not a message catalog");
+    const Expected<MessageTable> missing = readMessageCatalog(xdg.root() + "/missing.mo");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code(), std::errc::no_such_file_or_directory);
     EXPECT_FALSE(locateCatalog(xdg.root(), "quillet-extension", {"de"}, "en"));
 }
 

@@ -60,7 +60,7 @@ TEST_F(LocationsModelTest, DiffersFromTheTemplatesPane) {
 
     // Every save goes through a handle of its own.
     int before = storesOpened;
-    model().save();
+    ASSERT_TRUE(model().save());
     EXPECT_EQ(storesOpened, before + 1);
 
     // Empty paths are refused; paths that do not exist are stored.

@@ -31,8 +31,10 @@ TEST(OpenWithModel, FetchesOffTheMainThreadAndKeepsOnlyTheLatestSearch) {
     queue.runPending();
     ASSERT_EQ(updates.size(), 1u) << "the overtaken search is dropped";
     EXPECT_EQ(updates[0].apps.size(), 2u);
-    EXPECT_TRUE(model.openFileWithApp(1, "/t/a.txt"));
-    EXPECT_FALSE(model.openFileWithApp(2, "/t/a.txt"));
+    EXPECT_TRUE(model.openFileWithApp(1, "/t/a.txt").ok());
+    const Status outOfRange = model.openFileWithApp(2, "/t/a.txt");
+    ASSERT_FALSE(outOfRange);
+    EXPECT_EQ(outOfRange.error().path(), "/t/a.txt");
     EXPECT_EQ(workspace.openedWith.back(),
               (std::pair<std::string, std::string>{"/t/a.txt", "viewer.desktop"}));
 

@@ -104,7 +104,7 @@ TEST_F(TemplatesModelTest, EditsFollowTheEmptyAndEqualRules) {
 }
 
 TEST_F(TemplatesModelTest, SavePostsBothNotifications) {
-    model().save();
+    ASSERT_TRUE(model().save());
     EXPECT_EQ(broadcast.posts(),
               (std::vector<FakeNotificationCenter::Posted>{{ids::kSuiteName, "fileTemplates"}}));
     EXPECT_EQ(local.posts(),

@@ -49,7 +49,7 @@ TEST_F(StartAtLoginTest, ReconcilesOnlyOnADifference) {
         ASSERT_TRUE(store.setBool(keys::kShouldLaunchHelper, c.shouldLaunchHelper));
         ASSERT_TRUE(store.setBool(keys::kLaunchAtLogin, c.launchAtLogin));
 
-        setStartAtLogin(items, launcher, loginItemWanted(store));
+        EXPECT_TRUE(setStartAtLogin(items, launcher, loginItemWanted(store)));
         EXPECT_EQ(items.items.count(ids::kLauncher) == 1, c.registeredAfter);
         EXPECT_EQ(items.writes, c.writes);
         if (c.registeredAfter) {
@@ -60,12 +60,14 @@ TEST_F(StartAtLoginTest, ReconcilesOnlyOnADifference) {
 
 TEST_F(StartAtLoginTest, AMissingLauncherIsNeverRegisteredButCanBeRemoved) {
     const std::string missing = xdg.root() + "/bin/nothing-here";
-    setStartAtLogin(items, missing, true);
+    const Status refused = setStartAtLogin(items, missing, true);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().path(), missing);
     EXPECT_EQ(items.writes, 0);
     EXPECT_TRUE(items.items.empty());
 
     items.items[ids::kLauncher] = missing; // left from an earlier installation
-    setStartAtLogin(items, missing, false);
+    EXPECT_TRUE(setStartAtLogin(items, missing, false));
     EXPECT_TRUE(items.items.empty());
 
     StartAtLoginController none(items, "");
@@ -80,18 +82,18 @@ TEST_F(StartAtLoginTest, EnabledMirrorsTheRegistrationAndAnnouncesChanges) {
     std::vector<bool> announced;
     controller.enabledChanged = [&](bool value) { announced.push_back(value); };
 
-    controller.setEnabled(false);
+    EXPECT_TRUE(controller.setStartAtLogin(false));
     EXPECT_FALSE(controller.enabled());
-    controller.setStartAtLogin(true);
+    EXPECT_TRUE(controller.setStartAtLogin(true));
     EXPECT_TRUE(controller.enabled());
     // A removal the desktop refuses leaves the item, and the mirror, on.
     items.succeed = false;
-    controller.setStartAtLogin(false);
+    EXPECT_FALSE(controller.setStartAtLogin(false));
     EXPECT_TRUE(controller.enabled());
     EXPECT_EQ(announced, (std::vector<bool>{false, true}));
 }
 
-TEST(LaunchedByHelperTest, IsTheLauncherHoldingItsName) {
+TEST(LauncherRunningTest, IsTheLauncherHoldingItsName) {
     test::FakeWorkspace workspace;
     EXPECT_FALSE(isLauncherRunning(workspace));
     workspace.setRunning(ids::kLauncher, true);

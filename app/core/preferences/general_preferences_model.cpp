@@ -96,11 +96,11 @@ void GeneralPreferencesModel::setExtensionHandler(std::function<void(bool runnin
         }));
 }
 
-bool GeneralPreferencesModel::showHelp() {
+Status GeneralPreferencesModel::showHelp() {
     return showHelpPage(services_.workspace, services_.helpDir);
 }
 
-bool GeneralPreferencesModel::setUpExtension() {
+Status GeneralPreferencesModel::setUpExtension() {
     return app::setUpExtension(services_, [this](const AlertRequest& request) {
         int chosen = services_.alerts.runAlert(request.message, request.informative,
                                                AlertStyle::Informational, request.buttons);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/core/app_services.h"
+#include "shared/error.h"
 #include "shared/while_alive.h"
 
 #include <chrono>
@@ -46,10 +47,10 @@ public:
     // family comes or goes on the bus.
     void setExtensionHandler(std::function<void(bool running)> handler);
 
-    bool showHelp();
+    [[nodiscard]] Status showHelp();
     // The page that explains how the extension is installed, then the offer
-    // to restart the file managers; false when the page did not open.
-    bool setUpExtension();
+    // to restart the file managers; fails when the page did not open.
+    [[nodiscard]] Status setUpExtension();
 
 private:
     void write(const std::string& key, const Value& value);

@@ -19,8 +19,8 @@ MessageTable LocalizationModel::defaultStringsFor(const std::string& localeDir,
     if (!path) {
         return {};
     }
-    auto table = readMessageCatalog(*path, nullptr);
-    return table ? *table : MessageTable{};
+    // A missing or broken catalog leaves the defaults column empty.
+    return readMessageCatalog(*path).valueOr(MessageTable{});
 }
 
 std::optional<std::string> LocalizationModel::valueAt(std::size_t row) const {
@@ -41,7 +41,7 @@ std::string LocalizationModel::placeholderAt(std::size_t row) const {
     return text.empty() ? key : text;
 }
 
-bool LocalizationModel::setValue(std::size_t row, const std::optional<std::string>& value) {
+Status LocalizationModel::setValue(std::size_t row, const std::optional<std::string>& value) {
     Value::Dictionary table = localizedStrings_.value_or(Value::Dictionary{});
     if (value) {
         table[keyAt(row)] = *value;
@@ -49,11 +49,12 @@ bool LocalizationModel::setValue(std::size_t row, const std::optional<std::strin
         table.erase(keyAt(row));
     }
     if (!store_.setObject(keys::kLocalizedStrings, table)) {
-        return false;
+        return Error::withDetail("save the replacement", {}, store_.lastError(),
+                                 std::errc::io_error);
     }
     store_.synchronize();
     localizedStrings_ = std::move(table);
-    return true;
+    return {};
 }
 
 } // namespace quillet::app

@@ -7,6 +7,7 @@
 
 #include "message_catalog.h"
 
+#include "shared/error.h"
 #include "shared/settings_store.h"
 #include "shared/value.h"
 
@@ -37,10 +38,9 @@ public:
     std::string placeholderAt(std::size_t row) const;
 
     // Stores the replacement (an empty one included) or, for nothing, removes
-    // the entry, then writes the whole table. False when the store refused;
+    // the entry, then writes the whole table. Fails when the store refused;
     // the working copy then keeps the stored state.
-    bool setValue(std::size_t row, const std::optional<std::string>& value);
-    const SettingsStore& store() const { return store_; }
+    [[nodiscard]] Status setValue(std::size_t row, const std::optional<std::string>& value);
 
 private:
     SettingsStore store_;

@@ -64,7 +64,7 @@ std::size_t LocationsModel::addFolders(const std::vector<std::string>& paths) {
             records_.emplace_back(std::move(record));
         }
     }
-    save();
+    saveReportingToHandler();
     return records_.size() - before;
 }
 
@@ -79,16 +79,15 @@ void LocationsModel::setIncludeExternalDrives(bool include) {
     }
 }
 
-bool LocationsModel::write(std::string& why) {
+Status LocationsModel::write() {
     // A fresh handle: whatever another program wrote meanwhile is kept.
     SettingsStore store = openStore_();
     if (!store.setObject(keys::kMonitoredPaths, Value(records_))) {
-        why = store.lastError();
-        return false;
+        return Error::withDetail("save the locations", {}, store.lastError(), std::errc::io_error);
     }
     store.synchronize();
     AppUtil::postRefreshNotification(notifications_, keys::kMonitoredPaths);
-    return true;
+    return {};
 }
 
 } // namespace quillet::app

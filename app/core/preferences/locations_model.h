@@ -45,7 +45,7 @@ private:
     std::vector<Value> readStored() const override;
     // Writes `monitoredPaths` through a fresh handle and posts its refresh
     // notification.
-    bool write(std::string& why) override;
+    [[nodiscard]] Status write() override;
 
     StoreFactory openStore_;
     mutable SettingsStore store_;

@@ -77,22 +77,22 @@ std::vector<std::string> variants(const std::string& language) {
 
 } // namespace
 
-std::optional<MessageTable> readMessageCatalog(const std::string& path, std::string* error) {
-    auto fail = [&](const std::string& why) -> std::optional<MessageTable> {
-        if (error != nullptr) {
-            *error = path + ": " + why;
-        }
-        return std::nullopt;
+Expected<MessageTable> readMessageCatalog(const std::string& path) {
+    auto fail = [&](const char* why) {
+        return Error::withDetail("read the message catalog", path, why,
+                                 std::errc::illegal_byte_sequence);
     };
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return fail(std::strerror(errno));
+        return Error::fromErrno("read the message catalog", path);
     }
     std::string bytes;
     bool read = readAll(fd, bytes);
+    const int readError = errno;
     ::close(fd);
     if (!read) {
-        return fail("cannot be read");
+        return Error("read the message catalog", path,
+                     std::error_code(readError, std::generic_category()));
     }
     Reader native(bytes, false);
     auto magic = native.word(0);

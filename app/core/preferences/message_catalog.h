@@ -3,6 +3,8 @@
 // the Localization pane shows.
 #pragma once
 
+#include "shared/error.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -14,8 +16,8 @@ namespace quillet::app {
 // context are left out; a plural entry is listed under its singular id.
 using MessageTable = std::map<std::string, std::string>;
 
-// Nothing when the file is missing or not a catalog (the reason in *error).
-std::optional<MessageTable> readMessageCatalog(const std::string& path, std::string* error);
+// Fails when the file is missing, unreadable or not a catalog.
+[[nodiscard]] Expected<MessageTable> readMessageCatalog(const std::string& path);
 
 // <localeDir>/<language>/LC_MESSAGES/<domain>.mo for the first language of
 // the list that has one (as gettext searches: "de_DE.UTF-8" tries itself,

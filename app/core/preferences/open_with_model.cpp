@@ -39,11 +39,15 @@ OpenWithModel::Menu OpenWithModel::menuWillOpen(const std::optional<std::string>
     return Menu{{}, translate_("Fetching...")};
 }
 
-bool OpenWithModel::openFileWithApp(std::size_t index, const std::string& filePath) {
+Status OpenWithModel::openFileWithApp(std::size_t index, const std::string& filePath) {
     if (index >= apps_.size()) {
-        return false;
+        return Error::withDetail("open the file", filePath, "no such application in the menu");
     }
-    return workspace_.openFileWithApplication(filePath, apps_[index].id);
+    if (!workspace_.openFileWithApplication(filePath, apps_[index].id)) {
+        return Error::withDetail("open the file", filePath, apps_[index].id + " did not open it",
+                                 std::errc::no_such_process);
+    }
+    return {};
 }
 
 } // namespace quillet::app

@@ -4,6 +4,7 @@
 // overtook is dropped, so the menu and its applications always correspond.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/localized_strings.h"
 #include "shared/ports/main_queue.h"
 #include "shared/ports/workspace.h"
@@ -39,7 +40,7 @@ public:
 
     const std::vector<AssociatedApp>& associatedApps() const { return apps_; }
     // Opens the file with the application of the item at that index.
-    bool openFileWithApp(std::size_t index, const std::string& filePath);
+    [[nodiscard]] Status openFileWithApp(std::size_t index, const std::string& filePath);
 
 private:
     struct Shared {

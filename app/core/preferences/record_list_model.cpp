@@ -66,7 +66,7 @@ std::string RecordListModel::pathAt(std::size_t row) const {
 RowMove RecordListModel::moveRows(const std::set<std::size_t>& rows, std::size_t dropRow) {
     RowMove move = app::moveRows(records_.size(), rows, dropRow);
     records_ = reordered(records_, move);
-    save();
+    saveReportingToHandler();
     return move;
 }
 
@@ -78,21 +78,22 @@ void RecordListModel::removeRows(const std::set<std::size_t>& rows) {
         }
     }
     records_ = std::move(kept);
-    save();
+    saveReportingToHandler();
 }
 
-bool RecordListModel::save() {
-    std::string why;
-    if (write(why)) {
-        return true;
+Status RecordListModel::save() {
+    Status written = write();
+    if (!written && saveFailed_) {
+        saveFailed_(written.error());
     }
-    if (saveFailed_) {
-        saveFailed_(why);
-    }
-    return false;
+    return written;
 }
 
-void RecordListModel::setSaveFailureHandler(std::function<void(const std::string&)> handler) {
+void RecordListModel::saveReportingToHandler() {
+    (void)save();
+}
+
+void RecordListModel::setSaveFailureHandler(std::function<void(const Error&)> handler) {
     saveFailed_ = std::move(handler);
 }
 
@@ -121,7 +122,7 @@ bool RecordListModel::replaceField(std::size_t row, const std::string& field, co
     }
     (*changed.asDictionary())[field] = value;
     records_[row] = std::move(changed);
-    save();
+    saveReportingToHandler();
     return true;
 }
 

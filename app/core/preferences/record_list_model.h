@@ -6,6 +6,7 @@
 
 #include "row_reorder.h"
 
+#include "shared/error.h"
 #include "shared/ports/notification_center.h"
 #include "shared/value.h"
 
@@ -53,9 +54,10 @@ public:
                                    std::function<void()> didReload);
 
     // Writes the array and announces it. When the store refuses, nothing is
-    // announced, the failure handler hears why, and false is returned.
-    bool save();
-    void setSaveFailureHandler(std::function<void(const std::string& why)> handler);
+    // announced, and the failure handler hears it as well as the caller: the
+    // saves that follow an edit inside the model reach the user through it.
+    [[nodiscard]] Status save();
+    void setSaveFailureHandler(std::function<void(const Error& failure)> handler);
 
 protected:
     // `locationField` is the record field that holds what a row points at.
@@ -63,8 +65,10 @@ protected:
     // Call at the end of the subclass's constructor (it reads the store).
     void startObserving();
     virtual std::vector<Value> readStored() const = 0;
-    // Writes and announces the array; false with the reason when refused.
-    virtual bool write(std::string& why) = 0;
+    // Writes and announces the array.
+    [[nodiscard]] virtual Status write() = 0;
+    // save() for the edits whose failure only the handler reports.
+    void saveReportingToHandler();
 
     // Sets one field of a record unless it already holds an equal value;
     // true (and saved) when the record changed.
@@ -80,7 +84,7 @@ private:
     bool observing_ = false;
     std::function<bool()> canReload_;
     std::function<void()> didReload_;
-    std::function<void(const std::string&)> saveFailed_;
+    std::function<void(const Error&)> saveFailed_;
 };
 
 } // namespace quillet::app

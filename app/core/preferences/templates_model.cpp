@@ -108,7 +108,7 @@ bool TemplatesModel::setValue(std::size_t row, TemplateColumn column, const Valu
 
 void TemplatesModel::replaceRecords(const Value::Array& records) {
     records_ = records;
-    save();
+    saveReportingToHandler();
 }
 
 bool TemplatesModel::isNewTemplate(const std::string& path) const {
@@ -165,7 +165,7 @@ std::size_t TemplatesModel::addFileTemplates(const std::vector<std::string>& pat
             records_.push_back(std::move(*record));
         }
     }
-    save();
+    saveReportingToHandler();
     return records_.size() - before;
 }
 
@@ -196,15 +196,14 @@ void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
     RecordListModel::removeRows(rows);
 }
 
-bool TemplatesModel::write(std::string& why) {
+Status TemplatesModel::write() {
     if (!store_.setObject(keys::kFileTemplates, Value(records_))) {
-        why = store_.lastError();
-        return false;
+        return Error::withDetail("save the templates", {}, store_.lastError(), std::errc::io_error);
     }
     store_.synchronize();
     AppUtil::postRefreshNotification(ports_.notifications, keys::kFileTemplates);
     ports_.localNotifications.post(kTemplatesDidSave, "");
-    return true;
+    return {};
 }
 
 } // namespace quillet::app

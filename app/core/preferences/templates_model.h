@@ -70,7 +70,7 @@ private:
     std::vector<Value> readStored() const override;
     // Stores the whole list, then posts the refresh notification and
     // "templatesDidSave"; nothing is posted when the store refused.
-    bool write(std::string& why) override;
+    [[nodiscard]] Status write() override;
     bool insideTemplatesDir(const std::string& path) const;
     std::optional<Value> recordForFile(const std::string& path);
 

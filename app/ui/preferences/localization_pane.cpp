@@ -89,8 +89,8 @@ bool LocalizationTableModel::setData(const QModelIndex& index, const QVariant& v
         return false;
     }
     const auto row = static_cast<std::size_t>(index.row());
-    if (!model_.setValue(row, value.toString().toStdString())) {
-        emit saveFailed(QString::fromStdString(model_.store().lastError()));
+    if (Status saved = model_.setValue(row, value.toString().toStdString()); !saved) {
+        emit saveFailed(QString::fromStdString(saved.error().reason()));
         return false;
     }
     emit dataChanged(index, index);
@@ -101,8 +101,8 @@ bool LocalizationTableModel::clearReplacement(int row) {
     if (row < 0 || row >= rowCount()) {
         return false;
     }
-    if (!model_.setValue(static_cast<std::size_t>(row), std::nullopt)) {
-        emit saveFailed(QString::fromStdString(model_.store().lastError()));
+    if (Status saved = model_.setValue(static_cast<std::size_t>(row), std::nullopt); !saved) {
+        emit saveFailed(QString::fromStdString(saved.error().reason()));
         return false;
     }
     emit dataChanged(index(row, kValueColumn), index(row, kValueColumn));

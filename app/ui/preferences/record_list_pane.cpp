@@ -90,9 +90,9 @@ void RecordListPane::setUp(RecordListModel& records, RecordTableModel* tableMode
 
     records_->setExternalChangeHandlers([this] { return !sheetOpen_ && !table_->isBusy(); },
                                         [this] { tableModel_->reset(); });
-    records_->setSaveFailureHandler([this](const std::string& why) {
+    records_->setSaveFailureHandler([this](const Error& failure) {
         showPaneSheet(this, description_.stem + "SaveFailedSheet", description_.saveFailedTitle,
-                      QString::fromStdString(why), nullptr, nullptr);
+                      QString::fromStdString(failure.reason()), nullptr, nullptr);
     });
     updateEnabling();
 }

@@ -120,9 +120,12 @@ void TemplatesPreferencesViewController::fillOpenWithMenu() {
             const auto& app = menu.apps[i];
             const QString icon = QString::fromStdString(app.icon);
             QIcon image = icon.startsWith('/') ? QIcon(icon) : QIcon::fromTheme(icon);
-            openWithMenu_->addAction(
-                image, QString::fromStdString(app.name), this,
-                [this, i, file = *path] { openWith_->openFileWithApp(i, file); });
+            openWithMenu_->addAction(image, QString::fromStdString(app.name), this,
+                                     [this, i, file = *path] {
+                                         // The application shows its own complaint, if any; there
+                                         // is nothing to add here.
+                                         (void)openWith_->openFileWithApp(i, file);
+                                     });
         }
     };
     show(openWith_->menuWillOpen(path, show));
