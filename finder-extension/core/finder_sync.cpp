@@ -237,11 +237,12 @@ std::optional<Menu> FinderSync::menuForServedFolder(MenuKind kind,
     return std::nullopt;
 }
 
-std::optional<std::string> FinderSync::menuItemAction(const std::string& actionName,
-                                                      const FinderSelection& selection) {
+Expected<std::string> FinderSync::menuItemAction(const std::string& actionName,
+                                                 const FinderSelection& selection) {
+    constexpr const char* kAction = "send the creation request";
     auto index = indexFromActionName(actionName);
     if (!index) {
-        return std::nullopt;
+        return Error::withDetail(kAction, {}, "the menu entry " + actionName + " has no index");
     }
     std::optional<std::string> folder;
     if (selectionIsOneFolder(selection)) {
@@ -250,11 +251,11 @@ std::optional<std::string> FinderSync::menuItemAction(const std::string& actionN
         folder = selection.targetedURL;
     }
     if (!folder) {
-        return std::nullopt;
+        return Error::withDetail(kAction, {}, "no folder is selected or shown");
     }
     auto path = normalizedFolderPath(*folder);
     if (!path) {
-        return std::nullopt;
+        return Error::withDetail(kAction, *folder, "not a local folder");
     }
     std::string url = makeRequestURL(*path, *index);
     ports_.requests.send(url);

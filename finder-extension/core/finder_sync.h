@@ -7,6 +7,7 @@
 #include "icon_cache.h"
 #include "menu_model.h"
 #include "monitored_set.h"
+#include "shared/error.h"
 #include "shared/localized_strings.h"
 #include "shared/ports/file_types.h"
 #include "shared/ports/main_queue.h"
@@ -86,10 +87,10 @@ public:
     std::shared_ptr<const Menu> menuForClick(MenuKind kind, const FinderSelection& selection) const;
 
     // A chosen entry: sends the creation request for the selected folder or
-    // the targeted one. Returns the URL sent; nothing when no folder is known
-    // or the name carries no index.
-    std::optional<std::string> menuItemAction(const std::string& actionName,
-                                              const FinderSelection& selection);
+    // the targeted one. Returns the URL sent; fails, sending nothing, when no
+    // local folder is known or the name carries no index.
+    [[nodiscard]] Expected<std::string> menuItemAction(const std::string& actionName,
+                                                       const FinderSelection& selection);
 
     // The user's override when non-empty, else the extension's own text.
     std::string localizedStringForKey(const std::string& key) const;

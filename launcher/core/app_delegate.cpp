@@ -22,21 +22,25 @@ void AppDelegate::applicationDidFinishLaunching() {
     const bool launchHelper = ports_.sharedDefaults.boolForKey(keys::kShouldLaunchHelper);
     if (launchApp) {
         ports_.log("appPath: " + paths_.appPath);
-        launchAppAtPath(paths_.appPath, ids::kMainApp);
+        // A failed launch is not reported: there is nobody to tell at login.
+        (void)launchAppAtPath(paths_.appPath, ids::kMainApp);
     }
     if (launchHelper) {
         ports_.log("appPath: " + paths_.helperPath);
-        launchAppAtPath(paths_.helperPath, ids::kHelper);
+        (void)launchAppAtPath(paths_.helperPath, ids::kHelper);
     }
     ports_.mainQueue.postAfter(kQuitDelay, [terminate = ports_.terminate] { terminate(); });
 }
 
-void AppDelegate::launchAppAtPath(const std::string& path, const std::string& id) {
+Status AppDelegate::launchAppAtPath(const std::string& path, const std::string& id) {
     if (ports_.workspace.isProgramRunning(id)) {
-        return;
+        return {};
     }
-    // A failed launch is not reported: there is nobody to tell at login.
-    (void)ports_.workspace.launchProgram(path, {});
+    if (!ports_.workspace.launchProgram(path, {})) {
+        return Error::withDetail("start the program", path, "it could not be started",
+                                 std::errc::no_such_process);
+    }
+    return {};
 }
 
 } // namespace quillet::launcher

@@ -5,6 +5,7 @@
 // owner when it asks).
 #pragma once
 
+#include "shared/error.h"
 #include "shared/ports/main_queue.h"
 #include "shared/ports/workspace.h"
 #include "shared/settings_store.h"
@@ -41,7 +42,7 @@ public:
 
     void applicationDidFinishLaunching();
     // Starts the program unless a program with the id owns its bus name.
-    void launchAppAtPath(const std::string& path, const std::string& id);
+    [[nodiscard]] Status launchAppAtPath(const std::string& path, const std::string& id);
 
 private:
     LauncherPorts ports_;

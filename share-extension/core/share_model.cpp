@@ -10,20 +10,23 @@
 
 namespace quillet::share {
 
-std::optional<std::string> pathFromArgument(const std::string& argument,
-                                            const std::string& currentDir) {
+Expected<std::string> pathFromArgument(const std::string& argument, const std::string& currentDir) {
+    constexpr const char* kAction = "read the shared item";
     if (argument.empty()) {
-        return std::nullopt;
+        return Error::withDetail(kAction, {}, "empty argument");
     }
     if (argument.front() == '/') {
         return argument;
     }
     if (argument.rfind("file:", 0) == 0) {
-        return localPathFromFileURI(argument);
+        if (auto path = localPathFromFileURI(argument)) {
+            return *path;
+        }
+        return Error::withDetail(kAction, argument, "not a file of this machine");
     }
     // Another scheme ("sftp://host/...") names nothing local.
     if (hasURIScheme(argument)) {
-        return std::nullopt;
+        return Error::withDetail(kAction, argument, "not a local file");
     }
     return paths::appendingPathComponent(currentDir, argument);
 }
@@ -69,13 +72,17 @@ std::optional<std::size_t> ShareModel::templateIndexForRow(std::size_t row) cons
     return static_cast<std::size_t>(it - allTemplates_.begin());
 }
 
-std::optional<std::string> ShareModel::requestURLForRow(std::optional<std::size_t> row) const {
-    if (!row || selectedPath_.empty()) {
-        return std::nullopt;
+Expected<std::string> ShareModel::requestURLForRow(std::optional<std::size_t> row) const {
+    constexpr const char* kAction = "send the creation request";
+    if (selectedPath_.empty()) {
+        return Error::withDetail(kAction, {}, "nothing was shared");
+    }
+    if (!row) {
+        return Error::withDetail(kAction, selectedPath_, "no template is chosen");
     }
     auto index = templateIndexForRow(*row);
     if (!index) {
-        return std::nullopt;
+        return Error::withDetail(kAction, selectedPath_, "no such template");
     }
     return makeRequestURL(targetFolder(selectedPath_), *index);
 }

@@ -2,6 +2,7 @@
 // creation request sent for the chosen row. No toolkit here.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/records.h"
 #include "shared/settings_store.h"
 #include "shared/value.h"
@@ -13,9 +14,9 @@
 namespace quillet::share {
 
 // The local path an argument names: a path (a relative one is taken from
-// `currentDir`) or a "file:" URI. Nothing for other URIs and empty text.
-std::optional<std::string> pathFromArgument(const std::string& argument,
-                                            const std::string& currentDir);
+// `currentDir`) or a "file:" URI. Fails for other URIs and empty text.
+[[nodiscard]] Expected<std::string> pathFromArgument(const std::string& argument,
+                                                     const std::string& currentDir);
 
 // Where the new item goes: beside a file; into a folder; and a path where
 // nothing exists (yet) is taken as the folder itself.
@@ -39,8 +40,9 @@ public:
     // The template's position in the whole stored array (disabled records
     // counted), which is what the helper looks templates up by.
     std::optional<std::size_t> templateIndexForRow(std::size_t row) const;
-    // The creation request for the row; nothing when there is nothing to send.
-    std::optional<std::string> requestURLForRow(std::optional<std::size_t> row) const;
+    // The creation request for the row; fails when there is nothing to send
+    // (no row chosen, no such row, or no shared item).
+    [[nodiscard]] Expected<std::string> requestURLForRow(std::optional<std::size_t> row) const;
 
 private:
     Value::Array allTemplates_;

@@ -90,7 +90,7 @@ void ShareViewController::send() {
         row = static_cast<std::size_t>(tableView_->currentRow());
     }
     if (auto url = model_.requestURLForRow(row)) {
-        sentURL_ = url;
+        sentURL_ = *url;
         sender_.send(*url);
     }
     // The sheet closes in every case, also when nothing could be sent.

@@ -19,10 +19,16 @@ protected:
         start();
     }
 
+    // The URL sent, or nothing when the choice was refused.
     std::optional<std::string> choose(const std::string& action, std::optional<std::string> target,
                                       std::vector<std::string> selected = {}) {
-        return sync->menuItemAction(action,
-                                    FinderSelection{std::move(target), std::move(selected)});
+        Expected<std::string> sent =
+            sync->menuItemAction(action, FinderSelection{std::move(target), std::move(selected)});
+        if (!sent) {
+            EXPECT_EQ(sent.error().code(), std::errc::invalid_argument);
+            return std::nullopt;
+        }
+        return *sent;
     }
 
     std::string folder;

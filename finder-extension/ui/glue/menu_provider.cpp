@@ -39,8 +39,11 @@ void onActivate(GObject*, gpointer data) {
     try {
         auto* activation = static_cast<Activation*>(data);
         if (ExtensionHost* host = ExtensionHost::current()) {
-            host->finderSync().menuItemAction(activation->item->actionName,
-                                              activation->click->selection);
+            auto sent = host->finderSync().menuItemAction(activation->item->actionName,
+                                                          activation->click->selection);
+            if (!sent) {
+                g_debug("%s", sent.error().logText().c_str());
+            }
         }
     } catch (const std::exception& e) {
         g_warning("creation request not sent: %s", e.what());
