@@ -6,8 +6,8 @@
 //
 // With another instance running, that one shows its preferences window and
 // this process ends.
-#include "app/core/app_services.h"
 #include "app/core/app_delegate.h"
+#include "app/core/app_services.h"
 #include "app/core/os_version.h"
 #include "app/ui/preferences/preferences_window.h"
 #include "app/ui/qt_application_shell.h"
@@ -75,19 +75,18 @@ int main(int argc, char** argv) {
 
     // The name first: a second start needs neither a display nor anything else.
     platform::BusApplication bus(ids::kMainApp, false);
-    std::string busError;
-    auto role = bus.registerOnBus(busError);
-    if (role == platform::BusApplication::Role::Remote) {
-        std::string error;
-        if (!bus.forward({}, &error)) {
+    const auto role = bus.registerOnBus();
+    if (role && *role == platform::BusApplication::Role::Remote) {
+        if (const Status forwarded = bus.forward({}); !forwarded) {
             std::fprintf(stderr, "quillet: the running Quillet did not answer (%s)\n",
-                         error.c_str());
+                         forwarded.error().reason().c_str());
             return 1;
         }
         return 0;
     }
-    if (role == platform::BusApplication::Role::Unregistered) {
-        std::fprintf(stderr, "quillet: not on the session bus (%s)\n", busError.c_str());
+    if (!role) {
+        std::fprintf(stderr, "quillet: not on the session bus (%s)\n",
+                     role.error().reason().c_str());
     }
     if (!platform::qt::hasDisplay()) {
         std::fprintf(stderr, "quillet: no display; start it in a desktop session\n");
@@ -106,10 +105,11 @@ int main(int argc, char** argv) {
 
     const std::string resources = paths::resourcesDir("app");
     Value::Dictionary registered;
-    if (ParseResult defaults = readSettingsFile(resources + "/Defaults.json"); defaults.ok) {
-        registered = std::move(defaults.values);
+    if (auto defaults = readSettingsFile(resources + "/Defaults.json")) {
+        registered = std::move(*defaults);
     } else {
-        std::fprintf(stderr, "quillet: %s\n", defaults.error.c_str());
+        std::fprintf(stderr, "quillet: %s: %s\n", defaults.error().path().c_str(),
+                     defaults.error().reason().c_str());
     }
 
     SettingsStore privateDefaults =

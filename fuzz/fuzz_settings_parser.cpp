@@ -8,16 +8,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    quillet::ParseResult first = quillet::parseSettingsText(text);
-    if (!first.ok) {
-        if (!first.values.empty() || first.error.empty()) {
-            __builtin_trap(); // a refusal carries a reason and no values
+    const auto first = quillet::parseSettingsText(text);
+    if (!first) {
+        if (first.error().reason().empty()) {
+            __builtin_trap(); // a refusal carries a reason
         }
         return 0;
     }
-    quillet::ParseResult second =
-        quillet::parseSettingsText(*quillet::serializeSettings(first.values));
-    if (!second.ok || !(quillet::Value(second.values) == quillet::Value(first.values))) {
+    const auto second = quillet::parseSettingsText(*quillet::serializeSettings(*first));
+    if (!second || !(quillet::Value(*second) == quillet::Value(*first))) {
         __builtin_trap();
     }
     return 0;

@@ -56,22 +56,20 @@ int main(int argc, char** argv) {
     }
 
     platform::BusApplication bus(ids::kHelper, true);
-    std::string busError;
-    auto role = bus.registerOnBus(busError);
-    if (role == platform::BusApplication::Role::Remote) {
-        std::string forwardError;
-        if (!bus.forward(urls, &forwardError)) {
+    const auto role = bus.registerOnBus();
+    if (role && *role == platform::BusApplication::Role::Remote) {
+        if (const Status forwarded = bus.forward(urls); !forwarded) {
             std::fprintf(stderr,
                          "quillet-helper: the running helper did not take the request (%s)\n",
-                         forwardError.c_str());
+                         forwarded.error().reason().c_str());
             return 1;
         }
         return 0;
     }
-    if (role == platform::BusApplication::Role::Unregistered) {
+    if (!role) {
         std::fprintf(stderr,
                      "quillet-helper: not on the session bus (%s); serving the command line only\n",
-                     busError.c_str());
+                     role.error().reason().c_str());
     }
 
     SettingsStore sharedDefaults(ids::kSuiteName);
@@ -101,7 +99,8 @@ int main(int argc, char** argv) {
         .hotKeys = *hotKeys,
         .sound = sound,
         .makeFileEventSource = []() -> std::unique_ptr<FileEventSource> {
-            return platform::InotifyFileEventSource::create();
+            auto source = platform::InotifyFileEventSource::create();
+            return source ? std::move(*source) : nullptr; // without, the helper checks by itself
         },
         .translate = [translator](const std::string& text) { return translator(text); },
         .terminate =

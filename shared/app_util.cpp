@@ -1,18 +1,13 @@
 #include "app_util.h"
 
 #include "fd_io.h"
-#include "identifiers.h"
 #include "request_url.h"
 #include "xdg_paths.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace quillet {
 
@@ -54,7 +49,7 @@ bool writeAtomically(const std::string& path, const std::string& content) {
     if (fd < 0) {
         return false;
     }
-    bool ok = writeAll(fd, content);
+    bool ok = static_cast<bool>(writeAll(fd, content));
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
@@ -62,20 +57,6 @@ bool writeAtomically(const std::string& path, const std::string& content) {
         ::unlink(temp.c_str());
     }
     return ok;
-}
-
-struct timespec toTimespec(AppUtil::Clock::time_point date) {
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch()).count();
-    auto sec = ns / 1000000000;
-    auto rem = ns % 1000000000;
-    if (rem < 0) {
-        rem += 1000000000;
-        --sec;
-    }
-    struct timespec ts {};
-    ts.tv_sec = static_cast<time_t>(sec);
-    ts.tv_nsec = static_cast<long>(rem);
-    return ts;
 }
 
 // A bookmark may be handed a file URL as well as a path.
@@ -110,38 +91,6 @@ std::string AppUtil::genNewPathForPath(const std::string& path) {
     }
 }
 
-std::optional<std::string>
-AppUtil::humanReadableFileTypeForFileExtension(const FileTypes& types,
-                                               const std::string& extension) {
-    return types.descriptionForExtension(extension);
-}
-
-bool AppUtil::makeItemExecutableAtPath(const std::string& path) {
-    return makeItemExecutable(true, path);
-}
-
-bool AppUtil::removeExecutableFlagAtPath(const std::string& path) {
-    return makeItemExecutable(false, path);
-}
-
-bool AppUtil::makeItemExecutable(bool flag, const std::string& path) {
-    struct stat st {};
-    if (!exists(path, &st) || S_ISDIR(st.st_mode)) {
-        return false;
-    }
-    // A link has no mode of its own on Linux: chmod would change the file it
-    // points to, which lies outside the item that was just created.
-    struct stat own {};
-    if (::lstat(path.c_str(), &own) != 0 || S_ISLNK(own.st_mode)) {
-        return false;
-    }
-    mode_t mode = st.st_mode & 07777 & ~static_cast<mode_t>(0111);
-    if (flag) {
-        mode |= 0111;
-    }
-    return ::chmod(path.c_str(), mode) == 0;
-}
-
 bool AppUtil::copyItemAtPath(const std::string& source, const std::string& destination,
                              std::error_code* error) {
     if (paths::standardizedPath(source) == paths::standardizedPath(destination)) {
@@ -160,8 +109,8 @@ bool AppUtil::copyItemAtPath(const std::string& source, const std::string& desti
         return true;
     }
     if (!S_ISDIR(st.st_mode)) {
-        std::string content;
-        if (!readFile(source, content) || !writeAtomically(destination, content)) {
+        Expected<std::string> content = readFile(source);
+        if (!content || !writeAtomically(destination, *content)) {
             return false;
         }
         copyFilePermissionsAtPath(source, destination);
@@ -196,8 +145,8 @@ bool AppUtil::copyItemAtPath(const std::string& source, const std::string& desti
                 return false;
             }
         } else {
-            std::string content;
-            if (!readFile(itemSource, content) || !writeAtomically(itemDestination, content)) {
+            Expected<std::string> content = readFile(itemSource);
+            if (!content || !writeAtomically(itemDestination, *content)) {
                 return false;
             }
         }
@@ -216,131 +165,6 @@ bool AppUtil::copyFilePermissionsAtPath(const std::string& source, const std::st
         return false;
     }
     return ::chmod(destination.c_str(), st.st_mode & 07777) == 0;
-}
-
-void AppUtil::showAlert(Alerts& alerts, const std::optional<std::string>& title,
-                        const std::optional<std::string>& message) {
-    showAlert(alerts, title, message, AlertStyle::Informational);
-}
-
-void AppUtil::showAlert(Alerts& alerts, const std::optional<std::string>& title,
-                        const std::optional<std::string>& message, AlertStyle style) {
-    alerts.showAlert(title, message, style);
-}
-
-std::optional<Value::Data> AppUtil::bookmarkFromURL(const std::string& folderPath) {
-    std::string path = pathFromFolderArgument(folderPath);
-    struct stat st {};
-    if (path.empty() || path.front() != '/' || !exists(path, &st) || !S_ISDIR(st.st_mode)) {
-        return std::nullopt;
-    }
-    nlohmann::json bookmark = {{"path", path},
-                               {"dev", static_cast<std::uint64_t>(st.st_dev)},
-                               {"ino", static_cast<std::uint64_t>(st.st_ino)}};
-    std::string text;
-    try {
-        text = bookmark.dump();
-    } catch (const nlohmann::json::exception&) {
-        // A path that is not UTF-8 cannot be kept in the store's JSON.
-        return std::nullopt;
-    }
-    return Value::Data(text.begin(), text.end());
-}
-
-std::optional<std::string> AppUtil::urlFromBookmark(const Value::Data& bookmark) {
-    nlohmann::json parsed = nlohmann::json::parse(bookmark.begin(), bookmark.end(), nullptr, false);
-    if (!parsed.is_object()) {
-        return std::nullopt;
-    }
-    auto path = parsed.find("path");
-    auto dev = parsed.find("dev");
-    auto ino = parsed.find("ino");
-    if (path == parsed.end() || dev == parsed.end() || ino == parsed.end() || !path->is_string() ||
-        !dev->is_number_unsigned() || !ino->is_number_unsigned()) {
-        return std::nullopt;
-    }
-    const std::string& folder = path->get_ref<const std::string&>();
-    struct stat st {};
-    // The same folder must still be there: a folder re-created under the same
-    // name is another folder and was never granted.
-    if (folder.empty() || !exists(folder, &st) || !S_ISDIR(st.st_mode) ||
-        static_cast<std::uint64_t>(st.st_dev) != dev->get<std::uint64_t>() ||
-        static_cast<std::uint64_t>(st.st_ino) != ino->get<std::uint64_t>()) {
-        return std::nullopt;
-    }
-    return folder;
-}
-
-void AppUtil::postRefreshNotification(NotificationCenter& center, const std::string& key) {
-    center.post(ids::kSuiteName, key);
-}
-
-std::error_code AppUtil::writabilityError(const std::string& path, std::string* answeredBy) {
-    // One buffer shortened in place: a path of n components costs n probes
-    // and no copy of the path per step, however long a caller's path is.
-    std::string p = path;
-    while (p.size() >= 2 && !exists(p)) {
-        const auto end = p.find_last_not_of('/');
-        if (end == std::string::npos) {
-            p.resize(1); // only slashes: the root folder
-            break;
-        }
-        const auto slash = p.rfind('/', end);
-        if (slash == std::string::npos) {
-            p.clear(); // a relative name without a folder
-            break;
-        }
-        const auto keep = p.find_last_not_of('/', slash);
-        p.resize(keep == std::string::npos ? 1 : keep + 1);
-    }
-    if (!p.empty() && !p.ends_with("/") && isDir(p)) {
-        p += "/";
-    }
-    if (answeredBy != nullptr) {
-        *answeredBy = p;
-    }
-    if (::access(p.c_str(), W_OK) == 0) {
-        return {};
-    }
-    const std::error_code error(errno, std::generic_category());
-    // A caller may hand over the path of a URL still carrying its escapes.
-    if (p.find('%') != std::string::npos && ::access(percentDecode(p).c_str(), W_OK) == 0) {
-        return {};
-    }
-    return error;
-}
-
-bool AppUtil::isWritableFileAtPath(const std::optional<std::string>& path) {
-    return path && !writabilityError(*path);
-}
-
-void AppUtil::updateDateForPath(Clock::time_point date, const std::string& path) {
-    if (!exists(path)) {
-        return;
-    }
-    // The items are listed before any date is set: reading a folder would
-    // otherwise move its access time again.
-    std::vector<std::string> items{path};
-    if (isDir(path)) {
-        std::error_code ec;
-        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied,
-                                            ec);
-        for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-            items.push_back(it->path().string());
-        }
-    }
-    for (const auto& item : items) {
-        updateDateForFile(date, item);
-    }
-}
-
-void AppUtil::updateDateForFile(Clock::time_point date, const std::string& path) {
-    // Linux keeps a creation (birth) time but offers no call that sets it, so
-    // "now" goes to the modification and access times; failures are ignored.
-    struct timespec ts = toTimespec(date);
-    struct timespec times[2] = {ts, ts};
-    // The item itself: a link's dates, not those of the file it points to.
-    (void)::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 bool AppUtil::isDir(const std::string& path) {

@@ -6,49 +6,53 @@
 
 namespace quillet {
 
-bool readAll(int fd, std::string& out) {
-    out.clear();
+Expected<std::string> readAll(int fd) {
+    std::string out;
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n == 0) {
-            return true;
+            return out;
         }
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            return Error::fromErrno("read", "");
         }
         out.append(buf, static_cast<std::size_t>(n));
     }
 }
 
-bool writeAll(int fd, std::string_view data) {
+Status writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
+        if (n < 0) {
+            return Error::fromErrno("write", "");
+        }
         // A write that moves nothing would loop for ever.
-        if (n <= 0) {
-            return false;
+        if (n == 0) {
+            return Error("write", "", std::make_error_code(std::errc::io_error));
         }
         data.remove_prefix(static_cast<std::size_t>(n));
     }
-    return true;
+    return {};
 }
 
-bool readFile(const std::string& path, std::string& out) {
+Expected<std::string> readFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return Error::fromErrno("read", path);
     }
-    const bool ok = readAll(fd, out);
-    const int error = errno;
+    Expected<std::string> content = readAll(fd);
     ::close(fd);
-    errno = error;
-    return ok;
+    if (!content) {
+        return Error("read", path, content.error().code());
+    }
+    return content;
 }
 
 } // namespace quillet

@@ -1,18 +1,19 @@
 // Whole reads and writes on a file descriptor, retried across interruptions
-// and short transfers. On failure errno tells why.
+// and short transfers.
 #pragma once
+
+#include "error.h"
 
 #include <string>
 #include <string_view>
 
 namespace quillet {
 
-// Appends nothing on failure's behalf: `out` holds what was read so far.
-bool readAll(int fd, std::string& out);
-bool writeAll(int fd, std::string_view data);
+// Everything up to the end of the file.
+[[nodiscard]] Expected<std::string> readAll(int fd);
+[[nodiscard]] Status writeAll(int fd, std::string_view data);
 
-// The whole content of the file at the path; false (errno set) when it
-// cannot be opened or read.
-bool readFile(const std::string& path, std::string& out);
+// The whole content of the file at the path.
+[[nodiscard]] Expected<std::string> readFile(const std::string& path);
 
 } // namespace quillet

@@ -2,9 +2,6 @@
 
 #include "fd_io.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include <nlohmann/json.hpp>
 
 namespace quillet {
@@ -171,7 +168,9 @@ Value fromJson(const json& j) {
 // hostile file from exhausting the stack of a reader inside the file manager.
 constexpr std::size_t kMaxDepth = 200;
 
-bool parseJson(std::string_view text, json& out, std::string& error) {
+constexpr const char* kParseAction = "read the settings";
+
+Expected<json> parseJson(std::string_view text) {
     std::size_t depth = 0;
     bool tooDeep = false;
     json::parser_callback_t guard = [&](int, json::parse_event_t event, json&) {
@@ -186,74 +185,65 @@ bool parseJson(std::string_view text, json& out, std::string& error) {
         }
         return !tooDeep;
     };
-    out = json::parse(text.begin(), text.end(), guard, /*allow_exceptions=*/false);
+    json out = json::parse(text.begin(), text.end(), guard, /*allow_exceptions=*/false);
     if (tooDeep) {
-        error = "nesting too deep";
-        return false;
+        return Error::withDetail(kParseAction, "", "nesting too deep");
     }
     if (out.is_discarded()) {
-        error = "not valid JSON";
-        return false;
+        return Error::withDetail(kParseAction, "", "not valid JSON");
     }
-    return true;
+    return out;
 }
 
 } // namespace
 
-ParseResult parseSettingsText(std::string_view text) {
-    ParseResult result;
-    json j;
-    if (!parseJson(text, j, result.error)) {
-        return result;
+Expected<Value::Dictionary> parseSettingsText(std::string_view text) {
+    Expected<json> j = parseJson(text);
+    if (!j) {
+        return j.error();
     }
-    if (!j.is_object()) {
-        result.error = "not a JSON object";
-        return result;
+    if (!j->is_object()) {
+        return Error::withDetail(kParseAction, "", "not a JSON object");
     }
-    Value v = fromJson(j);
+    Value v = fromJson(*j);
     if (auto* d = v.asDictionary()) {
-        result.values = std::move(*d);
-        result.ok = true;
-    } else {
-        // A lone {"$data": ...} object is data, not a settings dictionary.
-        result.error = "not a JSON object of settings";
+        return std::move(*d);
     }
-    return result;
+    // A lone {"$data": ...} object is data, not a settings dictionary.
+    return Error::withDetail(kParseAction, "", "not a JSON object of settings");
 }
 
-std::optional<std::string> serializeSettings(const Value::Dictionary& values) {
+Expected<std::string> serializeSettings(const Value::Dictionary& values) {
     try {
         return toJson(Value(values)).dump(2, ' ', false, json::error_handler_t::strict) + "\n";
     } catch (const json::type_error&) {
-        return std::nullopt;
+        return Error::withDetail("store the settings", "", "text that is not UTF-8",
+                                 std::errc::illegal_byte_sequence);
     }
 }
 
-bool valueFromJsonText(std::string_view text, Value& out, std::string& error) {
-    json j;
-    if (!parseJson(text, j, error)) {
-        return false;
+Expected<Value> valueFromJsonText(std::string_view text) {
+    Expected<json> j = parseJson(text);
+    if (!j) {
+        return j.error();
     }
-    out = fromJson(j);
-    return true;
+    return fromJson(*j);
 }
 
 std::string valueToJsonText(const Value& value, bool pretty) {
     return toJson(value).dump(pretty ? 2 : -1, ' ', false, json::error_handler_t::replace);
 }
 
-ParseResult readSettingsFile(const std::string& path) {
-    ParseResult result;
-    std::string text;
-    if (!readFile(path, text)) {
-        result.error = path + ": " + std::strerror(errno);
-        return result;
+Expected<Value::Dictionary> readSettingsFile(const std::string& path) {
+    Expected<std::string> text = readFile(path);
+    if (!text) {
+        return Error(kParseAction, path, text.error().code());
     }
-    result = parseSettingsText(text);
-    if (!result.ok) {
-        result.error = path + ": " + result.error;
+    Expected<Value::Dictionary> parsed = parseSettingsText(*text);
+    if (!parsed) {
+        return Error::withDetail(kParseAction, path, parsed.error().detail());
     }
-    return result;
+    return parsed;
 }
 
 } // namespace quillet

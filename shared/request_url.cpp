@@ -134,17 +134,20 @@ std::int64_t integerValue(std::string_view text) {
     return static_cast<std::int64_t>(value);
 }
 
-std::optional<CreationRequest> parseRequestURL(std::string_view url) {
+Expected<CreationRequest> parseRequestURL(std::string_view url) {
+    const auto notAURL = [url] {
+        return Error::withDetail("read the request", std::string(url), "not a URL");
+    };
     // scheme ":" [ "//" authority ] path [ "?" query ] [ "#" fragment ]
     std::size_t colon = url.find(':');
     if (colon == std::string_view::npos || colon == 0 ||
         !isAsciiAlpha(static_cast<unsigned char>(url[0]))) {
-        return std::nullopt;
+        return notAURL();
     }
     for (std::size_t i = 1; i < colon; ++i) {
         auto c = static_cast<unsigned char>(url[i]);
         if (!isAsciiAlpha(c) && !isAsciiDigit(c) && c != '+' && c != '-' && c != '.') {
-            return std::nullopt;
+            return notAURL();
         }
     }
     std::string_view rest = url.substr(colon + 1);

@@ -1,8 +1,9 @@
 // The creation request URL: "quillet://" + escaped folder path + "?" + index.
 #pragma once
 
+#include "error.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,7 @@ struct CreationRequest {
 };
 
 // Splits a URL of any scheme into its decoded path and its query's integer
-// value. Nothing when the text is not a URL ("scheme:" missing).
-std::optional<CreationRequest> parseRequestURL(std::string_view url);
+// value. An error when the text is not a URL ("scheme:" missing).
+[[nodiscard]] Expected<CreationRequest> parseRequestURL(std::string_view url);
 
 } // namespace quillet

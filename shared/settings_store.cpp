@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -25,13 +24,18 @@ std::int64_t toNs(const timespec& ts) {
     return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
+// Errors name the folder asked for, whichever ancestor failed.
 bool makeDirs(const std::string& dir) {
     if (dir.empty()) {
         return true;
     }
     struct stat st {};
     if (::stat(dir.c_str(), &st) == 0) {
-        return S_ISDIR(st.st_mode);
+        if (!S_ISDIR(st.st_mode)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        return true;
     }
     std::string parent = paths::deletingLastPathComponent(dir);
     if (parent != dir && !makeDirs(parent)) {
@@ -82,32 +86,26 @@ std::string timestampForName() {
     return buf;
 }
 
-std::string errorText(int err) {
-    return std::strerror(err);
-}
-
 // The file a write must replace: the store itself, or, when it is a symbolic
 // link (a dotfiles repository linking ~/.config/quillet/...), the file at the
 // end of the chain. Replacing the link would leave the linked file stale.
 // The chain's end need not exist yet; a loop is an error (ELOOP).
-bool resolveWriteTarget(const std::string& path, std::string& target, int& err) {
+Expected<std::string> resolveWriteTarget(const std::string& path) {
     namespace fs = std::filesystem;
+    constexpr const char* kAction = "follow the link";
     fs::path current = path;
     for (int hops = 0; hops <= 40; ++hops) {
         std::error_code ec;
         if (!fs::is_symlink(fs::symlink_status(current, ec))) {
-            target = current.string();
-            return true;
+            return current.string();
         }
         fs::path next = fs::read_symlink(current, ec);
         if (ec) {
-            err = ec.value();
-            return false;
+            return Error(kAction, path, ec);
         }
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
-    err = ELOOP;
-    return false;
+    return Error(kAction, path, std::make_error_code(std::errc::too_many_symbolic_link_levels));
 }
 
 } // namespace
@@ -131,7 +129,6 @@ SettingsStore::SettingsStore(SettingsStore&& other) noexcept {
     readError_ = std::move(other.readError_);
     generation_ = other.generation_;
     defaults_ = std::move(other.defaults_);
-    lastError_ = std::move(other.lastError_);
 }
 
 void SettingsStore::registerDefaults(const Value::Dictionary& defaults) {
@@ -148,7 +145,10 @@ void SettingsStore::refreshLocked() const {
         if (identity_.exists || !loaded_) {
             ++generation_;
         }
-        readError_ = errno == ENOENT ? std::nullopt : std::optional(errorText(errno));
+        readError_.reset();
+        if (errno != ENOENT) {
+            readError_ = Error::fromErrno("read", path_);
+        }
         cache_.clear();
         identity_ = FileIdentity{};
         loaded_ = true;
@@ -161,7 +161,7 @@ void SettingsStore::refreshLocked() const {
     ++generation_;
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        readError_ = errorText(errno);
+        readError_ = Error::fromErrno("read", path_);
         cache_.clear();
         identity_ = FileIdentity{};
         loaded_ = true;
@@ -173,27 +173,26 @@ void SettingsStore::refreshLocked() const {
         seen = FileIdentity{true,       st.st_dev,        st.st_ino,
                             st.st_size, toNs(st.st_mtim), toNs(st.st_ctim)};
     }
-    std::string text;
-    bool readOk = readAll(fd, text);
+    Expected<std::string> text = readAll(fd);
     ::close(fd);
-    if (!readOk) {
+    if (!text) {
         // Keep the previous view; the next read retries.
-        readError_ = errorText(errno);
+        readError_ = Error("read", path_, text.error().code());
         return;
     }
-    ParseResult parsed = parseSettingsText(text);
-    if (parsed.ok) {
+    Expected<Value::Dictionary> parsed = parseSettingsText(*text);
+    if (parsed) {
         readError_.reset();
-        cache_ = std::move(parsed.values);
+        cache_ = std::move(*parsed);
     } else {
-        readError_ = parsed.error;
+        readError_ = Error::withDetail("read", path_, parsed.error().reason());
         cache_.clear();
         if (!(reportedCorrupt_ == seen)) {
             reportedCorrupt_ = seen;
             std::fprintf(stderr,
                          "quillet: ignoring settings file %s (%s); it is kept aside at the next "
                          "write\n",
-                         path_.c_str(), parsed.error.c_str());
+                         path_.c_str(), parsed.error().reason().c_str());
         }
     }
     identity_ = seen;
@@ -254,15 +253,13 @@ Value::Dictionary SettingsStore::storedValues() const {
     return cache_;
 }
 
-std::string SettingsStore::lastError() const {
-    std::lock_guard lock(mutex_);
-    return lastError_;
-}
-
-std::optional<std::string> SettingsStore::readError() const {
+Status SettingsStore::readStatus() const {
     std::lock_guard lock(mutex_);
     refreshLocked();
-    return readError_;
+    if (readError_) {
+        return *readError_;
+    }
+    return {};
 }
 
 std::uint64_t SettingsStore::generation() const {
@@ -271,34 +268,33 @@ std::uint64_t SettingsStore::generation() const {
     return generation_;
 }
 
-bool SettingsStore::synchronize() {
+void SettingsStore::synchronize() {
     std::lock_guard lock(mutex_);
     refreshLocked();
-    return true;
 }
 
-bool SettingsStore::setObject(const std::string& key, const Value& value) {
+Status SettingsStore::setObject(const std::string& key, const Value& value) {
     std::lock_guard lock(mutex_);
-    auto fail = [&](const std::string& what, int err) {
-        lastError_ = what + ": " + errorText(err);
-        return false;
+    auto fail = [](std::string action, const std::string& path, int err) -> Status {
+        return Error(std::move(action), path, std::error_code(err, std::generic_category()));
     };
     // Everything below (lock, temporary file, aside copy, rename) happens
     // beside the file the link points to: a rename is atomic only within one
     // folder, and every writer, linked or not, must take the same lock.
-    std::string target;
-    if (int err = 0; !resolveWriteTarget(path_, target, err)) {
-        return fail("cannot follow the link " + path_, err);
+    Expected<std::string> resolved = resolveWriteTarget(path_);
+    if (!resolved) {
+        return resolved.error();
     }
+    const std::string target = std::move(*resolved);
     const std::string dir = paths::deletingLastPathComponent(target);
     const std::string base = paths::lastPathComponent(target);
 
     if (!makeDirs(dir)) {
-        return fail("cannot create " + dir, errno);
+        return fail("create", dir, errno);
     }
     WriteLock writeLock(target + ".lock");
     if (!writeLock.held()) {
-        return fail("cannot lock " + target, writeLock.error());
+        return fail("lock", target, writeLock.error());
     }
 
     // Temporary files of a writer that died mid-write: nobody else writes
@@ -321,22 +317,21 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         fileExists = true;
-        std::string text;
-        bool readOk = readAll(fd, text);
+        Expected<std::string> text = readAll(fd);
         ::close(fd);
-        if (!readOk) {
-            return fail("cannot read " + path_, errno);
+        if (!text) {
+            return Error("read", path_, text.error().code());
         }
-        ParseResult parsed = parseSettingsText(text);
-        if (parsed.ok) {
-            current = std::move(parsed.values);
+        Expected<Value::Dictionary> parsed = parseSettingsText(*text);
+        if (parsed) {
+            current = std::move(*parsed);
         } else {
             // Never overwrite an unreadable file in place: the user may want
             // it. It gets its aside name only once the new file is ready.
-            unreadableReason = parsed.error;
+            unreadableReason = parsed.error().reason();
         }
     } else if (errno != ENOENT) {
-        return fail("cannot open " + path_, errno);
+        return fail("open", path_, errno);
     }
 
     Value::Dictionary next = current;
@@ -349,38 +344,36 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         cache_ = std::move(next);
         loaded_ = false; // re-stat on the next read
         ++generation_;
-        return true;
+        return {};
     }
 
-    const std::optional<std::string> text = serializeSettings(next);
+    const Expected<std::string> text = serializeSettings(next);
     if (!text) {
-        lastError_ = "cannot store \"" + key + "\": text that is not UTF-8";
-        return false;
+        return text.error().during("store \"" + key + "\"");
     }
     std::string tmpPath = target + ".tmp-XXXXXX";
     int tfd = ::mkostemp(tmpPath.data(), O_CLOEXEC);
     if (tfd < 0) {
-        return fail("cannot write in " + dir, errno);
+        return fail("write in", dir, errno);
     }
-    auto discard = [&](const std::string& what) {
-        int err = errno;
+    auto discard = [&](std::string action, const std::string& path, int err) {
         ::close(tfd);
         ::unlink(tmpPath.c_str());
-        return fail(what, err);
+        return fail(std::move(action), path, err);
     };
     if (::fchmod(tfd, 0600) != 0) {
-        return discard("cannot set permissions of " + tmpPath);
+        return discard("set permissions of", tmpPath, errno);
     }
-    if (!writeAll(tfd, *text)) {
-        return discard("cannot write " + path_);
+    if (Status written = writeAll(tfd, *text); !written) {
+        return discard("write", path_, written.error().code().value());
     }
     if (::fsync(tfd) != 0) {
-        return discard("cannot flush " + path_);
+        return discard("flush", path_, errno);
     }
     if (::close(tfd) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
-        return fail("cannot write " + path_, err);
+        return fail("write", path_, err);
     }
     // The unreadable file keeps its content under the aside name (a second
     // link) while the new file takes its place, so a failure at any point
@@ -395,7 +388,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         if (::link(target.c_str(), aside.c_str()) != 0) {
             int err = errno;
             ::unlink(tmpPath.c_str());
-            return fail("cannot keep aside the unreadable " + path_, err);
+            return fail("keep aside the unreadable", path_, err);
         }
     }
     if (::rename(tmpPath.c_str(), target.c_str()) != 0) {
@@ -404,7 +397,7 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
         if (!aside.empty()) {
             ::unlink(aside.c_str());
         }
-        return fail("cannot replace " + path_, err);
+        return fail("replace", path_, err);
     }
     if (unreadableReason) {
         std::fprintf(stderr,
@@ -429,9 +422,8 @@ bool SettingsStore::setObject(const std::string& key, const Value& value) {
     } else {
         loaded_ = false;
     }
-    lastError_.clear();
     readError_.reset(); // what is there now was written from a good view
-    return true;
+    return {};
 }
 
 } // namespace quillet

@@ -8,6 +8,7 @@
 // mtime) changed. Registered defaults live in this process only.
 #pragma once
 
+#include "error.h"
 #include "value.h"
 
 #include <cstdint>
@@ -49,36 +50,37 @@ public:
     // The stored values alone (no registered defaults), as the file holds them.
     Value::Dictionary storedValues() const;
 
-    // Each setter returns whether the value reached the disk. On failure the
-    // file is left byte-identical and the in-process view is unchanged.
-    // Setting a null value removes the key.
-    [[nodiscard]] bool setObject(const std::string& key, const Value& value);
-    [[nodiscard]] bool setBool(const std::string& key, bool value) { return setObject(key, value); }
-    [[nodiscard]] bool setInteger(const std::string& key, std::int64_t value) {
+    // Each setter says whether the value reached the disk; the error's log
+    // text names the step that failed ("cannot replace <file>: No space left
+    // on device"). On failure the file is left byte-identical and the
+    // in-process view is unchanged. Setting a null value removes the key.
+    [[nodiscard]] Status setObject(const std::string& key, const Value& value);
+    [[nodiscard]] Status setBool(const std::string& key, bool value) {
+        return setObject(key, value);
+    }
+    [[nodiscard]] Status setInteger(const std::string& key, std::int64_t value) {
         return setObject(key, Value(static_cast<long long>(value)));
     }
-    [[nodiscard]] bool setString(const std::string& key, const std::string& value) {
+    [[nodiscard]] Status setString(const std::string& key, const std::string& value) {
         return setObject(key, Value(value));
     }
-    [[nodiscard]] bool removeObjectForKey(const std::string& key) {
+    [[nodiscard]] Status removeObjectForKey(const std::string& key) {
         return setObject(key, Value());
     }
 
     // Writes are already durable; this only picks up changes made by others.
-    bool synchronize();
-
-    // The last write's failure, for messages ("No space left on device").
-    std::string lastError() const;
+    void synchronize();
 
     // A number that changes whenever the values this handle answers may have
     // changed (the file was replaced or rewritten, a write, new defaults), so
     // that what is derived from them can be kept until then. Costs one stat.
     std::uint64_t generation() const;
 
-    // Why the file could not be read at the last look ("Permission denied",
-    // a parse error), or nothing when it was read or is simply absent. The
-    // values then read as absent, which is not the same as no settings.
-    std::optional<std::string> readError() const;
+    // Whether the file could be read at the last look: an error whose reason
+    // says why ("Permission denied", a parse error) when not; success when it
+    // was read or is simply absent. The values then read as absent, which is
+    // not the same as no settings.
+    [[nodiscard]] Status readStatus() const;
 
 private:
     struct FileIdentity {
@@ -106,10 +108,9 @@ private:
     mutable FileIdentity identity_;
     mutable bool loaded_ = false;
     mutable FileIdentity reportedCorrupt_;
-    mutable std::optional<std::string> readError_;
+    mutable std::optional<Error> readError_;
     mutable std::uint64_t generation_ = 0;
     Value::Dictionary defaults_;
-    std::string lastError_;
 };
 
 } // namespace quillet

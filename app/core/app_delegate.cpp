@@ -14,6 +14,7 @@
 #include "shared/localized_strings.h"
 #include "shared/plist_json.h"
 #include "shared/records.h"
+#include "shared/refresh_notification.h"
 #include "shared/xdg_paths.h"
 
 #include <filesystem>
@@ -82,13 +83,15 @@ void AppDelegate::seedMonitoredPaths() {
         return;
     }
     MonitoredLocation root{.path = std::string("/"), .enabled = true};
-    if (!sharedDefaults_->setObject(keys::kMonitoredPaths, Value::Array{root.toValue()})) {
-        std::cerr << "quillet: cannot store the monitored locations: "
-                  << sharedDefaults_->lastError() << "\n";
+    if (const Status stored =
+            sharedDefaults_->setObject(keys::kMonitoredPaths, Value::Array{root.toValue()});
+        !stored) {
+        std::cerr << "quillet: cannot store the monitored locations: " << stored.error().logText()
+                  << "\n";
         return;
     }
     sharedDefaults_->synchronize();
-    AppUtil::postRefreshNotification(services_.notifications, keys::kMonitoredPaths);
+    postRefreshNotification(services_.notifications, keys::kMonitoredPaths);
 }
 
 void AppDelegate::checkAndCopyTemplates() {
@@ -112,8 +115,8 @@ void AppDelegate::checkAndCopyTemplates() {
         copied = AppUtil::copyItemAtPath(source, target, &ec) && AppUtil::isDir(target);
     }
     if (!copied) {
-        AppUtil::showAlert(
-            services_.alerts, services_.translate("Error copying templates"),
+        services_.alerts.showAlert(
+            services_.translate("Error copying templates"),
             formatWithTitle(services_.translate("Unable to copy templates to the directory:\n%@"),
                             target),
             AlertStyle::Critical);
@@ -122,10 +125,12 @@ void AppDelegate::checkAndCopyTemplates() {
 
     // The list is a JSON array of entries; an unreadable one seeds nothing.
     const std::string listFile = source + ".json";
-    Value list;
-    std::string text;
-    std::string error;
-    if (!readFile(listFile, text) || !valueFromJsonText(text, list, error) || !list.isArray()) {
+    const Expected<std::string> text = readFile(listFile);
+    const Expected<Value> parsed = text ? valueFromJsonText(*text) : Expected<Value>(Value());
+    Value list = parsed.valueOr(Value());
+    if (!text || !list.isArray()) {
+        // The parser's reason when there is one; a file that cannot be read says none.
+        const std::string error = parsed ? std::string() : parsed.error().reason();
         std::cerr << "quillet: " << listFile << ": not a template list " << error << "\n";
         list = Value::Array{};
     }
@@ -147,9 +152,8 @@ void AppDelegate::checkAndCopyTemplates() {
         }
         records.emplace_back(std::move(record));
     }
-    if (!sharedDefaults().setObject(keys::kFileTemplates, records)) {
-        std::cerr << "quillet: cannot store the templates: " << sharedDefaults().lastError()
-                  << "\n";
+    if (const Status stored = sharedDefaults().setObject(keys::kFileTemplates, records); !stored) {
+        std::cerr << "quillet: cannot store the templates: " << stored.error().logText() << "\n";
         return;
     }
     sharedDefaults().synchronize();
@@ -192,9 +196,10 @@ bool AppDelegate::extensionAlertOpensSetUp() {
 }
 
 void AppDelegate::markExtensionConfirmed() {
-    if (!services_.privateDefaults.setBool(kExtensionConfirmedKey, true)) {
+    if (const Status stored = services_.privateDefaults.setBool(kExtensionConfirmedKey, true);
+        !stored) {
         std::cerr << "quillet: cannot store the settled extension question: "
-                  << services_.privateDefaults.lastError() << "\n";
+                  << stored.error().logText() << "\n";
     }
     services_.privateDefaults.synchronize();
 }
@@ -208,9 +213,10 @@ void AppDelegate::launchHelperOncePerSystemVersion() {
     if (!services_.workspace.launchProgram(services_.helperPath, {})) {
         return; // tried again at the next start
     }
-    if (!services_.privateDefaults.setString(kLastOSVersionKey, current)) {
-        std::cerr << "quillet: cannot store the system version: "
-                  << services_.privateDefaults.lastError() << "\n";
+    if (const Status stored = services_.privateDefaults.setString(kLastOSVersionKey, current);
+        !stored) {
+        std::cerr << "quillet: cannot store the system version: " << stored.error().logText()
+                  << "\n";
     }
     services_.privateDefaults.synchronize();
 }

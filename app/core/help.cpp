@@ -10,10 +10,9 @@ std::string helpPageURL(const std::string& helpDir, const std::string& page) {
 }
 
 Status showHelpPage(Workspace& workspace, const std::string& helpDir, const std::string& page) {
-    const std::string url = helpPageURL(helpDir, page);
-    if (!workspace.openURL(url)) {
-        return Error::withDetail("open the help page", url, "no program opened it",
-                                 std::errc::no_such_process);
+    Status opened = workspace.openURL(helpPageURL(helpDir, page));
+    if (!opened) {
+        return opened.error().during("open the help page");
     }
     return {};
 }

@@ -12,14 +12,14 @@ namespace quillet::app {
 class InMemoryLoginItems final : public LoginItems {
 public:
     bool isRegistered(const std::string& id) const override { return ids_.count(id) > 0; }
-    [[nodiscard]] bool setRegistered(const std::string& id, const std::string&,
-                                     bool enabled) override {
+    [[nodiscard]] Status setRegistered(const std::string& id, const std::string&,
+                                       bool enabled) override {
         if (enabled) {
             ids_.insert(id);
         } else {
             ids_.erase(id);
         }
-        return true;
+        return {};
     }
 
 private:

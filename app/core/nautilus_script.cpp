@@ -1,8 +1,8 @@
 #include "nautilus_script.h"
 
-#include "shared/app_util.h"
 #include "shared/desktop_exec.h"
 #include "shared/fd_io.h"
+#include "shared/item_executable.h"
 #include "shared/xdg_paths.h"
 
 #include <cstdio>
@@ -65,15 +65,22 @@ Status installNautilusScript(const std::string& shareExecutable) {
     if (fd < 0) {
         return Error::fromErrno(kAction, temp);
     }
-    const bool written = writeAll(fd, text);
-    const int writeError = errno;
+    Status written = writeAll(fd, text);
     if (!written) {
         ::close(fd);
         std::remove(temp.c_str());
-        return Error(kAction, temp, std::error_code(writeError, std::generic_category()));
+        return written.error().during(kAction);
     }
-    if (::close(fd) != 0 || !AppUtil::makeItemExecutableAtPath(temp) ||
-        std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::close(fd) != 0) {
+        Error failed = Error::fromErrno(kAction, temp);
+        std::remove(temp.c_str());
+        return failed;
+    }
+    if (Status executable = setItemExecutable(temp, true); !executable) {
+        std::remove(temp.c_str());
+        return executable.error().during(kAction);
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
         Error failed = Error::fromErrno(kAction, path);
         std::remove(temp.c_str());
         return failed;

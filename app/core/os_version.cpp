@@ -45,11 +45,11 @@ std::string osVersionString(const std::string& osReleaseText, const std::string&
 }
 
 std::string currentOSVersionString() {
-    std::string text;
-    if (!readFile("/etc/os-release", text)) {
-        text.clear();
-        (void)readFile("/usr/lib/os-release", text);
+    Expected<std::string> osRelease = readFile("/etc/os-release");
+    if (!osRelease) {
+        osRelease = readFile("/usr/lib/os-release");
     }
+    const std::string text = osRelease.valueOr(std::string());
     struct utsname names {};
     std::string kernel = ::uname(&names) == 0 ? names.release : "";
     return osVersionString(text, kernel);

@@ -37,10 +37,10 @@ Status StartAtLoginController::setStartAtLogin(bool flag) {
         updateEnabled(loginItems_.isRegistered(identifier_));
         return missing;
     }
-    if (!loginItems_.setRegistered(identifier_, executable_, flag)) {
+    Status registered = loginItems_.setRegistered(identifier_, executable_, flag);
+    if (!registered) {
         updateEnabled(loginItems_.isRegistered(identifier_));
-        return Error::withDetail(kAction, executable_, "the desktop refused the login item",
-                                 std::errc::operation_not_permitted);
+        return registered.error().during(kAction);
     }
     updateEnabled(flag);
     return {};

@@ -1,6 +1,8 @@
 #include "template_drop.h"
 
 #include "shared/app_util.h"
+#include "shared/file_dates.h"
+#include "shared/item_executable.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
@@ -132,18 +134,14 @@ void TemplateDropper::reportLater(const std::string& message) {
     ports_.mainQueue.postAfter(
         kDropAlertDelay,
         [&alerts = ports_.alerts, title = ports_.translate("Unable to create file!"), message] {
-            AppUtil::showAlert(alerts, title, message, AlertStyle::Critical);
+            alerts.showAlert(title, message, AlertStyle::Critical);
         });
 }
 
 void finishDroppedItem(const std::string& path, bool executable) {
     // Failures are not reported: the item exists.
-    if (executable) {
-        AppUtil::makeItemExecutableAtPath(path);
-    } else {
-        AppUtil::removeExecutableFlagAtPath(path);
-    }
-    AppUtil::updateDateForFile(AppUtil::Clock::now(), path);
+    (void)setItemExecutable(path, executable);
+    (void)updateDateForFile(FileClock::now(), path);
 }
 
 } // namespace quillet::app

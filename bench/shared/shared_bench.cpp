@@ -38,11 +38,13 @@ void seedStore() {
         t.suffix = "txt";
         templates.push_back(t.toValue());
     }
-    bool ok = store.setObject("fileTemplates", templates) && store.setBool("skipFilename", true) &&
-              store.setBool("showFileOnCreation", true);
-    if (!ok) {
-        std::fprintf(stderr, "cannot seed the store: %s\n", store.lastError().c_str());
-        std::exit(1);
+    for (const quillet::Status& seeded :
+         {store.setObject("fileTemplates", templates), store.setBool("skipFilename", true),
+          store.setBool("showFileOnCreation", true)}) {
+        if (!seeded) {
+            std::fprintf(stderr, "cannot seed the store: %s\n", seeded.error().logText().c_str());
+            std::exit(1);
+        }
     }
 }
 

@@ -26,8 +26,7 @@ Value::Dictionary readDefaults(const std::string& file) {
         return {};
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ParseResult parsed = parseSettingsText(text);
-    return parsed.ok ? parsed.values : Value::Dictionary{};
+    return parseSettingsText(text).valueOr(Value::Dictionary{});
 }
 
 } // namespace

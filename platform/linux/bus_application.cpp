@@ -1,8 +1,11 @@
 #include "platform/linux/bus_application.h"
 
+#include "platform/linux/glib_error.h"
+
 #include <gio/gio.h>
 
 #include <exception>
+#include <optional>
 
 namespace quillet::platform {
 
@@ -149,13 +152,19 @@ BusApplication::~BusApplication() {
     g_main_loop_unref(impl_->loop);
 }
 
-BusApplication::Role BusApplication::registerOnBus(std::string& error) {
+Expected<BusApplication::Role> BusApplication::registerOnBus() {
+    // The GError's message when there is one, else our own words.
+    auto failure = [](GError** gerror, std::string action, std::string fallback) {
+        if (*gerror != nullptr) {
+            return takeGError(std::move(action), "", gerror);
+        }
+        return Error::withDetail(std::move(action), "", std::move(fallback),
+                                 std::errc::not_connected);
+    };
     GError* gerror = nullptr;
     impl_->bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &gerror);
     if (impl_->bus == nullptr) {
-        error = gerror != nullptr ? gerror->message : "no session bus";
-        g_clear_error(&gerror);
-        return Role::Unregistered;
+        return failure(&gerror, "connect to the session bus", "no session bus");
     }
     // The object first: calls routed to us the moment we own the name must
     // find it.
@@ -166,18 +175,15 @@ BusApplication::Role BusApplication::registerOnBus(std::string& error) {
         g_dbus_node_info_lookup_interface(impl_->node, kInterface), &vtable, impl_.get(), nullptr,
         &gerror);
     if (impl_->registration == 0) {
-        error = gerror != nullptr ? gerror->message : "cannot export the application object";
-        g_clear_error(&gerror);
-        return Role::Unregistered;
+        return failure(&gerror, "export the application object",
+                       "cannot export the application object");
     }
     GVariant* reply = g_dbus_connection_call_sync(
         impl_->bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
         "RequestName", g_variant_new("(su)", impl_->id.c_str(), kDoNotQueue), G_VARIANT_TYPE("(u)"),
         G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
     if (reply == nullptr) {
-        error = gerror != nullptr ? gerror->message : "cannot own the name " + impl_->id;
-        g_clear_error(&gerror);
-        return Role::Unregistered;
+        return failure(&gerror, "own the name " + impl_->id, "cannot own the name " + impl_->id);
     }
     guint32 answer = 0;
     g_variant_get(reply, "(u)", &answer);
@@ -199,7 +205,8 @@ void BusApplication::setActivateHandler(ActivateHandler handler) {
     impl_->activateHandler = std::move(handler);
 }
 
-bool BusApplication::forward(const std::vector<std::string>& uris, std::string* error) {
+Status BusApplication::forward(const std::vector<std::string>& uris) {
+    std::optional<Error> failure;
     for (int attempt = 0; attempt < 2; ++attempt) {
         GVariantBuilder platformData;
         g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
@@ -221,21 +228,18 @@ bool BusApplication::forward(const std::vector<std::string>& uris, std::string* 
                                         nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
         if (reply != nullptr) {
             g_variant_unref(reply);
-            return true;
-        }
-        if (error != nullptr) {
-            *error = gerror->message;
+            return {};
         }
         // The owner may have given the name up between our look and our call.
         const bool again = g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY) ||
                            g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
                            g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
-        g_error_free(gerror);
+        failure = takeGError("hand the request to", impl_->id, &gerror);
         if (!again) {
             break;
         }
     }
-    return false;
+    return *failure;
 }
 
 void BusApplication::run() {

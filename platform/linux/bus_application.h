@@ -11,6 +11,8 @@
 // starts a new instance, and every request that reached this one is served.
 #pragma once
 
+#include "shared/error.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,9 +26,8 @@ public:
     using ActivateHandler = std::function<void()>;
 
     enum class Role {
-        Primary,      // we own the name and serve requests
-        Remote,       // another instance owns it: forward and leave
-        Unregistered, // no bus: serve only what the command line brings
+        Primary, // we own the name and serve requests
+        Remote,  // another instance owns it: forward and leave
     };
 
     // `id` is the bus name; `handlesOpen`: the program takes URIs (Open).
@@ -35,8 +36,10 @@ public:
     BusApplication(const BusApplication&) = delete;
     BusApplication& operator=(const BusApplication&) = delete;
 
-    // Takes the name, or finds its owner. `error` says why there is no bus.
-    Role registerOnBus(std::string& error);
+    // Takes the name, or finds its owner. An error when there is no bus (the
+    // program then serves only what its command line brings); its reason
+    // says why.
+    [[nodiscard]] Expected<Role> registerOnBus();
 
     // URIs of Open calls, as sent; runs on the main context after the call
     // has been answered, so a sender never waits for a dialog.
@@ -47,8 +50,8 @@ public:
     // Remote role: hands the URIs as they are to the running instance (Open),
     // or just activates it when there are none. A call that finds the name
     // gone (its owner was quitting) is sent once more, which starts a new
-    // instance. False, with `error`, when the request was not delivered.
-    bool forward(const std::vector<std::string>& uris, std::string* error = nullptr);
+    // instance. An error when the request was not delivered.
+    [[nodiscard]] Status forward(const std::vector<std::string>& uris);
 
     // Runs GLib's main loop (which runs Qt's events too, once Qt is started)
     // until quit(). A program that runs Qt's own loop need not call it: Qt's

@@ -1,5 +1,7 @@
 #include "dbus_drop_folder_service.h"
 
+#include "glib_error.h"
+
 #include "shared/file_uri.h"
 
 #include <gio/gio.h>
@@ -77,10 +79,10 @@ DBusDropFolderService::~DBusDropFolderService() {
     delete impl_;
 }
 
-std::optional<DBusDropFolderService::Address>
-DBusDropFolderService::exportForDrag(Handler handler) {
+Expected<DBusDropFolderService::Address> DBusDropFolderService::exportForDrag(Handler handler) {
     if (impl_->bus == nullptr || impl_->node == nullptr) {
-        return std::nullopt;
+        return Error::withDetail("offer the drop folder", "", "no session bus",
+                                 std::errc::not_connected);
     }
     impl_->unexport();
     static const GDBusInterfaceVTable vtable = {&Impl::onCall, nullptr, nullptr, {}};
@@ -90,8 +92,7 @@ DBusDropFolderService::exportForDrag(Handler handler) {
         impl_->bus, path.c_str(), impl_->node->interfaces[0], &vtable, impl_, nullptr, &error);
     if (impl_->registration == 0) {
         g_message("cannot export %s: %s", path.c_str(), error->message);
-        g_error_free(error);
-        return std::nullopt;
+        return takeGError("export", path, &error);
     }
     impl_->handler = std::move(handler);
     return Address{g_dbus_connection_get_unique_name(impl_->bus), path};

@@ -4,6 +4,8 @@
 // for one drag at a time.
 #pragma once
 
+#include "shared/error.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,8 +28,8 @@ public:
     DBusDropFolderService& operator=(const DBusDropFolderService&) = delete;
 
     // Exports a fresh object for the next drag, replacing the previous one
-    // (whose drop, if any, has been told by then). Nothing without a bus.
-    std::optional<Address> exportForDrag(Handler handler);
+    // (whose drop, if any, has been told by then). An error without a bus.
+    [[nodiscard]] Expected<Address> exportForDrag(Handler handler);
 
     static constexpr const char* kServiceFormat = "application/x-kde-ark-dndextract-service";
     static constexpr const char* kPathFormat = "application/x-kde-ark-dndextract-path";

@@ -1,6 +1,7 @@
 #include "gio_workspace.h"
 
 #include "dbus_name_watch.h"
+#include "glib_error.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -27,14 +28,13 @@ std::string uriForPath(const std::string& path) {
     return result;
 }
 
-bool launchDefault(const std::string& uri) {
+Status launchDefault(const std::string& uri) {
     GError* error = nullptr;
     if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error)) {
         g_message("cannot open %s: %s", uri.c_str(), error->message);
-        g_clear_error(&error);
-        return false;
+        return takeGError("open", uri, &error);
     }
-    return true;
+    return {};
 }
 
 void onShowItemsDone(GObject* source, GAsyncResult* result, gpointer userData) {
@@ -46,18 +46,19 @@ void onShowItemsDone(GObject* source, GAsyncResult* result, gpointer userData) {
     } else {
         g_message("the file manager cannot show the items: %s", error->message);
         g_clear_error(&error);
-        launchDefault(fallbackUri);
+        // A reply callback has nobody to tell; the failure is logged.
+        (void)launchDefault(fallbackUri);
     }
     g_free(fallbackUri);
 }
 
 } // namespace
 
-bool GioWorkspace::openURL(const std::string& url) {
+Status GioWorkspace::openURL(const std::string& url) {
     return launchDefault(url);
 }
 
-bool GioWorkspace::openFile(const std::string& path) {
+Status GioWorkspace::openFile(const std::string& path) {
     GFile* file = g_file_new_for_path(path.c_str());
     GError* error = nullptr;
     GAppInfo* app = g_file_query_default_handler(file, nullptr, &error);
@@ -67,18 +68,18 @@ bool GioWorkspace::openFile(const std::string& path) {
         ok = g_app_info_launch(app, &files, nullptr, &error);
         g_object_unref(app);
     }
+    g_object_unref(file);
     if (!ok) {
         g_message("cannot open %s: %s", path.c_str(),
                   error != nullptr ? error->message : "no application");
-        g_clear_error(&error);
+        return takeGError("open", path, &error);
     }
-    g_object_unref(file);
-    return ok;
+    return {};
 }
 
-bool GioWorkspace::revealItems(const std::vector<std::string>& paths) {
+Status GioWorkspace::revealItems(const std::vector<std::string>& paths) {
     if (paths.empty()) {
-        return false;
+        return Error::withDetail("show the items", "", "no items");
     }
     GDBusConnection* bus = sessionBus();
     std::string fallback;
@@ -106,10 +107,10 @@ bool GioWorkspace::revealItems(const std::vector<std::string>& paths) {
                            g_variant_new("(ass)", &uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
                            nullptr, onShowItemsDone, g_strdup(fallback.c_str()));
     g_object_unref(bus);
-    return true;
+    return {};
 }
 
-bool GioWorkspace::launchProgram(const std::string& path, const std::vector<std::string>& args) {
+Status GioWorkspace::launchProgram(const std::string& path, const std::vector<std::string>& args) {
     std::vector<gchar*> argv;
     argv.push_back(const_cast<gchar*>(path.c_str()));
     for (const auto& arg : args) {
@@ -124,9 +125,9 @@ bool GioWorkspace::launchProgram(const std::string& path, const std::vector<std:
                                 nullptr, nullptr, &error);
     if (!ok) {
         g_message("cannot launch %s: %s", path.c_str(), error->message);
-        g_clear_error(&error);
+        return takeGError("launch", path, &error);
     }
-    return ok;
+    return {};
 }
 
 bool GioWorkspace::isProgramRunning(const std::string& id) const {
@@ -177,23 +178,24 @@ std::vector<AssociatedApp> GioWorkspace::applicationsForFile(const std::string& 
     return apps;
 }
 
-bool GioWorkspace::openFileWithApplication(const std::string& path, const std::string& appId) {
+Status GioWorkspace::openFileWithApplication(const std::string& path, const std::string& appId) {
     GDesktopAppInfo* info = g_desktop_app_info_new(appId.c_str());
     if (info == nullptr) {
         g_message("cannot open %s: no application %s", path.c_str(), appId.c_str());
-        return false;
+        return Error::withDetail("open", path, "no application " + appId,
+                                 std::errc::no_such_file_or_directory);
     }
     GFile* file = g_file_new_for_path(path.c_str());
     GList files = {file, nullptr, nullptr};
     GError* error = nullptr;
-    bool ok = g_app_info_launch(G_APP_INFO(info), &files, nullptr, &error);
-    if (!ok) {
-        g_message("cannot open %s with %s: %s", path.c_str(), appId.c_str(), error->message);
-        g_clear_error(&error);
-    }
+    const bool ok = g_app_info_launch(G_APP_INFO(info), &files, nullptr, &error);
     g_object_unref(file);
     g_object_unref(info);
-    return ok;
+    if (!ok) {
+        g_message("cannot open %s with %s: %s", path.c_str(), appId.c_str(), error->message);
+        return takeGError("open", path, &error);
+    }
+    return {};
 }
 
 } // namespace quillet::platform

@@ -8,19 +8,19 @@ namespace quillet::platform {
 
 class GioWorkspace final : public Workspace {
 public:
-    bool openURL(const std::string& url) override;
-    bool openFile(const std::string& path) override;
+    Status openURL(const std::string& url) override;
+    Status openFile(const std::string& path) override;
     // Asks the file manager asynchronously; when it cannot be reached, opens
     // the folder of the first item instead.
-    bool revealItems(const std::vector<std::string>& paths) override;
+    Status revealItems(const std::vector<std::string>& paths) override;
     // The program is not a child of this one: it outlives us and is never a zombie.
-    bool launchProgram(const std::string& path, const std::vector<std::string>& args) override;
+    Status launchProgram(const std::string& path, const std::vector<std::string>& args) override;
     // Asks the bus whether the name has an owner; waits at most half a second.
     bool isProgramRunning(const std::string& id) const override;
     // The handlers of the file's content type (guessed from its name; a
     // folder is inode/directory), recommended ones first.
     std::vector<AssociatedApp> applicationsForFile(const std::string& path) const override;
-    bool openFileWithApplication(const std::string& path, const std::string& appId) override;
+    Status openFileWithApplication(const std::string& path, const std::string& appId) override;
 };
 
 } // namespace quillet::platform

@@ -13,11 +13,11 @@ std::unique_ptr<HotKeyCenter> makeHotKeyCenter(MainQueue& mainQueue, const std::
     // windows: no use for global shortcuts.
     const bool wayland = isWaylandSession();
     if (!wayland && hasX11Display()) {
-        std::string error;
-        if (auto center = XcbHotKeyCenter::connect(mainQueue, error)) {
-            return center;
+        auto center = XcbHotKeyCenter::connect(mainQueue);
+        if (center) {
+            return std::move(*center);
         }
-        std::fprintf(stderr, "quillet: global shortcuts: %s\n", error.c_str());
+        std::fprintf(stderr, "quillet: global shortcuts: %s\n", center.error().logText().c_str());
         return std::make_unique<NullHotKeyCenter>(
             "Global keyboard shortcuts are unavailable: the X display cannot be reached.");
     }

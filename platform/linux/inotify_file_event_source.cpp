@@ -35,10 +35,10 @@ std::uint32_t inotifyMaskFor(std::uint32_t flags) {
 
 } // namespace
 
-std::unique_ptr<InotifyFileEventSource> InotifyFileEventSource::create() {
+Expected<std::unique_ptr<InotifyFileEventSource>> InotifyFileEventSource::create() {
     int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0) {
-        return nullptr;
+        return Error::fromErrno("start watching files", "");
     }
     return std::unique_ptr<InotifyFileEventSource>(new InotifyFileEventSource(fd));
 }
@@ -52,15 +52,16 @@ InotifyFileEventSource::~InotifyFileEventSource() {
     ::close(inotifyFd_);
 }
 
-FileEventSource::Handle InotifyFileEventSource::open(const std::string& path) {
+Expected<FileEventSource::Handle> InotifyFileEventSource::open(const std::string& path) {
     int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
     if (fd < 0) {
-        return -1;
+        return Error::fromErrno("watch", path);
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
+        Error error = Error::fromErrno("watch", path);
         ::close(fd);
-        return -1;
+        return error;
     }
     std::lock_guard guard(mutex_);
     Watch watch;
@@ -71,11 +72,11 @@ FileEventSource::Handle InotifyFileEventSource::open(const std::string& path) {
     return fd;
 }
 
-std::error_code InotifyFileEventSource::subscribe(Handle handle, std::uint32_t flags) {
+Status InotifyFileEventSource::subscribe(Handle handle, std::uint32_t flags) {
     std::lock_guard guard(mutex_);
     auto it = watches_.find(handle);
     if (it == watches_.end()) {
-        return std::make_error_code(std::errc::bad_file_descriptor);
+        return Error("watch", "", std::make_error_code(std::errc::bad_file_descriptor));
     }
     it->second.flags = flags;
     if (it->second.wd < 0) {
@@ -84,7 +85,7 @@ std::error_code InotifyFileEventSource::subscribe(Handle handle, std::uint32_t f
         std::string viaFd = "/proc/self/fd/" + std::to_string(handle);
         int wd = ::inotify_add_watch(inotifyFd_, viaFd.c_str(), inotifyMaskFor(flags));
         if (wd < 0) {
-            return {errno, std::generic_category()};
+            return Error::fromErrno("watch", viaFd);
         }
         it->second.wd = wd;
         byWd_[wd].insert(handle);

@@ -20,13 +20,13 @@ namespace quillet::platform {
 class InotifyFileEventSource final : public FileEventSource {
 public:
     // Nothing when the kernel gives no inotify instance.
-    static std::unique_ptr<InotifyFileEventSource> create();
+    [[nodiscard]] static Expected<std::unique_ptr<InotifyFileEventSource>> create();
     ~InotifyFileEventSource() override;
     InotifyFileEventSource(const InotifyFileEventSource&) = delete;
     InotifyFileEventSource& operator=(const InotifyFileEventSource&) = delete;
 
-    Handle open(const std::string& path) override;
-    std::error_code subscribe(Handle handle, std::uint32_t flags) override;
+    Expected<Handle> open(const std::string& path) override;
+    Status subscribe(Handle handle, std::uint32_t flags) override;
     void close(Handle handle) override;
     std::optional<Event> wait(std::chrono::milliseconds timeout) override;
 

@@ -246,13 +246,18 @@ PortalHotKeyCenter::PortalHotKeyCenter(MainQueue& mainQueue, std::string appId)
 
 PortalHotKeyCenter::~PortalHotKeyCenter() = default;
 
-bool PortalHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
-    if (!hotKey || impl_->bus == nullptr) {
-        return false;
+Status PortalHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
+    constexpr const char* kAction = "register the shortcut";
+    if (!hotKey) {
+        return Error(kAction, "", std::make_error_code(std::errc::invalid_argument));
+    }
+    if (impl_->bus == nullptr) {
+        return Error::withDetail(kAction, hotKey->identifier, "no session bus",
+                                 std::errc::not_connected);
     }
     impl_->hotKeys.push_back(std::move(hotKey));
     impl_->scheduleRebind();
-    return true;
+    return {};
 }
 
 void PortalHotKeyCenter::unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) {

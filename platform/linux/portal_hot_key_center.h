@@ -25,7 +25,7 @@ public:
     PortalHotKeyCenter& operator=(const PortalHotKeyCenter&) = delete;
 
     // Always true: the desktop, not the program, settles conflicts.
-    bool registerHotKey(std::shared_ptr<HotKey> hotKey) override;
+    Status registerHotKey(std::shared_ptr<HotKey> hotKey) override;
     void unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) override;
     std::vector<std::shared_ptr<HotKey>> allHotKeys() const override;
 

@@ -3,7 +3,6 @@
 #include "shared/fd_io.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -16,18 +15,20 @@ namespace quillet::platform {
 
 namespace {
 
-std::string describe(const std::string& path, int error) {
-    return path + ": " + std::strerror(error);
+constexpr const char* kAction = kScriptRunAction;
+
+// A script that ran and failed: its end is the detail (see scriptFailureText).
+Error endedBadly(const std::string& scriptPath, std::string how) {
+    return Error::withDetail(kScriptFinishAction, scriptPath, std::move(how), std::errc::io_error);
 }
 
 } // namespace
 
-std::optional<std::string> PosixScriptRunner::run(const std::string& scriptPath,
-                                                  const std::vector<std::string>& arguments,
-                                                  Completion completion) {
+Status PosixScriptRunner::run(const std::string& scriptPath,
+                              const std::vector<std::string>& arguments, Completion completion) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return describe(scriptPath, errno);
+        return Error::fromErrno(kAction, scriptPath);
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -50,14 +51,14 @@ std::optional<std::string> PosixScriptRunner::run(const std::string& scriptPath,
     ::close(pipeFds[1]);
     if (rc != 0) {
         ::close(pipeFds[0]);
-        return describe(scriptPath, rc);
+        return Error(kAction, scriptPath, std::error_code(rc, std::generic_category()));
     }
 
     const int readEnd = pipeFds[0];
     std::thread([readEnd, pid, scriptPath, completion = std::move(completion)] {
-        ScriptOutcome outcome;
-        if (!readAll(readEnd, outcome.standardOutput)) {
-            outcome.error = describe(scriptPath, errno);
+        Expected<std::string> output = readAll(readEnd);
+        if (!output) {
+            output = Error(kAction, scriptPath, output.error().code());
         }
         ::close(readEnd);
         int status = 0;
@@ -66,18 +67,19 @@ std::optional<std::string> PosixScriptRunner::run(const std::string& scriptPath,
             waited = ::waitpid(pid, &status, 0);
         } while (waited < 0 && errno == EINTR);
         if (waited < 0) {
-            outcome.error = describe(scriptPath, errno);
+            output = Error::fromErrno(kAction, scriptPath);
         } else if (WIFSIGNALED(status)) {
-            outcome.error = scriptPath + " was ended by signal " + std::to_string(WTERMSIG(status));
+            output =
+                endedBadly(scriptPath, "was ended by signal " + std::to_string(WTERMSIG(status)));
         } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-            outcome.error =
-                scriptPath + " ended with status " + std::to_string(WEXITSTATUS(status));
+            output =
+                endedBadly(scriptPath, "ended with status " + std::to_string(WEXITSTATUS(status)));
         }
         if (completion) {
-            completion(std::move(outcome));
+            completion(std::move(output));
         }
     }).detach();
-    return std::nullopt;
+    return {};
 }
 
 } // namespace quillet::platform

@@ -8,9 +8,8 @@ namespace quillet::platform {
 
 class PosixScriptRunner final : public ScriptRunner {
 public:
-    std::optional<std::string> run(const std::string& scriptPath,
-                                   const std::vector<std::string>& arguments,
-                                   Completion completion) override;
+    Status run(const std::string& scriptPath, const std::vector<std::string>& arguments,
+               Completion completion) override;
 };
 
 } // namespace quillet::platform

@@ -278,28 +278,26 @@ GSourceFuncs kSourceFuncs = {sourcePrepare, sourceCheck, sourceDispatch, nullptr
 
 } // namespace
 
-std::unique_ptr<XcbHotKeyCenter> XcbHotKeyCenter::connect(MainQueue& mainQueue,
-                                                          std::string& error) {
+Expected<std::unique_ptr<XcbHotKeyCenter>> XcbHotKeyCenter::connect(MainQueue& mainQueue) {
     auto impl = std::make_unique<Impl>(mainQueue);
     int screenNumber = 0;
     impl->connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(impl->connection) != 0) {
-        error = "cannot connect to the X display";
-        return nullptr;
+        return Error("connect to the X display", "",
+                     std::make_error_code(std::errc::connection_refused));
     }
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(impl->connection));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
         xcb_screen_next(&screens);
     }
     if (screens.rem == 0) {
-        error = "the X display has no screen";
-        return nullptr;
+        return Error::withDetail("use the X display", "", "the X display has no screen",
+                                 std::errc::no_such_device);
     }
     impl->root = screens.data->root;
     impl->symbols = xcb_key_symbols_alloc(impl->connection);
     if (impl->symbols == nullptr) {
-        error = "cannot read the keyboard mapping";
-        return nullptr;
+        return Error("read the keyboard mapping", "", std::make_error_code(std::errc::io_error));
     }
     impl->updateNumLockMask();
 
@@ -318,20 +316,25 @@ XcbHotKeyCenter::XcbHotKeyCenter(std::unique_ptr<Impl> impl) : impl_(std::move(i
 
 XcbHotKeyCenter::~XcbHotKeyCenter() = default;
 
-bool XcbHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
+Status XcbHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
+    constexpr const char* kAction = "register the shortcut";
     if (!hotKey) {
-        return false;
+        return Error(kAction, "", std::make_error_code(std::errc::invalid_argument));
     }
     auto shortcut = Shortcut::fromDictionary(hotKey->keyCombo);
     if (!shortcut) {
-        return false;
+        return Error::withDetail(kAction, hotKey->identifier, "not a shortcut");
     }
     auto codes = impl_->keycodesFor(shortcut->keysym);
-    if (codes.empty() || !impl_->grab(codes, static_cast<std::uint16_t>(shortcut->modifiers))) {
-        return false;
+    if (codes.empty()) {
+        return Error::withDetail(kAction, hotKey->identifier, "no key types it");
+    }
+    if (!impl_->grab(codes, static_cast<std::uint16_t>(shortcut->modifiers))) {
+        return Error::withDetail(kAction, hotKey->identifier, "another program holds it",
+                                 std::errc::device_or_resource_busy);
     }
     impl_->entries.push_back({std::move(hotKey), *shortcut, std::move(codes)});
-    return true;
+    return {};
 }
 
 void XcbHotKeyCenter::unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) {

@@ -17,12 +17,12 @@ namespace quillet::platform {
 class XcbHotKeyCenter final : public HotKeyCenter {
 public:
     // Nothing when the display cannot be reached; `error` says why.
-    static std::unique_ptr<XcbHotKeyCenter> connect(MainQueue& mainQueue, std::string& error);
+    static Expected<std::unique_ptr<XcbHotKeyCenter>> connect(MainQueue& mainQueue);
     ~XcbHotKeyCenter() override;
     XcbHotKeyCenter(const XcbHotKeyCenter&) = delete;
     XcbHotKeyCenter& operator=(const XcbHotKeyCenter&) = delete;
 
-    bool registerHotKey(std::shared_ptr<HotKey> hotKey) override;
+    Status registerHotKey(std::shared_ptr<HotKey> hotKey) override;
     void unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) override;
     std::vector<std::shared_ptr<HotKey>> allHotKeys() const override;
 

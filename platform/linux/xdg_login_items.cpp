@@ -1,5 +1,7 @@
 #include "xdg_login_items.h"
 
+#include "glib_error.h"
+
 #include "shared/desktop_exec.h"
 #include "shared/xdg_paths.h"
 
@@ -8,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <sstream>
 
@@ -76,20 +77,20 @@ bool runsAtLogin(const std::string& path) {
     return !entry.hasKey(kAutostartEnabled) || entry.flag(kAutostartEnabled);
 }
 
-bool save(KeyFile& entry, const std::string& path) {
+Status save(KeyFile& entry, const std::string& path) {
     const std::string dir = paths::deletingLastPathComponent(path);
     if (g_mkdir_with_parents(dir.c_str(), 0700) != 0) {
-        g_message("cannot create %s: %s", dir.c_str(), std::strerror(errno));
-        return false;
+        Error failure = Error::fromErrno("create", dir);
+        g_message("%s", failure.logText().c_str());
+        return failure;
     }
     GError* error = nullptr;
     // Written to a temporary file and renamed: never a half-written entry.
     if (!g_key_file_save_to_file(entry.file, path.c_str(), &error)) {
         g_message("cannot write %s: %s", path.c_str(), error->message);
-        g_error_free(error);
-        return false;
+        return takeGError("write", path, &error);
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -110,8 +111,8 @@ bool XdgLoginItems::isRegistered(const std::string& id) const {
     return system && runsAtLogin(*system);
 }
 
-bool XdgLoginItems::setRegistered(const std::string& id, const std::string& executable,
-                                  bool enabled) {
+Status XdgLoginItems::setRegistered(const std::string& id, const std::string& executable,
+                                    bool enabled) {
     const std::string user = userEntryPath(id);
     if (enabled) {
         KeyFile entry;
@@ -131,12 +132,13 @@ bool XdgLoginItems::setRegistered(const std::string& id, const std::string& exec
     }
 
     if (g_remove(user.c_str()) != 0 && errno != ENOENT) {
-        g_message("cannot remove %s: %s", user.c_str(), std::strerror(errno));
-        return false;
+        Error failure = Error::fromErrno("remove", user);
+        g_message("%s", failure.logText().c_str());
+        return failure;
     }
     auto system = systemEntryPath(id);
     if (!system || !runsAtLogin(*system)) {
-        return true;
+        return {};
     }
     KeyFile mask;
     mask.load(*system);

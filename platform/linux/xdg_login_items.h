@@ -21,8 +21,8 @@ public:
     explicit XdgLoginItems(std::string entryTemplate = {});
 
     bool isRegistered(const std::string& id) const override;
-    [[nodiscard]] bool setRegistered(const std::string& id, const std::string& executable,
-                                     bool enabled) override;
+    [[nodiscard]] Status setRegistered(const std::string& id, const std::string& executable,
+                                       bool enabled) override;
 
     // $XDG_CONFIG_HOME/autostart/<id>.desktop
     static std::string userEntryPath(const std::string& id);

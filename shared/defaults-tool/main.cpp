@@ -8,9 +8,9 @@
 // Exit status: 0 done, 1 no such key, 2 bad usage or bad JSON, 3 the store
 // could not be written.
 #include "platform/linux/dbus_notification_center.h"
-#include "shared/app_util.h"
 #include "shared/identifiers.h"
 #include "shared/plist_json.h"
+#include "shared/refresh_notification.h"
 #include "shared/settings_store.h"
 
 #include <cstdio>
@@ -51,7 +51,7 @@ int read(const quillet::SettingsStore& store, const std::optional<std::string>& 
 
 void notify(const std::string& key) {
     quillet::platform::DBusNotificationCenter center;
-    quillet::AppUtil::postRefreshNotification(center, key);
+    quillet::postRefreshNotification(center, key);
 }
 
 } // namespace
@@ -93,19 +93,19 @@ int main(int argc, char** argv) {
         return read(store, rest.empty() ? std::nullopt : std::optional<std::string>(rest[0]));
     }
     if (command == "write" && rest.size() == 2) {
-        quillet::Value value;
-        std::string error;
-        if (!quillet::valueFromJsonText(rest[1], value, error)) {
+        const quillet::Expected<quillet::Value> parsed = quillet::valueFromJsonText(rest[1]);
+        if (!parsed) {
             std::cerr << "quillet-defaults: the value for \"" << rest[0] << "\" is not valid JSON ("
-                      << error << "); nothing was written\n";
+                      << parsed.error().reason() << "); nothing was written\n";
             return kUsage;
         }
+        const quillet::Value& value = *parsed;
         if (value.isNull()) {
             std::cerr << "quillet-defaults: null is not a storable value; use delete\n";
             return kUsage;
         }
-        if (!store.setObject(rest[0], value)) {
-            std::cerr << "quillet-defaults: " << store.lastError() << "\n";
+        if (const quillet::Status stored = store.setObject(rest[0], value); !stored) {
+            std::cerr << "quillet-defaults: " << stored.error().logText() << "\n";
             return kWriteFailed;
         }
         if (wantNotify) {
@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
                       << store.filePath() << "\n";
             return kAbsent;
         }
-        if (!store.removeObjectForKey(rest[0])) {
-            std::cerr << "quillet-defaults: " << store.lastError() << "\n";
+        if (const quillet::Status removed = store.removeObjectForKey(rest[0]); !removed) {
+            std::cerr << "quillet-defaults: " << removed.error().logText() << "\n";
             return kWriteFailed;
         }
         if (wantNotify) {

@@ -3,6 +3,8 @@
 // the flags that describe what happened to the file.
 #pragma once
 
+#include "shared/error.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -32,13 +34,13 @@ public:
 
     virtual ~FileEventSource() = default;
 
-    // Opens the path for event notification only; -1 when it cannot be opened.
-    // The watch follows the file (its inode), not the name.
-    virtual Handle open(const std::string& path) = 0;
-    // Sets the flags reported for the handle (replacing earlier ones). Says
-    // why the kernel refused the watch (ENOSPC when the user's watches are
-    // used up); nothing is then reported for the handle.
-    [[nodiscard]] virtual std::error_code subscribe(Handle handle, std::uint32_t flags) = 0;
+    // Opens the path for event notification only. The watch follows the file
+    // (its inode), not the name.
+    [[nodiscard]] virtual Expected<Handle> open(const std::string& path) = 0;
+    // Sets the flags reported for the handle (replacing earlier ones). An
+    // error when the kernel refused the watch (ENOSPC when the user's watches
+    // are used up); nothing is then reported for the handle.
+    [[nodiscard]] virtual Status subscribe(Handle handle, std::uint32_t flags) = 0;
     // Ends the watch; the handle is not reported again.
     virtual void close(Handle handle) = 0;
 

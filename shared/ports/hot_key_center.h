@@ -1,11 +1,11 @@
 // System-wide keyboard shortcuts.
 #pragma once
 
+#include "../error.h"
 #include "../value.h"
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,15 +20,17 @@ struct HotKey {
 class HotKeyCenter {
 public:
     virtual ~HotKeyCenter() = default;
-    // Makes the combination system-wide; false when it is taken or cannot be grabbed.
-    virtual bool registerHotKey(std::shared_ptr<HotKey> hotKey) = 0;
+    // Makes the combination system-wide; an error when it is taken or cannot
+    // be grabbed.
+    [[nodiscard]] virtual Status registerHotKey(std::shared_ptr<HotKey> hotKey) = 0;
     // The combination stops reacting at once.
     virtual void unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) = 0;
     // A snapshot: stays valid while keys are unregistered.
     virtual std::vector<std::shared_ptr<HotKey>> allHotKeys() const = 0;
-    // Why global shortcuts cannot work in this session (an English sentence,
-    // translated where it is shown); nothing when they can.
-    virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
+    // Whether global shortcuts can work in this session; when not, the
+    // error's reason says why (an English sentence, translated where it is
+    // shown).
+    [[nodiscard]] virtual Status availability() const { return {}; }
 };
 
 // A center that registers nothing, for sessions without global shortcuts; it
@@ -38,10 +40,13 @@ public:
     explicit NullHotKeyCenter(
         std::string reason = "Global keyboard shortcuts are unavailable in this session.")
         : reason_(std::move(reason)) {}
-    bool registerHotKey(std::shared_ptr<HotKey>) override { return false; }
+    Status registerHotKey(std::shared_ptr<HotKey>) override { return availability(); }
     void unregisterHotKey(const std::shared_ptr<HotKey>&) override {}
     std::vector<std::shared_ptr<HotKey>> allHotKeys() const override { return {}; }
-    std::optional<std::string> unavailableReason() const override { return reason_; }
+    Status availability() const override {
+        return Error::withDetail("register global shortcuts", "", reason_,
+                                 std::errc::operation_not_supported);
+    }
 
 private:
     std::string reason_;

@@ -1,6 +1,8 @@
 // The desktop: default handlers, the file manager, running programs.
 #pragma once
 
+#include "shared/error.h"
+
 #include <string>
 #include <vector>
 
@@ -18,13 +20,14 @@ class Workspace {
 public:
     virtual ~Workspace() = default;
     // Opens a URL with the desktop's handler for its scheme.
-    virtual bool openURL(const std::string& url) = 0;
+    [[nodiscard]] virtual Status openURL(const std::string& url) = 0;
     // Opens a file with its default application.
-    virtual bool openFile(const std::string& path) = 0;
+    [[nodiscard]] virtual Status openFile(const std::string& path) = 0;
     // Shows the items selected in a file-manager window.
-    virtual bool revealItems(const std::vector<std::string>& paths) = 0;
+    [[nodiscard]] virtual Status revealItems(const std::vector<std::string>& paths) = 0;
     // Starts a program by path, detached.
-    virtual bool launchProgram(const std::string& path, const std::vector<std::string>& args) = 0;
+    [[nodiscard]] virtual Status launchProgram(const std::string& path,
+                                               const std::vector<std::string>& args) = 0;
     // Whether a program with this id owns its name on the session bus.
     virtual bool isProgramRunning(const std::string& id) const = 0;
     // The applications that can open the file, from the desktop entries that
@@ -32,7 +35,8 @@ public:
     // main thread.
     virtual std::vector<AssociatedApp> applicationsForFile(const std::string& path) const = 0;
     // Opens the file with the application of that desktop entry id.
-    virtual bool openFileWithApplication(const std::string& path, const std::string& appId) = 0;
+    [[nodiscard]] virtual Status openFileWithApplication(const std::string& path,
+                                                         const std::string& appId) = 0;
 };
 
 } // namespace quillet

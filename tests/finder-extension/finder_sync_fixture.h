@@ -41,7 +41,8 @@ inline Value location(const std::string& path, bool enabled = true) {
 class FinderSyncFixture : public ::testing::Test {
 protected:
     void set(const std::string& key, const Value& value) {
-        ASSERT_TRUE(writer->setObject(key, value)) << writer->lastError();
+        const Status written = writer->setObject(key, value);
+        ASSERT_TRUE(written) << written.error().logText();
     }
 
     // Starts the extension; `defaults` are written as its registered defaults.

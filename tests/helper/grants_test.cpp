@@ -1,7 +1,7 @@
 // Folder grants: the authorisation panel, saved grants, access to them.
 #include "helper_fixture.h"
 
-#include "shared/app_util.h"
+#include "shared/folder_bookmark.h"
 
 namespace quillet::test {
 namespace {
@@ -95,7 +95,7 @@ TEST_F(GrantsTest, GrantingAParentSavesOneRecordAndCreatesTheItem) {
     auto saved = AuthorizedDir::fromValue(records[0]);
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(saved->path, xdg.home());
-    EXPECT_EQ(AppUtil::urlFromBookmark(saved->bookmarkData), xdg.home());
+    EXPECT_EQ(folderForBookmark(saved->bookmarkData).valueOr(""), xdg.home());
 
     // The same grant again leaves one record.
     d.showAuthorizationPanel(deep, record);
@@ -147,7 +147,7 @@ TEST_F(GrantsTest, SavedGrantsAreOpenedAtStartAndReopenedOnMountChanges) {
     std::string gone = xdg.makeDir("home/gone");
     Value::Array records;
     for (const auto& path : {kept, gone}) {
-        records.push_back(AuthorizedDir{path, *AppUtil::bookmarkFromURL(path)}.toValue());
+        records.push_back(AuthorizedDir{path, *bookmarkForFolder(path)}.toValue());
     }
     ASSERT_TRUE(shared.setObject(keys::kAuthorizedDirs, Value(records)));
     std::filesystem::remove(gone);
@@ -158,7 +158,7 @@ TEST_F(GrantsTest, SavedGrantsAreOpenedAtStartAndReopenedOnMountChanges) {
     EXPECT_EQ(grantCount(), 2u);
 
     std::string later = xdg.makeDir("home/later");
-    records.push_back(AuthorizedDir{later, *AppUtil::bookmarkFromURL(later)}.toValue());
+    records.push_back(AuthorizedDir{later, *bookmarkForFolder(later)}.toValue());
     ASSERT_TRUE(shared.setObject(keys::kAuthorizedDirs, Value(records)));
     volumes.fireMount("/media/usb");
     queue.runPending();

@@ -79,7 +79,7 @@ TEST_F(ShortcutsTest, APressCreatesTheFileInTheFolderTheScriptReports) {
                                                          templatesDir + "/Text.txt", false, false),
                                           combo('n'))});
     installUserScript();
-    scripts.outcome.standardOutput = work + "\n";
+    scripts.outcome = work + "\n";
     start();
     pressAndSettle("shortcut1");
     ASSERT_EQ(scripts.runs.size(), 1u);
@@ -94,7 +94,7 @@ TEST_F(ShortcutsTest, WithoutSkipFilenameThePressOpensTheNewFilePanel) {
     withPanel = true;
     setTemplates({withShortcut(text("untitled"), combo('n'))});
     installUserScript();
-    scripts.outcome.standardOutput = work;
+    scripts.outcome = work;
     start();
     pressAndSettle("shortcut0");
     ASSERT_EQ(panelRequests.size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(ShortcutsTest, TheScriptsOutputIsTrimmedOfLineBreaksOnly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.output);
         alerts.clear();
-        scripts.outcome.standardOutput = c.output;
+        scripts.outcome = c.output;
         helper::FinderPath finder(scripts, queue, alerts, nullptr, scriptsDir, "/query");
         std::optional<std::string> reported;
         finder.getFinderPathWithTemplate(
@@ -155,14 +155,16 @@ TEST_F(ShortcutsTest, AScriptThatCannotStartOrFailsIsReported) {
     bool called = false;
     auto handler = [&](const std::string&, const Value&) { called = true; };
 
-    scripts.startError = "QuilletHelper.sh: Permission denied";
+    scripts.startError = Error(kScriptRunAction, "QuilletHelper.sh",
+                               std::make_error_code(std::errc::permission_denied));
     finder.getFinderPathWithTemplate(text("a"), handler);
     ASSERT_EQ(alerts.shown().size(), 1u); // at once, on the main thread
     EXPECT_EQ(alerts.shown()[0].title, "Unable to run QuilletHelper.sh!");
     EXPECT_EQ(alerts.shown()[0].message, "QuilletHelper.sh: Permission denied");
 
     scripts.startError.reset();
-    scripts.outcome = {"QuilletHelper.sh ended with status 2", "/somewhere\n"};
+    scripts.outcome =
+        Error::withDetail(kScriptFinishAction, "QuilletHelper.sh", "ended with status 2");
     finder.getFinderPathWithTemplate(text("a"), handler);
     EXPECT_EQ(alerts.shown().size(), 1u); // not before the main queue runs
     queue.runPending();
@@ -288,7 +290,7 @@ TEST_F(ShortcutsTest, APressWithoutTheScriptAsksFirstAndThenCreates) {
     setOption(keys::kSkipFilename, true);
     setOption(keys::kRunInBackground, true);
     setTemplates({withShortcut(text("untitled"), combo('n'))});
-    scripts.outcome.standardOutput = work + "\n";
+    scripts.outcome = work + "\n";
     auto& d = start();
     pressAndSettle("shortcut0");
     EXPECT_EQ(d.panelCount(), 1);

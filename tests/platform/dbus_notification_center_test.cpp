@@ -1,7 +1,7 @@
 // The session-bus broadcast between two processes of the suite.
 #include "platform/linux/dbus_notification_center.h"
-#include "shared/app_util.h"
 #include "shared/identifiers.h"
+#include "shared/refresh_notification.h"
 #include "support/spin_main_context.h"
 
 #include <gio/gio.h>
@@ -106,7 +106,7 @@ TEST_F(DBusNotificationCenterTest, OwnPostsComeBackAndRemovedObserversStayQuiet)
     int calls = 0;
     auto token = center.addObserver("org.quillet.test",
                                     [&](const std::string&, const std::string&) { ++calls; });
-    quillet::AppUtil::postRefreshNotification(center, "ignored"); // another name
+    quillet::postRefreshNotification(center, "ignored"); // another name
     center.post("org.quillet.test", "first");
     ASSERT_TRUE(spinUntil([&] { return calls == 1; }, std::chrono::seconds(5)));
     center.removeObserver(token);

@@ -22,40 +22,43 @@ TEST(PosixScriptRunnerTest, OutputStatusAndStartFailures) {
         const char* body; // nothing: no file
         mode_t mode;
         bool starts;
-        std::string output;
+        std::string outputOrFailure; // what was printed, else the failure's text
         bool fails;
     };
+    const std::string script = xdg.root() + "/script.sh";
     const Case cases[] = {
         {"prints its argument", "#!/bin/sh\nprintf '%s\\n' \"$1\"\n", 0755, true, "/query\n",
          false},
-        {"ends with a status", "#!/bin/sh\necho partial\nexit 3\n", 0755, true, "partial\n", true},
-        {"killed", "#!/bin/sh\nkill -9 $$\n", 0755, true, "", true},
-        {"not executable", "#!/bin/sh\necho no\n", 0644, false, "", false},
-        {"missing", nullptr, 0, false, "", false},
+        {"ends with a status", "#!/bin/sh\necho partial\nexit 3\n", 0755, true,
+         script + " ended with status 3", true},
+        {"killed", "#!/bin/sh\nkill -9 $$\n", 0755, true, script + " was ended by signal 9", true},
+        {"not executable", "#!/bin/sh\necho no\n", 0644, false, script + ": Permission denied",
+         false},
+        {"missing", nullptr, 0, false, script + ": No such file or directory", false},
     };
     platform::PosixScriptRunner runner;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string script = xdg.root() + "/script.sh";
         std::remove(script.c_str());
         if (c.body != nullptr) {
             std::ofstream(script) << c.body;
             ::chmod(script.c_str(), c.mode);
         }
-        std::promise<std::pair<ScriptOutcome, std::thread::id>> done;
-        auto started = runner.run(script, {"/query"}, [&](ScriptOutcome outcome) {
-            done.set_value({std::move(outcome), std::this_thread::get_id()});
+        std::promise<std::pair<Expected<std::string>, std::thread::id>> done;
+        Status started = runner.run(script, {"/query"}, [&](Expected<std::string> output) {
+            done.set_value({std::move(output), std::this_thread::get_id()});
         });
-        EXPECT_EQ(!started.has_value(), c.starts);
+        EXPECT_EQ(started.ok(), c.starts);
         if (!c.starts) {
+            EXPECT_EQ(scriptFailureText(started.error()), c.outputOrFailure);
             continue;
         }
         auto future = done.get_future();
         ASSERT_EQ(future.wait_for(10s), std::future_status::ready);
-        auto [outcome, thread] = future.get();
+        auto [output, thread] = future.get();
         EXPECT_NE(thread, std::this_thread::get_id());
-        EXPECT_EQ(outcome.standardOutput, c.output);
-        EXPECT_EQ(outcome.error.has_value(), c.fails);
+        ASSERT_EQ(!output.ok(), c.fails);
+        EXPECT_EQ(output ? *output : scriptFailureText(output.error()), c.outputOrFailure);
     }
 }
 

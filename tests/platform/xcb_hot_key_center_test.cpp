@@ -26,9 +26,9 @@ TEST(XcbHotKeyCenterTest, GrabsPressesAndCombinationsAnotherClientHolds) {
         GTEST_SKIP() << "needs an X display";
     }
     platform::GLibMainQueue queue;
-    std::string error;
-    auto center = platform::XcbHotKeyCenter::connect(queue, error);
-    ASSERT_TRUE(center) << error;
+    auto connected = platform::XcbHotKeyCenter::connect(queue);
+    ASSERT_TRUE(connected) << connected.error().logText();
+    auto& center = *connected;
     std::vector<std::string> pressed;
 
     OtherXClient other;

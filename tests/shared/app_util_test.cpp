@@ -1,12 +1,8 @@
 // AppUtil on real files in a temporary folder.
 #include "shared/app_util.h"
 
-#include "shared/identifiers.h"
-#include "support/fake_alerts.h"
-#include "support/fake_file_types.h"
-#include "support/fake_notification_center.h"
 #include "support/file_text.h"
-#include "support/temp_xdg.h"
+#include "support/temp_files_test.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class AppUtilTest : public ::testing::Test {
-protected:
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-    void touch(const std::string& name, const std::string& content = "x", mode_t mode = 0644) {
-        fs::create_directories(fs::path(path(name)).parent_path());
-        std::ofstream(path(name), std::ios::binary) << content;
-        ::chmod(path(name).c_str(), mode);
-    }
-
-    quillet::test::TempXdg xdg;
-    std::string dir = xdg.makeDir("files");
-};
+using AppUtilTest = quillet::test::TempFilesTest;
 
 } // namespace
 
@@ -76,48 +61,6 @@ TEST_F(AppUtilTest, UniqueNameSearchesPastManyTakenNames) {
         touch("Untitled-" + std::to_string(n) + ".txt");
     }
     EXPECT_EQ(AppUtil::genNewPathForPath(path("Untitled.txt")), path("Untitled-301.txt"));
-}
-
-TEST_F(AppUtilTest, ExecuteBitsChangeAndNothingElse) {
-    touch("script.sh", "#!/bin/sh\n", 0644);
-    EXPECT_TRUE(AppUtil::makeItemExecutableAtPath(path("script.sh")));
-    EXPECT_EQ(quillet::test::fileMode(path("script.sh")), 0755u);
-    EXPECT_TRUE(AppUtil::removeExecutableFlagAtPath(path("script.sh")));
-    EXPECT_EQ(quillet::test::fileMode(path("script.sh")), 0644u);
-    touch("odd", "", 0640);
-    EXPECT_TRUE(AppUtil::makeItemExecutable(true, path("odd")));
-    EXPECT_EQ(quillet::test::fileMode(path("odd")), 0751u);
-    ::chmod(path("odd").c_str(), 02751);
-    EXPECT_TRUE(AppUtil::makeItemExecutable(false, path("odd")));
-    EXPECT_EQ(quillet::test::fileMode(path("odd")), 02640u) << "other bits are kept";
-}
-
-TEST_F(AppUtilTest, ExecuteBitsRefuseFoldersAndMissingItems) {
-    fs::create_directory(path("folder"));
-    ::chmod(path("folder").c_str(), 0700);
-    EXPECT_FALSE(AppUtil::makeItemExecutable(false, path("folder")));
-    EXPECT_FALSE(AppUtil::makeItemExecutable(true, path("folder")));
-    EXPECT_EQ(quillet::test::fileMode(path("folder")), 0700u);
-    EXPECT_FALSE(AppUtil::makeItemExecutableAtPath(path("missing")));
-}
-
-TEST_F(AppUtilTest, ALinkedItemNeverChangesTheFileItPointsTo) {
-    // A template may be a link; the new item is then a link too, and its
-    // finishing steps must not reach the user's file behind it.
-    touch("elsewhere/target.sh", "#!/bin/sh\n", 0755);
-    const auto old = AppUtil::Clock::from_time_t(1000000000);
-    AppUtil::updateDateForFile(old, path("elsewhere/target.sh"));
-    fs::create_symlink(path("elsewhere/target.sh"), path("link.sh"));
-
-    EXPECT_FALSE(AppUtil::removeExecutableFlagAtPath(path("link.sh")));
-    AppUtil::updateDateForFile(AppUtil::Clock::now(), path("link.sh"));
-
-    EXPECT_EQ(quillet::test::fileMode(path("elsewhere/target.sh")), 0755u);
-    struct stat st {};
-    ASSERT_EQ(::stat(path("elsewhere/target.sh").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
-    ASSERT_EQ(::lstat(path("link.sh").c_str(), &st), 0);
-    EXPECT_GT(st.st_mtim.tv_sec, 1000000000) << "the link itself is dated now";
 }
 
 TEST_F(AppUtilTest, CopyOfAMissingSourceRemovesTheDestination) {
@@ -170,69 +113,6 @@ TEST_F(AppUtilTest, CopyFilePermissions) {
     EXPECT_FALSE(AppUtil::copyFilePermissionsAtPath(path("missing"), path("b")));
 }
 
-TEST_F(AppUtilTest, DatesOfAFolderAndEverythingBelow) {
-    touch("dated/inner/file.txt");
-    const auto date = AppUtil::Clock::from_time_t(1000000000) + std::chrono::milliseconds(250);
-    AppUtil::updateDateForPath(date, path("dated"));
-    for (const char* name : {"dated", "dated/inner", "dated/inner/file.txt"}) {
-        SCOPED_TRACE(name);
-        struct stat st {};
-        ASSERT_EQ(::stat(path(name).c_str(), &st), 0);
-        EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
-        EXPECT_EQ(st.st_mtim.tv_nsec, 250000000);
-        EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
-    }
-    AppUtil::updateDateForPath(date, path("missing")); // no effect, no failure
-    EXPECT_FALSE(fs::exists(path("missing")));
-}
-
-TEST_F(AppUtilTest, WritabilityAnswersForTheNearestExistingAncestor) {
-    EXPECT_FALSE(AppUtil::isWritableFileAtPath(std::nullopt));
-    EXPECT_TRUE(AppUtil::isWritableFileAtPath(dir));
-    EXPECT_TRUE(AppUtil::isWritableFileAtPath(dir + "/"));
-    EXPECT_TRUE(AppUtil::isWritableFileAtPath(path("not/yet/there.txt")));
-    EXPECT_TRUE(AppUtil::isWritableFileAtPath(path("a%20b")));
-    if (::geteuid() != 0) {
-        fs::create_directory(path("locked"));
-        ::chmod(path("locked").c_str(), 0555);
-        EXPECT_FALSE(AppUtil::isWritableFileAtPath(path("locked/not/there")));
-        ::chmod(path("locked").c_str(), 0755);
-    }
-    EXPECT_FALSE(AppUtil::isWritableFileAtPath(std::string("/proc/1/not/there")));
-}
-
-TEST_F(AppUtilTest, BookmarksResolveOnlyToTheSameFolder) {
-    fs::create_directory(path("granted"));
-    auto bookmark = AppUtil::bookmarkFromURL(path("granted"));
-    ASSERT_TRUE(bookmark);
-    EXPECT_EQ(AppUtil::urlFromBookmark(*bookmark), path("granted"));
-    auto fromUrl = AppUtil::bookmarkFromURL("file://" + path("granted"));
-    ASSERT_TRUE(fromUrl);
-    EXPECT_EQ(AppUtil::urlFromBookmark(*fromUrl), path("granted"));
-
-    // Another folder under the same name is not the folder that was granted.
-    fs::rename(path("granted"), path("moved"));
-    fs::create_directory(path("granted"));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(*bookmark));
-    fs::remove(path("granted"));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(*bookmark));
-}
-
-TEST_F(AppUtilTest, BookmarksOfGarbageOrNonFoldersAreNothing) {
-    using Data = quillet::Value::Data;
-    auto bytes = [](const std::string& s) { return Data(s.begin(), s.end()); };
-    EXPECT_FALSE(AppUtil::urlFromBookmark(Data{}));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(Data{0xff, 0x00, 0x7b, 0x22}));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(bytes("[1,2,3]")));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(bytes(R"({"path":"/","dev":"1","ino":2})")));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(bytes(R"({"path":"/","dev":-1,"ino":2})")));
-    EXPECT_FALSE(AppUtil::urlFromBookmark(bytes(R"({"path":"/"})")));
-    touch("file.txt");
-    EXPECT_FALSE(AppUtil::bookmarkFromURL(path("file.txt")));
-    EXPECT_FALSE(AppUtil::bookmarkFromURL(path("missing")));
-    EXPECT_FALSE(AppUtil::bookmarkFromURL("relative/folder"));
-}
-
 TEST_F(AppUtilTest, IsDirFollowsLinks) {
     touch("f");
     fs::create_directory(path("d"));
@@ -241,29 +121,4 @@ TEST_F(AppUtilTest, IsDirFollowsLinks) {
     EXPECT_TRUE(AppUtil::isDir(path("link")));
     EXPECT_FALSE(AppUtil::isDir(path("f")));
     EXPECT_FALSE(AppUtil::isDir(path("missing")));
-}
-
-TEST(AppUtilPorts, RefreshNotificationTypesAndAlerts) {
-    quillet::test::FakeNotificationCenter center;
-    std::string seen;
-    center.addObserver(quillet::ids::kSuiteName,
-                       [&](const std::string&, const std::string& object) { seen = object; });
-    AppUtil::postRefreshNotification(center, "monitoredPaths");
-    ASSERT_EQ(center.posts().size(), 1u);
-    EXPECT_EQ(center.posts()[0].name, quillet::ids::kSuiteName);
-    EXPECT_EQ(seen, "monitoredPaths");
-
-    quillet::test::FakeFileTypes types;
-    types.add("txt", "Plain text document");
-    EXPECT_EQ(AppUtil::humanReadableFileTypeForFileExtension(types, "txt"), "Plain text document");
-    EXPECT_FALSE(AppUtil::humanReadableFileTypeForFileExtension(types, "zzz"));
-
-    quillet::test::FakeAlerts alerts;
-    AppUtil::showAlert(alerts, "Title", std::nullopt);
-    AppUtil::showAlert(alerts, std::nullopt, "Message", quillet::AlertStyle::Critical);
-    ASSERT_EQ(alerts.shown().size(), 2u);
-    EXPECT_EQ(alerts.shown()[0].style, quillet::AlertStyle::Informational);
-    EXPECT_EQ(alerts.shown()[0].title, "Title");
-    EXPECT_FALSE(alerts.shown()[0].message);
-    EXPECT_EQ(alerts.shown()[1].style, quillet::AlertStyle::Critical);
 }

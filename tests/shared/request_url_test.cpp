@@ -53,7 +53,7 @@ TEST(RequestURL, QueryIndexIsTheIntegerValue) {
     EXPECT_EQ(parsed("quillet:///tmp?3")->folderPath, "/tmp");
 }
 
-TEST(RequestURL, TextThatIsNotAURLGivesNothing) {
+TEST(RequestURL, TextThatIsNotAURLIsAnError) {
     EXPECT_FALSE(quillet::parseRequestURL(""));
     EXPECT_FALSE(quillet::parseRequestURL("/tmp/folder?1"));
     EXPECT_FALSE(quillet::parseRequestURL("no scheme here"));

@@ -88,9 +88,9 @@ TEST_F(SettingsStoreTest, RegisteredDefaultsAreNeverWritten) {
     EXPECT_TRUE(store.boolForKey("skipFilename"));
     ASSERT_TRUE(store.setBool("cascadeMenu", true));
     EXPECT_TRUE(store.boolForKey("cascadeMenu")) << "a stored value beats the default";
-    quillet::ParseResult onDisk = quillet::parseSettingsText(fileText(store.filePath()));
-    ASSERT_TRUE(onDisk.ok);
-    EXPECT_EQ(onDisk.values.count("skipFilename"), 0u);
+    auto onDisk = quillet::parseSettingsText(fileText(store.filePath()));
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->count("skipFilename"), 0u);
     EXPECT_EQ(store.storedValues().count("skipFilename"), 0u);
     // Another handle (another program) does not see this program's defaults.
     SettingsStore other(quillet::ids::kSuiteName);
@@ -159,9 +159,9 @@ TEST_F(SettingsStoreTest, CorruptFileIsKeptAsideAndTheNextWriteStartsFresh) {
     }
     ASSERT_FALSE(aside.empty()) << "the unreadable file was kept aside";
     EXPECT_EQ(fileText(aside), garbage);
-    quillet::ParseResult fresh = quillet::parseSettingsText(fileText(store.filePath()));
-    ASSERT_TRUE(fresh.ok);
-    EXPECT_EQ(Value(fresh.values), Value(Value::Dictionary{{"playSound", true}}));
+    auto fresh = quillet::parseSettingsText(fileText(store.filePath()));
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(Value(*fresh), Value(Value::Dictionary{{"playSound", true}}));
 }
 
 TEST_F(SettingsStoreTest, TextThatIsNotUtf8IsRefusedNotMangled) {
@@ -169,8 +169,9 @@ TEST_F(SettingsStoreTest, TextThatIsNotUtf8IsRefusedNotMangled) {
     const std::string before = fileText(store.filePath());
     // A Linux path may hold any bytes; JSON cannot, and a replaced character
     // would make other programs read another folder than this one wrote.
-    EXPECT_FALSE(store.setString("folder", "/home/caf\xE9"));
-    EXPECT_FALSE(store.lastError().empty());
+    const quillet::Status refused = store.setString("folder", "/home/caf\xE9");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().logText(), "cannot store \"folder\": text that is not UTF-8");
     EXPECT_FALSE(store.setObject("list", Value::Array{Value("ok"), Value("\xFF")}));
     EXPECT_EQ(fileText(store.filePath()), before);
     EXPECT_EQ(store.stringForKey("folder"), std::optional<std::string>("/home/me"));
@@ -189,8 +190,9 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                              fs::perms::group_exec | fs::perms::others_read |
                              fs::perms::others_exec);
-    EXPECT_FALSE(store.setString("kept", "no"));
-    EXPECT_FALSE(store.lastError().empty());
+    const quillet::Status refused = store.setString("kept", "no");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code(), std::errc::permission_denied) << refused.error().logText();
     EXPECT_EQ(*store.stringForKey("kept"), "yes") << "the in-process view is unchanged";
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
     EXPECT_EQ(fileText(store.filePath()), before);
@@ -198,19 +200,23 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
 }
 
 TEST_F(SettingsStoreTest, AnUnreadableFileIsAReadErrorNotAnEmptyStore) {
-    EXPECT_EQ(store.readError(), std::nullopt) << "an absent file is no settings yet";
+    EXPECT_TRUE(store.readStatus()) << "an absent file is no settings yet";
     ASSERT_TRUE(store.setString("kept", "yes"));
-    EXPECT_EQ(store.readError(), std::nullopt);
+    EXPECT_TRUE(store.readStatus());
     std::ofstream(store.filePath(), std::ios::app) << "garbage";
-    EXPECT_TRUE(store.readError().has_value());
+    const quillet::Status garbage = store.readStatus();
+    ASSERT_FALSE(garbage);
+    EXPECT_EQ(garbage.error().reason(), "not valid JSON");
     ASSERT_TRUE(store.setString("kept", "again")); // kept aside, written afresh
-    EXPECT_EQ(store.readError(), std::nullopt);
+    EXPECT_TRUE(store.readStatus());
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads files of any mode";
     }
     const std::string before = fileText(store.filePath());
     fs::permissions(store.filePath(), fs::perms::owner_write);
-    EXPECT_EQ(store.readError(), std::optional<std::string>("Permission denied"));
+    const quillet::Status denied = store.readStatus();
+    ASSERT_FALSE(denied);
+    EXPECT_EQ(denied.error().reason(), "Permission denied");
     // A writer must not take it for an empty store and write over it.
     EXPECT_FALSE(store.setString("other", "value"));
     fs::permissions(store.filePath(), fs::perms::owner_read | fs::perms::owner_write);
@@ -284,13 +290,14 @@ TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
         }
         fs::create_symlink(c.linkText, store.filePath());
 
-        ASSERT_TRUE(store.setBool("playSound", true)) << store.lastError();
+        const quillet::Status stored = store.setBool("playSound", true);
+        ASSERT_TRUE(stored) << stored.error().logText();
         ASSERT_TRUE(fs::is_symlink(store.filePath()));
         EXPECT_EQ(fs::read_symlink(store.filePath()).string(), c.linkText);
-        quillet::ParseResult written = quillet::parseSettingsText(fileText(c.target));
-        ASSERT_TRUE(written.ok);
-        EXPECT_EQ(written.values.count("playSound"), 1u);
-        EXPECT_EQ(written.values.count("kept"), c.targetExists ? 1u : 0u);
+        auto written = quillet::parseSettingsText(fileText(c.target));
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->count("playSound"), 1u);
+        EXPECT_EQ(written->count("kept"), c.targetExists ? 1u : 0u);
         EXPECT_TRUE(fs::exists(c.target + ".lock")) << "the lock is beside the linked file";
         EXPECT_EQ(filesIn(dir), std::vector<std::string>{name}) << "nothing beside the link";
         EXPECT_TRUE(SettingsStore(quillet::ids::kSuiteName).boolForKey("playSound"));
@@ -302,8 +309,10 @@ TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
     fs::create_symlink(dir + "/loop-b", dir + "/loop-a");
     fs::create_symlink(dir + "/loop-a", dir + "/loop-b");
     fs::create_symlink(dir + "/loop-a", store.filePath());
-    EXPECT_FALSE(store.setBool("playSound", false));
-    EXPECT_NE(store.lastError().find(store.filePath()), std::string::npos) << store.lastError();
+    const quillet::Status looped = store.setBool("playSound", false);
+    ASSERT_FALSE(looped);
+    EXPECT_EQ(looped.error().logText(),
+              "cannot follow the link " + store.filePath() + ": Too many levels of symbolic links");
     EXPECT_EQ(filesIn(dir), (std::vector<std::string>{name, "loop-a", "loop-b"}));
 }
 

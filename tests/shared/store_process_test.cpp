@@ -1,9 +1,9 @@
 // The settings store shared by several processes: simultaneous writers,
 // writers killed in the middle of a write, and folders that cannot be written.
-#include "shared/app_util.h"
 #include "shared/identifiers.h"
 #include "shared/plist_json.h"
 #include "shared/settings_store.h"
+#include "shared/writability.h"
 #include "support/file_text.h"
 #include "support/temp_xdg.h"
 
@@ -142,13 +142,13 @@ TEST(StoreProcesses, AKilledWriterLeavesTheOldOrTheNewFile) {
         ::kill(pid, SIGKILL);
         waitFor(pid);
 
-        quillet::ParseResult parsed = quillet::parseSettingsText(fileText(store.filePath()));
-        ASSERT_TRUE(parsed.ok) << parsed.error;
-        ASSERT_TRUE(parsed.values.count("counter"));
-        std::int64_t counter = parsed.values["counter"].asInteger().value_or(-1);
+        auto parsed = quillet::parseSettingsText(fileText(store.filePath()));
+        ASSERT_TRUE(parsed) << parsed.error().reason();
+        ASSERT_TRUE(parsed->count("counter"));
+        std::int64_t counter = (*parsed)["counter"].asInteger().value_or(-1);
         EXPECT_GE(counter, lastSeen) << "an old or a new value, never an older one";
         lastSeen = counter;
-        EXPECT_EQ(parsed.values["payload"], Value(payload));
+        EXPECT_EQ((*parsed)["payload"], Value(payload));
         EXPECT_EQ(store.integerForKey("counter"), counter);
         if (!leftovers(dir).empty()) {
             ++roundsWithLeftovers;
@@ -199,13 +199,14 @@ TEST(StoreProcesses, ReadOnlyFolderRefusesWritesAndLosesNothing) {
         }
         SettingsStore store(quillet::ids::kSuiteName);
         const std::string before = fileText(store.filePath());
-        checks.expect(!store.setString("kept", "no"), "setObject fails");
-        checks.expect(!store.lastError().empty(), "the failure has a message");
+        const quillet::Status refused = store.setString("kept", "no");
+        checks.expect(!refused, "setObject fails");
+        checks.expect(!refused && !refused.error().logText().empty(), "the failure has a message");
         checks.expect(store.stringForKey("kept") == std::optional<std::string>("yes"),
                       "the in-process view is unchanged");
         checks.expect(fileText(store.filePath()) == before, "the file is byte-identical");
         checks.expect(leftovers(dir).empty(), "no temporary file left");
-        checks.expect(!quillet::AppUtil::isWritableFileAtPath(dir + "/missing/child"),
+        checks.expect(!quillet::isWritableOrCreatable(dir + "/missing/child"),
                       "the folder is reported unwritable");
     });
 }
@@ -219,7 +220,7 @@ TEST(StoreProcesses, FullDiskRefusesWritesAndLosesNothing) {
             ::_exit(kChildSkipped);
         }
         SettingsStore store(quillet::ids::kSuiteName);
-        checks.expect(store.setString("kept", "yes"), "a first small write fits");
+        checks.expect(store.setString("kept", "yes").ok(), "a first small write fits");
         const std::string before = fileText(store.filePath());
         {
             // Fill what is left of the file system.
@@ -229,8 +230,10 @@ TEST(StoreProcesses, FullDiskRefusesWritesAndLosesNothing) {
                 filler << block << std::flush;
             }
         }
-        checks.expect(!store.setString("big", std::string(32 * 1024, 'b')), "setObject fails");
-        checks.expect(store.lastError().find("space") != std::string::npos, "the message says why");
+        const quillet::Status refused = store.setString("big", std::string(32 * 1024, 'b'));
+        checks.expect(!refused, "setObject fails");
+        checks.expect(!refused && refused.error().logText().find("space") != std::string::npos,
+                      "the message says why");
         checks.expect(fileText(store.filePath()) == before, "the file is byte-identical");
         checks.expect(leftovers(dir).empty(), "no temporary file left");
         checks.expect(store.stringForKey("kept") == std::optional<std::string>("yes"),

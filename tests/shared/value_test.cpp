@@ -61,34 +61,34 @@ TEST(SettingsFormat, RoundTripsEveryKind) {
         {"array", Value::Array{1, "two", Value::Array{}}},
         {"dict", Value::Dictionary{{"nested", Value::Dictionary{}}}},
     };
-    quillet::ParseResult parsed = quillet::parseSettingsText(*quillet::serializeSettings(values));
-    ASSERT_TRUE(parsed.ok) << parsed.error;
-    EXPECT_EQ(Value(parsed.values), Value(values));
+    auto parsed = quillet::parseSettingsText(*quillet::serializeSettings(values));
+    ASSERT_TRUE(parsed) << parsed.error().reason();
+    EXPECT_EQ(Value(*parsed), Value(values));
     // The kinds survive too, not just numeric equality.
-    EXPECT_EQ(parsed.values["bool"].type(), Value::Type::Boolean);
-    EXPECT_EQ(parsed.values["int"].type(), Value::Type::Integer);
-    EXPECT_EQ(parsed.values["real"].type(), Value::Type::Real);
-    EXPECT_EQ(parsed.values["data"].type(), Value::Type::Data);
+    EXPECT_EQ((*parsed)["bool"].type(), Value::Type::Boolean);
+    EXPECT_EQ((*parsed)["int"].type(), Value::Type::Integer);
+    EXPECT_EQ((*parsed)["real"].type(), Value::Type::Real);
+    EXPECT_EQ((*parsed)["data"].type(), Value::Type::Data);
 }
 
 TEST(SettingsFormat, RejectsAnythingButAnObject) {
     for (const char* text : {"", "[]", "42", "\"text\"", "{", "{\"a\":}", "null", "{} {}"}) {
         SCOPED_TRACE(text);
-        quillet::ParseResult parsed = quillet::parseSettingsText(text);
-        EXPECT_FALSE(parsed.ok);
-        EXPECT_TRUE(parsed.values.empty());
-        EXPECT_FALSE(parsed.error.empty());
+        auto parsed = quillet::parseSettingsText(text);
+        ASSERT_FALSE(parsed);
+        EXPECT_FALSE(parsed.error().reason().empty());
     }
 }
 
 TEST(SettingsFormat, SingleValuesForTheTool) {
-    Value v;
-    std::string error;
-    ASSERT_TRUE(quillet::valueFromJsonText(R"({"$data":"AAEC"})", v, error)) << error;
-    ASSERT_TRUE(v.isData());
-    EXPECT_EQ(*v.asData(), (Value::Data{0, 1, 2}));
-    EXPECT_FALSE(quillet::valueFromJsonText("{not json", v, error));
-    EXPECT_FALSE(error.empty());
-    ASSERT_TRUE(quillet::valueFromJsonText(quillet::valueToJsonText(Value(7), false), v, error));
-    EXPECT_EQ(v, Value(7));
+    auto data = quillet::valueFromJsonText(R"({"$data":"AAEC"})");
+    ASSERT_TRUE(data) << data.error().reason();
+    ASSERT_TRUE(data->isData());
+    EXPECT_EQ(*data->asData(), (Value::Data{0, 1, 2}));
+    auto broken = quillet::valueFromJsonText("{not json");
+    ASSERT_FALSE(broken);
+    EXPECT_EQ(broken.error().reason(), "not valid JSON");
+    auto seven = quillet::valueFromJsonText(quillet::valueToJsonText(Value(7), false));
+    ASSERT_TRUE(seven);
+    EXPECT_EQ(*seven, Value(7));
 }

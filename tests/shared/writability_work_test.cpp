@@ -1,7 +1,7 @@
 // The writability walk costs work in proportion to the path, not to its
 // square: a path of thousands of missing components is walked without a new
 // string per step. Counted in allocations, not timed.
-#include "shared/app_util.h"
+#include "shared/writability.h"
 #include "temp_xdg.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +53,7 @@ namespace {
 long allocationsDuring(const std::string& path, bool& writable) {
     allocations = 0;
     counting = true;
-    writable = AppUtil::isWritableFileAtPath(path);
+    writable = isWritableOrCreatable(path);
     counting = false;
     return allocations;
 }

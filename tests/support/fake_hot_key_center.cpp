@@ -10,18 +10,21 @@ bool sameCombo(const Value::Dictionary& a, const Value::Dictionary& b) {
 }
 } // namespace
 
-bool FakeHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
+Status FakeHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
     ++registerCalls;
     if (!hotKey) {
-        return false;
+        return Error("register the shortcut", "",
+                     std::make_error_code(std::errc::invalid_argument));
     }
     for (const auto& combo : taken_) {
         if (sameCombo(combo, hotKey->keyCombo)) {
-            return false;
+            return Error::withDetail("register the shortcut", hotKey->identifier,
+                                     "another program holds it",
+                                     std::errc::device_or_resource_busy);
         }
     }
     registered_.push_back(std::move(hotKey));
-    return true;
+    return {};
 }
 
 void FakeHotKeyCenter::unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) {

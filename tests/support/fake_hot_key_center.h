@@ -12,10 +12,16 @@ namespace quillet::test {
 
 class FakeHotKeyCenter final : public HotKeyCenter {
 public:
-    bool registerHotKey(std::shared_ptr<HotKey> hotKey) override;
+    Status registerHotKey(std::shared_ptr<HotKey> hotKey) override;
     void unregisterHotKey(const std::shared_ptr<HotKey>& hotKey) override;
     std::vector<std::shared_ptr<HotKey>> allHotKeys() const override { return registered_; }
-    std::optional<std::string> unavailableReason() const override { return unavailable; }
+    Status availability() const override {
+        if (unavailable) {
+            return Error::withDetail("register global shortcuts", "", *unavailable,
+                                     std::errc::operation_not_supported);
+        }
+        return {};
+    }
 
     // Another program holds this combination: registering it fails.
     void markTaken(const Value::Dictionary& combo);

@@ -15,18 +15,18 @@ public:
         auto it = items.find(id);
         return it != items.end();
     }
-    bool setRegistered(const std::string& id, const std::string& executable,
-                       bool enabled) override {
+    Status setRegistered(const std::string& id, const std::string& executable,
+                         bool enabled) override {
         ++writes;
         if (!succeed) {
-            return false;
+            return Error("register", id, std::make_error_code(std::errc::permission_denied));
         }
         if (enabled) {
             items[id] = executable;
         } else {
             items.erase(id);
         }
-        return true;
+        return {};
     }
 
     std::map<std::string, std::string> items; // id -> executable

@@ -19,21 +19,20 @@ public:
         std::vector<std::string> arguments;
     };
 
-    std::optional<std::string> run(const std::string& scriptPath,
-                                   const std::vector<std::string>& arguments,
-                                   Completion completion) override {
+    Status run(const std::string& scriptPath, const std::vector<std::string>& arguments,
+               Completion completion) override {
         runs.push_back({scriptPath, arguments});
         if (startError) {
-            return startError;
+            return *startError;
         }
         std::thread worker([&, completion] { completion(outcome); });
         worker.join();
-        return std::nullopt;
+        return {};
     }
 
     std::vector<Run> runs;
-    std::optional<std::string> startError; // the script cannot be started
-    ScriptOutcome outcome;                 // what a run that started reports
+    std::optional<Error> startError;               // the script cannot be started
+    Expected<std::string> outcome = std::string(); // what a run that started reports
 };
 
 } // namespace quillet::test

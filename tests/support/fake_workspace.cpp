@@ -4,27 +4,38 @@
 
 namespace quillet::test {
 
-bool FakeWorkspace::openURL(const std::string& url) {
+namespace {
+
+Status answer(bool succeed, const char* action, const std::string& path) {
+    if (succeed) {
+        return {};
+    }
+    return Error(action, path, std::make_error_code(std::errc::io_error));
+}
+
+} // namespace
+
+Status FakeWorkspace::openURL(const std::string& url) {
     openedURLs.push_back(url);
-    return succeed;
+    return answer(succeed, "open", url);
 }
 
-bool FakeWorkspace::openFile(const std::string& path) {
+Status FakeWorkspace::openFile(const std::string& path) {
     openedFiles.push_back(path);
-    return succeed;
+    return answer(succeed, "open", path);
 }
 
-bool FakeWorkspace::revealItems(const std::vector<std::string>& paths) {
+Status FakeWorkspace::revealItems(const std::vector<std::string>& paths) {
     revealed.push_back(paths);
-    return succeed;
+    return answer(succeed, "show the items", paths.empty() ? std::string() : paths.front());
 }
 
-bool FakeWorkspace::launchProgram(const std::string& path, const std::vector<std::string>& args) {
+Status FakeWorkspace::launchProgram(const std::string& path, const std::vector<std::string>& args) {
     launched.push_back({path, args});
     if (onLaunch) {
         onLaunch(launched.back());
     }
-    return succeed;
+    return answer(succeed, "launch", path);
 }
 
 bool FakeWorkspace::isProgramRunning(const std::string& id) const {
@@ -45,9 +56,9 @@ std::vector<AssociatedApp> FakeWorkspace::applicationsForFile(const std::string&
     return it == applicationsByExtension.end() ? std::vector<AssociatedApp>{} : it->second;
 }
 
-bool FakeWorkspace::openFileWithApplication(const std::string& path, const std::string& appId) {
+Status FakeWorkspace::openFileWithApplication(const std::string& path, const std::string& appId) {
     openedWith.emplace_back(path, appId);
-    return succeed;
+    return answer(succeed, "open", path);
 }
 
 } // namespace quillet::test

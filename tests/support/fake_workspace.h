@@ -18,13 +18,13 @@ public:
         std::vector<std::string> args;
     };
 
-    bool openURL(const std::string& url) override;
-    bool openFile(const std::string& path) override;
-    bool revealItems(const std::vector<std::string>& paths) override;
-    bool launchProgram(const std::string& path, const std::vector<std::string>& args) override;
+    Status openURL(const std::string& url) override;
+    Status openFile(const std::string& path) override;
+    Status revealItems(const std::vector<std::string>& paths) override;
+    Status launchProgram(const std::string& path, const std::vector<std::string>& args) override;
     bool isProgramRunning(const std::string& id) const override;
     std::vector<AssociatedApp> applicationsForFile(const std::string& path) const override;
-    bool openFileWithApplication(const std::string& path, const std::string& appId) override;
+    Status openFileWithApplication(const std::string& path, const std::string& appId) override;
 
     void setRunning(const std::string& id, bool running);
 

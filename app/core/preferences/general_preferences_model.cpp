@@ -34,8 +34,8 @@ bool GeneralPreferencesModel::option(const std::string& key) const {
 }
 
 void GeneralPreferencesModel::write(const std::string& key, const Value& value) {
-    if (!store_.setObject(key, value)) {
-        std::cerr << "quillet: cannot store " << key << ": " << store_.lastError() << "\n";
+    if (const Status stored = store_.setObject(key, value); !stored) {
+        std::cerr << "quillet: cannot store " << key << ": " << stored.error().logText() << "\n";
     }
 }
 

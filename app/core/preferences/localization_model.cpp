@@ -48,8 +48,9 @@ Status LocalizationModel::setValue(std::size_t row, const std::optional<std::str
     } else {
         table.erase(keyAt(row));
     }
-    if (!store_.setObject(keys::kLocalizedStrings, table)) {
-        return Error::withDetail("save the replacement", {}, store_.lastError(),
+    if (Status stored = store_.setObject(keys::kLocalizedStrings, table); !stored) {
+        // The pane shows the store's own account of the failure.
+        return Error::withDetail("save the replacement", {}, stored.error().logText(),
                                  std::errc::io_error);
     }
     store_.synchronize();

@@ -3,6 +3,7 @@
 #include "shared/app_util.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/refresh_notification.h"
 
 namespace quillet::app {
 
@@ -82,11 +83,12 @@ void LocationsModel::setIncludeExternalDrives(bool include) {
 Status LocationsModel::write() {
     // A fresh handle: whatever another program wrote meanwhile is kept.
     SettingsStore store = openStore_();
-    if (!store.setObject(keys::kMonitoredPaths, Value(records_))) {
-        return Error::withDetail("save the locations", {}, store.lastError(), std::errc::io_error);
+    if (Status stored = store.setObject(keys::kMonitoredPaths, Value(records_)); !stored) {
+        return Error::withDetail("save the locations", {}, stored.error().logText(),
+                                 std::errc::io_error);
     }
     store.synchronize();
-    AppUtil::postRefreshNotification(notifications_, keys::kMonitoredPaths);
+    postRefreshNotification(notifications_, keys::kMonitoredPaths);
     return {};
 }
 

@@ -86,14 +86,12 @@ Expected<MessageTable> readMessageCatalog(const std::string& path) {
     if (fd < 0) {
         return Error::fromErrno("read the message catalog", path);
     }
-    std::string bytes;
-    bool read = readAll(fd, bytes);
-    const int readError = errno;
+    Expected<std::string> read = readAll(fd);
     ::close(fd);
     if (!read) {
-        return Error("read the message catalog", path,
-                     std::error_code(readError, std::generic_category()));
+        return read.error().during("read the message catalog");
     }
+    const std::string& bytes = *read;
     Reader native(bytes, false);
     auto magic = native.word(0);
     if (!magic || (*magic != kMagic && __builtin_bswap32(*magic) != kMagic)) {

@@ -43,9 +43,9 @@ Status OpenWithModel::openFileWithApp(std::size_t index, const std::string& file
     if (index >= apps_.size()) {
         return Error::withDetail("open the file", filePath, "no such application in the menu");
     }
-    if (!workspace_.openFileWithApplication(filePath, apps_[index].id)) {
-        return Error::withDetail("open the file", filePath, apps_[index].id + " did not open it",
-                                 std::errc::no_such_process);
+    Status opened = workspace_.openFileWithApplication(filePath, apps_[index].id);
+    if (!opened) {
+        return opened.error().during("open the file");
     }
     return {};
 }

@@ -69,8 +69,8 @@ std::optional<Point> PreferencesWindowModel::savedTopLeft() const {
 }
 
 void PreferencesWindowModel::windowDidMove(Point topLeft) {
-    if (!defaults_.setString(kTopLeftKey, stringFromPoint(topLeft))) {
-        std::cerr << "quillet: cannot remember the window's position: " << defaults_.lastError()
+    if (const Status stored = defaults_.setString(kTopLeftKey, stringFromPoint(topLeft)); !stored) {
+        std::cerr << "quillet: cannot remember the window's position: " << stored.error().logText()
                   << "\n";
     }
 }
@@ -80,8 +80,10 @@ void PreferencesWindowModel::windowDidResize(Size paneSize) {
         return;
     }
     const std::string key = frameKey(entries_[*selected_]->identifier);
-    if (!defaults_.setString(key, stringFromRect(Rect{{0, 0}, paneSize}))) {
-        std::cerr << "quillet: cannot remember the pane's size: " << defaults_.lastError() << "\n";
+    if (const Status stored = defaults_.setString(key, stringFromRect(Rect{{0, 0}, paneSize}));
+        !stored) {
+        std::cerr << "quillet: cannot remember the pane's size: " << stored.error().logText()
+                  << "\n";
     }
 }
 
@@ -113,8 +115,8 @@ PreferencesWindowModel::select(std::optional<std::size_t> index,
     if (!title_ || title_->empty()) {
         change.windowTitle = pane.label;
     }
-    if (!defaults_.setString(kSelectedKey, pane.identifier)) {
-        std::cerr << "quillet: cannot remember the selected pane: " << defaults_.lastError()
+    if (const Status stored = defaults_.setString(kSelectedKey, pane.identifier); !stored) {
+        std::cerr << "quillet: cannot remember the selected pane: " << stored.error().logText()
                   << "\n";
     }
 

@@ -53,7 +53,7 @@ bool canRecordShortcut(HotKeyCenter& hotKeys, const Value::Dictionary& candidate
             onTrialPress();
         }
     };
-    if (!hotKeys.registerHotKey(trial)) {
+    if (!hotKeys.registerHotKey(trial).ok()) {
         return false;
     }
     hotKeys.unregisterHotKey(trial);
@@ -95,8 +95,9 @@ ShortcutSheetOutcome completeShortcutSheet(const ShortcutSheetCompletion& comple
     for (const auto& record : templates) {
         anyShortcut = anyShortcut || shortcutOf(record).has_value();
     }
-    if (!store.setBool(keys::kShouldLaunchHelper, anyShortcut)) {
-        std::cerr << "quillet: cannot store shouldLaunchHelper: " << store.lastError() << "\n";
+    if (const Status stored = store.setBool(keys::kShouldLaunchHelper, anyShortcut); !stored) {
+        std::cerr << "quillet: cannot store shouldLaunchHelper: " << stored.error().logText()
+                  << "\n";
     }
     outcome.shouldLaunchHelper = anyShortcut;
     if (anyShortcut && completion.launchHelper) {

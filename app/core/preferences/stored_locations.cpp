@@ -10,9 +10,9 @@ void openFirstStoredLocation(Workspace& workspace, const std::vector<std::string
             continue;
         }
         if (location.starts_with("file://")) {
-            workspace.openURL(location);
+            (void)workspace.openURL(location); // the adapter logs a failure
         } else {
-            workspace.openFile(location);
+            (void)workspace.openFile(location);
         }
         return;
     }
@@ -21,7 +21,7 @@ void openFirstStoredLocation(Workspace& workspace, const std::vector<std::string
 void revealPaths(Workspace& workspace, std::vector<std::string> paths) {
     std::erase_if(paths, [](const std::string& path) { return path.empty(); });
     if (!paths.empty()) {
-        workspace.revealItems(paths);
+        (void)workspace.revealItems(paths);
     }
 }
 

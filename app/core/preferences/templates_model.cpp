@@ -2,6 +2,7 @@
 
 #include "shared/app_util.h"
 #include "shared/keys.h"
+#include "shared/refresh_notification.h"
 #include "shared/shortcut.h"
 #include "shared/xdg_paths.h"
 
@@ -144,8 +145,8 @@ std::optional<Value> TemplatesModel::recordForFile(const std::string& source) {
     if (AppUtil::isDir(file)) {
         title = ports_.translate("Folder");
     } else {
-        title = AppUtil::humanReadableFileTypeForFileExtension(ports_.fileTypes, extension)
-                    .value_or(ports_.translate("Document"));
+        title = ports_.fileTypes.descriptionForExtension(extension).value_or(
+            ports_.translate("Document"));
     }
     Value::Dictionary record;
     record[keys::kEnabled] = true;
@@ -197,11 +198,12 @@ void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
 }
 
 Status TemplatesModel::write() {
-    if (!store_.setObject(keys::kFileTemplates, Value(records_))) {
-        return Error::withDetail("save the templates", {}, store_.lastError(), std::errc::io_error);
+    if (Status stored = store_.setObject(keys::kFileTemplates, Value(records_)); !stored) {
+        return Error::withDetail("save the templates", {}, stored.error().logText(),
+                                 std::errc::io_error);
     }
     store_.synchronize();
-    AppUtil::postRefreshNotification(ports_.notifications, keys::kFileTemplates);
+    postRefreshNotification(ports_.notifications, keys::kFileTemplates);
     ports_.localNotifications.post(kTemplatesDidSave, "");
     return {};
 }

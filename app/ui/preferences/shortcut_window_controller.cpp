@@ -2,8 +2,8 @@
 
 #include "app/core/preferences/shortcut_sheet_model.h"
 #include "platform/linux/qt/qt_text.h"
-#include "shared/app_util.h"
 #include "shared/keys.h"
+#include "shared/refresh_notification.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -55,8 +55,8 @@ ShortcutWindowController::ShortcutWindowController(AppServices& services, Value 
     layout->addWidget(recorderControl_, 1, 1);
 
     // A session without global shortcuts says so, and nothing records.
-    if (auto reason = services_.hotKeys.unavailableReason()) {
-        auto* note = new QLabel(qtText(services_.translate(*reason)), this);
+    if (const Status available = services_.hotKeys.availability(); !available) {
+        auto* note = new QLabel(qtText(services_.translate(available.error().reason())), this);
         note->setObjectName("shortcutsUnavailable");
         note->setWordWrap(true);
         note->setAccessibleName(note->text());
@@ -131,14 +131,16 @@ ShortcutWindowController* editShortcut(AppServices& services, QWidget* parent, s
             auto saver = save;
             if (!saver) {
                 saver = [&services, &store](const Value::Array& templates) {
-                    if (!store.setObject(keys::kFileTemplates, Value(templates))) {
+                    if (const Status stored =
+                            store.setObject(keys::kFileTemplates, Value(templates));
+                        !stored) {
                         services.alerts.showAlert(
-                            services.translate("Unable to save the templates!"), store.lastError(),
-                            AlertStyle::Critical);
+                            services.translate("Unable to save the templates!"),
+                            stored.error().logText(), AlertStyle::Critical);
                         return;
                     }
                     store.synchronize();
-                    AppUtil::postRefreshNotification(services.notifications, keys::kFileTemplates);
+                    postRefreshNotification(services.notifications, keys::kFileTemplates);
                 };
             }
             completeShortcutSheet(

@@ -47,13 +47,14 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::registerDefaults() {
-    ParseResult parsed = readSettingsFile(paths_.defaultsFile);
-    if (!parsed.ok) {
+    const auto parsed = readSettingsFile(paths_.defaultsFile);
+    if (!parsed) {
         // Without the resource every option reads as false.
-        std::cerr << "quillet-helper: " << parsed.error << "\n";
+        std::cerr << "quillet-helper: " << parsed.error().path() << ": " << parsed.error().reason()
+                  << "\n";
         return;
     }
-    ports_.sharedDefaults.registerDefaults(parsed.values);
+    ports_.sharedDefaults.registerDefaults(*parsed);
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

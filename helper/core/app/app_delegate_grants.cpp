@@ -5,6 +5,7 @@
 #include "helper/core/app/app_delegate.h"
 
 #include "shared/app_util.h"
+#include "shared/folder_bookmark.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
@@ -47,7 +48,7 @@ void AppDelegate::startAccessingURLs() {
             continue;
         }
         // A bookmark that no longer resolves stays stored and is skipped.
-        if (auto path = AppUtil::urlFromBookmark(record->bookmarkData)) {
+        if (auto path = folderForBookmark(record->bookmarkData)) {
             openedURLs_.insert(*path);
         }
     }
@@ -66,10 +67,10 @@ Status AppDelegate::saveAuthorizedURL(const std::string& chosenPath) {
     constexpr const char* kAction = "save the folder grant";
     // A settings file that cannot be read is not an empty one: writing the
     // grants from nothing would put every other setting aside.
-    if (auto unreadable = ports_.sharedDefaults.readError()) {
+    if (Status readable = ports_.sharedDefaults.readStatus(); !readable) {
         return Error::withDetail(kAction, chosenPath,
                                  "the settings file " + ports_.sharedDefaults.filePath() +
-                                     " could not be read (" + *unreadable + ")",
+                                     " could not be read (" + readable.error().reason() + ")",
                                  std::errc::io_error);
     }
     Value::Array records =
@@ -80,14 +81,15 @@ Status AppDelegate::saveAuthorizedURL(const std::string& chosenPath) {
             return {};
         }
     }
-    auto bookmark = AppUtil::bookmarkFromURL(chosenPath);
+    auto bookmark = bookmarkForFolder(chosenPath);
     if (!bookmark) {
         return Error::withDetail(kAction, chosenPath, "not a folder that can be remembered");
     }
     AuthorizedDir record{chosenPath, *bookmark};
     records.push_back(record.toValue());
-    if (!ports_.sharedDefaults.setObject(keys::kAuthorizedDirs, Value(records))) {
-        return Error::withDetail(kAction, chosenPath, ports_.sharedDefaults.lastError(),
+    if (Status stored = ports_.sharedDefaults.setObject(keys::kAuthorizedDirs, Value(records));
+        !stored) {
+        return Error::withDetail(kAction, chosenPath, stored.error().logText(),
                                  std::errc::io_error);
     }
     ports_.sharedDefaults.synchronize();

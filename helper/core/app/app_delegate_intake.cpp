@@ -3,7 +3,10 @@
 
 #include "helper/core/intake/creation_request.h"
 #include "shared/app_util.h"
+#include "shared/file_dates.h"
+#include "shared/item_executable.h"
 #include "shared/keys.h"
+#include "shared/writability.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
@@ -44,12 +47,13 @@ void AppDelegate::handleURLEvent(const std::string& url) {
         } else {
             // An unreadable settings file hides every template: say that,
             // and where the file is, rather than blame the template.
-            const auto unreadable = ports_.sharedDefaults.readError();
+            const Status readable = ports_.sharedDefaults.readStatus();
             raisePanelCount();
             showAlert(translate("Unable to create file!"),
-                      unreadable ? translate("The settings file could not be read.") + "\n" +
-                                       ports_.sharedDefaults.filePath() + "\n" + *unreadable
-                                 : translate("No suitable file template found."),
+                      !readable
+                          ? translate("The settings file could not be read.") + "\n" +
+                                ports_.sharedDefaults.filePath() + "\n" + readable.error().reason()
+                          : translate("No suitable file template found."),
                       AlertStyle::Critical);
             lowerPanelCount();
         }
@@ -74,16 +78,18 @@ std::optional<Value> AppDelegate::findTemplateByIndex(std::int64_t index) const 
 }
 
 void AppDelegate::createFileAtDir(const std::string& folder, const Value& record) {
-    const std::error_code unwritable = AppUtil::writabilityError(folder);
-    if (!unwritable) {
+    const Status writable = checkWritableOrCreatable(folder);
+    if (writable) {
         makeFileAtDir(folder, record);
-    } else if (ports_.panels.canShowPanels() && unwritable != std::errc::read_only_file_system) {
+    } else if (ports_.panels.canShowPanels() &&
+               writable.error().code() != std::errc::read_only_file_system) {
         showAuthorizationPanel(folder, record);
     } else {
         // No grant makes a read-only file system writable, and with no
-        // display nobody could answer the panel: say why instead.
+        // display nobody could answer the panel: say why instead (the folder
+        // asked for, not the ancestor that answered).
         showAlertLaterThenRecheck(translate("Unable to create file!"),
-                                  unwritable.message() + " (" + folder + ")");
+                                  writable.error().code().message() + " (" + folder + ")");
     }
 }
 
@@ -159,20 +165,16 @@ void AppDelegate::finishCopy(const CreateResult& result, const FileTemplate& fil
 
 void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) {
     // Failures of these steps are not reported: the item exists.
-    if (fileTemplate.executable) {
-        AppUtil::makeItemExecutableAtPath(itemPath);
-    } else {
-        AppUtil::removeExecutableFlagAtPath(itemPath);
-    }
-    AppUtil::updateDateForFile(AppUtil::Clock::now(), itemPath);
+    (void)setItemExecutable(itemPath, fileTemplate.executable);
+    (void)updateDateForFile(FileClock::now(), itemPath);
     if (ports_.sharedDefaults.boolForKey(keys::kShowFileOnCreation) && !isDesktopDir(itemPath)) {
-        ports_.workspace.revealItems({itemPath});
+        (void)ports_.workspace.revealItems({itemPath}); // the adapter logs a failure
     }
     if (ports_.sharedDefaults.boolForKey(keys::kPlaySound)) {
         ports_.sound.play(paths_.soundFile);
     }
     if (ports_.sharedDefaults.boolForKey(keys::kOpenFileOnCreation)) {
-        ports_.workspace.openFile(itemPath);
+        (void)ports_.workspace.openFile(itemPath); // the adapter logs a failure
     }
 }
 

@@ -11,9 +11,10 @@ namespace {
 // Stands in for a missing runner: every script "cannot be started".
 class NoScriptRunner final : public ScriptRunner {
 public:
-    std::optional<std::string> run(const std::string& scriptPath, const std::vector<std::string>&,
-                                   Completion) override {
-        return scriptPath + ": scripts cannot be run here";
+    Status run(const std::string& scriptPath, const std::vector<std::string>&,
+               Completion) override {
+        return Error::withDetail(kScriptRunAction, scriptPath, "scripts cannot be run here",
+                                 std::errc::operation_not_supported);
     }
 };
 

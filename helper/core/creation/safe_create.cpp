@@ -490,7 +490,7 @@ std::string CreationJournal::begin(const std::string& tempPath) {
     if (fd < 0) {
         return {};
     }
-    bool ok = writeAll(fd, tempPath);
+    const bool ok = writeAll(fd, tempPath).ok();
     ::close(fd);
     if (!ok) {
         ::unlink(entry.c_str());

@@ -64,12 +64,14 @@ void FinderPath::getFinderPathWithTemplate(const Value& record, Handler handler)
     std::error_code ignored; // a folder that cannot be made shows as a script that cannot run
     std::filesystem::create_directories(scriptsDir_, ignored);
 
-    auto finished = [record, handler = std::move(handler)](Shared& self, ScriptOutcome outcome) {
-        if (outcome.error) {
-            self.alertLater("Unable to get current folder path!", *outcome.error);
+    auto finished = [record, handler = std::move(handler)](Shared& self,
+                                                           Expected<std::string> output) {
+        if (!output) {
+            self.alertLater("Unable to get current folder path!",
+                            scriptFailureText(output.error()));
             return;
         }
-        std::string folder = trimLineBreaks(outcome.standardOutput);
+        std::string folder = trimLineBreaks(*output);
         if (!folder.starts_with("/")) {
             self.alertLater("Invalid directory path!", folder);
             return;
@@ -78,13 +80,13 @@ void FinderPath::getFinderPathWithTemplate(const Value& record, Handler handler)
             handler(folder, record);
         }
     };
-    auto started = runner_.run(scriptPath(), {finderQuery_},
-                               whileAlive(std::weak_ptr<Shared>(shared_), std::move(finished)));
-    if (started) {
+    Status started = runner_.run(scriptPath(), {finderQuery_},
+                                 whileAlive(std::weak_ptr<Shared>(shared_), std::move(finished)));
+    if (!started) {
         Translator translate = shared_->translate;
         shared_->alerts->showAlert(translate ? translate("Unable to run QuilletHelper.sh!")
                                              : "Unable to run QuilletHelper.sh!",
-                                   *started, AlertStyle::Critical);
+                                   scriptFailureText(started.error()), AlertStyle::Critical);
     }
 }
 

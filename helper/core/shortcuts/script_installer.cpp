@@ -138,7 +138,7 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
 Status ScriptInstaller::installScriptManually() {
     std::error_code ignored;
     fs::create_directories(paths_.scriptsDir, ignored);
-    services_.workspace.openFile(paths_.scriptsDir);
+    (void)services_.workspace.openFile(paths_.scriptsDir); // the adapter logs a failure
     if (services_.runManualWindow) {
         services_.runManualWindow(paths_.scriptResource, paths_.scriptsDir);
     }

@@ -34,11 +34,11 @@ VDKQueuePathEntry::VDKQueuePathEntry(FileEventSource& source, std::string path,
 
 Expected<std::unique_ptr<VDKQueuePathEntry>>
 VDKQueuePathEntry::create(FileEventSource& source, const std::string& path, std::uint32_t flags) {
-    FileEventSource::Handle fd = source.open(path);
-    if (fd < 0) {
-        return Error::fromErrno("watch", path);
+    Expected<FileEventSource::Handle> fd = source.open(path);
+    if (!fd) {
+        return fd.error().during("watch");
     }
-    return std::unique_ptr<VDKQueuePathEntry>(new VDKQueuePathEntry(source, path, fd, flags));
+    return std::unique_ptr<VDKQueuePathEntry>(new VDKQueuePathEntry(source, path, *fd, flags));
 }
 
 VDKQueuePathEntry::~VDKQueuePathEntry() {
@@ -107,13 +107,13 @@ Expected<VDKQueuePathEntry*> VDKQueue::addPathToQueue(const std::string& path,
         entry = created->get();
         watchedPathEntries_[path] = std::move(*created);
     }
-    if (std::error_code refused = coreQueue_->subscribe(entry->watchedFD(), flags)) {
+    if (Status subscribed = coreQueue_->subscribe(entry->watchedFD(), flags); !subscribed) {
         // Unwatched, it must not look watched: the caller falls back on
         // checking by itself.
         if (found == watchedPathEntries_.end()) {
             watchedPathEntries_.erase(path);
         }
-        return Error("watch", path, refused);
+        return subscribed.error().during("watch");
     }
     entry->setSubscriptionFlags(flags);
 

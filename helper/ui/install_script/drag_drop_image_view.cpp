@@ -1,6 +1,7 @@
 #include "helper/ui/install_script/drag_drop_image_view.h"
 
 #include "shared/app_util.h"
+#include "shared/item_executable.h"
 #include "shared/xdg_paths.h"
 
 #include <QApplication>
@@ -59,7 +60,7 @@ QString DragDropImageView::stagedCopy() const {
     if (!AppUtil::copyItemAtPath(source, staged, &error)) {
         return path_; // the shipped file itself; the drag offers a copy only
     }
-    AppUtil::makeItemExecutableAtPath(staged);
+    (void)setItemExecutable(staged, true); // a copy that cannot run is still offered
     return QString::fromStdString(staged);
 }
 

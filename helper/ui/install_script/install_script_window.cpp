@@ -1,7 +1,7 @@
 #include "helper/ui/install_script/install_script_window.h"
 
-#include "helper/ui/install_script/drag_drop_image_view.h"
 #include "helper/core/shortcuts/script_installer.h"
+#include "helper/ui/install_script/drag_drop_image_view.h"
 #include "platform/linux/qt/gui_runtime.h"
 #include "shared/xdg_paths.h"
 
@@ -102,7 +102,8 @@ public:
         layout->addLayout(buttons);
 
         connect(copyPath, &QPushButton::clicked, this, [this] { copyPathToClipboard(); });
-        connect(openFolder, &QPushButton::clicked, this, [this] { workspace_.openFile(destDir_); });
+        connect(openFolder, &QPushButton::clicked, this,
+                [this] { (void)workspace_.openFile(destDir_); });
         connect(commandButton_, &QPushButton::clicked, this, [this] { showCommand(); });
         connect(close, &QPushButton::clicked, this, &QDialog::reject);
         connect(imageView_, &DragDropImageView::dragFinished, this, [this] { checkInstalled(); });

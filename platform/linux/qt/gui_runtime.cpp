@@ -10,12 +10,17 @@ bool hasDisplay() {
     return platform::hasDisplay();
 }
 
-bool ensureWidgetApplication() {
+Status ensureWidgetApplication() {
+    constexpr const char* kAction = "start the widget application";
     if (QCoreApplication* app = QCoreApplication::instance()) {
-        return qobject_cast<QApplication*>(app) != nullptr;
+        if (qobject_cast<QApplication*>(app) == nullptr) {
+            return Error::withDetail(kAction, "", "another kind of Qt application runs",
+                                     std::errc::operation_not_supported);
+        }
+        return {};
     }
     if (!hasDisplay()) {
-        return false;
+        return Error::withDetail(kAction, "", "no display", std::errc::no_such_device);
     }
     static int argc = 1;
     static char name[] = "quillet-helper";
@@ -27,7 +32,8 @@ bool ensureWidgetApplication() {
         QApplication::setQuitOnLastWindowClosed(false);
         return app;
     }();
-    return application != nullptr;
+    (void)application;
+    return {};
 }
 
 void exitAllEventLoops() {

@@ -4,15 +4,18 @@
 // dialog runs, and before the first window no display is touched at all.
 #pragma once
 
+#include "shared/error.h"
+
 namespace quillet::platform::qt {
 
 // A display (X11 or Wayland), or a Qt platform plugin that needs none
 // ("offscreen", "minimal") chosen through QT_QPA_PLATFORM.
 bool hasDisplay();
 
-// Makes sure a QApplication exists; false when there is no display (creating
-// one there would abort the process) or another kind of Qt application runs.
-bool ensureWidgetApplication();
+// Makes sure a QApplication exists; an error when there is no display
+// (creating one there would abort the process) or another kind of Qt
+// application runs.
+[[nodiscard]] Status ensureWidgetApplication();
 
 // Ends every Qt event loop that runs (modal dialogs included) and makes later
 // ones return at once: the program is ending.

@@ -52,27 +52,35 @@ struct Harness {
 Harness* gHarness = nullptr;
 
 // Whether every value reached the disk.
-bool writeBaseSettings(SettingsStore& store) {
+Status writeBaseSettings(SettingsStore& store) {
     std::string templates = paths::templatesDir();
     fs::create_directories(templates);
     std::ofstream(templates + "/untitled.md") << "# notes\n";
     std::ofstream(templates + "/untitled.txt") << "hello\n";
     std::ofstream(templates + "/script.sh") << "#!/bin/sh\n";
-    bool written = store.setObject(
+    Status written = store.setObject(
         keys::kFileTemplates,
         Value::Array{templateRecord("Markdown", templates + "/untitled.md", "notes", "md", false),
                      templateRecord("Text", templates + "/untitled.txt", "untitled", "txt"),
                      templateRecord("Script", templates + "/script.sh", "script", "sh")});
-    written =
-        written && store.setObject(keys::kMonitoredPaths,
-                                   Value::Array{Value::Dictionary{{keys::kPath, gHarness->served},
-                                                                  {keys::kEnabled, true}}});
+    if (written) {
+        written = store.setObject(keys::kMonitoredPaths,
+                                  Value::Array{Value::Dictionary{{keys::kPath, gHarness->served},
+                                                                 {keys::kEnabled, true}}});
+    }
     for (const char* key : {keys::kCascadeMenu, keys::kHideMenuForFiles, keys::kShowFileOnCreation,
                             keys::kOpenFileOnCreation, keys::kPlaySound, keys::kRunInBackground}) {
-        written = written && store.setBool(key, false);
+        if (written) {
+            written = store.setBool(key, false);
+        }
     }
-    return written && store.setBool(keys::kSkipFilename, true) &&
-           store.removeObjectForKey(keys::kLocalizedStrings);
+    if (written) {
+        written = store.setBool(keys::kSkipFilename, true);
+    }
+    if (written) {
+        written = store.removeObjectForKey(keys::kLocalizedStrings);
+    }
+    return written;
 }
 
 // GLib's criticals (a library function refusing its arguments, say) since
@@ -116,9 +124,9 @@ public:
             std::ofstream(gHarness->xdg.root() + "/" + file) << "x";
         }
         SettingsStore store(ids::kSuiteName);
-        if (!writeBaseSettings(store)) {
+        if (const Status written = writeBaseSettings(store); !written) {
             gHarness->failure = "settings not written: ";
-            gHarness->failure += store.lastError();
+            gHarness->failure += written.error().logText();
             return;
         }
         gHarness->failure = driver::loadModule();

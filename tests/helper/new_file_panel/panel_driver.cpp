@@ -63,8 +63,10 @@ int main(int argc, char** argv) {
                           {"suffix", ""},
                           {"executable", false}});
     quillet::SettingsStore store(quillet::ids::kSuiteName);
-    if (!store.setObject("fileTemplates", Value::Array{record, markdown, folder})) {
-        std::fprintf(stderr, "cannot write the store: %s\n", store.lastError().c_str());
+    if (const quillet::Status written =
+            store.setObject("fileTemplates", Value::Array{record, markdown, folder});
+        !written) {
+        std::fprintf(stderr, "cannot write the store: %s\n", written.error().logText().c_str());
         return 1;
     }
     PrintingHost host;

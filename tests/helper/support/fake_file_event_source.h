@@ -37,19 +37,19 @@ public:
         state_->destroyed = true;
     }
 
-    Handle open(const std::string& path) override {
+    Expected<Handle> open(const std::string& path) override {
         std::lock_guard guard(state_->mutex);
         if (state_->missing.count(path) != 0) {
-            return -1;
+            return Error("watch", path, std::make_error_code(std::errc::no_such_file_or_directory));
         }
         Handle h = state_->nextHandle++;
         state_->open[h] = path;
         return h;
     }
-    std::error_code subscribe(Handle handle, std::uint32_t flags) override {
+    Status subscribe(Handle handle, std::uint32_t flags) override {
         std::lock_guard guard(state_->mutex);
         if (state_->subscribeError) {
-            return state_->subscribeError;
+            return Error("watch", "", state_->subscribeError);
         }
         state_->flags[handle] = flags;
         return {};

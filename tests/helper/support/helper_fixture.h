@@ -35,24 +35,24 @@ struct StepLog {
 class LoggingWorkspace final : public Workspace {
 public:
     explicit LoggingWorkspace(StepLog& log) : log_(log) {}
-    bool openURL(const std::string& url) override { return record("openURL " + url); }
-    bool openFile(const std::string& path) override { return record("open " + path); }
-    bool revealItems(const std::vector<std::string>& paths) override {
+    Status openURL(const std::string& url) override { return record("openURL " + url); }
+    Status openFile(const std::string& path) override { return record("open " + path); }
+    Status revealItems(const std::vector<std::string>& paths) override {
         return record("reveal " + (paths.empty() ? std::string() : paths.front()));
     }
-    bool launchProgram(const std::string& path, const std::vector<std::string>&) override {
+    Status launchProgram(const std::string& path, const std::vector<std::string>&) override {
         return record("launch " + path);
     }
     bool isProgramRunning(const std::string&) const override { return false; }
     std::vector<AssociatedApp> applicationsForFile(const std::string&) const override { return {}; }
-    bool openFileWithApplication(const std::string& path, const std::string& app) override {
+    Status openFileWithApplication(const std::string& path, const std::string& app) override {
         return record("open " + path + " with " + app);
     }
 
 private:
-    bool record(const std::string& step) {
+    Status record(const std::string& step) {
         log_.steps.push_back(step);
-        return true;
+        return {};
     }
     StepLog& log_;
 };

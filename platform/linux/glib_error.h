@@ -1,0 +1,18 @@
+// GLib's errors in the suite's error type, at the edge where a GIO or GDBus
+// call reports one.
+#pragma once
+
+#include "shared/error.h"
+
+#include <string>
+
+typedef struct _GError GError;
+
+namespace quillet::platform {
+
+// The GError's message is the reason; the error is cleared (freed and set to
+// null). A null error (a call that failed without saying why) reads as an
+// input/output error.
+Error takeGError(std::string action, std::string path, GError** error);
+
+} // namespace quillet::platform
