@@ -12,6 +12,7 @@ inline constexpr const char* kExtension = "org.quillet.Quillet.QuilletExtension"
 inline constexpr const char* kExtensionNemo = "org.quillet.Quillet.QuilletExtension.Nemo";
 inline constexpr const char* kExtensionCaja = "org.quillet.Quillet.QuilletExtension.Caja";
 inline constexpr const char* kExtensionThunar = "org.quillet.Quillet.QuilletExtension.Thunar";
+inline constexpr const char* kExtensionDolphin = "org.quillet.Quillet.QuilletExtension.Dolphin";
 inline constexpr const char* kShare = "org.quillet.Quillet.QuilletShare";
 inline constexpr const char* kLauncher = "org.quillet.QuilletLauncher";
 inline constexpr const char* kSuiteName = "QLT7K2M9XA.org.quillet.Quillet";

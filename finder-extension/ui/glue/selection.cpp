@@ -1,5 +1,7 @@
 #include "selection.h"
 
+#include "finder-extension/core/item_selection.h"
+
 namespace quillet::module {
 
 namespace {
@@ -28,7 +30,7 @@ std::optional<std::string> takeLocalPath(GFile* location) {
 } // namespace
 
 std::optional<FinderSelection> selectionForFiles(GList* files, const FileInfoAccess& access) {
-    FinderSelection selection;
+    std::vector<SelectedItem> items;
     for (GList* it = files; it != nullptr; it = it->next) {
         if (!access.isFileInfo(it->data)) {
             return std::nullopt;
@@ -38,21 +40,9 @@ std::optional<FinderSelection> selectionForFiles(GList* files, const FileInfoAcc
         if (!path || !parent) {
             return std::nullopt;
         }
-        if (selection.targetedURL && *selection.targetedURL != *parent) {
-            // Items from several folders (a search, recent files): no single
-            // folder is being acted in.
-            return std::nullopt;
-        }
-        selection.targetedURL = *parent;
-        selection.selectedItemURLs.push_back(*path);
-        // The file manager knows already; asking the disk could hang on a
-        // dead mount, on the file manager's main thread.
-        selection.selectedItemIsFolder.push_back(access.isDirectory(it->data));
+        items.push_back({*path, *parent, static_cast<bool>(access.isDirectory(it->data))});
     }
-    if (selection.selectedItemURLs.empty()) {
-        return std::nullopt;
-    }
-    return selection;
+    return selectionOfItems(items);
 }
 
 std::optional<FinderSelection> selectionForFolder(gpointer currentFolder,
