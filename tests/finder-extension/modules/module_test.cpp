@@ -274,8 +274,8 @@ TEST_F(ModuleTest, ProvidesMenusAndOwnsItsOwnBusName) {
         spinUntil([] { return gHarness->bus->nameHasOwner(driver::extensionBusName()); }, 5000ms));
     // Each file manager's module has a name of its own, so that two file
     // managers of one session both serve.
-    for (const char* name :
-         {ids::kExtension, ids::kExtensionNemo, ids::kExtensionCaja, ids::kExtensionThunar}) {
+    for (const char* name : {ids::kExtension, ids::kExtensionNemo, ids::kExtensionCaja,
+                             ids::kExtensionThunar, ids::kExtensionDolphin}) {
         if (std::string(name) != driver::extensionBusName()) {
             EXPECT_FALSE(gHarness->bus->nameHasOwner(name)) << name;
         }
