@@ -143,9 +143,10 @@ class FileManagerTest:
         window = program.window_on(os.path.basename(folder))
         view = program.find(
             lambda node: screen.name_of(node) == self.profile.view_name
-            and screen.role_of(node) not in screen.MENU_ROLES,
+            and screen.role_of(node) not in screen.MENU_ROLES
+            and screen.role_of(node) == (self.profile.view_role or screen.role_of(node)),
             f"the view of {folder}", root=window)
-        program.click(view, button=3)
+        program.click(view, button=3, at=self.profile.click_at)
         menus = program.menus_of(view)
         program.find(lambda node: screen.role_of(node) in screen.MENU_ROLES,
                      f"the background menu of {folder}", root=menus)
@@ -162,7 +163,7 @@ class FileManagerTest:
         self.step(f"opening {self.served}")
         self.start_file_manager(self.served)
         self.program = screen.Program(session, self.profile.accessible_names,
-                                      gtk4=self.profile.gtk4)
+                                      gtk4=self.profile.gtk4, qt=self.profile.qt)
         if session.name_owner(HELPER_NAME):
             raise SessionError("the helper runs before anything asked for it")
         self.create_in_served_folder()

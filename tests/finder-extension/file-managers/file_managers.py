@@ -14,9 +14,15 @@ class FileManager:
     # Settings for the keyfile GSettings backend: group -> key -> GVariant text.
     settings: dict = field(default_factory=dict)
     extra_environment: dict = field(default_factory=dict)
-    # The accessible name of the folder view, where the right click goes.
+    # The accessible name of the folder view, where the right click goes, and
+    # its role when the name alone does not tell it.
     view_name: str = "Icon View"
+    view_role: str = ""
+    # Where in the view the right click goes, as fractions of its size: on
+    # the empty background, clear of any placeholder text.
+    click_at: tuple = (0.5, 0.5)
     gtk4: bool = False
+    qt: bool = False
     # How the window shows that the served folder holds the one new file:
     # a node of this role whose name starts with this text.
     shows_one_file: tuple = ("status bar", "1 item")
@@ -55,6 +61,20 @@ FILE_MANAGERS = {
         module_bus_name="org.quillet.Quillet.QuilletExtension.Thunar",
         view_name="Icon view",
         shows_one_file=("status bar", "1 file"),
+    ),
+    # KIO loads our plugin for Dolphin's menus; Qt 5 speaks AT-SPI when told to.
+    "dolphin": FileManager(
+        command=("dolphin",),
+        accessible_names=("dolphin",),
+        module_bus_name="org.quillet.Quillet.QuilletExtension.Dolphin",
+        view_name="",
+        qt=True,
+        view_role="table",
+        # "Folder is empty" in the middle takes no clicks.
+        click_at=(0.25, 0.25),
+        shows_one_file=("label", "1 File ("),
+        own_background_entry="Create New",
+        extra_environment={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb"},
     ),
     "nautilus": FileManager(
         command=("nautilus", "--new-window"),

@@ -14,6 +14,7 @@ from gi.repository import Atspi, GLib  # noqa: E402
 from session import SessionError, poll  # noqa: E402
 
 MENU_ROLES = {"menu", "menu item", "check menu item", "radio menu item", "tearoff menu item"}
+POPUP_ROLES = {"menu", "popup menu"}
 
 
 def showing(node):
@@ -80,29 +81,45 @@ def extents(node):
 
 
 class Program:
-    """One running program as the accessibility bus shows it."""
+    """One running program as the accessibility bus shows it: every process
+    of that name, as a file manager may open a folder in a new one."""
 
-    def __init__(self, session, names, gtk4=False, timeout=60):
+    def __init__(self, session, names, gtk4=False, qt=False, timeout=60):
         self.session = session
         # GTK 4.8 reports neither SHOWING nor, for popover menus, true
         # positions: entries there are chosen through their own action.
         self.on_screen = visible if gtk4 else showing
         self.gtk4 = gtk4
-        wanted = {name.lower() for name in names}
+        self.wanted = {name.lower() for name in names}
+        poll(self.apps, timeout, f"the program {sorted(self.wanted)} on the accessibility bus")
+        # Qt leaves popup menus out of the application's children: they are
+        # found as they appear, through the "showing" event Qt sends for them.
+        self.popups = None
+        if qt:
+            self.popups = []
+            self.listener = Atspi.EventListener.new(self._on_showing)
+            self.listener.register("object:state-changed:showing")
 
-        def find():
-            desktop = Atspi.get_desktop(0)
-            for app in children(desktop):
-                if name_of(app).lower() in wanted and children(app):
-                    return app
-            return None
+    def apps(self):
+        found = [app for app in children(Atspi.get_desktop(0))
+                 if name_of(app).lower() in self.wanted and children(app)]
+        for app in found:
+            # Menus open and close between our looks: always ask the program.
+            app.set_cache_mask(Atspi.Cache.NONE)
+        return found
 
-        self.app = poll(find, timeout, f"the program {sorted(wanted)} on the accessibility bus")
-        # Menus open and close between our looks: always ask the program.
-        self.app.set_cache_mask(Atspi.Cache.NONE)
+    def _on_showing(self, event):
+        if event.detail1 and role_of(event.source) in POPUP_ROLES:
+            self.popups.append(event.source)
 
     def windows(self):
-        return [node for node in children(self.app) if self.on_screen(node)]
+        return [node for app in self.apps() for node in children(app) if self.on_screen(node)]
+
+    def shown_popups(self):
+        # Events arrive through GLib's main loop, which nothing else runs here.
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return [node for node in self.popups if self.on_screen(node)]
 
     def find(self, predicate, what, timeout=20, root=None):
         """The first node on screen that satisfies predicate, below root (a
@@ -126,6 +143,8 @@ class Program:
         widget (looking only there spares a walk through the whole window)."""
         if self.gtk4:
             return lambda: [widget]
+        if self.popups is not None:
+            return self.shown_popups
         return lambda: [node for node in self.windows() if role_of(node) != "frame"]
 
     def window_on(self, folder_name, timeout=60):
@@ -150,12 +169,13 @@ class Program:
             raise SessionError(f"the entry {name_of(entry)!r} has no click action: {names}")
         entry.do_action(names.index("click"))
 
-    def click(self, node, button=1):
-        """A click in the middle of the node."""
+    def click(self, node, button=1, at=(0.5, 0.5)):
+        """A click on the node, in the middle unless `at` (fractions of its
+        width and height) says where."""
         x, y, width, height = extents(node)
         if width <= 0 or height <= 0:
             raise SessionError(f"{role_of(node)} {name_of(node)!r} has no place on screen")
-        px, py = x + width // 2, y + height // 2
+        px, py = x + int(width * at[0]), y + int(height * at[1])
         # No --sync: it waits for a motion, and there is none when the pointer
         # already rests there. The X server takes the move before the click.
         self.session.xdotool("mousemove", str(px), str(py), "click", str(button))
