@@ -53,7 +53,7 @@ std::string programInPath(const char* name) {
 // Each file manager Quillet has a module for, where installed.
 std::vector<std::string> installedFileManagers() {
     std::vector<std::string> found;
-    for (const char* name : {"nautilus", "nemo", "caja", "thunar"}) {
+    for (const char* name : {"nautilus", "nemo", "caja", "thunar", "dolphin"}) {
         if (std::string path = programInPath(name); !path.empty()) {
             found.push_back(path);
         }

@@ -2,7 +2,23 @@
 
 #include "app/core/help.h"
 
+#include <filesystem>
+
 namespace quillet::app {
+
+namespace {
+
+// Nautilus, Nemo, Caja and Thunar take -q, which asks a running instance to
+// quit. Dolphin has no such option: each instance owns org.kde.dolphin-<pid>
+// and quits when its application object is asked to over the bus.
+constexpr const char* kQuitEveryDolphin =
+    "for name in $(gdbus call --session --dest org.freedesktop.DBus "
+    "--object-path /org/freedesktop/DBus --method org.freedesktop.DBus.ListNames "
+    "| grep -o 'org\\.kde\\.dolphin-[0-9]*'); do "
+    "gdbus call --session --dest \"$name\" --object-path /MainApplication "
+    "--method org.qtproject.Qt.QCoreApplication.quit >/dev/null; done";
+
+} // namespace
 
 Status setUpExtension(const AppServices& services, const RunAlert& runAlert) {
     Status helpShown = showHelpPage(services.workspace, services.helpDir, kHelpLocationsPage);
@@ -18,10 +34,14 @@ Status setUpExtension(const AppServices& services, const RunAlert& runAlert) {
         .escapeButton = 1,
     };
     if (runAlert(restart) == kAlertFirstButton) {
-        // Every one of them takes -q, which asks a running instance to quit;
-        // the next folder opened starts it with the module.
+        // Each is asked to quit; the next folder opened starts it with the
+        // module.
         for (const auto& fileManager : services.fileManagerPaths) {
-            (void)services.workspace.launchProgram(fileManager, {"-q"});
+            if (std::filesystem::path(fileManager).filename() == "dolphin") {
+                (void)services.workspace.launchProgram("/bin/sh", {"-c", kQuitEveryDolphin});
+            } else {
+                (void)services.workspace.launchProgram(fileManager, {"-q"});
+            }
         }
     }
     return helpShown;

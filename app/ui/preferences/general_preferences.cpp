@@ -12,6 +12,8 @@
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 namespace quillet::app {
 
 using platform::qt::qtText;
@@ -82,9 +84,15 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     tipIcon->setPixmap(
         QIcon::fromTheme("dialog-information", QIcon::fromTheme("help-about")).pixmap(24, 24));
     tipLayout->addWidget(tipIcon);
-    auto* tipText = new QLabel(text("The file manager extension is not running. Install it and "
-                                    "restart the file manager to get Quillet's menu."),
-                               tip_);
+    QString tip = text("The file manager extension is not running. Install it and restart the "
+                       "file manager to get Quillet's menu.");
+    // Dolphin lets users switch its plugins off: one installed but not
+    // running may be switched off.
+    if (std::filesystem::exists(QUILLET_DOLPHIN_PLUGIN_FILE)) {
+        tip += ' ' + text("In Dolphin, check that Quillet is switched on under Settings › "
+                          "Configure Dolphin… › Context Menu.");
+    }
+    auto* tipText = new QLabel(tip, tip_);
     tipText->setWordWrap(true);
     tipLayout->addWidget(tipText, 1);
     auto* setUp = new QPushButton(text("Set Up Extension…"), tip_);
