@@ -131,8 +131,8 @@ public:
                 return {};
             }
             auto click = std::make_shared<const Click>(Click{menu, std::move(*selection)});
-            // Dolphin gives the menu as the parent; without one the
-            // actions go with this instance, which lives as long as the menu.
+            // The actions belong to the widget Dolphin gives; without one, to
+            // this instance, which KIO keeps as long as its menu.
             QObject* owner = parentWidget != nullptr ? static_cast<QObject*>(parentWidget) : this;
             QList<QAction*> actions;
             for (const auto& item : menu->items) {
