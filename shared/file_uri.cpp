@@ -20,33 +20,45 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+Error notALocalFile(std::string_view uri) {
+    return Error::withDetail("read the file URL", std::string(uri),
+                             "not the URL of a file on this computer");
+}
+
 } // namespace
 
-std::optional<std::string> localPathFromFileURI(std::string_view uri, std::string_view hostName) {
+Expected<std::string> localPathFromFileURI(std::string_view uri, std::string_view hostName) {
     constexpr std::string_view kScheme = "file:";
     if (uri.size() < kScheme.size() ||
         !equalsIgnoringCase(uri.substr(0, kScheme.size()), kScheme)) {
-        return std::nullopt;
+        return notALocalFile(uri);
     }
     std::string_view rest = uri.substr(kScheme.size());
     if (startsWith(rest, "//")) {
         rest.remove_prefix(2);
         const auto slash = rest.find('/');
         if (slash == std::string_view::npos) {
-            return std::nullopt;
+            return notALocalFile(uri);
         }
         const std::string_view host = rest.substr(0, slash);
         if (!host.empty() && !equalsIgnoringCase(host, "localhost") &&
             (hostName.empty() || !equalsIgnoringCase(host, hostName))) {
-            return std::nullopt;
+            return notALocalFile(uri);
         }
         rest.remove_prefix(slash);
     }
     rest = rest.substr(0, rest.find_first_of("?#"));
     if (rest.empty() || rest.front() != '/') {
-        return std::nullopt;
+        return notALocalFile(uri);
     }
     return percentDecode(rest);
+}
+
+Expected<std::string> pathFromLocation(std::string_view text) {
+    if (startsWith(text, "file://")) {
+        return localPathFromFileURI(text);
+    }
+    return std::string(text);
 }
 
 bool hasURIScheme(std::string_view text) {

@@ -1,6 +1,6 @@
 #include "folder_bookmark.h"
 
-#include "app_util.h"
+#include "file_uri.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +11,11 @@ namespace quillet {
 
 Expected<Value::Data> bookmarkForFolder(const std::string& folder) {
     constexpr const char* kAction = "bookmark the folder";
-    std::string path = AppUtil::pathFromStoredLocation(folder);
+    Expected<std::string> location = pathFromLocation(folder);
+    if (!location) {
+        return location.error().during(kAction);
+    }
+    const std::string& path = *location;
     if (path.empty() || path.front() != '/') {
         return Error::withDetail(kAction, folder, "not an absolute path");
     }

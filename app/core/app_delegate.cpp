@@ -7,8 +7,9 @@
 #include "app/core/help.h"
 #include "app/core/nautilus_script.h"
 #include "app/core/start_at_login_controller.h"
-#include "shared/app_util.h"
 #include "shared/fd_io.h"
+#include "shared/files/item_lookup.h"
+#include "shared/files/safe_create.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/localized_strings.h"
@@ -99,7 +100,7 @@ void AppDelegate::checkAndCopyTemplates() {
     std::error_code ec;
     // Anything at the path, even a dangling link, means the set-up was done;
     // nothing else (neither the list nor the folder's content) decides.
-    if (fs::exists(fs::symlink_status(target, ec))) {
+    if (isNameTaken(target).valueOr(false)) {
         return;
     }
     // Nautilus has no "send to" entries: the share entry goes into the
@@ -110,9 +111,10 @@ void AppDelegate::checkAndCopyTemplates() {
         paths::appendingPathComponent(services_.resourcesDir, "FileTemplates");
     bool copied = false;
     // A missing shipped folder is a failed copy, not an empty success.
-    if (AppUtil::isDir(source)) {
+    if (isFolder(source)) {
         fs::create_directories(paths::deletingLastPathComponent(target), ec);
-        copied = AppUtil::copyItemAtPath(source, target, &ec) && AppUtil::isDir(target);
+        copied = copyItem(source, target, WhenTaken::Replace, nullptr, copyNewItemFollowingLinks) &&
+                 isFolder(target);
     }
     if (!copied) {
         services_.alerts.showAlert(

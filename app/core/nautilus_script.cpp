@@ -3,13 +3,12 @@
 #include "shared/desktop_exec.h"
 #include "shared/fd_io.h"
 #include "shared/item_executable.h"
+#include "shared/files/item_lookup.h"
 #include "shared/xdg_paths.h"
 
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 namespace quillet::app {
@@ -19,15 +18,11 @@ namespace {
 // The line that tells our script from one of the user's own.
 constexpr const char* kMarker = "# Written by Quillet: a new file from a template.";
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 std::string nautilusScriptPath() {
-    return paths::dataHome() + "/nautilus/scripts/New File from Template";
+    return paths::appendingPathComponent(paths::dataHome(),
+                                         "nautilus/scripts/New File from Template");
 }
 
 std::string nautilusScriptText(const std::string& shareExecutable) {
@@ -45,10 +40,10 @@ Status installNautilusScript(const std::string& shareExecutable) {
     constexpr const char* kAction = "install the file manager script";
     const std::string path = nautilusScriptPath();
     const std::string text = nautilusScriptText(shareExecutable);
-    std::error_code error;
-    if (std::filesystem::symlink_status(path, error).type() !=
-        std::filesystem::file_type::not_found) {
-        const std::string existing = readText(path);
+    // What cannot be looked at is not known to be free: it is left alone.
+    if (isNameTaken(path).valueOr(true)) {
+        // An unreadable script is not known to be ours: it stays.
+        const std::string existing = readFile(path).valueOr(std::string());
         if (existing.find(kMarker) == std::string::npos) {
             return Error::withDetail(kAction, path, "a script of the user's own has that name",
                                      std::errc::file_exists);
@@ -58,9 +53,11 @@ Status installNautilusScript(const std::string& shareExecutable) {
         }
     }
     const std::string dir = paths::deletingLastPathComponent(path);
+    std::error_code error;
     std::filesystem::create_directories(dir, error);
     // Written beside and renamed over: never a half-written script.
-    const std::string temp = dir + "/.quillet-script-" + std::to_string(::getpid());
+    const std::string temp =
+        paths::appendingPathComponent(dir, ".quillet-script-" + std::to_string(::getpid()));
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
     if (fd < 0) {
         return Error::fromErrno(kAction, temp);

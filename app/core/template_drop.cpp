@@ -1,8 +1,8 @@
 #include "template_drop.h"
 
-#include "shared/app_util.h"
 #include "shared/file_dates.h"
 #include "shared/item_executable.h"
+#include "shared/files/safe_create.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
@@ -67,7 +67,7 @@ DragOffer dragOfferFor(const std::string& currentDesktop, bool x11) {
     return offer;
 }
 
-TemplateDropper::TemplateDropper(DropPorts ports, helper::CreationJournal* journal)
+TemplateDropper::TemplateDropper(DropPorts ports, CreationJournal* journal)
     : ports_(std::move(ports)), journal_(journal) {}
 
 std::vector<std::string> TemplateDropper::dropTemplates(const std::vector<FileTemplate>& templates,
@@ -87,7 +87,8 @@ std::vector<std::string> TemplateDropper::stageTemplates(const std::vector<FileT
     std::error_code error;
     fs::create_directories(stagingRoot, error);
     removeStaleStaging(stagingRoot, keepFor);
-    std::string folder = stagingRoot + "/" + kStagingPrefix + "XXXXXX";
+    std::string folder =
+        paths::appendingPathComponent(stagingRoot, std::string(kStagingPrefix) + "XXXXXX");
     if (error || ::mkdtemp(folder.data()) == nullptr) {
         reportLater(ports_.translate("The folder for dragged files cannot be created.") + " (" +
                     stagingRoot + ")");
@@ -113,20 +114,20 @@ std::optional<std::string> TemplateDropper::create(const FileTemplate& fileTempl
         return std::nullopt;
     }
     const std::string wanted = paths::appendingPathComponent(folder, fileTemplate.defaultName());
-    auto result = helper::copyItemWithoutReplacing(fileTemplate.filePath, wanted,
-                                                   helper::NameRule::Unique, journal_);
-    if (!result.ok()) {
-        reportLater(result.description());
+    Expected<std::string> created =
+        copyItem(fileTemplate.filePath, wanted, WhenTaken::UseFreeName, journal_);
+    if (!created) {
+        reportLater(created.error().userText());
         return std::nullopt;
     }
     if (finishInBackground) {
-        ports_.runInBackground([path = result.path, executable = fileTemplate.executable] {
+        ports_.runInBackground([path = *created, executable = fileTemplate.executable] {
             finishDroppedItem(path, executable);
         });
     } else {
-        finishDroppedItem(result.path, fileTemplate.executable);
+        finishDroppedItem(*created, fileTemplate.executable);
     }
-    return result.path;
+    return *created;
 }
 
 void TemplateDropper::reportLater(const std::string& message) {

@@ -4,7 +4,7 @@
 // copy is reported a moment later, once the drag has ended.
 #pragma once
 
-#include "helper/core/creation/safe_create.h"
+#include "shared/files/creation_journal.h"
 #include "shared/ports/alerts.h"
 #include "shared/ports/main_queue.h"
 #include "shared/records.h"
@@ -43,7 +43,7 @@ class TemplateDropper {
 public:
     // `journal` (may be null) remembers copies in progress so that a crash
     // leaves nothing hidden behind.
-    explicit TemplateDropper(DropPorts ports, helper::CreationJournal* journal = nullptr);
+    explicit TemplateDropper(DropPorts ports, CreationJournal* journal = nullptr);
 
     // Creates each template in the folder, in the given order, each under
     // the first free name. Returns the names of the items created; each
@@ -65,7 +65,7 @@ private:
     void reportLater(const std::string& message);
 
     DropPorts ports_;
-    helper::CreationJournal* journal_;
+    CreationJournal* journal_;
 };
 
 // Sets the execute bits as the template says and dates the item now.

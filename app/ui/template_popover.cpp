@@ -1,9 +1,9 @@
 #include "template_popover.h"
 
 #include "app/core/popover_placement.h"
-#include "platform/linux/qt/template_icon.h"
 #include "platform/linux/qt/file_drag.h"
 #include "platform/linux/qt/qt_text.h"
+#include "platform/linux/qt/template_icon.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
@@ -136,8 +136,8 @@ void TemplateListView::keyPressEvent(QKeyEvent* event) {
 PopoverViewController::PopoverViewController(AppServices& services, QWidget* parent)
     : QWidget(parent, Qt::Popup), services_(services) {
     auto tr = [this](const char* text) { return qtText(services_.translate(text)); };
-    journal_ = std::make_unique<helper::CreationJournal>(paths::dataHome() + "/quillet/" +
-                                                         ids::kMainApp + "/in-progress");
+    journal_ = std::make_unique<CreationJournal>(
+        paths::appendingPathComponent(paths::containerDir(), ids::kMainApp) + "/in-progress");
     journal_->cleanLeftovers();
     dropper_ = std::make_unique<TemplateDropper>(
         DropPorts{services.mainQueue, services.alerts, services.translate,

@@ -5,8 +5,8 @@
 
 #include "app/core/app_services.h"
 #include "app/core/template_drop.h"
-#include "helper/core/creation/safe_create.h"
 #include "platform/linux/dbus_drop_folder_service.h"
+#include "shared/files/creation_journal.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -78,7 +78,7 @@ protected:
 
 private:
     AppServices& services_;
-    std::unique_ptr<helper::CreationJournal> journal_;
+    std::unique_ptr<CreationJournal> journal_;
     std::unique_ptr<TemplateDropper> dropper_;
     platform::DBusDropFolderService dropFolders_;
     TemplateListView* tableView_ = nullptr;

@@ -1,7 +1,7 @@
 // The shared store and the unique-name search, each beside the floor the
 // machine sets for it: one stat, one small-file read, one durable small write.
 // The "floor_ns" and "x_floor" counters put every figure next to its floor.
-#include "shared/app_util.h"
+#include "shared/files/unique_name.h"
 #include "shared/records.h"
 #include "shared/settings_store.h"
 #include "support/temp_xdg.h"
@@ -188,7 +188,7 @@ void BM_UniqueNameWith10000Taken(benchmark::State& state) {
     Stopwatch watch;
     watch.start();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(quillet::AppUtil::genNewPathForPath(dir + "/Untitled.txt"));
+        benchmark::DoNotOptimize(quillet::firstFreeName(dir + "/Untitled.txt"));
     }
     watch.stop();
     // x_floor here is the cost of one tried name over one stat.

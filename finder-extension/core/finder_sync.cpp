@@ -1,17 +1,14 @@
 #include "finder_sync.h"
 
 #include "monitored_paths.h"
-#include "shared/app_util.h"
+#include "shared/fd_io.h"
+#include "shared/files/item_lookup.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/plist_json.h"
 #include "shared/records.h"
 #include "shared/request_url.h"
 #include "shared/xdg_paths.h"
-
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace quillet {
 
@@ -21,12 +18,11 @@ Value::Dictionary readDefaults(const std::string& file) {
     if (file.empty()) {
         return {};
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    Expected<std::string> text = readFile(file);
+    if (!text) {
         return {};
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parseSettingsText(text).valueOr(Value::Dictionary{});
+    return parseSettingsText(*text).valueOr(Value::Dictionary{});
 }
 
 } // namespace
@@ -278,7 +274,7 @@ void FinderSync::cacheFileIcons() {
 }
 
 bool FinderSync::isDir(const std::string& path) {
-    return AppUtil::isDir(path);
+    return isFolder(path);
 }
 
 } // namespace quillet

@@ -1,43 +1,20 @@
 #include "monitored_paths.h"
 
 #include "monitored_set.h"
-#include "shared/app_util.h"
+#include "shared/file_uri.h"
+#include "shared/files/item_lookup.h"
 #include "shared/records.h"
-#include "shared/request_url.h"
+#include "shared/xdg_paths.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <string_view>
 #include <system_error>
 
 namespace quillet {
 
-namespace {
-
-constexpr std::string_view kFileScheme = "file://";
-
-std::optional<std::string> pathOfFileURL(std::string_view url) {
-    std::string_view rest = url.substr(kFileScheme.size());
-    std::size_t end = rest.find_first_of("?#");
-    if (end != std::string_view::npos) {
-        rest = rest.substr(0, end);
-    }
-    // file://host/path: the path starts at the first slash after the host.
-    std::size_t slash = rest.find('/');
-    if (slash == std::string_view::npos) {
-        return std::nullopt;
-    }
-    return percentDecode(rest.substr(slash));
-}
-
-} // namespace
-
 std::optional<std::string> folderPathFromLocation(const std::string& value) {
-    if (std::string_view(value).starts_with(kFileScheme)) {
-        auto path = pathOfFileURL(value);
-        return path ? normalizedFolderPath(*path) : std::nullopt;
-    }
-    return normalizedFolderPath(value);
+    const Expected<std::string> path = pathFromLocation(value);
+    return path ? normalizedFolderPath(*path) : std::nullopt;
 }
 
 std::vector<std::string> externalDriveFolders(const std::vector<std::string>& roots) {
@@ -51,8 +28,8 @@ std::vector<std::string> externalDriveFolders(const std::vector<std::string>& ro
         }
         std::sort(names.begin(), names.end());
         for (const auto& name : names) {
-            std::string path = root + "/" + name;
-            if (AppUtil::isDir(path)) {
+            const std::string path = paths::appendingPathComponent(root, name);
+            if (isFolder(path)) {
                 if (auto normalized = normalizedFolderPath(path)) {
                     folders.push_back(*normalized);
                 }

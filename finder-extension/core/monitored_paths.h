@@ -10,9 +10,9 @@
 namespace quillet {
 
 // The folder a monitored location's `path` names, normalized. A value that
-// begins with "file://" is read as a URL string (escapes decoded, a host part
-// ignored). Nothing for an empty or relative path: resolving it against the
-// file manager's working folder would serve some arbitrary folder.
+// begins with "file://" is read as a URL of a file on this computer
+// (pathFromLocation). Nothing for an empty or relative path, or a URL of
+// another host: resolving it here would serve some arbitrary folder.
 std::optional<std::string> folderPathFromLocation(const std::string& value);
 
 // Every directory directly inside the given roots (symbolic links followed,

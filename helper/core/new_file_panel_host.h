@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
-namespace quillet::helper {
-
+namespace quillet {
 class CreationJournal;
+}
+
+namespace quillet::helper {
 
 class NewFilePanelHost {
 public:

@@ -39,7 +39,7 @@ struct DBusDropFolderService::Impl {
         // Answered first: the caller must not wait for the copies.
         g_dbus_method_invocation_return_value(invocation, nullptr);
         if (folder.rfind("file:", 0) == 0) {
-            folder = localPathFromFileURI(folder).value_or("");
+            folder = localPathFromFileURI(folder).valueOr(std::string());
         }
         // One drop per drag: a repeated call creates nothing more.
         Handler handler = std::move(self->handler);

@@ -2,7 +2,6 @@
 // goes, and which template index the request carries.
 #include "share-extension/core/share_model.h"
 
-#include "shared/file_uri.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/records.h"
@@ -48,24 +47,6 @@ TEST(SharePathTest, ArgumentsNameLocalPaths) {
             EXPECT_EQ(*path, *c.path);
         }
     }
-}
-
-TEST(FileURITest, LocalPathsOfThisMachineOnly) {
-    struct Case {
-        const char* uri;
-        std::optional<std::string> path;
-    } cases[] = {
-        {"file:///a/b%20c", "/a/b c"},    {"FILE:///a", "/a"},
-        {"file://box/a/b?x#y", "/a/b"},   {"file://Box/a", "/a"},
-        {"file://other/a", std::nullopt}, {"file://box", std::nullopt},
-        {"http://box/a", std::nullopt},   {"file:a", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.uri);
-        EXPECT_EQ(localPathFromFileURI(c.uri, "box"), c.path);
-    }
-    EXPECT_TRUE(hasURIScheme("sftp://h/x"));
-    EXPECT_FALSE(hasURIScheme("dir/a://b"));
 }
 
 TEST(ShareModelTest, RequestGoesBesideAFileIntoAFolderOrToAMissingPath) {

@@ -3,9 +3,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace quillet::test {
 
@@ -20,6 +24,22 @@ inline std::string fileText(const std::string& path) {
 inline mode_t fileMode(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// The names in a folder, sorted, each followed by ";", for "nothing else
+// appeared" checks; empty when the folder cannot be read.
+inline std::string listing(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& name : names) {
+        out += name + ";";
+    }
+    return out;
 }
 
 } // namespace quillet::test

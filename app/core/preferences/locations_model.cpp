@@ -1,6 +1,6 @@
 #include "locations_model.h"
 
-#include "shared/app_util.h"
+#include "shared/files/item_lookup.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/refresh_notification.h"
@@ -58,7 +58,7 @@ bool LocationsModel::setValue(std::size_t row, LocationColumn column, const Valu
 std::size_t LocationsModel::addFolders(const std::vector<std::string>& paths) {
     const std::size_t before = records_.size();
     for (const auto& path : paths) {
-        if (AppUtil::isDir(path)) {
+        if (isFolder(path)) {
             Value::Dictionary record;
             record[keys::kEnabled] = true;
             record[keys::kPath] = path;

@@ -1,6 +1,6 @@
 #include "record_list_model.h"
 
-#include "shared/app_util.h"
+#include "shared/file_uri.h"
 #include "shared/identifiers.h"
 
 namespace quillet::app {
@@ -60,7 +60,8 @@ std::string RecordListModel::storedLocationAt(std::size_t row) const {
 }
 
 std::string RecordListModel::pathAt(std::size_t row) const {
-    return AppUtil::pathFromStoredLocation(storedLocationAt(row));
+    // A location that is no local file URL names no path.
+    return pathFromLocation(storedLocationAt(row)).valueOr(std::string());
 }
 
 RowMove RecordListModel::moveRows(const std::set<std::size_t>& rows, std::size_t dropRow) {

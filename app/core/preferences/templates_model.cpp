@@ -1,6 +1,8 @@
 #include "templates_model.h"
 
-#include "shared/app_util.h"
+#include "shared/file_uri.h"
+#include "shared/files/item_lookup.h"
+#include "shared/files/safe_create.h"
 #include "shared/keys.h"
 #include "shared/refresh_notification.h"
 #include "shared/shortcut.h"
@@ -120,9 +122,8 @@ bool TemplatesModel::isNewTemplate(const std::string& path) const {
 }
 
 std::optional<Value> TemplatesModel::recordForFile(const std::string& source) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(source, ec))) {
-        return std::nullopt; // the copy would "succeed" and leave no file
+    if (!isNameTaken(source).valueOr(false)) {
+        return std::nullopt; // nothing to add
     }
     const std::string name = paths::lastPathComponent(source);
     std::string file;
@@ -134,15 +135,19 @@ std::optional<Value> TemplatesModel::recordForFile(const std::string& source) {
                 .starts_with(paths::standardizedPath(source) + "/")) {
             return std::nullopt;
         }
+        std::error_code ec;
         fs::create_directories(templatesDir_, ec);
-        file = AppUtil::genNewPathForPath(paths::appendingPathComponent(templatesDir_, name));
-        if (!AppUtil::copyItemAtPath(source, file, nullptr)) {
+        Expected<std::string> copied =
+            copyItem(source, paths::appendingPathComponent(templatesDir_, name),
+                     WhenTaken::UseFreeName, nullptr, copyNewItemFollowingLinks);
+        if (!copied) {
             return std::nullopt;
         }
+        file = *copied;
     }
     const std::string extension = paths::pathExtension(name);
     std::string title;
-    if (AppUtil::isDir(file)) {
+    if (isFolder(file)) {
         title = ports_.translate("Folder");
     } else {
         title = ports_.fileTypes.descriptionForExtension(extension).value_or(
@@ -171,7 +176,7 @@ std::size_t TemplatesModel::addFileTemplates(const std::vector<std::string>& pat
 }
 
 bool TemplatesModel::insideTemplatesDir(const std::string& stored) const {
-    const fs::path path = AppUtil::pathFromStoredLocation(stored);
+    const fs::path path = pathFromLocation(stored).valueOr(std::string());
     const std::string name = path.filename().string();
     if (name.empty() || name == "." || name == "..") {
         return false;

@@ -1,6 +1,6 @@
 #include "templates_table_model.h"
 
-#include "shared/app_util.h"
+#include "shared/files/item_lookup.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
@@ -82,7 +82,7 @@ QVariant TemplatesTableModel::decorationAt(std::size_t row, int column) const {
         return {};
     }
     const std::string path = model_.pathAt(row);
-    if (AppUtil::isDir(path)) {
+    if (isFolder(path)) {
         return QIcon::fromTheme("folder");
     }
     const QString extension = text(paths::pathExtension(path));

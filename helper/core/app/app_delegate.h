@@ -4,11 +4,11 @@
 // the platform's events (URLs to open, start and end) to it.
 #pragma once
 
-#include "helper/core/creation/safe_create.h"
 #include "helper/core/new_file_panel_host.h"
 #include "helper/core/shortcuts/finder_path.h"
 #include "helper/core/shortcuts/script_installer.h"
 #include "helper/core/watch/vdk_queue.h"
+#include "shared/files/safe_create.h"
 #include "shared/localized_strings.h"
 #include "shared/ports/alerts.h"
 #include "shared/ports/file_event_source.h"
@@ -168,7 +168,7 @@ private:
     void recheckAfterCountedWindow();
     void shortcutAction(std::int64_t index);
     static bool isLargeTemplate(const std::string& path);
-    void finishCopy(const CreateResult& result, const FileTemplate& fileTemplate);
+    void finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate);
     ScriptInstaller& scriptInstaller();
     FinderPath& finderPath();
 

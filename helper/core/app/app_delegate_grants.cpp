@@ -4,7 +4,6 @@
 // unwritable folder stays unwritable and the copy then says why.
 #include "helper/core/app/app_delegate.h"
 
-#include "shared/app_util.h"
 #include "shared/folder_bookmark.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"

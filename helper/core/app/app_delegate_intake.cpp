@@ -2,7 +2,6 @@
 #include "helper/core/app/app_delegate.h"
 
 #include "helper/core/intake/creation_request.h"
-#include "shared/app_util.h"
 #include "shared/file_dates.h"
 #include "shared/item_executable.h"
 #include "shared/keys.h"
@@ -116,33 +115,32 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
     }
     const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
     if (!isLargeTemplate(fileTemplate->filePath)) {
-        finishCopy(
-            copyItemWithoutReplacing(fileTemplate->filePath, wanted, NameRule::Unique, &journal_),
-            *fileTemplate);
+        finishCopy(copyItem(fileTemplate->filePath, wanted, WhenTaken::UseFreeName, &journal_),
+                   *fileTemplate);
         return;
     }
     // A large copy runs beside the main loop, which goes on serving the bus
     // and the other requests. Counted like a window: the helper does not
     // quit under it, and the quit check is armed again once it is done.
     raisePanelCount();
-    auto finished =
-        self_.guard([fileTemplate = *fileTemplate](AppDelegate& self, const CreateResult& result,
-                                                   std::thread::id id) {
-            auto& copies = self.copies_;
-            // The thread ends right after handing this over.
-            if (auto it = std::find_if(copies.begin(), copies.end(),
-                                       [id](const std::thread& t) { return t.get_id() == id; });
-                it != copies.end()) {
-                it->join();
-                copies.erase(it);
-            }
-            self.lowerPanelCount();
-            self.finishCopy(result, fileTemplate);
-            self.recheckAfterCountedWindow();
-        });
+    auto finished = self_.guard([fileTemplate = *fileTemplate](AppDelegate& self,
+                                                               const Expected<std::string>& result,
+                                                               std::thread::id id) {
+        auto& copies = self.copies_;
+        // The thread ends right after handing this over.
+        if (auto it = std::find_if(copies.begin(), copies.end(),
+                                   [id](const std::thread& t) { return t.get_id() == id; });
+            it != copies.end()) {
+            it->join();
+            copies.erase(it);
+        }
+        self.lowerPanelCount();
+        self.finishCopy(result, fileTemplate);
+        self.recheckAfterCountedWindow();
+    });
     copies_.emplace_back([finished, source = fileTemplate->filePath, wanted, journal = &journal_,
                           queue = &ports_.mainQueue] {
-        CreateResult result = copyItemWithoutReplacing(source, wanted, NameRule::Unique, journal);
+        Expected<std::string> result = copyItem(source, wanted, WhenTaken::UseFreeName, journal);
         queue->post([finished, result, id = std::this_thread::get_id()] { finished(result, id); });
     });
 }
@@ -155,12 +153,13 @@ bool AppDelegate::isLargeTemplate(const std::string& path) {
            static_cast<std::uint64_t>(st.st_blocks) * 512 >= kLargeCopyBytes;
 }
 
-void AppDelegate::finishCopy(const CreateResult& result, const FileTemplate& fileTemplate) {
-    if (!result.ok()) {
-        showAlertLaterThenRecheck(translate("Error creating file!"), result.description());
+void AppDelegate::finishCopy(const Expected<std::string>& created,
+                             const FileTemplate& fileTemplate) {
+    if (!created) {
+        showAlertLaterThenRecheck(translate("Error creating file!"), created.error().userText());
         return;
     }
-    runFinishingSteps(result.path, fileTemplate);
+    runFinishingSteps(*created, fileTemplate);
 }
 
 void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) {

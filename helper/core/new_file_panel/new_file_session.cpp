@@ -41,17 +41,16 @@ void runNewFileSession(NewFilePanelHost& host, const SettingsStore& store,
 
     // The template chosen last in the chooser, not necessarily the requested one.
     const FileTemplate fileTemplate = model.selectedTemplate();
-    const PlaceResult placed =
-        confirmed->replaceConfirmed
-            ? replaceItem(fileTemplate.filePath, confirmed->path, host.creationJournal(), copy)
-            : createItemWithoutReplacing(fileTemplate.filePath, confirmed->path,
-                                         host.creationJournal(), copy);
-    if (!placed.ok()) {
-        const char* title = placed.failure == PlaceResult::Failure::RemovingExisting
+    const Expected<std::string> placed =
+        copyItem(fileTemplate.filePath, confirmed->path,
+                 confirmed->replaceConfirmed ? WhenTaken::Replace : WhenTaken::Fail,
+                 host.creationJournal(), copy);
+    if (!placed) {
+        const char* title = placed.error().action() == kRemoveExistingAction
                                 ? kErrorRemovingExistingFile
                                 : kErrorCreatingFile;
         // The host lowers the count once the alert has been dismissed.
-        host.showCountedAlertLater(host.translate(title), placed.error.message());
+        host.showCountedAlertLater(host.translate(title), placed.error().reason());
         return;
     }
     host.runFinishingSteps(confirmed->path, fileTemplate);

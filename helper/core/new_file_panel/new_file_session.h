@@ -4,8 +4,8 @@
 #pragma once
 
 #include "helper/core/new_file_panel/new_file_panel_model.h"
-#include "helper/core/new_file_panel/replace_item.h"
 #include "helper/core/new_file_panel_host.h"
+#include "shared/files/safe_create.h"
 #include "shared/settings_store.h"
 #include "shared/value.h"
 
@@ -41,6 +41,6 @@ inline constexpr const char* kNoSuitableTemplate = "No suitable file template fo
 // or by the host once a failure alert has been dismissed.
 void runNewFileSession(NewFilePanelHost& host, const SettingsStore& store,
                        const std::string& folder, const Value& templateRecord,
-                       NewFileDialogPresenter& presenter, const CopyStep& copy = copyTemplateItem);
+                       NewFileDialogPresenter& presenter, const CopyStep& copy = copyNewItem);
 
 } // namespace quillet::helper

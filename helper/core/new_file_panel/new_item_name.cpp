@@ -1,6 +1,7 @@
 #include "helper/core/new_file_panel/new_item_name.h"
 
-#include "shared/app_util.h"
+#include "shared/files/item_lookup.h"
+#include "shared/files/unique_name.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
@@ -27,31 +28,12 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& end) {
                       });
 }
 
-std::string joined(const std::string& dir, const std::string& name) {
-    if (dir.empty() || dir.back() == '/') {
-        return dir + name;
-    }
-    return dir + "/" + name;
-}
-
 std::string normalFolder(const std::string& path) {
     std::string out = fs::path(path).lexically_normal().string();
     while (out.size() > 1 && out.back() == '/') {
         out.pop_back();
     }
     return out;
-}
-
-bool isExistingFolder(const std::string& path) {
-    std::error_code ec;
-    return fs::is_directory(fs::status(path, ec));
-}
-
-bool isTaken(const std::string& path) {
-    std::error_code ec;
-    // A dangling symbolic link still takes the name.
-    const auto status = fs::symlink_status(path, ec);
-    return status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
 }
 
 // The refusal of a typed text: `pattern` is the English "%@" pattern the
@@ -64,7 +46,10 @@ Error invalid(std::string pattern, std::string subject, std::errc reason) {
 
 DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTemplate) {
     DefaultName result;
-    result.path = AppUtil::genNewPathForPath(joined(folder, fileTemplate.defaultName()));
+    const std::string wanted = paths::appendingPathComponent(folder, fileTemplate.defaultName());
+    // A folder that cannot be looked into offers the wanted name; creating
+    // the item there then says why it cannot be done.
+    result.path = firstFreeName(wanted).valueOr(wanted);
     std::string name = paths::lastPathComponent(result.path);
     if (!fileTemplate.suffix.empty()) {
         const std::string extension = "." + fileTemplate.suffix;
@@ -96,8 +81,9 @@ Expected<TypedTarget> resolveTypedName(const std::string& currentDir, const std:
     if (text.empty()) {
         return invalid("Type a name for the new item.", {}, std::errc::invalid_argument);
     }
-    const std::string full = text.front() == '/' ? text : joined(currentDir, text);
-    if (isExistingFolder(full)) {
+    const std::string full =
+        text.front() == '/' ? text : paths::appendingPathComponent(currentDir, text);
+    if (isFolder(full)) {
         return TypedTarget{TypedTarget::Kind::Navigate, normalFolder(full), false};
     }
     const auto slash = full.rfind('/');
@@ -107,7 +93,7 @@ Expected<TypedTarget> resolveTypedName(const std::string& currentDir, const std:
     }
     const std::string folder = slash == 0 ? std::string("/") : full.substr(0, slash);
     const std::string name = full.substr(slash + 1);
-    if (name.empty() || !isExistingFolder(folder)) {
+    if (name.empty() || !isFolder(folder)) {
         return invalid("The folder “%@” does not exist.", normalFolder(folder),
                        std::errc::no_such_file_or_directory);
     }
@@ -115,8 +101,10 @@ Expected<TypedTarget> resolveTypedName(const std::string& currentDir, const std:
     if (finalName.size() > kMaxNameBytes) {
         return invalid("The name “%@” is too long.", finalName, std::errc::filename_too_long);
     }
-    const std::string path = joined(normalFolder(folder), finalName);
-    return TypedTarget{TypedTarget::Kind::Create, path, isTaken(path)};
+    const std::string path = paths::appendingPathComponent(normalFolder(folder), finalName);
+    // A name that cannot be looked up is offered as free: the creation never
+    // replaces, and reports the reason.
+    return TypedTarget{TypedTarget::Kind::Create, path, isNameTaken(path).valueOr(false)};
 }
 
 } // namespace quillet::helper

@@ -1,10 +1,10 @@
 #include "helper/core/shortcuts/script_installer.h"
 
 #include "helper/core/shortcuts/finder_path.h"
-#include "shared/app_util.h"
+#include "shared/files/item_lookup.h"
+#include "shared/files/safe_create.h"
 #include "shared/xdg_paths.h"
 
-#include <cerrno>
 #include <filesystem>
 
 namespace quillet::helper {
@@ -17,9 +17,10 @@ std::string tr(const Translator& translate, const std::string& text) {
     return translate ? translate(text) : text;
 }
 
-bool exists(const std::string& path) {
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
+// Whether the script is at the path. One that cannot be looked up is not
+// known to be there: the user is asked to install it.
+bool installedAt(const std::string& path) {
+    return isNameTaken(path).valueOr(false);
 }
 
 } // namespace
@@ -32,7 +33,7 @@ ScriptInstaller::~ScriptInstaller() {
 }
 
 std::string ScriptInstaller::installedScriptPath() const {
-    return paths_.scriptsDir + "/" + kUserScriptName;
+    return paths::appendingPathComponent(paths_.scriptsDir, kUserScriptName);
 }
 
 std::string ScriptInstaller::displayedScriptsDir() const {
@@ -56,7 +57,7 @@ bool ScriptInstaller::isDropIntoFolder(const std::string& droppedPath, const std
 void ScriptInstaller::checkAndInstallScripts(Done done) {
     std::error_code folderError;
     fs::create_directories(paths_.scriptsDir, folderError);
-    if (exists(installedScriptPath())) {
+    if (installedAt(installedScriptPath())) {
         done(true); // its permissions are the runner's to judge
         return;
     }
@@ -107,23 +108,13 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
         services_.lowerPanelCount();
     } else {
         // The confirmation is what counts; the folder chosen is not examined.
-        std::error_code copyError;
-        errno = 0;
-        bool copied =
-            AppUtil::copyItemAtPath(paths_.scriptResource, installedScriptPath(), &copyError);
-        if (!copied && !copyError && errno != 0) {
-            copyError = std::error_code(errno, std::generic_category()); // the failed write's
-        }
-        // The copy counts a missing source as nothing to do; here it is a failure.
-        if (copied && !exists(installedScriptPath())) {
-            copied = false;
-            copyError = std::make_error_code(std::errc::no_such_file_or_directory);
-        }
+        const Expected<std::string> copied =
+            copyItem(paths_.scriptResource, installedScriptPath(), WhenTaken::Replace, nullptr,
+                     copyNewItemFollowingLinks);
         if (copied) {
             installed = true;
         } else {
-            std::string reason =
-                copyError ? copyError.message() : std::string("the script could not be copied");
+            const std::string reason = copied.error().reason();
             int choice = services_.alerts.runAlert(
                 tr(translate, "Unable to install QuilletHelper.sh to the scripts directory!"),
                 installedScriptPath() + ": " + reason, AlertStyle::Critical,
@@ -142,9 +133,9 @@ Status ScriptInstaller::installScriptManually() {
     if (services_.runManualWindow) {
         services_.runManualWindow(paths_.scriptResource, paths_.scriptsDir);
     }
-    const std::string placed =
-        paths_.scriptsDir + "/" + paths::lastPathComponent(paths_.scriptResource);
-    if (!exists(placed)) {
+    const std::string placed = paths::appendingPathComponent(
+        paths_.scriptsDir, paths::lastPathComponent(paths_.scriptResource));
+    if (!installedAt(placed)) {
         return Error("install the script", placed,
                      std::make_error_code(std::errc::no_such_file_or_directory));
     }

@@ -1,7 +1,7 @@
 #include "helper/ui/install_script/drag_drop_image_view.h"
 
-#include "shared/app_util.h"
 #include "shared/item_executable.h"
+#include "shared/files/safe_create.h"
 #include "shared/xdg_paths.h"
 
 #include <QApplication>
@@ -52,12 +52,13 @@ void DragDropImageView::keyPressEvent(QKeyEvent* event) {
 
 QString DragDropImageView::stagedCopy() const {
     const std::string source = path_.toStdString();
-    const std::string folder = paths::runtimeDir() + "/quillet-helper-drag";
+    const std::string folder =
+        paths::appendingPathComponent(paths::runtimeDir(), "quillet-helper-drag");
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
-    const std::string staged = folder + "/" + paths::lastPathComponent(source);
-    std::error_code error;
-    if (!AppUtil::copyItemAtPath(source, staged, &error)) {
+    const std::string staged =
+        paths::appendingPathComponent(folder, paths::lastPathComponent(source));
+    if (!copyItem(source, staged, WhenTaken::Replace, nullptr, copyNewItemFollowingLinks)) {
         return path_; // the shipped file itself; the drag offers a copy only
     }
     (void)setItemExecutable(staged, true); // a copy that cannot run is still offered

@@ -43,7 +43,7 @@ public:
         auto it = translations.find(text);
         return it != translations.end() ? it->second : text;
     }
-    helper::CreationJournal* creationJournal() override { return journal; }
+    CreationJournal* creationJournal() override { return journal; }
 
     // The user dismisses every pending alert; the real host then lowers the count.
     void dismissAlerts() {
@@ -62,7 +62,7 @@ public:
     std::vector<Alert> dismissedAlerts;
     std::map<std::string, std::string> overrides;
     std::map<std::string, std::string> translations;
-    helper::CreationJournal* journal = nullptr;
+    CreationJournal* journal = nullptr;
 };
 
 } // namespace quillet::test

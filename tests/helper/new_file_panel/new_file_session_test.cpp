@@ -46,7 +46,7 @@ protected:
     }
 
     void run(ScriptedPresenter& presenter, const Value& record,
-             const CopyStep& copy = copyTemplateItem) {
+             const CopyStep& copy = copyNewItem) {
         runNewFileSession(host, store, dir, record, presenter, copy);
     }
 
@@ -114,8 +114,9 @@ TEST_F(NewFileSessionTest, AFailedCopyIsReportedAndCountedUntilDismissed) {
     ScriptedPresenter presenter([&](NewFilePanelModel&) {
         return ConfirmedItem{dir + "/report.txt", true};
     });
-    run(presenter, text, [](const std::string&, const std::string&) {
-        return std::make_error_code(std::errc::no_space_on_device);
+    run(presenter, text, [](const std::string&, const std::string& destination) {
+        return Status(
+            Error(kCopyAction, destination, std::make_error_code(std::errc::no_space_on_device)));
     });
     ASSERT_EQ(host.pendingAlerts.size(), 1u);
     EXPECT_EQ(host.pendingAlerts[0].title, "Fehler beim Erstellen!");
@@ -153,7 +154,7 @@ TEST_F(NewFileSessionTest, CopiesInProgressAreRecordedInTheHostsJournal) {
         std::string entriesWhileCopying;
         run(presenter, text, [&](const std::string& source, const std::string& destination) {
             entriesWhileCopying = listing(journal.dir());
-            return copyTemplateItem(source, destination);
+            return copyNewItem(source, destination);
         });
         EXPECT_NE(entriesWhileCopying, "");
         EXPECT_EQ(listing(journal.dir()), "");

@@ -25,7 +25,7 @@ public:
     }
     std::string localizedStringForKey(const std::string& key) override { return key; }
     std::string translate(const std::string& text) override { return text; }
-    quillet::helper::CreationJournal* creationJournal() override { return nullptr; }
+    quillet::CreationJournal* creationJournal() override { return nullptr; }
 
 private:
     int count_ = 0;

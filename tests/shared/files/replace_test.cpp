@@ -1,23 +1,52 @@
-#include "helper/core/new_file_panel/replace_item.h"
+// The safe creation when the name is taken: never replacing (WhenTaken::Fail)
+// and replacing (WhenTaken::Replace), without losing the old item on the way.
+#include "shared/files/safe_create.h"
 
-#include "panel_fixtures.h"
-#include "temp_xdg.h"
+#include "support/file_text.h"
+#include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-namespace quillet::helper {
+namespace quillet {
 namespace {
 
 namespace fs = std::filesystem;
+using test::fileMode;
 using test::listing;
-using test::readFile;
-using test::writeFile;
+
+void writeFile(const std::string& path, const std::string& content) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string readFile(const std::string& path) {
+    return test::fileText(path);
+}
+
+Expected<std::string> createItemWithoutReplacing(const std::string& source,
+                                                 const std::string& target,
+                                                 CreationJournal* journal,
+                                                 const CopyStep& copy = copyNewItem) {
+    return copyItem(source, target, WhenTaken::Fail, journal, copy);
+}
+
+Expected<std::string> replaceItem(const std::string& source, const std::string& target,
+                                  CreationJournal* journal, const CopyStep& copy = copyNewItem) {
+    return copyItem(source, target, WhenTaken::Replace, journal, copy);
+}
+
+// The old item could not be taken away (it is still at its name), as
+// opposed to the new one not being made.
+bool failedRemoving(const Expected<std::string>& result) {
+    return !result && result.error().action() == kRemoveExistingAction;
+}
 
 class ReplaceItemTest : public ::testing::Test {
 protected:
@@ -59,20 +88,20 @@ TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsFoldersDeepAndLinksAsLi
 
 TEST_F(ReplaceItemTest, CreatingNeverOverwritesANameTakenMeanwhile) {
     writeFile(dir + "/taken.txt", "someone else's");
-    const PlaceResult result =
+    const Expected<std::string> result =
         createItemWithoutReplacing(fileTemplate, dir + "/taken.txt", &journal);
-    EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
-    EXPECT_EQ(result.error, std::errc::file_exists);
+    EXPECT_FALSE(failedRemoving(result));
+    EXPECT_EQ(result.error().code(), std::errc::file_exists);
     EXPECT_EQ(readFile(dir + "/taken.txt"), "someone else's");
     expectOnly("taken.txt;");
 }
 
 TEST_F(ReplaceItemTest, AMissingTemplateCreatesNothing) {
-    const PlaceResult result =
+    const Expected<std::string> result =
         createItemWithoutReplacing(templates + "/gone.txt", dir + "/x.txt", &journal);
-    EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
-    EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
-    EXPECT_FALSE(result.error.message().empty());
+    EXPECT_FALSE(failedRemoving(result));
+    EXPECT_EQ(result.error().code(), std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(result.error().userText().empty());
     expectOnly("");
 }
 
@@ -94,15 +123,16 @@ TEST_F(ReplaceItemTest, ReplacesFilesAndFoldersByEachOther) {
         } else {
             writeFile(target, "old");
         }
-        const PlaceResult result =
+        const Expected<std::string> result =
             replaceItem(c.newIsFolder ? folderTemplate : fileTemplate, target, &journal);
-        ASSERT_TRUE(result.ok()) << result.error.message();
+        ASSERT_TRUE(result.ok()) << result.error().logText();
         EXPECT_EQ(fs::is_directory(target), c.newIsFolder);
         EXPECT_FALSE(fs::exists(target + "/old-only.txt"));
         if (c.newIsFolder) {
             EXPECT_EQ(readFile(target + "/inside/deep.txt"), "deep");
         } else {
             EXPECT_EQ(readFile(target), "template text");
+            EXPECT_EQ(fileMode(target), 0755u) << "the template's permissions, not the old item's";
         }
         expectOnly("item;");
     }
@@ -114,14 +144,26 @@ TEST_F(ReplaceItemTest, AFailedCopyLeavesTheOldItemIntact) {
     const CopyStep failingCopy = [](const std::string& source, const std::string& destination) {
         // Fails half way, leaving a partial copy behind as a real copy would.
         writeFile(destination, source.substr(0, 3));
-        return std::make_error_code(std::errc::no_space_on_device);
+        return Status(
+            Error(kCopyAction, destination, std::make_error_code(std::errc::no_space_on_device)));
     };
-    for (const std::string name : {"keep.txt", "Keep"}) {
-        SCOPED_TRACE(name);
-        const PlaceResult result =
-            replaceItem(fileTemplate, dir + "/" + name, &journal, failingCopy);
-        EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
-        EXPECT_EQ(result.error, std::errc::no_space_on_device);
+    struct Case {
+        const char* name;
+        std::string source;
+        CopyStep copy;
+        std::errc reason;
+    };
+    const Case cases[] = {
+        {"keep.txt", fileTemplate, failingCopy, std::errc::no_space_on_device},
+        {"Keep", fileTemplate, failingCopy, std::errc::no_space_on_device},
+        {"keep.txt", templates + "/gone.txt", copyNewItem, std::errc::no_such_file_or_directory},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + (" from " + c.source));
+        const Expected<std::string> result =
+            replaceItem(c.source, dir + "/" + c.name, &journal, c.copy);
+        EXPECT_FALSE(failedRemoving(result));
+        EXPECT_EQ(result.error().code(), c.reason);
     }
     EXPECT_EQ(readFile(dir + "/keep.txt"), "precious");
     EXPECT_EQ(readFile(dir + "/Keep/data.txt"), "precious too");
@@ -149,10 +191,10 @@ TEST_F(ReplaceItemTest, ReplacingTheTemplateByItselfKeepsIt) {
 }
 
 TEST_F(ReplaceItemTest, RefusesToCopyAFolderIntoItself) {
-    const PlaceResult result =
+    const Expected<std::string> result =
         createItemWithoutReplacing(folderTemplate, folderTemplate + "/inside/Copy", &journal);
-    EXPECT_EQ(result.failure, PlaceResult::Failure::Creating);
-    EXPECT_EQ(result.error.message(), "A folder cannot be copied into itself.");
+    EXPECT_FALSE(failedRemoving(result));
+    EXPECT_EQ(result.error().reason(), "A folder cannot be copied into itself.");
     EXPECT_EQ(listing(folderTemplate + "/inside"), "deep.txt;");
 }
 
@@ -162,10 +204,11 @@ TEST_F(ReplaceItemTest, AFolderThatCannotBeChangedKeepsTheOldItem) {
     }
     writeFile(dir + "/locked/old.txt", "old");
     ::chmod((dir + "/locked").c_str(), 0555);
-    const PlaceResult result = replaceItem(fileTemplate, dir + "/locked/old.txt", &journal);
+    const Expected<std::string> result =
+        replaceItem(fileTemplate, dir + "/locked/old.txt", &journal);
     ::chmod((dir + "/locked").c_str(), 0755);
-    EXPECT_EQ(result.failure, PlaceResult::Failure::RemovingExisting);
-    EXPECT_EQ(result.error, std::errc::permission_denied);
+    EXPECT_TRUE(failedRemoving(result));
+    EXPECT_EQ(result.error().code(), std::errc::permission_denied);
     EXPECT_EQ(readFile(dir + "/locked/old.txt"), "old");
 }
 
@@ -179,7 +222,7 @@ TEST_F(ReplaceItemTest, ACopyInProgressIsInTheJournal) {
                 journalled.push_back(destination);
             }
         }
-        return copyTemplateItem(source, destination);
+        return copyNewItem(source, destination);
     };
     ASSERT_TRUE(replaceItem(fileTemplate, dir + "/old.txt", &journal, watchingCopy).ok());
     ASSERT_TRUE(
@@ -195,7 +238,7 @@ TEST_F(ReplaceItemTest, AReplacementCutShortIsCleanedUpAtTheNextStart) {
     if (child == 0) {
         // The helper ends half way through the copy.
         const CopyStep dyingCopy = [](const std::string&,
-                                      const std::string& destination) -> std::error_code {
+                                      const std::string& destination) -> Status {
             writeFile(destination + "/partial.txt", "partial");
             ::_exit(0);
         };
@@ -211,5 +254,25 @@ TEST_F(ReplaceItemTest, AReplacementCutShortIsCleanedUpAtTheNextStart) {
     expectOnly("Keep;");
 }
 
+TEST_F(ReplaceItemTest, ACopyFollowingLinksCopiesWhatTheSourcePointsTo) {
+    // Installing a script or adding a template copies the file a link names;
+    // links inside a copied folder stay links.
+    ASSERT_EQ(::symlink(fileTemplate.c_str(), (templates + "/shortcut.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(folderTemplate.c_str(), (templates + "/shortcut").c_str()), 0);
+    writeFile(dir + "/installed.txt", "older");
+    ASSERT_TRUE(replaceItem(templates + "/shortcut.txt", dir + "/installed.txt", nullptr,
+                            copyNewItemFollowingLinks));
+    EXPECT_FALSE(fs::is_symlink(dir + "/installed.txt"));
+    EXPECT_EQ(readFile(dir + "/installed.txt"), "template text");
+    EXPECT_EQ(fileMode(dir + "/installed.txt"), 0755u);
+
+    ASSERT_TRUE(
+        replaceItem(templates + "/shortcut", dir + "/Folder", nullptr, copyNewItemFollowingLinks));
+    EXPECT_FALSE(fs::is_symlink(dir + "/Folder"));
+    EXPECT_EQ(readFile(dir + "/Folder/inside/deep.txt"), "deep");
+    EXPECT_EQ(fs::read_symlink(dir + "/Folder/link"), "top.txt");
+    expectOnly("Folder;installed.txt;");
+}
+
 } // namespace
-} // namespace quillet::helper
+} // namespace quillet

@@ -1,8 +1,9 @@
-#include "helper/core/creation/safe_create.h"
-
-#include "temp_xdg.h"
+// The safe creation on real files: the copy, the three rules for a taken
+// name, the journal that cleans up after a crash.
+#include "shared/files/safe_create.h"
 
 #include "support/file_text.h"
+#include "support/temp_xdg.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace quillet::helper {
+namespace quillet {
 namespace {
 
 using quillet::test::fileText;
@@ -53,23 +54,14 @@ protected:
     void SetUp() override { writeFile(source, "template content\n", 0640); }
 };
 
-TEST_F(SafeCreateTest, CandidatesFollowTheUniqueNameRule) {
-    EXPECT_EQ(uniqueNameCandidate("/d/Untitled.txt", 0), "/d/Untitled.txt");
-    EXPECT_EQ(uniqueNameCandidate("/d/Untitled.txt", 2), "/d/Untitled-2.txt");
-    EXPECT_EQ(uniqueNameCandidate("/d/Makefile", 1), "/d/Makefile-1");
-    EXPECT_EQ(uniqueNameCandidate("/d/archive.tar.gz", 1), "/d/archive.tar-1.gz");
-    EXPECT_EQ(uniqueNameCandidate("/d/Note-1.txt", 1), "/d/Note-1-1.txt");
-}
-
 TEST_F(SafeCreateTest, CopiesAFileUnderTheFirstFreeNameAndNeverReplaces) {
     writeFile(target + "/Untitled.txt", "mine");
     writeFile(target + "/Untitled-1.txt", "mine too");
-    auto result =
-        copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique, &journal);
-    ASSERT_TRUE(result.ok()) << result.description();
-    EXPECT_EQ(result.path, target + "/Untitled-2.txt");
-    EXPECT_EQ(fileText(result.path), "template content\n");
-    EXPECT_EQ(modeOf(result.path), 0640u);
+    auto result = copyItem(source, target + "/Untitled.txt", WhenTaken::UseFreeName, &journal);
+    ASSERT_TRUE(result.ok()) << result.error().userText();
+    EXPECT_EQ(*result, target + "/Untitled-2.txt");
+    EXPECT_EQ(fileText(*result), "template content\n");
+    EXPECT_EQ(modeOf(*result), 0640u);
     EXPECT_EQ(fileText(target + "/Untitled.txt"), "mine");
     EXPECT_EQ(fileText(target + "/Untitled-1.txt"), "mine too");
     // No temporary item and no journal entry stays behind.
@@ -80,19 +72,17 @@ TEST_F(SafeCreateTest, CopiesAFileUnderTheFirstFreeNameAndNeverReplaces) {
 
 TEST_F(SafeCreateTest, ADanglingLinkStillOccupiesItsName) {
     ASSERT_EQ(::symlink("/nonexistent/elsewhere", (target + "/Untitled.txt").c_str()), 0);
-    auto result =
-        copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Unique, nullptr);
+    auto result = copyItem(source, target + "/Untitled.txt", WhenTaken::UseFreeName, nullptr);
     ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result.path, target + "/Untitled-1.txt");
+    EXPECT_EQ(*result, target + "/Untitled-1.txt");
     EXPECT_TRUE(fs::is_symlink(target + "/Untitled.txt"));
 }
 
 TEST_F(SafeCreateTest, ExactNameFailsWhenTakenAndLeavesTheItem) {
     writeFile(target + "/Untitled.txt", "mine");
-    auto result =
-        copyItemWithoutReplacing(source, target + "/Untitled.txt", NameRule::Exact, &journal);
+    auto result = copyItem(source, target + "/Untitled.txt", WhenTaken::Fail, &journal);
     EXPECT_FALSE(result.ok());
-    EXPECT_EQ(result.error, std::errc::file_exists);
+    EXPECT_EQ(result.error().code(), std::errc::file_exists);
     EXPECT_EQ(fileText(target + "/Untitled.txt"), "mine");
     EXPECT_EQ(namesIn(target), (std::vector<std::string>{"Untitled.txt"}));
 }
@@ -105,10 +95,10 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     ASSERT_EQ(::symlink("src/main.c", (bundle + "/link").c_str()), 0);
     ::chmod(bundle.c_str(), 0555); // a read-only folder template still copies
 
-    auto result = copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
+    auto result = copyItem(bundle, target + "/Project", WhenTaken::UseFreeName, &journal);
     ::chmod(bundle.c_str(), 0755);
-    ASSERT_TRUE(result.ok()) << result.description();
-    EXPECT_EQ(result.path, target + "/Project");
+    ASSERT_TRUE(result.ok()) << result.error().userText();
+    EXPECT_EQ(*result, target + "/Project");
     EXPECT_EQ(fileText(target + "/Project/src/main.c"), "int main(void){return 0;}\n");
     EXPECT_EQ(modeOf(target + "/Project/src/main.c"), 0600u);
     EXPECT_EQ(modeOf(target + "/Project/run.sh"), 0755u);
@@ -117,9 +107,9 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     EXPECT_EQ(modeOf(target + "/Project"), 0555u);
     ::chmod((target + "/Project").c_str(), 0755);
 
-    auto second = copyItemWithoutReplacing(bundle, target + "/Project", NameRule::Unique, &journal);
+    auto second = copyItem(bundle, target + "/Project", WhenTaken::UseFreeName, &journal);
     ASSERT_TRUE(second.ok());
-    EXPECT_EQ(second.path, target + "/Project-1");
+    EXPECT_EQ(*second, target + "/Project-1");
 }
 
 TEST_F(SafeCreateTest, ASparseTemplateStaysSparseAndKeepsItsBytes) {
@@ -153,35 +143,34 @@ TEST_F(SafeCreateTest, ASparseTemplateStaysSparseAndKeepsItsBytes) {
             GTEST_SKIP() << "this file system keeps no holes";
         }
 
-        auto result =
-            copyItemWithoutReplacing(sparse, target + "/copy.img", NameRule::Unique, &journal);
-        ASSERT_TRUE(result.ok()) << result.description();
+        auto result = copyItem(sparse, target + "/copy.img", WhenTaken::UseFreeName, &journal);
+        ASSERT_TRUE(result.ok()) << result.error().userText();
         struct stat copy {};
-        ::stat(result.path.c_str(), &copy);
+        ::stat(result->c_str(), &copy);
         EXPECT_EQ(copy.st_size, row.size);
         // No more blocks than the original's data (a little slack for metadata).
         EXPECT_LE(copy.st_blocks, original.st_blocks + 16);
-        EXPECT_EQ(fileText(result.path), fileText(sparse));
-        fs::remove(result.path);
+        EXPECT_EQ(fileText(*result), fileText(sparse));
+        fs::remove(*result);
     }
 }
 
 TEST_F(SafeCreateTest, FailuresSayWhyAndLeaveNothing) {
-    auto missing = copyItemWithoutReplacing(xdg.root() + "/no-such-template.txt",
-                                            target + "/Untitled.txt", NameRule::Unique, &journal);
+    auto missing = copyItem(xdg.root() + "/no-such-template.txt", target + "/Untitled.txt",
+                            WhenTaken::UseFreeName, &journal);
     EXPECT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error, std::errc::no_such_file_or_directory);
-    EXPECT_NE(missing.description().find("No such file or directory"), std::string::npos);
+    EXPECT_EQ(missing.error().code(), std::errc::no_such_file_or_directory);
+    EXPECT_NE(missing.error().userText().find("No such file or directory"), std::string::npos);
 
-    auto noFolder = copyItemWithoutReplacing(source, target + "/absent/Untitled.txt",
-                                             NameRule::Unique, &journal);
+    auto noFolder =
+        copyItem(source, target + "/absent/Untitled.txt", WhenTaken::UseFreeName, &journal);
     EXPECT_FALSE(noFolder.ok());
-    EXPECT_NE(noFolder.description().find(target + "/absent"), std::string::npos);
+    EXPECT_NE(noFolder.error().userText().find(target + "/absent"), std::string::npos);
 
     writeFile(target + "/plain", "not a folder");
-    auto notDir = copyItemWithoutReplacing(source, target + "/plain/Untitled.txt", NameRule::Unique,
-                                           &journal);
-    EXPECT_EQ(notDir.error, std::errc::not_a_directory);
+    auto notDir =
+        copyItem(source, target + "/plain/Untitled.txt", WhenTaken::UseFreeName, &journal);
+    EXPECT_EQ(notDir.error().code(), std::errc::not_a_directory);
 
     EXPECT_EQ(namesIn(target), (std::vector<std::string>{"plain"}));
     EXPECT_TRUE(namesIn(journal.dir()).empty());
@@ -193,10 +182,9 @@ TEST_F(SafeCreateTest, AnUnwritableFolderIsReportedWithTheSystemsReason) {
     }
     std::string locked = xdg.makeDir("locked");
     ::chmod(locked.c_str(), 0555);
-    auto result =
-        copyItemWithoutReplacing(source, locked + "/Untitled.txt", NameRule::Unique, &journal);
-    EXPECT_EQ(result.error, std::errc::permission_denied);
-    EXPECT_NE(result.description().find("Permission denied"), std::string::npos);
+    auto result = copyItem(source, locked + "/Untitled.txt", WhenTaken::UseFreeName, &journal);
+    EXPECT_EQ(result.error().code(), std::errc::permission_denied);
+    EXPECT_NE(result.error().userText().find("Permission denied"), std::string::npos);
 }
 
 // Threads of one process and separate processes race for the same names:
@@ -210,8 +198,8 @@ TEST_F(SafeCreateTest, ConcurrentCreationsNeverShareOrReplaceANameAcrossThreadsA
         pid_t pid = ::fork();
         if (pid == 0) {
             for (int i = 0; i < kPerThread; ++i) {
-                auto r = copyItemWithoutReplacing(source, target + "/Untitled.txt",
-                                                  NameRule::Unique, nullptr);
+                auto r =
+                    copyItem(source, target + "/Untitled.txt", WhenTaken::UseFreeName, nullptr);
                 if (!r.ok()) {
                     ::_exit(1);
                 }
@@ -225,10 +213,10 @@ TEST_F(SafeCreateTest, ConcurrentCreationsNeverShareOrReplaceANameAcrossThreadsA
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kPerThread; ++i) {
-                auto r = copyItemWithoutReplacing(source, target + "/Untitled.txt",
-                                                  NameRule::Unique, &journal);
+                auto r =
+                    copyItem(source, target + "/Untitled.txt", WhenTaken::UseFreeName, &journal);
                 if (r.ok()) {
-                    made[t].push_back(r.path);
+                    made[t].push_back(*r);
                 }
             }
         });
@@ -292,4 +280,4 @@ TEST_F(SafeCreateTest, CleaningRemovesOnlyOurLeftoversOfEndedProcesses) {
 }
 
 } // namespace
-} // namespace quillet::helper
+} // namespace quillet
