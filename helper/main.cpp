@@ -128,15 +128,16 @@ int main(int argc, char** argv) {
 
     const std::string resources = paths::resourcesDir("helper");
     helper::HelperPaths helperPaths{
-        .defaultsFile = resources + "/Defaults.json",
-        .soundFile = resources + "/sound.wav",
+        .defaultsFile = paths::appendingPathComponent(resources, "Defaults.json"),
+        .soundFile = paths::appendingPathComponent(resources, "sound.wav"),
         .executablePath = paths::executablePath(),
         .desktopDir = paths::desktopDir(),
         .homeDir = paths::home(),
-        .journalDir = paths::dataHome() + "/quillet/" + ids::kHelper + "/in-progress",
+        .journalDir =
+            paths::appendingPathComponent(paths::containerDir(), ids::kHelper) + "/in-progress",
         .scriptsDir = paths::helperScriptsDir(),
-        .scriptResource = resources + "/QuilletHelper.sh",
-        .finderQuery = resources + "/get-finder-path",
+        .scriptResource = paths::appendingPathComponent(resources, "QuilletHelper.sh"),
+        .finderQuery = paths::appendingPathComponent(resources, "get-finder-path"),
     };
 
     helper::AppDelegate delegate(ports, helperPaths);

@@ -1,10 +1,12 @@
 #include "xdg_paths.h"
 
+#include "fd_io.h"
+#include "files/item_lookup.h"
 #include "identifiers.h"
 
 #include <climits>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,11 +22,6 @@ std::string envPath(const char* name) {
         return v;
     }
     return {};
-}
-
-bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string userName() {
@@ -71,7 +68,9 @@ std::string runtimeDir() {
 
 std::string desktopDir() {
     const std::string h = home();
-    std::ifstream in(appendingPathComponent(configHome(), "user-dirs.dirs"));
+    // Without the file (or unreadable), the desktop is the default one.
+    std::istringstream in(
+        readFile(appendingPathComponent(configHome(), "user-dirs.dirs")).valueOr(std::string()));
     std::string line;
     while (std::getline(in, line)) {
         const std::string key = "XDG_DESKTOP_DIR=";
@@ -101,7 +100,7 @@ std::vector<std::string> removableMediaRoots() {
     }
     for (const char* base : {"/run/media/", "/media/"}) {
         std::string root = base + user;
-        if (isDirectory(root)) {
+        if (isFolder(root)) {
             roots.push_back(root);
         }
     }
@@ -140,7 +139,7 @@ std::string executablePath() {
 
 std::string resourcesDir(const std::string& program) {
     std::string binDir = deletingLastPathComponent(executablePath());
-    return standardizedPath(binDir + "/../share/quillet/" + program);
+    return standardizedPath(appendingPathComponent(binDir, "../share/quillet/" + program));
 }
 
 std::string lastPathComponent(const std::string& path) {

@@ -17,7 +17,8 @@ GettextTranslator GettextTranslator::forProgram(const std::string& domain,
                                                 const std::string& program) {
     // <prefix>/share/quillet/<program> -> <prefix>/share/locale, where every
     // program's catalogs live, the file-manager module's included.
-    return GettextTranslator(domain, paths::resourcesDir(program) + "/../../locale");
+    return GettextTranslator(
+        domain, paths::appendingPathComponent(paths::resourcesDir(program), "../../locale"));
 }
 
 std::string GettextTranslator::operator()(const std::string& text) const {

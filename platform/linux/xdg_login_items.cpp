@@ -58,7 +58,7 @@ std::optional<std::string> systemEntryPath(const std::string& id) {
         if (dir.empty()) {
             continue;
         }
-        std::string path = dir + "/autostart/" + id + ".desktop";
+        std::string path = paths::appendingPathComponent(dir, "autostart/" + id + ".desktop");
         if (exists(path)) {
             return path;
         }
@@ -99,7 +99,7 @@ XdgLoginItems::XdgLoginItems(std::string entryTemplate)
     : entryTemplate_(std::move(entryTemplate)) {}
 
 std::string XdgLoginItems::userEntryPath(const std::string& id) {
-    return paths::configHome() + "/autostart/" + id + ".desktop";
+    return paths::appendingPathComponent(paths::configHome(), "autostart/" + id + ".desktop");
 }
 
 bool XdgLoginItems::isRegistered(const std::string& id) const {

@@ -1,6 +1,7 @@
 #include "message_catalog.h"
 
 #include "shared/fd_io.h"
+#include "shared/xdg_paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -132,7 +133,8 @@ std::optional<std::string> locateCatalog(const std::string& localeDir, const std
             continue;
         }
         for (const auto& variant : variants(language)) {
-            std::string path = localeDir + "/" + variant + "/LC_MESSAGES/" + domain + ".mo";
+            std::string path = paths::appendingPathComponent(localeDir, variant + "/LC_MESSAGES/" +
+                                                                            domain + ".mo");
             if (isFile(path)) {
                 return path;
             }

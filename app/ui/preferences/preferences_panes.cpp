@@ -16,7 +16,9 @@ std::vector<PreferencesPane*> makePreferencesPanes(AppServices& services, QWidge
         new FinderPreferencesViewController(services, parent),
         // The module's catalogs live beside every program's: <share>/locale.
         new LocalizationPreferencesViewController(
-            services, paths::standardizedPath(services.resourcesDir + "/../../locale"),
+            services,
+            paths::standardizedPath(
+                paths::appendingPathComponent(services.resourcesDir, "../../locale")),
             platform::preferredLanguageNames(), parent),
     };
 }

@@ -1,5 +1,7 @@
 #include "extension_host.h"
 
+#include "shared/xdg_paths.h"
+
 #include <gio/gio.h>
 
 #include <dlfcn.h>
@@ -42,12 +44,14 @@ std::string moduleResourcesDir(const char* moduleToDatadir) {
 
 ExtensionHost::ExtensionHost(const ModuleIdentity& identity)
     : requests_([this](const std::string& text) { return translator_(text); }),
-      translator_(kTextDomain, moduleResourcesDir(identity.moduleToDatadir) + "/../../locale") {
+      translator_(kTextDomain, paths::appendingPathComponent(
+                                   moduleResourcesDir(identity.moduleToDatadir), "../../locale")) {
     FinderSyncPorts ports{
         notifications_, volumes_,  mainQueue_,
         fileTypes_,     requests_, [this](const std::string& text) { return translator_(text); }};
     FinderSyncOptions options;
-    options.defaultsFile = moduleResourcesDir(identity.moduleToDatadir) + "/Defaults.json";
+    options.defaultsFile = paths::appendingPathComponent(
+        moduleResourcesDir(identity.moduleToDatadir), "Defaults.json");
     finderSync_ = std::make_unique<FinderSync>(std::move(ports), std::move(options));
     // Owning the id tells the rest of the suite that the extension is loaded.
     busNameOwner_ =

@@ -1,6 +1,7 @@
 #include "helper/core/shortcuts/finder_path.h"
 
 #include "shared/while_alive.h"
+#include "shared/xdg_paths.h"
 
 #include <filesystem>
 #include <mutex>
@@ -57,7 +58,7 @@ FinderPath::~FinderPath() {
 }
 
 std::string FinderPath::scriptPath() const {
-    return scriptsDir_ + "/" + kUserScriptName;
+    return paths::appendingPathComponent(scriptsDir_, kUserScriptName);
 }
 
 void FinderPath::getFinderPathWithTemplate(const Value& record, Handler handler) {

@@ -152,7 +152,8 @@ private:
     }
 
     void checkInstalled() {
-        const std::string target = destDir_ + "/" + paths::lastPathComponent(scriptPath_);
+        const std::string target =
+            paths::appendingPathComponent(destDir_, paths::lastPathComponent(scriptPath_));
         std::error_code error;
         if (std::filesystem::exists(target, error) &&
             ScriptInstaller::isDropIntoFolder(target, destDir_)) {
