@@ -24,19 +24,11 @@ namespace fs = std::filesystem;
 namespace {
 
 using quillet::test::fileText;
+using quillet::test::namesIn;
 
 void writeFile(const std::string& path, const std::string& text) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> filesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -152,7 +144,7 @@ TEST_F(SettingsStoreTest, CorruptFileIsKeptAsideAndTheNextWriteStartsFresh) {
     EXPECT_NE(said.find(".corrupt-"), std::string::npos) << said;
 
     std::string aside;
-    for (const auto& name : filesIn(xdg.configHome() + "/quillet")) {
+    for (const auto& name : namesIn(xdg.configHome() + "/quillet")) {
         if (name.find(".json.corrupt-") != std::string::npos) {
             aside = xdg.configHome() + "/quillet/" + name;
         }
@@ -186,7 +178,7 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
     ASSERT_TRUE(store.setString("kept", "yes"));
     const std::string before = fileText(store.filePath());
     const std::string dir = xdg.configHome() + "/quillet";
-    const auto filesBefore = filesIn(dir);
+    const auto filesBefore = namesIn(dir);
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                              fs::perms::group_exec | fs::perms::others_read |
                              fs::perms::others_exec);
@@ -196,7 +188,7 @@ TEST_F(SettingsStoreTest, UnwritableFolderLeavesEverythingAsItWas) {
     EXPECT_EQ(*store.stringForKey("kept"), "yes") << "the in-process view is unchanged";
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
     EXPECT_EQ(fileText(store.filePath()), before);
-    EXPECT_EQ(filesIn(dir), filesBefore) << "no temporary file is left";
+    EXPECT_EQ(namesIn(dir), filesBefore) << "no temporary file is left";
 }
 
 TEST_F(SettingsStoreTest, AnUnreadableFileIsAReadErrorNotAnEmptyStore) {
@@ -299,7 +291,7 @@ TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
         EXPECT_EQ(written->count("playSound"), 1u);
         EXPECT_EQ(written->count("kept"), c.targetExists ? 1u : 0u);
         EXPECT_TRUE(fs::exists(c.target + ".lock")) << "the lock is beside the linked file";
-        EXPECT_EQ(filesIn(dir), std::vector<std::string>{name}) << "nothing beside the link";
+        EXPECT_EQ(namesIn(dir), std::vector<std::string>{name}) << "nothing beside the link";
         EXPECT_TRUE(SettingsStore(quillet::ids::kSuiteName).boolForKey("playSound"));
     }
 
@@ -313,7 +305,7 @@ TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
     ASSERT_FALSE(looped);
     EXPECT_EQ(looped.error().logText(),
               "cannot follow the link " + store.filePath() + ": Too many levels of symbolic links");
-    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{name, "loop-a", "loop-b"}));
+    EXPECT_EQ(namesIn(dir), (std::vector<std::string>{name, "loop-a", "loop-b"}));
 }
 
 TEST_F(SettingsStoreTest, GenerationMovesWithTheValuesOnly) {

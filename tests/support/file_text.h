@@ -26,17 +26,21 @@ inline mode_t fileMode(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-// The names in a folder, sorted, each followed by ";", for "nothing else
-// appeared" checks; empty when the folder cannot be read.
-inline std::string listing(const std::string& folder) {
+// The names in a folder, sorted; none when the folder cannot be read.
+inline std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The same, each name followed by ";", for "nothing else appeared" checks.
+inline std::string listing(const std::string& folder) {
     std::string out;
-    for (const auto& name : names) {
+    for (const auto& name : namesIn(folder)) {
         out += name + ";";
     }
     return out;

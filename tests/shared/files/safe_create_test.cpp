@@ -21,6 +21,7 @@ namespace quillet {
 namespace {
 
 using quillet::test::fileText;
+using quillet::test::namesIn;
 
 namespace fs = std::filesystem;
 
@@ -33,15 +34,6 @@ mode_t modeOf(const std::string& path) {
     struct stat st {};
     ::lstat(path.c_str(), &st);
     return st.st_mode & 07777;
-}
-
-std::vector<std::string> namesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class SafeCreateTest : public ::testing::Test {
