@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
 
     const std::string resources = paths::resourcesDir("app");
     Value::Dictionary registered;
-    if (auto defaults = readSettingsFile(paths::appendingPathComponent(resources, "Defaults.json"))) {
+    if (auto defaults =
+            readSettingsFile(paths::appendingPathComponent(resources, "Defaults.json"))) {
         registered = std::move(*defaults);
     } else {
         std::fprintf(stderr, "quillet: %s: %s\n", defaults.error().path().c_str(),

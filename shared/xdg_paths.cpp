@@ -6,8 +6,8 @@
 
 #include <climits>
 #include <cstdlib>
-#include <sstream>
 #include <pwd.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -2,8 +2,8 @@
 
 #include "shared/desktop_exec.h"
 #include "shared/fd_io.h"
-#include "shared/item_executable.h"
 #include "shared/files/item_lookup.h"
+#include "shared/item_executable.h"
 #include "shared/xdg_paths.h"
 
 #include <cstdio>

@@ -45,12 +45,11 @@ Expected<std::string> CreationJournal::begin(const std::string& tempPath) {
     if (fd < 0) {
         return Error::fromErrno("record the temporary item in", entry);
     }
-    const bool written = writeAll(fd, tempPath);
-    Error failure = Error::fromErrno("record the temporary item in", entry);
+    Status written = writeAll(fd, tempPath);
     ::close(fd);
     if (!written) {
         ::unlink(entry.c_str());
-        return failure;
+        return written.error().during("record the temporary item in");
     }
     return entry;
 }

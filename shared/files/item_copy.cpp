@@ -68,9 +68,12 @@ Status copyRange(int in, int out, off_t offset, off_t length, bool& tryRange,
         if (n == 0) {
             return {};
         }
-        if (::lseek(out, outOffset, SEEK_SET) < 0 ||
-            !writeAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) {
+        if (::lseek(out, outOffset, SEEK_SET) < 0) {
             return failedAt(to);
+        }
+        if (Status written = writeAll(out, std::string_view(buffer, static_cast<std::size_t>(n)));
+            !written) {
+            return Error(kCopyAction, to, written.error().code());
         }
         inOffset += n;
         outOffset += n;
