@@ -4,12 +4,9 @@
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillet::app {
 
@@ -83,12 +80,7 @@ Expected<MessageTable> readMessageCatalog(const std::string& path) {
         return Error::withDetail("read the message catalog", path, why,
                                  std::errc::illegal_byte_sequence);
     };
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return Error::fromErrno("read the message catalog", path);
-    }
-    Expected<std::string> read = readAll(fd);
-    ::close(fd);
+    Expected<std::string> read = readFile(path);
     if (!read) {
         return read.error().during("read the message catalog");
     }
