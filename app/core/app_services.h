@@ -44,16 +44,16 @@ struct AppServices {
     // The program's own catalog: English text in, the user's language out.
     std::function<std::string(const std::string&)> translate;
 
-    std::string templatesDir;    // $XDG_DATA_HOME/quillet/Templates
-    std::string resourcesDir;    // <prefix>/share/quillet/app
-    std::string helperPath;      // quillet-helper beside quillet
-    std::string launcherPath;    // quillet-launcher beside quillet
-    std::string helpDir;         // <prefix>/share/quillet/help, the HTML pages
+    std::string templatesDir; // $XDG_DATA_HOME/quillet/Templates
+    std::string resourcesDir; // <prefix>/share/quillet/app
+    std::string helperPath;   // quillet-helper beside quillet
+    std::string launcherPath; // quillet-launcher beside quillet
+    std::string helpDir;      // <prefix>/share/quillet/help, the HTML pages
     // The file managers Quillet has a module for that are on PATH,
     // restarted to load the extension.
     std::vector<std::string> fileManagerPaths;
-    std::string osVersion;       // the system's version string, for the helper's
-                                 // launch once per system version
+    std::string osVersion; // the system's version string, for the helper's
+                           // launch once per system version
 };
 
 } // namespace quillet::app

@@ -1,8 +1,8 @@
 #include "template_drop.h"
 
 #include "shared/file_dates.h"
-#include "shared/item_executable.h"
 #include "shared/files/safe_create.h"
+#include "shared/item_executable.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 

@@ -231,8 +231,8 @@ TEST_F(AppDelegateTest, TheExtensionQuestionIsSettledAsAnswered) {
                 restarted.push_back(launch.path);
             }
         }
-        EXPECT_EQ(restarted, c.restarted ? fixture.services.fileManagerPaths
-                                         : std::vector<std::string>{});
+        EXPECT_EQ(restarted,
+                  c.restarted ? fixture.services.fileManagerPaths : std::vector<std::string>{});
         // Every answer goes on to the launch once per system version.
         EXPECT_EQ(fixture.workspace.launched.back().path, fixture.services.helperPath);
     }

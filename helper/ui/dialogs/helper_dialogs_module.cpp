@@ -27,9 +27,7 @@ public:
                                 Workspace& workspace, const Translator& translate) override {
         helper::runInstallScriptWindow(scriptPath, destDir, workspace, translate);
     }
-    void exitAllEventLoops() override {
-        platform::qt::exitAllEventLoops();
-    }
+    void exitAllEventLoops() override { platform::qt::exitAllEventLoops(); }
 
 private:
     platform::qt::QtAlerts alerts_;

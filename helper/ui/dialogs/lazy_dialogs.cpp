@@ -55,9 +55,8 @@ int LazyDialogs::runAlert(const std::optional<std::string>& title,
     return dialogs->alerts().runAlert(title, message, style, buttons);
 }
 
-void LazyDialogs::runInstallScriptWindow(const std::string& scriptPath,
-                                         const std::string& destDir, Workspace& workspace,
-                                         const Translator& translate) {
+void LazyDialogs::runInstallScriptWindow(const std::string& scriptPath, const std::string& destDir,
+                                         Workspace& workspace, const Translator& translate) {
     if (HelperDialogs* dialogs = platform::hasDisplay() ? load() : nullptr) {
         dialogs->runInstallScriptWindow(scriptPath, destDir, workspace, translate);
     }

@@ -21,9 +21,8 @@ public:
 
     void showAlert(const std::optional<std::string>& title,
                    const std::optional<std::string>& message, AlertStyle style) override;
-    int runAlert(const std::optional<std::string>& title,
-                 const std::optional<std::string>& message, AlertStyle style,
-                 const std::vector<std::string>& buttons) override;
+    int runAlert(const std::optional<std::string>& title, const std::optional<std::string>& message,
+                 AlertStyle style, const std::vector<std::string>& buttons) override;
     void beginOpenPanel(const OpenPanelOptions& options, Completion completion) override;
     bool canShowPanels() const override;
 

@@ -1,7 +1,7 @@
 #include "helper/ui/install_script/drag_drop_image_view.h"
 
-#include "shared/item_executable.h"
 #include "shared/files/safe_create.h"
+#include "shared/item_executable.h"
 #include "shared/xdg_paths.h"
 
 #include <QApplication>

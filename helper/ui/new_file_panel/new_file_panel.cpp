@@ -1,7 +1,7 @@
 #include "helper/ui/new_file_panel/new_file_panel.h"
 
-#include "helper/ui/new_file_panel/new_file_save_panel.h"
 #include "helper/core/new_file_panel/new_file_session.h"
+#include "helper/ui/new_file_panel/new_file_save_panel.h"
 
 #include "platform/linux/qt/gui_runtime.h"
 
