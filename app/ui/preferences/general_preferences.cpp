@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
@@ -167,7 +168,9 @@ QCheckBox* GeneralPreferencesViewController::addBox(QWidget* parent, const std::
     box->setToolTip(text(description));
     parent->layout()->addWidget(box);
     boxes_[key] = box;
-    connect(box, &QCheckBox::clicked, this, [this, key](bool on) {
+    // toggled, not clicked: assistive tools change the box through its
+    // accessible action, which emits no click. Reloads block the signal.
+    connect(box, &QCheckBox::toggled, this, [this, key](bool on) {
         if (key == keys::kShowInMenuBar) {
             model_.toggleShowInMenuBar(on);
         } else if (key == keys::kRunInBackground) {
@@ -193,6 +196,7 @@ void GeneralPreferencesViewController::optionDidChange() {
 
 void GeneralPreferencesViewController::reloadOptions() {
     for (auto& [key, box] : boxes_) {
+        const QSignalBlocker reloading(box);
         box->setChecked(model_.option(key));
     }
 }

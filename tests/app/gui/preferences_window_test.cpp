@@ -131,6 +131,10 @@ TEST_F(PreferencesWindowTest, TheGeneralBoxesShowAndWriteTheOptions) {
               general->checkBox(keys::kShowInMenuBar)->isChecked());
     EXPECT_EQ(f.localNotifications.posts().size(), 1u);
 
+    // An assistive tool's toggle action emits no click: the option is saved all the same.
+    general->checkBox(keys::kPlaySound)->toggle();
+    EXPECT_TRUE(f.shared().boolForKey(keys::kPlaySound));
+
     // No extension on the pretend bus: the tip shows, and hides once one runs.
     EXPECT_TRUE(general->isExtensionTipVisible());
     f.workspace.setRunning(ids::kExtension, true);
