@@ -18,4 +18,8 @@ Expected<bool> isNameTaken(const std::string& path);
 // that can be looked at, is no folder.
 bool isFolder(const std::string& path);
 
+// Whether the item at the path is itself a folder: a link, even to a folder,
+// is not one.
+bool isFolderItself(const std::string& path);
+
 } // namespace quillet

@@ -29,11 +29,6 @@ Error removalFailed(const std::string& path, std::error_code reason) {
     return {kRemoveExistingAction, path, reason};
 }
 
-bool isDirectoryNoFollow(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 int exchange(const std::string& a, const std::string& b) {
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
 }
@@ -102,7 +97,7 @@ Status replaceByMovingAside(TemporaryItem& staged, const std::string& folder,
 
 Status replaceWith(TemporaryItem& staged, const SplitPath& target) {
     const std::string& path = target.path;
-    if (!isDirectoryNoFollow(staged.path()) && !isDirectoryNoFollow(path)) {
+    if (!isFolderItself(staged.path()) && !isFolderItself(path)) {
         // Neither is a folder: rename replaces the old name in one step.
         if (::rename(staged.path().c_str(), path.c_str()) != 0) {
             return Error::fromErrno(kRemoveExistingAction, path);

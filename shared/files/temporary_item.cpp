@@ -83,7 +83,7 @@ void removeTemporaryItem(const std::string& path) {
     // Our own temporary folder may have been given read-only permissions.
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow,
                     ec);
-    if (fs::is_directory(fs::symlink_status(path, ec))) {
+    if (isFolderItself(path)) {
         for (auto it = fs::recursive_directory_iterator(
                  path, fs::directory_options::skip_permission_denied, ec);
              !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
@@ -124,8 +124,7 @@ void TemporaryItem::keep() {
 }
 
 Status TemporaryItem::moveWithoutReplacing(const std::string& target) {
-    struct stat st {};
-    const bool isDir = ::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    const bool isDir = isFolderItself(path_);
     Status moved;
     if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST) {
