@@ -82,9 +82,9 @@ Status replaceByMovingAside(TemporaryItem& staged, const std::string& folder,
     }
     aside.keep();
     if (Status moved = staged.moveWithoutReplacing(target); !moved) {
-        if (::rename(aside.path().c_str(), target.c_str()) != 0) {
-            // The old item stays under its hidden name: never deleted.
-        }
+        // The old item goes back; should that fail too, it stays under its
+        // hidden name, never deleted.
+        ::rename(aside.path().c_str(), target.c_str());
         return moved.error().during(kCreateAction);
     }
     // The replacement asked for is done: the new item has the name. Should
