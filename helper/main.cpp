@@ -5,6 +5,7 @@
 //
 // With another instance running, the URLs are handed to it and this process
 // ends; otherwise this process becomes the instance and serves them.
+#include "helper/core/alerts/one_alert_per_kind.h"
 #include "helper/core/app/app_delegate.h"
 #include "helper/ui/dialogs/lazy_dialogs.h"
 #include "platform/linux/bus_application.h"
@@ -86,13 +87,16 @@ int main(int argc, char** argv) {
     platform::PosixScriptRunner scriptRunner;
     platform::CanberraSoundPlayer sound("Quillet");
     auto translator = platform::GettextTranslator::forProgram("quillet-helper", "helper");
+    // A flood of bad requests must not open a window each.
+    helper::OneAlertPerKind alerts(
+        dialogs, [translator](const std::string& text) { return translator(text); });
 
     helper::HelperPorts ports{
         .sharedDefaults = sharedDefaults,
         .privateDefaults = privateDefaults,
         .notifications = notifications,
         .mainQueue = mainQueue,
-        .alerts = dialogs,
+        .alerts = alerts,
         .panels = dialogs,
         .workspace = workspace,
         .volumes = volumes,
@@ -104,8 +108,9 @@ int main(int argc, char** argv) {
         },
         .translate = [translator](const std::string& text) { return translator(text); },
         .terminate =
-            [&bus, &dialogs] {
+            [&bus, &dialogs, &alerts] {
                 // A modal dialog may be running its own loop: end it too.
+                alerts.dropRepeats();
                 dialogs.exitAllEventLoops();
                 bus.quit();
             },
