@@ -119,22 +119,63 @@ TEST_F(IntakeTest, MessagesNameTheRealCause) {
     EXPECT_EQ(readFile(store), "[1, 2]");
 }
 
-TEST_F(IntakeTest, ALargeTemplateIsCopiedBesideTheMainLoopAndCountedMeanwhile) {
+TEST_F(IntakeTest, LargeFilesAndFoldersAreCopiedBesideTheMainLoopAndCountedMeanwhile) {
     const std::string large = templatesDir + "/Large.bin";
     writeFile(large, std::string(helper::kLargeCopyBytes, 'x'), 0644);
-    setTemplates({templateRecord("large", "bin", large)});
-    auto& d = start();
-    d.handleURLEvent(url(work, "0"));
-    // Accepted and under way: the helper stays while the copy runs, and the
-    // finishing steps wait for it.
-    EXPECT_EQ(d.panelCount(), 1);
-    EXPECT_TRUE(log.steps.empty());
-    ASSERT_TRUE(queue.waitAndRunPending(std::chrono::seconds(30)));
-    EXPECT_EQ(d.panelCount(), 0);
-    EXPECT_EQ(std::filesystem::file_size(work + "/large.bin"), helper::kLargeCopyBytes);
-    EXPECT_EQ(log.steps, (std::vector<std::string>{"reveal " + work + "/large.bin"}));
-    queue.advance(11s);
-    EXPECT_EQ(terminations, 1); // the quit check counted from the copy's end
+    const std::string folder = templatesDir + "/Project";
+    std::filesystem::create_directories(folder + "/src");
+    writeFile(folder + "/src/main.c", "int main;\n", 0644);
+    struct Row {
+        const char* name;
+        Value record;
+        int requests; // at once: each gets a name of its own
+        std::vector<std::string> created;
+        std::string copiedFile; // in the first item
+        std::uintmax_t copiedSize;
+    };
+    const std::vector<Row> rows = {
+        {"a large file",
+         templateRecord("large", "bin", large),
+         1,
+         {"large.bin"},
+         "",
+         helper::kLargeCopyBytes},
+        {"a folder, twice at once",
+         templateRecord("project", "", folder),
+         2,
+         {"project", "project-1"},
+         "/src/main.c",
+         10},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        setTemplates({row.record});
+        log.steps.clear();
+        terminations = 0;
+        auto& d = start();
+        for (int i = 0; i < row.requests; ++i) {
+            d.handleURLEvent(url(work, "0"));
+        }
+        // Accepted and under way: the helper stays while the copies run, and
+        // the finishing steps wait for them.
+        EXPECT_EQ(d.panelCount(), row.requests);
+        EXPECT_TRUE(log.steps.empty());
+        while (d.panelCount() > 0) {
+            ASSERT_TRUE(queue.waitAndRunPending(std::chrono::seconds(30)));
+        }
+        std::vector<std::string> revealed;
+        for (const auto& name : row.created) {
+            revealed.push_back("reveal " + work + "/" + name);
+        }
+        std::sort(log.steps.begin(), log.steps.end());
+        EXPECT_EQ(log.steps, revealed);
+        EXPECT_EQ(std::filesystem::file_size(work + "/" + row.created[0] + row.copiedFile),
+                  row.copiedSize);
+        queue.advance(11s);
+        EXPECT_EQ(terminations, 1); // the quit check counted from the copies' end
+        std::filesystem::remove_all(work);
+        std::filesystem::create_directories(work);
+    }
 }
 
 TEST_F(IntakeTest, NoTemplateAtTheIndexIsACountedAlertAndCreatesNothing) {

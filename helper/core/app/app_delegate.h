@@ -167,7 +167,8 @@ private:
     // request has closed.
     void recheckAfterCountedWindow();
     void shortcutAction(std::int64_t index);
-    static bool isLargeTemplate(const std::string& path);
+    // Large files and folders: their copy would hold up the bus.
+    static bool copiesBesideTheMainLoop(const std::string& path);
     void finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate);
     ScriptInstaller& scriptInstaller();
     FinderPath& finderPath();
@@ -194,7 +195,7 @@ private:
     std::set<std::string> openedURLs_;
     Value::Array templates_;
     std::unique_ptr<VDKQueue> fileWatcher_;
-    // Copies of large templates in progress; joined before the delegate goes,
+    // Copies of large files and folders in progress; joined before the delegate goes,
     // so that an ending helper still finishes what it accepted.
     std::vector<std::thread> copies_;
     std::optional<FileIdentity> executableAtLaunch_; // set only when unwatched

@@ -114,14 +114,15 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
         return;
     }
     const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
-    if (!isLargeTemplate(fileTemplate->filePath)) {
+    if (!copiesBesideTheMainLoop(fileTemplate->filePath)) {
         finishCopy(copyItem(fileTemplate->filePath, wanted, WhenTaken::UseFreeName, &journal_),
                    *fileTemplate);
         return;
     }
-    // A large copy runs beside the main loop, which goes on serving the bus
-    // and the other requests. Counted like a window: the helper does not
-    // quit under it, and the quit check is armed again once it is done.
+    // A large file or a folder is copied beside the main loop, which goes on
+    // serving the bus and the other requests; the copy keeps every rule of
+    // the one above (journal, free name taken atomically, nothing replaced). Counted like a window:
+    // the helper does not quit under it, and the quit check is armed again once it is done.
     raisePanelCount();
     auto finished = self_.guard([fileTemplate = *fileTemplate](AppDelegate& self,
                                                                const Expected<std::string>& result,
@@ -145,12 +146,17 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
     });
 }
 
-bool AppDelegate::isLargeTemplate(const std::string& path) {
+bool AppDelegate::copiesBesideTheMainLoop(const std::string& path) {
     // What a copy costs is the data the file holds, not its apparent size:
-    // a sparse file of gigabytes may hold almost nothing.
+    // a sparse file of gigabytes may hold almost nothing. A folder's cost is
+    // unknown until it has been walked, which is the copy's work already.
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           static_cast<std::uint64_t>(st.st_blocks) * 512 >= kLargeCopyBytes;
+    if (::stat(path.c_str(), &st) != 0) {
+        return false;
+    }
+    return S_ISDIR(st.st_mode) ||
+           (S_ISREG(st.st_mode) &&
+            static_cast<std::uint64_t>(st.st_blocks) * 512 >= kLargeCopyBytes);
 }
 
 void AppDelegate::finishCopy(const Expected<std::string>& created,
