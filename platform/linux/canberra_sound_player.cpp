@@ -1,32 +1,67 @@
 #include "canberra_sound_player.h"
 
 #include <canberra.h>
+#include <dlfcn.h>
 
 namespace quillet::platform {
+
+// libcanberra and what it pulls in (its backends, the audio libraries) cost
+// the helper more memory than the rest of it, and most runs never play a
+// sound: the library is opened with the first sound, not at start.
+struct CanberraSoundPlayer::Library {
+    decltype(&ca_context_create) create = nullptr;
+    decltype(&ca_context_change_props) changeProps = nullptr;
+    decltype(&ca_context_play) play = nullptr;
+    decltype(&ca_context_destroy) destroy = nullptr;
+
+    // Null when the library or one of its functions is missing: no sound.
+    static const Library* open() {
+        static const Library library = [] {
+            Library found;
+            void* handle = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+            if (handle == nullptr) {
+                return found;
+            }
+            found.create = reinterpret_cast<decltype(create)>(::dlsym(handle, "ca_context_create"));
+            found.changeProps =
+                reinterpret_cast<decltype(changeProps)>(::dlsym(handle, "ca_context_change_props"));
+            found.play = reinterpret_cast<decltype(play)>(::dlsym(handle, "ca_context_play"));
+            found.destroy =
+                reinterpret_cast<decltype(destroy)>(::dlsym(handle, "ca_context_destroy"));
+            return found;
+        }();
+        const bool complete = library.create != nullptr && library.changeProps != nullptr &&
+                              library.play != nullptr && library.destroy != nullptr;
+        return complete ? &library : nullptr;
+    }
+};
 
 CanberraSoundPlayer::CanberraSoundPlayer(std::string applicationName)
     : applicationName_(std::move(applicationName)) {}
 
 CanberraSoundPlayer::~CanberraSoundPlayer() {
     if (context_ != nullptr) {
-        ca_context_destroy(static_cast<ca_context*>(context_));
+        Library::open()->destroy(static_cast<ca_context*>(context_));
     }
 }
 
 void CanberraSoundPlayer::play(const std::string& path) {
     std::lock_guard lock(mutex_);
+    const Library* library = Library::open();
+    if (library == nullptr) {
+        return;
+    }
     if (context_ == nullptr) {
         ca_context* context = nullptr;
-        if (ca_context_create(&context) != CA_SUCCESS) {
+        if (library->create(&context) != CA_SUCCESS) {
             return;
         }
-        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, applicationName_.c_str(),
-                                nullptr);
+        library->changeProps(context, CA_PROP_APPLICATION_NAME, applicationName_.c_str(), nullptr);
         context_ = context;
     }
     // The context stays alive with this object: playback is asynchronous.
-    ca_context_play(static_cast<ca_context*>(context_), nextId_++, CA_PROP_MEDIA_FILENAME,
-                    path.c_str(), CA_PROP_MEDIA_ROLE, "event", nullptr);
+    library->play(static_cast<ca_context*>(context_), nextId_++, CA_PROP_MEDIA_FILENAME,
+                  path.c_str(), CA_PROP_MEDIA_ROLE, "event", nullptr);
 }
 
 } // namespace quillet::platform

@@ -19,6 +19,8 @@ public:
     void play(const std::string& path) override;
 
 private:
+    struct Library;
+
     std::string applicationName_;
     std::mutex mutex_;
     void* context_ = nullptr; // ca_context, made on first use
