@@ -29,6 +29,8 @@ struct FileTemplate {
     std::string defaultName() const;
     // False when the prefix would place the item outside the folder.
     bool hasSafeName() const;
+
+    bool operator==(const FileTemplate&) const = default;
 };
 
 struct MonitoredLocation {

@@ -64,14 +64,41 @@ TemplateListView::TemplateListView(TemplateDropper& dropper,
     connect(this, &QListWidget::itemDoubleClicked, this, &TemplateListView::tipRequested);
 }
 
+// A row whose icon is looked up when the view first draws it: with
+// thousands of templates only the visible rows pay, and the icons of one file
+// type are one icon.
+class LazyIconItem final : public QListWidgetItem {
+public:
+    LazyIconItem(const FileTemplate& fileTemplate, platform::qt::TemplateIcons& icons)
+        : QListWidgetItem(qtText(fileTemplate.title)), template_(fileTemplate), icons_(icons) {
+        setToolTip(qtText(fileTemplate.defaultName()));
+    }
+
+    QVariant data(int role) const override {
+        if (role == Qt::DecorationRole) {
+            return icons_.iconFor(template_);
+        }
+        return QListWidgetItem::data(role);
+    }
+
+private:
+    const FileTemplate& template_; // the view's, which outlives its rows
+    platform::qt::TemplateIcons& icons_;
+};
+
 void TemplateListView::setTemplates(std::vector<FileTemplate> templates) {
-    templates_ = std::move(templates);
+    if (templates == templates_ && count() == static_cast<int>(templates_.size())) {
+        // Opening the popover again keeps its rows; it starts at the top as
+        // a rebuilt list would.
+        clearSelection();
+        setCurrentItem(nullptr);
+        scrollToTop();
+        return;
+    }
     clear();
+    templates_ = std::move(templates);
     for (const auto& record : templates_) {
-        auto* item =
-            new QListWidgetItem(platform::qt::templateIcon(record, nullptr), qtText(record.title));
-        item->setToolTip(qtText(record.defaultName()));
-        addItem(item);
+        addItem(new LazyIconItem(record, icons_));
     }
 }
 

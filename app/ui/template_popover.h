@@ -6,6 +6,7 @@
 #include "app/core/app_services.h"
 #include "app/core/template_drop.h"
 #include "platform/linux/dbus_drop_folder_service.h"
+#include "platform/linux/qt/template_icon.h"
 #include "shared/files/creation_journal.h"
 
 #include <QListWidget>
@@ -29,6 +30,8 @@ public:
     TemplateListView(TemplateDropper& dropper, platform::DBusDropFolderService& dropFolders,
                      QWidget* parent);
 
+    // Shows these templates; the same ones again change nothing. Rows get
+    // their icons when they are first drawn.
     void setTemplates(std::vector<FileTemplate> templates);
     const std::vector<FileTemplate>& templates() const { return templates_; }
     // The templates of the selected rows, in row order.
@@ -45,6 +48,7 @@ private:
     TemplateDropper& dropper_;
     platform::DBusDropFolderService& dropFolders_;
     std::vector<FileTemplate> templates_;
+    platform::qt::TemplateIcons icons_{nullptr};
 };
 
 class PopoverViewController final : public QWidget {
