@@ -57,13 +57,14 @@ std::string dataHome() {
     return v.empty() ? appendingPathComponent(home(), ".local/share") : v;
 }
 
+std::string cacheHome() {
+    std::string v = envPath("XDG_CACHE_HOME");
+    return v.empty() ? appendingPathComponent(home(), ".cache") : v;
+}
+
 std::string runtimeDir() {
     std::string v = envPath("XDG_RUNTIME_DIR");
-    if (!v.empty()) {
-        return v;
-    }
-    std::string t = envPath("TMPDIR");
-    return t.empty() ? "/tmp" : t;
+    return v.empty() ? cacheHome() : v;
 }
 
 std::string desktopDir() {

@@ -9,7 +9,10 @@ namespace quillet::paths {
 std::string home();
 std::string configHome(); // $XDG_CONFIG_HOME or ~/.config
 std::string dataHome();   // $XDG_DATA_HOME or ~/.local/share
-std::string runtimeDir(); // $XDG_RUNTIME_DIR or the temporary folder
+std::string cacheHome();  // $XDG_CACHE_HOME or ~/.cache
+// $XDG_RUNTIME_DIR, else the user's cache folder: never a folder other users
+// can write, such as /tmp.
+std::string runtimeDir();
 
 // The user's desktop folder: XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
 std::string desktopDir();

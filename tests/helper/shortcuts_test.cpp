@@ -3,6 +3,7 @@
 #include "helper/core/shortcuts/finder_path.h"
 #include "helper/core/shortcuts/hot_key_binding.h"
 #include "helper/core/shortcuts/script_installer.h"
+#include "helper/core/shortcuts/user_script_check.h"
 #include "helper_fixture.h"
 
 namespace quillet::test {
@@ -177,12 +178,15 @@ TEST_F(ShortcutsTest, AScriptThatCannotStartOrFailsIsReported) {
 
 TEST_F(ShortcutsTest, InstallationOutcomesAndThePanelCount) {
     enum class Panel { None, Cancel, Confirm, ConfirmOtherFolder };
+    // What is at the script's name before the press.
+    enum class AtName { Nothing, Script, GroupWritable, DanglingLink, Folder, Mode000 };
     struct Case {
         const char* name;
-        bool scriptPresent;
-        bool resourceMissing;
+        AtName atName;
+        bool resourceMissing; // the helper's own installation fails
+        int reinstallChoice;  // the answer to the reinstall offer, -1 when none is made
         Panel panel;
-        int alertChoice;           // the copy-failure alert's answer
+        int copyFailChoice;        // the answer to the copy-failure alert
         bool manualWindowInstalls; // the user drags the script in
         bool installed;
         std::vector<std::string> titles;
@@ -190,22 +194,135 @@ TEST_F(ShortcutsTest, InstallationOutcomesAndThePanelCount) {
     const std::string mustInstall =
         "You must install the QuilletHelper.sh script in order to use keyboard shortcuts!";
     const std::string copyFailed = "Unable to install QuilletHelper.sh to the scripts directory!";
+    const std::string refused = "Unable to run QuilletHelper.sh!";
+    const std::string reinstall = "QuilletHelper.sh cannot be run. Reinstall it?";
     const Case cases[] = {
-        {"present", true, false, Panel::None, -1, false, true, {}},
-        {"cancelled", false, false, Panel::Cancel, -1, false, false, {mustInstall}},
-        {"confirmed", false, false, Panel::Confirm, -1, false, true, {}},
-        {"another folder confirmed", false, false, Panel::ConfirmOtherFolder, -1, false, true, {}},
-        {"copy fails, cancel", false, true, Panel::Confirm, 1, false, false, {copyFailed}},
-        {"copy fails, manual, dragged", false, true, Panel::Confirm, 0, true, true, {copyFailed}},
-        {"copy fails, manual, closed", false, true, Panel::Confirm, 0, false, false, {copyFailed}},
+        {"runnable script", AtName::Script, false, -1, Panel::None, -1, false, true, {}},
+        {"nothing: the helper installs it",
+         AtName::Nothing,
+         false,
+         -1,
+         Panel::None,
+         -1,
+         false,
+         true,
+         {}},
+        {"installing fails, panel cancelled",
+         AtName::Nothing,
+         true,
+         -1,
+         Panel::Cancel,
+         -1,
+         false,
+         false,
+         {mustInstall}},
+        {"installing fails, another folder confirmed",
+         AtName::Nothing,
+         true,
+         -1,
+         Panel::ConfirmOtherFolder,
+         1,
+         false,
+         false,
+         {copyFailed}},
+        {"installing and copy fail, cancel",
+         AtName::Nothing,
+         true,
+         -1,
+         Panel::Confirm,
+         1,
+         false,
+         false,
+         {copyFailed}},
+        {"installing and copy fail, manual, dragged",
+         AtName::Nothing,
+         true,
+         -1,
+         Panel::Confirm,
+         0,
+         true,
+         true,
+         {copyFailed}},
+        {"installing and copy fail, manual, closed",
+         AtName::Nothing,
+         true,
+         -1,
+         Panel::Confirm,
+         0,
+         false,
+         false,
+         {copyFailed}},
+        {"writable by the group: refused",
+         AtName::GroupWritable,
+         false,
+         -1,
+         Panel::None,
+         -1,
+         false,
+         false,
+         {refused}},
+        {"a link to nothing: reinstalled",
+         AtName::DanglingLink,
+         false,
+         0,
+         Panel::None,
+         -1,
+         false,
+         true,
+         {reinstall}},
+        {"mode 000: reinstalled",
+         AtName::Mode000,
+         false,
+         0,
+         Panel::None,
+         -1,
+         false,
+         true,
+         {reinstall}},
+        {"a folder: reinstall declined",
+         AtName::Folder,
+         false,
+         1,
+         Panel::None,
+         -1,
+         false,
+         false,
+         {reinstall}},
+        {"a folder: reinstalled, installing fails, panel cancelled",
+         AtName::Folder,
+         true,
+         0,
+         Panel::Cancel,
+         -1,
+         false,
+         false,
+         {reinstall, mustInstall}},
     };
+    const std::string script = scriptsDir + "/QuilletHelper.sh";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove_all(scriptsDir);
+        std::filesystem::create_directories(scriptsDir);
         alerts.clear();
         manualWindows.clear();
-        if (c.scriptPresent) {
+        switch (c.atName) {
+        case AtName::Nothing:
+            break;
+        case AtName::Script:
             installUserScript();
+            break;
+        case AtName::GroupWritable:
+            writeFile(script, "#!/bin/sh\necho /somewhere/else\n", 0775);
+            break;
+        case AtName::DanglingLink:
+            std::filesystem::create_symlink(xdg.root() + "/gone.sh", script);
+            break;
+        case AtName::Folder:
+            std::filesystem::create_directories(script + "/inside");
+            break;
+        case AtName::Mode000:
+            writeFile(script, "#!/bin/sh\n# mine\n", 0);
+            break;
         }
         std::string resource =
             c.resourceMissing ? xdg.root() + "/missing/QuilletHelper.sh" : scriptResource;
@@ -219,15 +336,15 @@ TEST_F(ShortcutsTest, InstallationOutcomesAndThePanelCount) {
              .raisePanelCount = [&] { ++count; },
              .lowerPanelCount = [&] { --count; },
              .runManualWindow =
-                 [&](const std::string& script, const std::string& destDir) {
-                     manualWindows.emplace_back(script, destDir);
+                 [&](const std::string& shipped, const std::string& destDir) {
+                     manualWindows.emplace_back(shipped, destDir);
                      EXPECT_EQ(count, 1);
                      if (c.manualWindowInstalls) {
                          writeFile(destDir + "/QuilletHelper.sh", "#!/bin/sh\n", 0755);
                      }
                  }},
             {.scriptsDir = scriptsDir, .scriptResource = resource, .homeDir = xdg.root()});
-        alerts.nextChoice = c.alertChoice;
+        alerts.nextChoice = c.reinstallChoice >= 0 ? c.reinstallChoice : c.copyFailChoice;
         std::optional<bool> answer;
         installer.checkAndInstallScripts([&](bool installed) { answer = installed; });
         if (c.panel != Panel::None) {
@@ -235,11 +352,15 @@ TEST_F(ShortcutsTest, InstallationOutcomesAndThePanelCount) {
             EXPECT_EQ(count, 1);
             const auto& options = panels.opened().back().options;
             EXPECT_EQ(options.title, "Select Scripts Directory");
-            EXPECT_EQ(options.message, "QuilletHelper would like to access "
-                                       "\"~/data/quillet/scripts/org.quillet.QuilletHelper\" "
-                                       "directory");
+            // The message says why the helper could not do it itself.
+            EXPECT_EQ(options.message.substr(0, options.message.find('\n')),
+                      "QuilletHelper would like to access "
+                      "\"~/data/quillet/scripts/org.quillet.QuilletHelper\" directory");
+            EXPECT_NE(options.message.find("No such file or directory"), std::string::npos)
+                << options.message;
             EXPECT_EQ(options.prompt, "Authorize");
             EXPECT_EQ(options.directory, scriptsDir);
+            alerts.nextChoice = c.copyFailChoice;
             if (c.panel == Panel::Cancel) {
                 panels.cancel();
             } else {
@@ -248,20 +369,34 @@ TEST_F(ShortcutsTest, InstallationOutcomesAndThePanelCount) {
         }
         EXPECT_EQ(answer, c.installed);
         EXPECT_EQ(count, 0);
-        EXPECT_EQ(exists(scriptsDir + "/QuilletHelper.sh"), c.installed);
-        if (c.installed && c.panel != Panel::None && !c.manualWindowInstalls) {
-            EXPECT_EQ(modeOf(scriptsDir + "/QuilletHelper.sh") & 0111, 0111);
+        const auto presence = helper::checkUserScript(script, ::getuid());
+        EXPECT_EQ(presence && *presence == helper::UserScriptPresence::Runnable, c.installed);
+        if (c.installed && !c.manualWindowInstalls && c.atName != AtName::Script) {
+            EXPECT_EQ(modeOf(script), 0755);
+            EXPECT_EQ(readFile(script), readFile(scriptResource));
+        }
+        // What a reinstall replaced is kept beside it; a refused script is left alone.
+        EXPECT_EQ(exists(script + ".old"), c.reinstallChoice == 0);
+        if (c.atName == AtName::GroupWritable) {
+            EXPECT_EQ(modeOf(script), 0775);
         }
         std::vector<std::string> titles;
         for (const auto& shown : alerts.shown()) {
             titles.push_back(shown.title.value_or(""));
+            // Only failures are critical: a refusal, a copy that failed.
+            EXPECT_EQ(shown.style == AlertStyle::Critical,
+                      *shown.title == refused || *shown.title == copyFailed)
+                << *shown.title;
         }
         EXPECT_EQ(titles, c.titles);
-        if (c.alertChoice >= 0) {
-            EXPECT_EQ(alerts.shown()[0].buttons,
+        if (c.reinstallChoice >= 0) {
+            EXPECT_EQ(alerts.shown()[0].buttons, (std::vector<std::string>{"Reinstall", "Cancel"}));
+        }
+        if (c.copyFailChoice >= 0) {
+            EXPECT_EQ(alerts.shown().back().buttons,
                       (std::vector<std::string>{"Install manually", "Cancel"}));
         }
-        EXPECT_EQ(manualWindows.size(), c.alertChoice == 0 ? 1u : 0u);
+        EXPECT_EQ(manualWindows.size(), c.copyFailChoice == 0 ? 1u : 0u);
     }
 }
 
@@ -286,19 +421,18 @@ TEST_F(ShortcutsTest, AScriptsFolderThatCannotBeMadeIsReported) {
     EXPECT_EQ(alerts.shown()[0].title, "Error creating the scripts directory!");
 }
 
-TEST_F(ShortcutsTest, APressWithoutTheScriptAsksFirstAndThenCreates) {
+TEST_F(ShortcutsTest, APressWithoutTheScriptInstallsItAndCreatesWithoutAsking) {
     setOption(keys::kSkipFilename, true);
     setOption(keys::kRunInBackground, true);
     setTemplates({withShortcut(text("untitled"), combo('n'))});
     scripts.outcome = work + "\n";
     auto& d = start();
     pressAndSettle("shortcut0");
-    EXPECT_EQ(d.panelCount(), 1);
-    EXPECT_TRUE(scripts.runs.empty());
-    ASSERT_TRUE(panels.choose(scriptsDir));
-    queue.runPending();
+    EXPECT_EQ(panels.openCount(), 0u);
     EXPECT_EQ(d.panelCount(), 0);
-    EXPECT_TRUE(exists(scriptsDir + "/QuilletHelper.sh"));
+    EXPECT_TRUE(alerts.shown().empty());
+    EXPECT_EQ(modeOf(scriptsDir + "/QuilletHelper.sh"), 0755);
+    ASSERT_EQ(scripts.runs.size(), 1u);
     EXPECT_TRUE(exists(work + "/untitled.txt"));
 }
 

@@ -1,7 +1,9 @@
 #include "helper/core/shortcuts/script_installer.h"
 
 #include "helper/core/shortcuts/finder_path.h"
+#include "helper/core/shortcuts/user_script_check.h"
 #include "shared/files/item_lookup.h"
+#include "shared/files/private_folder.h"
 #include "shared/files/safe_create.h"
 #include "shared/xdg_paths.h"
 
@@ -57,8 +59,10 @@ bool ScriptInstaller::isDropIntoFolder(const std::string& droppedPath, const std
 void ScriptInstaller::checkAndInstallScripts(Done done) {
     std::error_code folderError;
     fs::create_directories(paths_.scriptsDir, folderError);
-    if (installedAt(installedScriptPath())) {
-        done(true); // its permissions are the runner's to judge
+    const Expected<UserScriptPresence> presence =
+        checkUserScript(installedScriptPath(), paths_.userId);
+    if (presence && *presence == UserScriptPresence::Runnable) {
+        done(true);
         return;
     }
     const Translator& translate = services_.translate;
@@ -69,6 +73,58 @@ void ScriptInstaller::checkAndInstallScripts(Done done) {
         done(false);
         return;
     }
+    if (!presence) {
+        if (isUnsafeUserScript(presence.error())) {
+            // Refused as it stands, never replaced on the user's behalf:
+            // someone else may have put it there, and the user should know.
+            services_.raisePanelCount();
+            services_.alerts.showAlert(
+                tr(translate, "Unable to run QuilletHelper.sh!"),
+                installedScriptPath() + ": " + tr(translate, presence.error().reason()) + "\n" +
+                    tr(translate, "It runs only once it is yours and no one else can change it."),
+                AlertStyle::Critical);
+            services_.lowerPanelCount();
+            done(false);
+            return;
+        }
+        offerReinstall(presence.error(), done);
+        return;
+    }
+    install(done);
+}
+
+void ScriptInstaller::offerReinstall(const Error& problem, const Done& done) {
+    const Translator& translate = services_.translate;
+    services_.raisePanelCount();
+    const int choice = services_.alerts.runAlert(
+        tr(translate, "QuilletHelper.sh cannot be run. Reinstall it?"),
+        installedScriptPath() + ": " + tr(translate, problem.reason()) + "\n" +
+            formatWithTitle(tr(translate, "What is there now is kept as \"%@\"."),
+                            std::string(kUserScriptName) + ".old"),
+        AlertStyle::Warning, {tr(translate, "Reinstall"), tr(translate, "Cancel")});
+    services_.lowerPanelCount();
+    if (choice != 0) {
+        done(false); // the user chose to leave it; the next press asks again
+        return;
+    }
+    if (Expected<std::string> aside = moveUserScriptAside(installedScriptPath()); !aside) {
+        askForFolder(aside.error().userText(), done);
+        return;
+    }
+    install(done);
+}
+
+void ScriptInstaller::install(const Done& done) {
+    Status installed = installUserScript(paths_.scriptResource, installedScriptPath());
+    if (installed) {
+        done(true);
+        return;
+    }
+    askForFolder(installed.error().userText(), done);
+}
+
+void ScriptInstaller::askForFolder(const std::string& reason, const Done& done) {
+    const Translator& translate = services_.translate;
     (void)services_.privateDefaults.setString("NSNavLastRootDirectory", paths_.scriptsDir);
     (void)services_.privateDefaults.setString("NSNavLastCurrentDirectory", paths_.scriptsDir);
     services_.privateDefaults.synchronize();
@@ -78,7 +134,8 @@ void ScriptInstaller::checkAndInstallScripts(Done done) {
     options.title = tr(translate, "Select Scripts Directory");
     options.message =
         formatWithTitle(tr(translate, "QuilletHelper would like to access \"%@\" directory"),
-                        displayedScriptsDir());
+                        displayedScriptsDir()) +
+        "\n" + reason;
     options.prompt = tr(translate, "Authorize");
     options.canChooseDirectories = true;
     options.canChooseFiles = false;
@@ -100,11 +157,12 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
     const Translator& translate = services_.translate;
     bool installed = false;
     if (!chosen) {
+        // The user's choice, not a fault: said plainly, once.
         services_.raisePanelCount();
         services_.alerts.showAlert(
             tr(translate,
                "You must install the QuilletHelper.sh script in order to use keyboard shortcuts!"),
-            std::nullopt, AlertStyle::Critical);
+            std::nullopt, AlertStyle::Informational);
         services_.lowerPanelCount();
     } else {
         // The confirmation is what counts; the folder chosen is not examined.
@@ -124,6 +182,22 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
     }
     services_.lowerPanelCount();
     done(installed);
+}
+
+Expected<std::string> ScriptInstaller::stageForDrag(const std::string& shippedScript,
+                                                    const std::string& stagingParent) {
+    Expected<std::string> folder = makePrivateFolder(stagingParent, "quillet-helper-drag-");
+    if (!folder) {
+        return folder.error();
+    }
+    const std::string staged =
+        paths::appendingPathComponent(*folder, paths::lastPathComponent(shippedScript));
+    if (Status copied = installUserScript(shippedScript, staged); !copied) {
+        std::error_code ignored;
+        fs::remove_all(*folder, ignored);
+        return copied.error();
+    }
+    return staged;
 }
 
 Status ScriptInstaller::installScriptManually() {

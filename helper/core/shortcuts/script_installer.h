@@ -1,7 +1,9 @@
-// Putting the user script in place on the first shortcut press: the user
-// confirms the scripts folder in an open panel, the shipped script is copied
-// there, and when the copy fails a window offers the script to drag into the
-// folder (or a command that copies it).
+// Putting the user script in place on the first shortcut press: the helper
+// installs the shipped script into its scripts folder itself. Only when that
+// fails does the user confirm the folder in an open panel (told why), and
+// when the copy fails then too, a window offers the script to drag into the
+// folder (or a command that copies it). A script that others could change is
+// refused; one that cannot run is offered a reinstall.
 #pragma once
 
 #include "shared/error.h"
@@ -15,6 +17,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace quillet::helper {
 
@@ -37,6 +41,7 @@ struct ScriptInstallerPaths {
     std::string scriptsDir;     // where the user script belongs
     std::string scriptResource; // the shipped script
     std::string homeDir;        // written as "~" when the folder is named to the user
+    uid_t userId = ::getuid();  // whose script is trusted to run
 };
 
 class ScriptInstaller {
@@ -48,9 +53,10 @@ public:
     ScriptInstaller(const ScriptInstaller&) = delete;
     ScriptInstaller& operator=(const ScriptInstaller&) = delete;
 
-    // `done(true)` at once when the script is there; otherwise asks, copies,
-    // and answers once the user is through (having been told why when the
-    // answer is false). The panel count ends where it started.
+    // `done(true)` at once when a runnable script is there, or once the
+    // shipped one has been installed; otherwise asks, copies, and answers
+    // once the user is through (having been told why when the answer is
+    // false). The panel count ends where it started.
     void checkAndInstallScripts(Done done);
 
     // Runs the manual window; fails when the script is not in place afterwards.
@@ -65,8 +71,17 @@ public:
     static std::string commandString(const std::string& scriptPath, const std::string& destDir);
     // Whether a drop that wrote `droppedPath` put the script in the folder.
     static bool isDropIntoFolder(const std::string& droppedPath, const std::string& destDir);
+    // A fresh executable copy of the shipped script, for the manual window
+    // to drag, in a private folder of its own made under `stagingParent`.
+    static Expected<std::string> stageForDrag(const std::string& shippedScript,
+                                              const std::string& stagingParent);
 
 private:
+    // The script at its name cannot run: the user may have it replaced.
+    void offerReinstall(const Error& problem, const Done& done);
+    void install(const Done& done);
+    // The manual flow, after the helper could not install the script itself.
+    void askForFolder(const std::string& reason, const Done& done);
     void finishPanel(const std::optional<std::string>& chosen, const Done& done);
 
     ScriptInstallerServices services_;

@@ -1,7 +1,6 @@
 #include "helper/ui/install_script/drag_drop_image_view.h"
 
-#include "shared/files/safe_create.h"
-#include "shared/item_executable.h"
+#include "helper/core/shortcuts/script_installer.h"
 #include "shared/xdg_paths.h"
 
 #include <QApplication>
@@ -50,19 +49,29 @@ void DragDropImageView::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-QString DragDropImageView::stagedCopy() const {
-    const std::string source = path_.toStdString();
-    const std::string folder =
-        paths::appendingPathComponent(paths::runtimeDir(), "quillet-helper-drag");
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    const std::string staged =
-        paths::appendingPathComponent(folder, paths::lastPathComponent(source));
-    if (!copyItem(source, staged, WhenTaken::Replace, nullptr, copyNewItemFollowingLinks)) {
+DragDropImageView::~DragDropImageView() {
+    // The target has taken its copy by the time the window goes.
+    removeStaging();
+}
+
+void DragDropImageView::removeStaging() {
+    if (!stagingFolder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(stagingFolder_, ignored);
+        stagingFolder_.clear();
+    }
+}
+
+QString DragDropImageView::stagedCopy() {
+    removeStaging(); // one staged copy at a time
+    Expected<std::string> staged =
+        ScriptInstaller::stageForDrag(path_.toStdString(), paths::runtimeDir());
+    if (!staged) {
+        qWarning("%s", staged.error().logText().c_str());
         return path_; // the shipped file itself; the drag offers a copy only
     }
-    (void)setItemExecutable(staged, true); // a copy that cannot run is still offered
-    return QString::fromStdString(staged);
+    stagingFolder_ = paths::deletingLastPathComponent(*staged);
+    return QString::fromStdString(*staged);
 }
 
 void DragDropImageView::startDrag() {

@@ -7,12 +7,15 @@
 #include <QPoint>
 #include <QString>
 
+#include <string>
+
 namespace quillet::helper {
 
 class DragDropImageView final : public QLabel {
     Q_OBJECT
 public:
     explicit DragDropImageView(QWidget* parent = nullptr);
+    ~DragDropImageView() override;
 
     void setPath(const QString& path) { path_ = path; }
     const QString& path() const { return path_; }
@@ -30,10 +33,13 @@ protected:
 private:
     void startDrag();
     // A fresh executable copy of the script under its own name in a private
-    // folder, so that no target can move the shipped file away.
-    QString stagedCopy() const;
+    // folder, so that no target can move the shipped file away and no other
+    // user can swap it.
+    QString stagedCopy();
+    void removeStaging();
 
     QString path_;
+    std::string stagingFolder_;
     bool allowDrag_ = true;
     QPoint pressPosition_;
     bool pressed_ = false;
