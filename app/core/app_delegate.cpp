@@ -7,6 +7,7 @@
 #include "app/core/help.h"
 #include "app/core/nautilus_script.h"
 #include "app/core/start_at_login_controller.h"
+#include "app/core/template_drop.h"
 #include "shared/fd_io.h"
 #include "shared/files/item_lookup.h"
 #include "shared/files/safe_create.h"
@@ -37,6 +38,9 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    // Copies a drag of an earlier run staged for its target; this program
+    // runs once, so none of them is still being dragged.
+    removeStagedDrags(dragStagingRoot());
     // The store comes with the registered defaults from its factory.
     sharedDefaults_.emplace(services_.openSharedDefaults());
     seedMonitoredPaths();
@@ -238,6 +242,7 @@ void AppDelegate::applicationWillTerminate() {
         return;
     }
     terminated_ = true;
+    removeStagedDrags(dragStagingRoot());
     if (statusObserver_) {
         services_.localNotifications.removeObserver(*statusObserver_);
         statusObserver_.reset();

@@ -1,7 +1,9 @@
 #include "template_drop.h"
 
 #include "shared/file_dates.h"
+#include "shared/files/private_folder.h"
 #include "shared/files/safe_create.h"
+#include "shared/files/temporary_item.h"
 #include "shared/item_executable.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
@@ -30,11 +32,15 @@ bool contains(const std::string& list, const char* name) {
     return false;
 }
 
+bool isStaging(const fs::path& path) {
+    return path.filename().string().rfind(kStagingPrefix, 0) == 0;
+}
+
 void removeStaleStaging(const std::string& root, std::chrono::minutes keepFor) {
     std::error_code error;
     const auto limit = fs::file_time_type::clock::now() - keepFor;
     for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().filename().string().rfind(kStagingPrefix, 0) != 0) {
+        if (!isStaging(it->path())) {
             continue;
         }
         std::error_code ignored;
@@ -67,6 +73,20 @@ DragOffer dragOfferFor(const std::string& currentDesktop, bool x11) {
     return offer;
 }
 
+std::string dragStagingRoot() {
+    return paths::cacheHome() + "/quillet/drag";
+}
+
+void removeStagedDrags(const std::string& stagingRoot) {
+    std::error_code error;
+    for (fs::directory_iterator it(stagingRoot, error), end; !error && it != end;
+         it.increment(error)) {
+        if (isStaging(it->path())) {
+            removeTemporaryItem(it->path());
+        }
+    }
+}
+
 TemplateDropper::TemplateDropper(DropPorts ports, CreationJournal* journal)
     : ports_(std::move(ports)), journal_(journal) {}
 
@@ -84,23 +104,36 @@ std::vector<std::string> TemplateDropper::dropTemplates(const std::vector<FileTe
 std::vector<std::string> TemplateDropper::stageTemplates(const std::vector<FileTemplate>& templates,
                                                          const std::string& stagingRoot,
                                                          std::chrono::minutes keepFor) {
-    std::error_code error;
-    fs::create_directories(stagingRoot, error);
     removeStaleStaging(stagingRoot, keepFor);
-    std::string folder =
-        paths::appendingPathComponent(stagingRoot, std::string(kStagingPrefix) + "XXXXXX");
-    if (error || ::mkdtemp(folder.data()) == nullptr) {
+    const Expected<std::string> folder = makePrivateFolder(stagingRoot, kStagingPrefix);
+    if (!folder) {
         reportLater(ports_.translate("The folder for dragged files cannot be created.") + " (" +
                     stagingRoot + ")");
         return {};
     }
     std::vector<std::string> staged;
     for (const auto& fileTemplate : templates) {
-        if (auto path = create(fileTemplate, folder, false)) {
+        if (auto path = create(fileTemplate, *folder, false)) {
             staged.push_back(*path);
         }
     }
     return staged;
+}
+
+void TemplateDropper::dragEnded(const std::vector<std::string>& staged, bool dropped) {
+    if (staged.empty()) {
+        return;
+    }
+    // All of one drag's copies share their private folder.
+    const std::string folder = paths::deletingLastPathComponent(staged.front());
+    if (!isStaging(folder)) {
+        return;
+    }
+    if (!dropped) {
+        removeTemporaryItem(folder);
+        return;
+    }
+    ports_.mainQueue.postAfter(kStagedCopyKeep, [folder] { removeTemporaryItem(folder); });
 }
 
 std::optional<std::string> TemplateDropper::create(const FileTemplate& fileTemplate,

@@ -19,6 +19,9 @@
 namespace quillet::app {
 
 inline constexpr std::chrono::milliseconds kDropAlertDelay{300};
+// How long staged copies stay after a drop: the target copies them after the
+// drag has ended, a large folder template for a while.
+inline constexpr std::chrono::minutes kStagedCopyKeep{5};
 
 // The popover's rows: the enabled templates, in stored order.
 std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults);
@@ -30,6 +33,12 @@ struct DragOffer {
 };
 // `currentDesktop` is XDG_CURRENT_DESKTOP ("XFCE", "ubuntu:GNOME", ...).
 DragOffer dragOfferFor(const std::string& currentDesktop, bool x11);
+
+// Where staged copies are made: ~/.cache/quillet/drag.
+std::string dragStagingRoot();
+// Removes every staged copy below the root (at start and at quit, when no
+// drag of this program is going on).
+void removeStagedDrags(const std::string& stagingRoot);
 
 struct DropPorts {
     MainQueue& mainQueue;
@@ -58,6 +67,9 @@ public:
     std::vector<std::string>
     stageTemplates(const std::vector<FileTemplate>& templates, const std::string& stagingRoot,
                    std::chrono::minutes keepFor = std::chrono::minutes(60));
+    // The drag of these staged copies has ended: a cancelled drag's go at
+    // once, a dropped one's once the target has had time to copy them.
+    void dragEnded(const std::vector<std::string>& staged, bool dropped);
 
 private:
     std::optional<std::string> create(const FileTemplate& fileTemplate, const std::string& folder,

@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -24,7 +23,6 @@
 
 namespace quillet::app {
 
-using platform::qt::corePath;
 using platform::qt::qtText;
 
 namespace {
@@ -34,11 +32,6 @@ constexpr const char* kTemplatesDidSave = "templatesDidSave";
 
 QIcon themed(const char* name, const char* fallback) {
     return QIcon::fromTheme(QLatin1String(name), QIcon::fromTheme(QLatin1String(fallback)));
-}
-
-std::string stagingRoot() {
-    return corePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)) +
-           "/quillet/drag";
 }
 
 // The tip: a popup that any key or a click elsewhere closes.
@@ -142,13 +135,16 @@ void TemplateListView::startDrag(Qt::DropActions) {
             {platform::DBusDropFolderService::kServiceFormat, address->busName},
             {platform::DBusDropFolderService::kPathFormat, address->objectPath}};
     }
+    std::vector<std::string> staged;
     if (offer.uriList) {
-        fileOffer.stagedFiles = dropper_.stageTemplates(chosen, stagingRoot());
+        staged = dropper_.stageTemplates(chosen, dragStagingRoot());
+        fileOffer.stagedFiles = staged;
     }
     const QPixmap pixmap = currentItem() != nullptr
                                ? currentItem()->icon().pixmap(QSize(kIconSize, kIconSize))
                                : QPixmap();
-    platform::qt::execFileDrag(this, pixmap, std::move(fileOffer));
+    const Qt::DropAction action = platform::qt::execFileDrag(this, pixmap, std::move(fileOffer));
+    dropper_.dragEnded(staged, action != Qt::IgnoreAction);
 }
 
 void TemplateListView::keyPressEvent(QKeyEvent* event) {

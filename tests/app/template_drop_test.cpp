@@ -1,5 +1,6 @@
 // Dropping templates out of the popover: names, execute bits, failures in
-// the middle of a drag, the staged copies, and what each desktop is offered.
+// the middle of a drag, the staged copies and their removal, and what each
+// desktop is offered.
 #include "app/core/template_drop.h"
 
 #include "fake_alerts.h"
@@ -161,6 +162,44 @@ TEST(DragOfferTest, DirectSaveOnXAndNoFileListWhereItWouldWin) {
         EXPECT_EQ(offer.directSave, c.directSave);
         EXPECT_EQ(offer.uriList, c.uriList);
     }
+}
+
+TEST_F(TemplateDropTest, StagedCopiesGoWhenTheDragEndsAtQuitAndAtStart) {
+    const std::string root = xdg.root() + "/cache/quillet/drag";
+    auto folderText = make("untitled", "txt", "Text.txt");
+    struct Case {
+        const char* name;
+        bool dropped;
+        std::chrono::milliseconds gone; // when the copies are removed
+    } cases[] = {
+        {"cancelled: at once", false, 0ms},
+        {"dropped: once the target has copied", true, kStagedCopyKeep},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto staged = dropper().stageTemplates({folderText, folderText}, root);
+        ASSERT_EQ(staged.size(), 2u);
+        dropper().dragEnded(staged, c.dropped);
+        if (c.gone > 0ms) {
+            EXPECT_TRUE(fs::exists(staged[1]));
+            queue.advance(c.gone - 1ms);
+            EXPECT_TRUE(fs::exists(staged[0]));
+            queue.advance(1ms);
+        }
+        EXPECT_FALSE(fs::exists(fs::path(staged[0]).parent_path()));
+    }
+    // What a drag left when the program ended early goes at the next start
+    // (or quit), read-only folders of a folder template included; nothing
+    // else in the cache is touched.
+    auto left = dropper().stageTemplates({folderText}, root);
+    ASSERT_EQ(left.size(), 1u);
+    fs::create_directories(fs::path(left[0]).parent_path() / "sub/deeper");
+    ::chmod((fs::path(left[0]).parent_path() / "sub").c_str(), 0500);
+    std::ofstream(root + "/not-ours.txt") << "keep\n";
+    removeStagedDrags(root);
+    EXPECT_EQ(test::fileText(root + "/not-ours.txt"), "keep\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 1);
+    EXPECT_EQ(dragStagingRoot(), root);
 }
 
 TEST(EnabledTemplatesTest, EnabledRecordsInStoredOrder) {

@@ -2,9 +2,11 @@
 
 #include "shared/file_uri.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QDrag>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPointer>
 #include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
@@ -12,7 +14,9 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace quillet::platform::qt {
@@ -22,6 +26,9 @@ namespace {
 constexpr const char* kDirectSave = "XdndDirectSave0";
 constexpr const char* kUriList = "text/uri-list";
 constexpr uint32_t kMaxUriLength = 64 * 1024;
+// A GTK 4 target reads the file list once the drop has been sent, which is
+// after the drag has ended for Qt.
+constexpr std::chrono::seconds kAnswerAfterDrop{10};
 
 xcb_connection_t* xcbConnection() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -135,6 +142,67 @@ private:
     mutable std::optional<QByteArray> answer_;
 };
 
+// The file list for GTK 4 targets (Nautilus 43), which ask for the drag
+// selection with CurrentTime from a hidden leader window: Qt refuses such
+// requests and GTK 4 then waits forever, so they are answered here, while
+// the drag owns the selection and for a moment after the drop.
+class DragCompanion final : public QObject, public QAbstractNativeEventFilter {
+public:
+    DragCompanion(const std::vector<std::string>& stagedFiles, xcb_connection_t* connection)
+        : connection_(connection) {
+        for (const auto& path : stagedFiles) {
+            uriList_ += QUrl::fromLocalFile(QString::fromStdString(path)).toEncoded();
+            uriList_ += "\r\n";
+        }
+        selection_ = atom(connection, "XdndSelection");
+        uriListAtom_ = atom(connection, kUriList);
+        textAtom_ = atom(connection, "text/plain");
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+
+    ~DragCompanion() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != "xcb_generic_event_t") {
+            return false;
+        }
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_SELECTION_REQUEST) {
+            return false;
+        }
+        return answer(*reinterpret_cast<const xcb_selection_request_event_t*>(event));
+    }
+
+private:
+    // Only the requests Qt refuses, and only for the file list.
+    bool answer(const xcb_selection_request_event_t& request) {
+        if (request.selection != selection_ || request.time != XCB_CURRENT_TIME ||
+            (request.target != uriListAtom_ && request.target != textAtom_) || uriList_.isEmpty()) {
+            return false;
+        }
+        const xcb_atom_t property =
+            request.property != XCB_ATOM_NONE ? request.property : request.target;
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                            request.target, 8, static_cast<uint32_t>(uriList_.size()),
+                            uriList_.constData());
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target; // echoed: GTK 4 checks it
+        notify.property = property;
+        xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&notify));
+        xcb_flush(connection_);
+        return true;
+    }
+
+    xcb_connection_t* connection_;
+    QByteArray uriList_;
+    xcb_atom_t selection_ = XCB_ATOM_NONE, uriListAtom_ = XCB_ATOM_NONE, textAtom_ = XCB_ATOM_NONE;
+};
+
 } // namespace
 
 bool canDirectSave() {
@@ -144,6 +212,13 @@ bool canDirectSave() {
 Qt::DropAction execFileDrag(QWidget* source, const QPixmap& pixmap, FileDragOffer offer) {
     if (!canDirectSave()) {
         offer.directSaveName.reset();
+    }
+    // One drag at a time: a companion still answering for the last drop
+    // would answer with that drag's files.
+    static QPointer<DragCompanion> companion;
+    delete companion.data();
+    if (xcb_connection_t* connection = canDirectSave() ? xcbConnection() : nullptr) {
+        companion = new DragCompanion(offer.stagedFiles, connection);
     }
     auto* data = new DirectSaveMimeData(std::move(offer));
     auto* drag = new QDrag(source);
@@ -157,7 +232,11 @@ Qt::DropAction execFileDrag(QWidget* source, const QPixmap& pixmap, FileDragOffe
     // Copy only: file managers that see several actions may ask or move.
     // Qt keeps the drag (and its data) until the target has fetched what it
     // wanted, which is after exec() returns: it is not ours to delete.
-    return drag->exec(Qt::CopyAction, Qt::CopyAction);
+    const Qt::DropAction action = drag->exec(Qt::CopyAction, Qt::CopyAction);
+    if (companion) {
+        QTimer::singleShot(kAnswerAfterDrop, companion.data(), &QObject::deleteLater);
+    }
+    return action;
 }
 
 } // namespace quillet::platform::qt

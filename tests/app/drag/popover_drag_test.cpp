@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,7 @@ protected:
     }
 
     void startTarget(const char* kind) {
+        target.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         target.start(QUILLET_DROP_TARGET, {kind, QString::fromStdString(folder),
                                            QString::number(kTargetX), QString::number(kTargetY)});
         ASSERT_TRUE(target.waitForStarted());
@@ -88,38 +90,7 @@ protected:
 
     // Presses on the row, moves over the target and lets go, as a hand would.
     void dragRowsToTarget(int row, int rows = 1) {
-        QListWidget* list = popover->tableView();
-        list->clearSelection();
-        for (int i = row; i < row + rows; ++i) {
-            list->item(i)->setSelected(true);
-        }
-        const QPoint start =
-            list->viewport()->mapToGlobal(list->visualItemRect(list->item(row)).center());
-        const QStringList script = {"mousemove",
-                                    QString::number(start.x()),
-                                    QString::number(start.y()),
-                                    "sleep",
-                                    "0.2",
-                                    "mousedown",
-                                    "1",
-                                    "mousemove",
-                                    QString::number(start.x() + 30),
-                                    QString::number(start.y()),
-                                    "sleep",
-                                    "0.2",
-                                    "mousemove",
-                                    QString::number(kTargetX + 100),
-                                    QString::number(kTargetY + 100),
-                                    "sleep",
-                                    "0.3",
-                                    "mousemove",
-                                    QString::number(kTargetX + 150),
-                                    QString::number(kTargetY + 150),
-                                    "sleep",
-                                    "0.3",
-                                    "mouseup",
-                                    "1"};
-        QProcess::startDetached("xdotool", script);
+        startDrag(row, rows, QPoint(kTargetX + 150, kTargetY + 150));
         const std::size_t before = dropCount;
         ASSERT_TRUE(spinUntil(
             [&] {
@@ -130,6 +101,27 @@ protected:
             },
             20000))
             << "no drop reached the target; its output: " << output;
+    }
+
+    void startDrag(int row, int rows, QPoint drop) {
+        QListWidget* list = popover->tableView();
+        list->clearSelection();
+        for (int i = row; i < row + rows; ++i) {
+            list->item(i)->setSelected(true);
+        }
+        const QPoint start =
+            list->viewport()->mapToGlobal(list->visualItemRect(list->item(row)).center());
+        const QStringList script = {
+            "mousemove", QString::number(start.x()), QString::number(start.y()), "sleep", "0.2",
+            "mousedown", "1", "mousemove", QString::number(start.x() + 30),
+            QString::number(start.y()),
+            // The drag has begun (its copies staged)
+            // before the pointer reaches the target.
+            "sleep", "0.8", "mousemove", QString::number(drop.x() - 50),
+            QString::number(drop.y() - 50), "sleep", "0.3", "mousemove",
+            QString::number(drop.x() - 10), QString::number(drop.y()), "sleep", "0.3", "mousemove",
+            QString::number(drop.x()), QString::number(drop.y()), "sleep", "0.5", "mouseup", "1"};
+        QProcess::startDetached("xdotool", script);
     }
 
     test::AppServicesFixture f;
@@ -170,6 +162,85 @@ TEST_F(PopoverDragTest, FileListTargetCopiesTheStagedFile) {
     struct stat st {};
     ASSERT_EQ(::stat((folder + "/script.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0111, 0111u);
+}
+
+TEST_F(PopoverDragTest, AGtk4TargetReadsTheFileListWithCurrentTime) {
+    startTarget("gtk4");
+    dragRowsToTarget(0);
+    EXPECT_EQ(output, "untitled.txt\n");
+    EXPECT_EQ(test::fileText(folder + "/untitled.txt"), "text\n");
+}
+
+// The real file managers, where installed: each in its own window over the
+// same spot, on a folder that already holds "untitled.txt" where the file
+// manager takes X Direct Save on its desktop (our unique name applies), an
+// empty one for Nautilus (GTK 4), which copies the staged file under its name.
+TEST_F(PopoverDragTest, RealFileManagersGetTheTemplate) {
+    struct Case {
+        const char* program;
+        QStringList arguments;
+        const char* windowClass;
+        const char* desktop; // XDG_CURRENT_DESKTOP
+        bool nameTaken;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"nautilus", {"--new-window"}, "org.gnome.Nautilus", "GNOME", false, "untitled.txt"},
+        {"thunar", {}, "Thunar", "XFCE", true, "untitled-1.txt"},
+        {"caja", {"--no-desktop"}, "Caja", "MATE", true, "untitled-1.txt"},
+    };
+    int ran = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        const QString program = QStandardPaths::findExecutable(c.program);
+        if (program.isEmpty()) {
+            continue;
+        }
+        ++ran;
+        const std::string into = f.xdg.makeDir(std::string("home/Into ") + c.program);
+        if (c.nameTaken) {
+            std::ofstream(into + "/untitled.txt") << "mine\n";
+        }
+        QProcess manager;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("GSETTINGS_BACKEND", "memory");
+        env.insert("GIO_USE_VFS", "local");
+        env.insert("GDK_BACKEND", "x11");
+        env.insert("GSK_RENDERER", "cairo");
+        env.insert("NO_AT_BRIDGE", "1");
+        env.remove("SESSION_MANAGER");
+        manager.setProcessEnvironment(env);
+        manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        manager.start(program, c.arguments + QStringList{QString::fromStdString(into)});
+        ASSERT_TRUE(manager.waitForStarted());
+        QProcess place;
+        place.start("xdotool", {"search", "--sync", "--onlyvisible", "--class", c.windowClass,
+                                "windowmove", "--sync", "%@", QString::number(kTargetX), "0",
+                                "windowsize", "--sync", "%@", "640", "560"});
+        ASSERT_TRUE(place.waitForFinished(30000));
+        spinUntil([] { return false; }, 3000); // its folder loaded and drawn
+        qputenv("XDG_CURRENT_DESKTOP", c.desktop);
+        startDrag(0, 1, QPoint(kTargetX + 440, 330));
+        const std::string made = into + "/" + c.expected;
+        EXPECT_TRUE(spinUntil([&] { return test::fileText(made) == "text\n"; }, 20000))
+            << made << " holds \"" << test::fileText(made) << "\"";
+        if (c.nameTaken) {
+            EXPECT_EQ(test::fileText(into + "/untitled.txt"), "mine\n");
+        }
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        if (const char* shots = std::getenv("QUILLET_DRAG_SCREENSHOTS")) {
+            QProcess::execute("import",
+                              {"-window", "root", QString("%1/%2.png").arg(shots, c.program)});
+        }
+        manager.terminate();
+        if (!manager.waitForFinished(5000)) {
+            manager.kill();
+            manager.waitForFinished();
+        }
+    }
+    if (ran == 0) {
+        GTEST_SKIP() << "no file manager installed";
+    }
 }
 
 } // namespace
