@@ -150,6 +150,11 @@ int main(int argc, char** argv) {
         .busNames = busNames,
         .launchHelper = nullptr, // the delegate's, once it exists
         .translate = [translator](const std::string& text) { return translator(text); },
+        .translatePlural =
+            [translator](const std::string& singular, const std::string& plural,
+                         unsigned long count) {
+                return translator.plural(singular, plural, count);
+            },
         .templatesDir = paths::templatesDir(),
         .resourcesDir = resources,
         .helperPath = paths::appendingPathComponent(binDir, "quillet-helper"),

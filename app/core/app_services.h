@@ -43,6 +43,10 @@ struct AppServices {
 
     // The program's own catalog: English text in, the user's language out.
     std::function<std::string(const std::string&)> translate;
+    // The same for a text with a number: the form for `count`. Unset: English.
+    std::function<std::string(const std::string& singular, const std::string& plural,
+                              unsigned long count)>
+        translatePlural;
 
     std::string templatesDir; // $XDG_DATA_HOME/quillet/Templates
     std::string resourcesDir; // <prefix>/share/quillet/app

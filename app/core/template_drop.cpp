@@ -63,6 +63,19 @@ std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults) 
     return rows;
 }
 
+std::optional<std::size_t> storedIndexOfEnabledRow(const SettingsStore& sharedDefaults,
+                                                   std::size_t row) {
+    std::size_t index = 0;
+    for (const auto& record :
+         fileTemplatesFrom(sharedDefaults.objectForKey(keys::kFileTemplates))) {
+        if (record && record->enabled && row-- == 0) {
+            return index;
+        }
+        ++index;
+    }
+    return std::nullopt;
+}
+
 DragOffer dragOfferFor(const std::string& currentDesktop, bool x11) {
     DragOffer offer;
     offer.directSave = x11;

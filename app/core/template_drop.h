@@ -25,6 +25,10 @@ inline constexpr std::chrono::minutes kStagedCopyKeep{5};
 
 // The popover's rows: the enabled templates, in stored order.
 std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults);
+// The position in the whole stored list of the popover's `row`: what the
+// helper's shortcuts are numbered by. Nothing when there is no such row.
+std::optional<std::size_t> storedIndexOfEnabledRow(const SettingsStore& sharedDefaults,
+                                                   std::size_t row);
 
 // How a drag offers its items, after what the desktop's file managers take.
 struct DragOffer {

@@ -8,6 +8,9 @@
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -42,6 +45,14 @@ public:
 protected:
     void keyPressEvent(QKeyEvent*) override { close(); }
 };
+
+// A plain widget is announced as a filler; the popover is a window.
+QAccessibleInterface* popoverAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(PopoverViewController::staticMetaObject.className())) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -143,21 +154,34 @@ void TemplateListView::startDrag(Qt::DropActions) {
     const QPixmap pixmap = currentItem() != nullptr
                                ? currentItem()->icon().pixmap(QSize(kIconSize, kIconSize))
                                : QPixmap();
+    // The drag may take the focus away: the popover stays until it ends.
+    dragging_ = true;
     const Qt::DropAction action = platform::qt::execFileDrag(this, pixmap, std::move(fileOffer));
+    dragging_ = false;
     dropper_.dragEnded(staged, action != Qt::IgnoreAction);
 }
 
 void TemplateListView::keyPressEvent(QKeyEvent* event) {
-    // Dragging has no keyboard counterpart; Return explains it, as a double click does.
+    // Dragging has no keyboard counterpart: Return creates the template in
+    // the file manager's current folder, as its shortcut does.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
-        emit tipRequested();
+        emit createRequested(currentRow());
         return;
     }
     QListWidget::keyPressEvent(event);
 }
 
+// A popup window is left out of the accessibility tree (as menus are): the
+// popover is a frameless tool window that closes when it loses the focus,
+// announced as a window of its own.
 PopoverViewController::PopoverViewController(AppServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Popup), services_(services) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      services_(services), helper_(services.translate) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(popoverAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     auto tr = [this](const char* text) { return qtText(services_.translate(text)); };
     journal_ = std::make_unique<CreationJournal>(
         paths::appendingPathComponent(paths::containerDir(), ids::kMainApp) + "/in-progress");
@@ -208,6 +232,8 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
         tr("Drag and drop a template into a file manager to create a new file."));
     tableView_->setBackgroundRole(QPalette::Base);
     connect(tableView_, &TemplateListView::tipRequested, this, &PopoverViewController::showTip);
+    connect(tableView_, &TemplateListView::createRequested, this,
+            &PopoverViewController::createAtRow);
     title->setBuddy(tableView_);
     layout->addWidget(tableView_);
     setFocusProxy(tableView_);
@@ -262,6 +288,8 @@ void PopoverViewController::showNearPointer() {
         move(at.x, at.y);
     }
     show();
+    raise();
+    activateWindow();
     tableView_->setFocus();
 }
 
@@ -306,6 +334,30 @@ void PopoverViewController::showTip() {
     tipPopover_->move(tableView_->viewport()->mapToGlobal(
         QPoint(row.right() + 4, row.center().y() - tipPopover_->height() / 2)));
     tipPopover_->show();
+}
+
+void PopoverViewController::createAtRow(int row) {
+    if (row < 0) {
+        return;
+    }
+    const SettingsStore store = services_.openSharedDefaults();
+    if (auto index = storedIndexOfEnabledRow(store, static_cast<std::size_t>(row))) {
+        helper_.activateShortcut(static_cast<std::int64_t>(*index));
+        if (!detached_) {
+            close();
+        }
+    }
+}
+
+void PopoverViewController::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Closes as a popup would when the user turns to another window; a menu
+    // or the tip opened from it keeps it.
+    if (event->type() == QEvent::ActivationChange && !detached_ && isVisible() &&
+        !isActiveWindow() && QApplication::activePopupWidget() == nullptr &&
+        !tableView_->isDragging()) {
+        close();
+    }
 }
 
 void PopoverViewController::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,7 @@
 
 #include "app/core/app_services.h"
 #include "app/core/template_drop.h"
+#include "platform/linux/dbus_creation_request_sender.h"
 #include "platform/linux/dbus_drop_folder_service.h"
 #include "platform/linux/qt/template_icon.h"
 #include "shared/files/creation_journal.h"
@@ -34,11 +35,14 @@ public:
     // their icons when they are first drawn.
     void setTemplates(std::vector<FileTemplate> templates);
     const std::vector<FileTemplate>& templates() const { return templates_; }
+    bool isDragging() const { return dragging_; }
     // The templates of the selected rows, in row order.
     std::vector<FileTemplate> selectedTemplates() const;
 
 signals:
     void tipRequested();
+    // Return on a row: create that template where the shortcut would.
+    void createRequested(int row);
 
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
@@ -49,6 +53,7 @@ private:
     platform::DBusDropFolderService& dropFolders_;
     std::vector<FileTemplate> templates_;
     platform::qt::TemplateIcons icons_{nullptr};
+    bool dragging_ = false;
 };
 
 class PopoverViewController final : public QWidget {
@@ -79,12 +84,16 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void createAtRow(int row);
+
     AppServices& services_;
     std::unique_ptr<CreationJournal> journal_;
     std::unique_ptr<TemplateDropper> dropper_;
     platform::DBusDropFolderService dropFolders_;
+    platform::DBusCreationRequestSender helper_;
     TemplateListView* tableView_ = nullptr;
     QToolButton* detachButton_ = nullptr;
     QToolButton* menuButton_ = nullptr;

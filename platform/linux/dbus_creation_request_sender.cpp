@@ -5,6 +5,8 @@
 #include <gio/gio.h>
 
 #include <deque>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace quillet::platform {
@@ -46,6 +48,28 @@ bool wasNotTaken(const GError* error) {
 
 } // namespace
 
+// One call to the helper: Open with a creation request URL, or the
+// "shortcut" action with a template's index.
+struct DBusCreationRequestSender::Request {
+    std::string url;                      // Open; also what logs and the user are told
+    std::optional<std::int64_t> shortcut; // ActivateAction("shortcut", [index]) instead
+
+    GVariant* parameters() const {
+        GVariantBuilder platformData;
+        g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
+        if (shortcut) {
+            GVariantBuilder index;
+            g_variant_builder_init(&index, G_VARIANT_TYPE("av"));
+            g_variant_builder_add(&index, "v", g_variant_new_int32(static_cast<gint32>(*shortcut)));
+            return g_variant_new("(sava{sv})", "shortcut", &index, &platformData);
+        }
+        GVariantBuilder uris;
+        g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
+        g_variant_builder_add(&uris, "s", url.c_str());
+        return g_variant_new("(asa{sv})", &uris, &platformData);
+    }
+};
+
 // Shared by the sender and every call in flight: a call may outlive the sender.
 struct DBusCreationRequestSender::State {
     std::string busName;
@@ -54,7 +78,7 @@ struct DBusCreationRequestSender::State {
     GDBusConnection* bus = nullptr;
     bool connecting = false;
     // Sent before the connection was there, with what to run once settled.
-    std::deque<std::pair<std::string, std::function<void()>>> waiting;
+    std::deque<std::pair<Request, std::function<void()>>> waiting;
 
     ~State() {
         if (bus != nullptr) {
@@ -68,6 +92,7 @@ struct DBusCreationRequestSender::State {
 namespace {
 
 using State = DBusCreationRequestSender::State;
+using Request = DBusCreationRequestSender::Request;
 
 // Runs its task once, when the last owner lets go: a call ends (answered,
 // given up or reported) when it is destroyed, not when it is moved.
@@ -88,7 +113,7 @@ private:
 
 struct Call {
     std::shared_ptr<State> state;
-    std::string url;
+    Request request;
     int attempt = 0;
     OnSettled settled;
 };
@@ -142,26 +167,21 @@ void onOpenReturned(GObject* source, GAsyncResult* result, gpointer data) {
         ++call->attempt;
         callOpen(std::move(call));
     } else if (notTaken) {
-        notifyUndelivered(call->state, call->url, reason);
+        notifyUndelivered(call->state, call->request.url, reason);
     } else {
         // A time-out or the like: the helper may be working on it, and a
         // second call could make a second file.
-        g_warning("creation request %s: %s", call->url.c_str(), reason.c_str());
+        g_warning("creation request %s: %s", call->request.url.c_str(), reason.c_str());
     }
 }
 
 void callOpen(std::unique_ptr<Call> call) {
     const State& state = *call->state;
-    GVariantBuilder uris;
-    g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
-    g_variant_builder_add(&uris, "s", call->url.c_str());
-    GVariantBuilder platformData;
-    g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
     // The call may start the helper: the bus activates it from its service file.
-    g_dbus_connection_call(state.bus, state.busName.c_str(), state.objectPath.c_str(),
-                           kApplicationInterface, "Open",
-                           g_variant_new("(asa{sv})", &uris, &platformData), nullptr,
-                           G_DBUS_CALL_FLAGS_NONE, -1, nullptr, onOpenReturned, call.release());
+    g_dbus_connection_call(
+        state.bus, state.busName.c_str(), state.objectPath.c_str(), kApplicationInterface,
+        call->request.shortcut ? "ActivateAction" : "Open", call->request.parameters(), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, onOpenReturned, call.release());
 }
 
 void onBus(GObject*, GAsyncResult* result, gpointer data) {
@@ -170,11 +190,11 @@ void onBus(GObject*, GAsyncResult* result, gpointer data) {
     state->connecting = false;
     GError* error = nullptr;
     state->bus = g_bus_get_finish(result, &error);
-    std::deque<std::pair<std::string, std::function<void()>>> waiting;
+    std::deque<std::pair<Request, std::function<void()>>> waiting;
     waiting.swap(state->waiting);
     if (state->bus == nullptr) {
-        for (const auto& [url, settled] : waiting) {
-            notifyUndelivered(state, url, error->message);
+        for (const auto& [request, settled] : waiting) {
+            notifyUndelivered(state, request.url, error->message);
             if (settled) {
                 settled();
             }
@@ -182,8 +202,8 @@ void onBus(GObject*, GAsyncResult* result, gpointer data) {
         g_error_free(error);
         return;
     }
-    for (auto& [url, settled] : waiting) {
-        callOpen(std::make_unique<Call>(Call{state, std::move(url), 0, std::move(settled)}));
+    for (auto& [request, settled] : waiting) {
+        callOpen(std::make_unique<Call>(Call{state, std::move(request), 0, std::move(settled)}));
     }
 }
 
@@ -207,13 +227,21 @@ void DBusCreationRequestSender::send(const std::string& url) {
 }
 
 void DBusCreationRequestSender::send(const std::string& url, std::function<void()> settled) {
+    sendRequest(Request{url, std::nullopt}, std::move(settled));
+}
+
+void DBusCreationRequestSender::activateShortcut(std::int64_t index) {
+    sendRequest(Request{"shortcut " + std::to_string(index), index}, nullptr);
+}
+
+void DBusCreationRequestSender::sendRequest(Request request, std::function<void()> settled) {
     if (state_->bus != nullptr) {
-        callOpen(std::make_unique<Call>(Call{state_, url, 0, std::move(settled)}));
+        callOpen(std::make_unique<Call>(Call{state_, std::move(request), 0, std::move(settled)}));
         return;
     }
     // Until the connection is there requests wait in order, so that two
     // choices made in a row reach the helper in that order.
-    state_->waiting.emplace_back(url, std::move(settled));
+    state_->waiting.emplace_back(std::move(request), std::move(settled));
     if (!state_->connecting) {
         state_->connecting = true;
         g_bus_get(G_BUS_TYPE_SESSION, nullptr, onBus, new std::shared_ptr<State>(state_));

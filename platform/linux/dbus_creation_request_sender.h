@@ -1,7 +1,7 @@
 // Sends creation request URLs to the helper as the freedesktop Application
-// Open call on its bus name, so the bus starts the helper when it is not
-// running. Everything is asynchronous: a caller inside the file manager is
-// never kept waiting. Requests go out in the order they were sent.
+// Open call on its bus name (and a template's shortcut as its action), so the bus starts the helper
+// when it is not running. Everything is asynchronous: a caller inside the file manager is never
+// kept waiting. Requests go out in the order they were sent.
 //
 // The helper answers Open before it does the work, so a call that got no
 // answer, or found no helper, was not taken: it is sent once more (a helper
@@ -13,6 +13,7 @@
 #include "shared/localized_strings.h"
 #include "shared/ports/request_sender.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,9 +35,17 @@ public:
     // so that a short-lived sender knows when it may end.
     void send(const std::string& url, std::function<void()> settled);
 
+    // Does what the template's global shortcut does (creates it in the file
+    // manager's current folder): the helper's "shortcut" action with the
+    // template's index in the whole list.
+    void activateShortcut(std::int64_t index);
+
     struct State;
+    struct Request;
 
 private:
+    void sendRequest(Request request, std::function<void()> settled);
+
     std::shared_ptr<State> state_;
 };
 

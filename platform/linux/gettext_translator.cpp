@@ -29,6 +29,11 @@ std::string GettextTranslator::operator()(const std::string& text) const {
     return dgettext(domain_.c_str(), text.c_str());
 }
 
+std::string GettextTranslator::plural(const std::string& singular, const std::string& pluralForm,
+                                      unsigned long count) const {
+    return dngettext(domain_.c_str(), singular.c_str(), pluralForm.c_str(), count);
+}
+
 std::vector<std::string> preferredLanguageNames() {
     std::vector<std::string> names;
     for (const gchar* const* name = g_get_language_names(); *name != nullptr; ++name) {

@@ -17,6 +17,10 @@ public:
 
     // Usable wherever a quillet::Translator is wanted.
     std::string operator()(const std::string& text) const;
+    // The singular or plural form for `count`, by the catalog's plural rule
+    // (the English forms' rule without a translation).
+    std::string plural(const std::string& singular, const std::string& pluralForm,
+                       unsigned long count) const;
 
     const std::string& domain() const { return domain_; }
 

@@ -77,6 +77,18 @@ Status GioWorkspace::openFile(const std::string& path) {
     return {};
 }
 
+Status GioWorkspace::moveToTrash(const std::string& path) {
+    GFile* file = g_file_new_for_path(path.c_str());
+    GError* error = nullptr;
+    const bool trashed = g_file_trash(file, nullptr, &error);
+    g_object_unref(file);
+    if (!trashed) {
+        g_message("cannot move %s to the trash: %s", path.c_str(), error->message);
+        return takeGError("move to the trash", path, &error);
+    }
+    return {};
+}
+
 Status GioWorkspace::revealItems(const std::vector<std::string>& paths) {
     if (paths.empty()) {
         return Error::withDetail("show the items", "", "no items");

@@ -13,6 +13,8 @@ public:
     // Asks the file manager asynchronously; when it cannot be reached, opens
     // the folder of the first item instead.
     Status revealItems(const std::vector<std::string>& paths) override;
+    // g_file_trash: the desktop's trash, from which the file manager restores.
+    Status moveToTrash(const std::string& path) override;
     // The program is not a child of this one: it outlives us and is never a zombie.
     Status launchProgram(const std::string& path, const std::vector<std::string>& args) override;
     // Asks the bus whether the name has an owner; waits at most half a second.

@@ -25,6 +25,8 @@ public:
     [[nodiscard]] virtual Status openFile(const std::string& path) = 0;
     // Shows the items selected in a file-manager window.
     [[nodiscard]] virtual Status revealItems(const std::vector<std::string>& paths) = 0;
+    // Moves the item to the user's trash, where it can be restored from.
+    [[nodiscard]] virtual Status moveToTrash(const std::string& path) = 0;
     // Starts a program by path, detached.
     [[nodiscard]] virtual Status launchProgram(const std::string& path,
                                                const std::vector<std::string>& args) = 0;

@@ -60,6 +60,7 @@ struct AppServicesFixture {
         .busNames = busNames,
         .launchHelper = nullptr,
         .translate = [](const std::string& text) { return text; },
+        .translatePlural = nullptr,
         .templatesDir = paths::templatesDir(),
         .resourcesDir = xdg.makeDir("resources/app"),
         .helperPath = "/opt/quillet/bin/quillet-helper",

@@ -44,7 +44,8 @@ protected:
     TemplatesModel& model() {
         if (!model_) {
             model_ = std::make_unique<TemplatesModel>(
-                openStore(), TemplatesModelPorts{broadcast, local, types, nullptr}, templatesDir);
+                openStore(), TemplatesModelPorts{broadcast, local, types, nullptr, workspace},
+                templatesDir);
         }
         return *model_;
     }
@@ -68,6 +69,7 @@ protected:
     std::string outside;
     FakeNotificationCenter broadcast;
     FakeNotificationCenter local;
+    test::FakeWorkspace workspace;
     test::FakeFileTypes types;
     std::unique_ptr<TemplatesModel> model_;
 };
@@ -177,9 +179,10 @@ TEST_F(TemplatesModelTest, AddingCopiesIntoTheTemplatesFolder) {
     } expected[] = {
         {templatesDir + "/report-1.txt", "Plain text document", "report", "txt", false},
         {templatesDir + "/run", "Document", "run", "", true},
-        {templatesDir + "/notes.zzz", "Document", "notes", "zzz", false},
+        // A title taken already gets a number, so that the rows differ.
+        {templatesDir + "/notes.zzz", "Document 2", "notes", "zzz", false},
         {templatesDir + "/Project", "Folder", "Project", "", true},
-        {templatesDir + "/loose.txt", "Plain text document", "loose", "txt", false},
+        {templatesDir + "/loose.txt", "Plain text document 2", "loose", "txt", false},
     };
     ASSERT_EQ(model().count(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
@@ -199,13 +202,32 @@ TEST_F(TemplatesModelTest, AddingCopiesIntoTheTemplatesFolder) {
     // A file of the folder that is already a template is copied again.
     EXPECT_EQ(model().addFileTemplates({templatesDir + "/loose.txt"}), 1u);
     EXPECT_EQ(model().stringAt(5, keys::kFilePath), templatesDir + "/loose-1.txt");
+    EXPECT_EQ(model().stringAt(5, keys::kTitle), "Plain text document 3");
     // Nothing added still saves.
     broadcast.clearPosts();
     EXPECT_EQ(model().addFileTemplates({}), 0u);
     EXPECT_EQ(broadcast.posts().size(), 1u);
 }
 
-TEST_F(TemplatesModelTest, RemovalDeletesOnlyFilesInsideTheTemplatesFolder) {
+TEST(DistinctTitleTest, ATakenTitleGetsTheFirstFreeNumber) {
+    const struct {
+        const char* title;
+        std::set<std::string> taken;
+        const char* expected;
+    } rows[] = {
+        {"Plain text document", {}, "Plain text document"},
+        {"Plain text document", {"Plain text document"}, "Plain text document 2"},
+        {"Folder", {"Folder", "Folder 2", "Folder 4"}, "Folder 3"},
+        {"Folder", {"folder"}, "Folder"},
+        {"", {""}, " 2"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.expected);
+        EXPECT_EQ(distinctTitle(row.title, row.taken), row.expected);
+    }
+}
+
+TEST_F(TemplatesModelTest, RemovalTrashesOnlyFilesInsideTheTemplatesFolder) {
     writeFile(templatesDir + "/a.txt", "a");
     writeFile(outside + "/thesis.txt", "years of work");
     fs::create_directories(templatesDir + "/Folder/inner");
@@ -218,6 +240,9 @@ TEST_F(TemplatesModelTest, RemovalDeletesOnlyFilesInsideTheTemplatesFolder) {
                   record("kept", templatesDir + "/kept.txt")});
     model().removeRows({0, 1, 2, 3, 4});
     EXPECT_EQ(titles(), (std::vector<std::string>{"kept"}));
+    // Into the trash, not deleted: a removal made by mistake can be undone.
+    EXPECT_EQ(workspace.trashed,
+              (std::vector<std::string>{templatesDir + "/a.txt", templatesDir + "/Folder"}));
     EXPECT_FALSE(fs::exists(templatesDir + "/a.txt"));
     EXPECT_FALSE(fs::exists(templatesDir + "/Folder"));
     EXPECT_EQ(test::fileText(outside + "/thesis.txt"), "years of work");

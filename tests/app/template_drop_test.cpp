@@ -218,6 +218,14 @@ TEST(EnabledTemplatesTest, EnabledRecordsInStoredOrder) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].title, "A");
     EXPECT_EQ(rows[1].title, "C");
+    // A row's place in the whole list, which the helper's shortcuts count
+    // by: disabled records and entries that are no record count too.
+    const std::pair<std::size_t, std::optional<std::size_t>> places[] = {
+        {0, 0}, {1, 3}, {2, std::nullopt}};
+    for (const auto& [row, place] : places) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(storedIndexOfEnabledRow(store, row), place);
+    }
 }
 
 } // namespace

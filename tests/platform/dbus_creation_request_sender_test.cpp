@@ -23,6 +23,9 @@ constexpr const char* kHelperPath = "/org/quillet/test/Helper";
 constexpr const char* kXml = R"(<node>
   <interface name="org.freedesktop.Application">
     <method name="Open"><arg type="as" direction="in"/><arg type="a{sv}" direction="in"/></method>
+    <method name="ActivateAction">
+      <arg type="s" direction="in"/><arg type="av" direction="in"/><arg type="a{sv}" direction="in"/>
+    </method>
   </interface>
   <interface name="org.freedesktop.Notifications">
     <method name="Notify">
@@ -80,6 +83,24 @@ private:
             g_dbus_connection_close(self->connection_, nullptr, nullptr, nullptr);
             return;
         }
+        if (g_str_equal(method, "ActivateAction")) {
+            // The action's name and its one int32 argument.
+            const gchar* name = nullptr;
+            GVariantIter* arguments = nullptr;
+            g_variant_get(parameters, "(&sava{sv})", &name, &arguments, nullptr);
+            std::string call = name;
+            GVariant* argument = nullptr;
+            while (g_variant_iter_next(arguments, "v", &argument)) {
+                call += g_variant_is_of_type(argument, G_VARIANT_TYPE_INT32)
+                            ? " " + std::to_string(g_variant_get_int32(argument))
+                            : " ?";
+                g_variant_unref(argument);
+            }
+            g_variant_iter_free(arguments);
+            self->calls.push_back(call);
+            g_dbus_method_invocation_return_value(invocation, nullptr);
+            return;
+        }
         GVariant* first =
             g_variant_get_child_value(parameters, g_str_equal(method, "Open") ? 0 : 3);
         if (g_variant_is_of_type(first, G_VARIANT_TYPE("as"))) {
@@ -135,7 +156,8 @@ TEST(DBusCreationRequestSenderTest, RetriesOnceWhatWasNotTakenThenTellsTheUser) 
             quillet::platform::DBusCreationRequestSender sender(
                 kHelperName, kHelperPath, [](const std::string& text) { return "<" + text + ">"; });
             sender.send("quillet:///tmp/first?0");
-            sender.send("quillet:///tmp/second?1");
+            // A template's shortcut goes the same way, as the helper's action.
+            sender.activateShortcut(2);
         }
         const std::size_t served = 2 * row.served, notified = 2 * row.notified;
         spinUntil(
@@ -152,8 +174,7 @@ TEST(DBusCreationRequestSenderTest, RetriesOnceWhatWasNotTakenThenTellsTheUser) 
             if (row.firstHelperDrops) {
                 std::sort(calls.begin(), calls.end());
             }
-            EXPECT_EQ(calls, (std::vector<std::string>{"quillet:///tmp/first?0",
-                                                       "quillet:///tmp/second?1"}));
+            EXPECT_EQ(calls, (std::vector<std::string>{"quillet:///tmp/first?0", "shortcut 2"}));
         }
         ASSERT_EQ(notifications.calls.size(), notified);
         for (const auto& summary : notifications.calls) {

@@ -1,5 +1,7 @@
 #include "fake_workspace.h"
 
+#include <filesystem>
+
 #include "shared/xdg_paths.h"
 
 namespace quillet::test {
@@ -28,6 +30,15 @@ Status FakeWorkspace::openFile(const std::string& path) {
 Status FakeWorkspace::revealItems(const std::vector<std::string>& paths) {
     revealed.push_back(paths);
     return answer(succeed, "show the items", paths.empty() ? std::string() : paths.front());
+}
+
+Status FakeWorkspace::moveToTrash(const std::string& path) {
+    trashed.push_back(path);
+    if (succeed) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    return answer(succeed, "move to the trash", path);
 }
 
 Status FakeWorkspace::launchProgram(const std::string& path, const std::vector<std::string>& args) {

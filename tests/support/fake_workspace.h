@@ -21,6 +21,8 @@ public:
     Status openURL(const std::string& url) override;
     Status openFile(const std::string& path) override;
     Status revealItems(const std::vector<std::string>& paths) override;
+    // Records the path and, as the trash would, takes the item away.
+    Status moveToTrash(const std::string& path) override;
     Status launchProgram(const std::string& path, const std::vector<std::string>& args) override;
     bool isProgramRunning(const std::string& id) const override;
     std::vector<AssociatedApp> applicationsForFile(const std::string& path) const override;
@@ -31,6 +33,7 @@ public:
     std::vector<std::string> openedURLs;
     std::vector<std::string> openedFiles;
     std::vector<std::vector<std::string>> revealed;
+    std::vector<std::string> trashed;
     std::vector<Launch> launched;
     // What applicationsForFile answers, by the file's extension ("" for none).
     std::map<std::string, std::vector<AssociatedApp>> applicationsByExtension;

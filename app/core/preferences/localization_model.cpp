@@ -4,6 +4,28 @@
 
 namespace quillet::app {
 
+namespace {
+
+// Marks a text for the catalog; the pane translates it where it is shown.
+constexpr const char* N_(const char* text) {
+    return text;
+}
+
+} // namespace
+
+std::string messageDescription(const std::string& key) {
+    if (key == keys::kNewFileText) {
+        return N_("the name of the menu");
+    }
+    if (key == keys::kNewFormatText) {
+        return N_("a template's entry; %@ is the template's title");
+    }
+    if (key == "Quillet") {
+        return N_("the program's name in the menu");
+    }
+    return {};
+}
+
 LocalizationModel::LocalizationModel(SettingsStore store, MessageTable defaultStrings)
     : store_(std::move(store)), defaults_(std::move(defaultStrings)),
       localizedStrings_(store_.dictionaryForKey(keys::kLocalizedStrings)) {

@@ -17,6 +17,10 @@
 
 namespace quillet::app {
 
+// What a message of the menu is, in English, for showing beside its key
+// (where "%@" goes, for one with a title in it); empty for an unknown key.
+std::string messageDescription(const std::string& key);
+
 class LocalizationModel {
 public:
     static constexpr const char* kExtensionDomain = "quillet-extension";

@@ -11,10 +11,11 @@
 namespace quillet::app {
 
 // Opens the first non-empty location: a "file://" text as a URL, anything
-// else as a file with its default application.
-void openFirstStoredLocation(Workspace& workspace, const std::vector<std::string>& stored);
+// else as a file with its default application. The desktop's failure, if any.
+[[nodiscard]] Status openFirstStoredLocation(Workspace& workspace,
+                                             const std::vector<std::string>& stored);
 
 // Shows the non-empty paths selected in a file-manager window.
-void revealPaths(Workspace& workspace, std::vector<std::string> paths);
+[[nodiscard]] Status revealPaths(Workspace& workspace, std::vector<std::string> paths);
 
 } // namespace quillet::app

@@ -17,6 +17,14 @@ namespace quillet::app {
 
 namespace fs = std::filesystem;
 
+std::string distinctTitle(const std::string& title, const std::set<std::string>& taken) {
+    std::string candidate = title;
+    for (int number = 2; taken.count(candidate) != 0; ++number) {
+        candidate = title + " " + std::to_string(number);
+    }
+    return candidate;
+}
+
 const std::vector<TemplateColumn>& TemplatesModel::columns() {
     static const std::vector<TemplateColumn> all{
         TemplateColumn::Enabled, TemplateColumn::Title,      TemplateColumn::Prefix,
@@ -166,8 +174,18 @@ std::optional<Value> TemplatesModel::recordForFile(const std::string& source) {
 
 std::size_t TemplatesModel::addFileTemplates(const std::vector<std::string>& paths) {
     const std::size_t before = records_.size();
+    std::set<std::string> titles;
+    for (std::size_t row = 0; row < before; ++row) {
+        titles.insert(stringAt(row, keys::kTitle));
+    }
     for (const auto& path : paths) {
         if (auto record = recordForFile(path)) {
+            // Two rows with one title could not be told apart in the menus.
+            Value::Dictionary& fields = *record->asDictionary();
+            const std::string* made = fields[keys::kTitle].asString();
+            const std::string title = distinctTitle(made != nullptr ? *made : "", titles);
+            fields[keys::kTitle] = title;
+            titles.insert(title);
             records_.push_back(std::move(*record));
         }
     }
@@ -195,8 +213,9 @@ bool TemplatesModel::insideTemplatesDir(const std::string& stored) const {
 void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
     for (std::size_t row : rows) {
         if (row < count() && insideTemplatesDir(storedLocationAt(row))) {
-            std::error_code ec; // a file that resists deletion stays; the record goes
-            fs::remove_all(pathAt(row), ec);
+            // To the trash, from where a removal made by mistake can be
+            // undone. A file that cannot go there stays; the record goes.
+            (void)ports_.workspace.moveToTrash(pathAt(row));
         }
     }
     RecordListModel::removeRows(rows);

@@ -9,6 +9,7 @@
 #include "shared/localized_strings.h"
 #include "shared/ports/file_types.h"
 #include "shared/ports/notification_center.h"
+#include "shared/ports/workspace.h"
 #include "shared/settings_store.h"
 #include "shared/value.h"
 
@@ -28,7 +29,12 @@ struct TemplatesModelPorts {
     NotificationCenter& localNotifications; // "templatesDidSave"
     const FileTypes& fileTypes;
     Translator translate;
+    Workspace& workspace; // the trash, where removed templates' files go
 };
+
+// `title`, or when another template has it, "title 2", "title 3", ...: the
+// first that none of `taken` is.
+std::string distinctTitle(const std::string& title, const std::set<std::string>& taken);
 
 class TemplatesModel final : public RecordListModel {
 public:

@@ -1,6 +1,7 @@
 #include "app/ui/preferences/general_preferences.h"
 
 #include "app/core/app_delegate.h"
+#include "app/ui/preferences/list_pane_controls.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
 
@@ -118,7 +119,13 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     helpButton_->setObjectName("HelpButton");
     helpButton_->setAccessibleName(text("Help"));
     helpButton_->setAccessibleDescription(text("Opens Quillet's help in the web browser"));
-    connect(helpButton_, &QPushButton::clicked, this, [this] { (void)model_.showHelp(); });
+    connect(helpButton_, &QPushButton::clicked, this, [this] {
+        // Without a browser nothing else would tell the user.
+        if (const Status shown = model_.showHelp(); !shown) {
+            showPaneSheet(this, "FailureSheet", text("The help could not be opened"),
+                          qtText(shown.error().userText()), nullptr, nullptr);
+        }
+    });
     helpRow->addWidget(helpButton_);
     layout->addLayout(helpRow);
     layout->addStretch(1);

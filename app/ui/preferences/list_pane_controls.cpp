@@ -2,6 +2,7 @@
 
 #include "platform/linux/qt/qt_text.h"
 #include "record_table_view.h"
+#include "shared/localized_strings.h"
 
 #include <QIcon>
 #include <QMessageBox>
@@ -56,7 +57,8 @@ void showPaneSheet(QWidget* pane, const QString& objectName, const QString& titl
 void confirmRemovingSelectedRows(QWidget* pane, RecordTableView* table, bool& sheetOpen,
                                  const RemovalSheets& sheets,
                                  std::function<void(const std::set<std::size_t>& rows)> remove) {
-    if (table->selectedRows().empty()) {
+    const std::size_t selected = table->selectedRows().size();
+    if (selected == 0) {
         showPaneSheet(pane, sheets.noneObjectName, sheets.noneTitle, sheets.noneMessage, nullptr,
                       nullptr);
         return;
@@ -65,7 +67,7 @@ void confirmRemovingSelectedRows(QWidget* pane, RecordTableView* table, bool& sh
     // The table and the flag belong to the pane: both live as long as it does.
     QPointer<QWidget> alive(pane);
     showPaneSheet(
-        pane, sheets.confirmObjectName, sheets.confirmTitle, sheets.confirmMessage,
+        pane, sheets.confirmObjectName, sheets.confirmTitle, sheets.confirmMessage(selected),
         [alive, table, remove = std::move(remove)] {
             if (alive) {
                 remove(table->selectedRows());
@@ -77,6 +79,14 @@ void confirmRemovingSelectedRows(QWidget* pane, RecordTableView* table, bool& sh
                 *open = false;
             }
         });
+}
+
+QString translatedPlural(const AppServices& services, const char* singular, const char* plural,
+                         std::size_t count) {
+    const std::string pattern = services.translatePlural
+                                    ? services.translatePlural(singular, plural, count)
+                                    : (count == 1 ? singular : plural);
+    return platform::qt::qtText(formatWithTitle(pattern, std::to_string(count)));
 }
 
 QString translated(const AppServices& services, const char* text) {

@@ -36,7 +36,8 @@ struct RemovalSheets {
     QString noneMessage;
     const char* confirmObjectName = nullptr;
     QString confirmTitle;
-    QString confirmMessage;
+    // The question for so many selected rows.
+    std::function<QString(std::size_t count)> confirmMessage;
 };
 
 // Remove in a list pane: a note when no row is selected, else the
@@ -48,5 +49,8 @@ void confirmRemovingSelectedRows(QWidget* pane, RecordTableView* table, bool& sh
                                  std::function<void(const std::set<std::size_t>& rows)> remove);
 
 QString translated(const AppServices& services, const char* text);
+// The form of a text with a number ("%@") for `count`, with the number in it.
+QString translatedPlural(const AppServices& services, const char* singular, const char* plural,
+                         std::size_t count);
 
 } // namespace quillet::app

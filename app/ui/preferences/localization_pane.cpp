@@ -68,7 +68,14 @@ QVariant LocalizationTableModel::data(const QModelIndex& index, int role) const 
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == kKeyColumn) {
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-            return QString::fromStdString(model_.keyAt(row));
+            // The key is the catalog's own id; what it means is said beside it.
+            const std::string& key = model_.keyAt(row);
+            const std::string meaning = messageDescription(key);
+            if (meaning.empty()) {
+                return QString::fromStdString(key);
+            }
+            return QString::fromStdString(key + " (" +
+                                          (translate_ ? translate_(meaning) : meaning) + ")");
         }
         return {};
     }

@@ -29,7 +29,8 @@ FinderPreferencesViewController::FinderPreferencesViewController(AppServices& se
            .removal = {"NoLocationSelectedSheet", tr_("No location selected"),
                        tr_("Please select the locations you would like to remove."),
                        "RemoveLocationsSheet", tr_("Remove locations"),
-                       tr_("Are you sure to remove the selected locations?")},
+                       [question = tr_("Are you sure to remove the selected locations?")](
+                           std::size_t) { return question; }},
            .helpPage = kHelpLocationsPage,
            .selectsAddedRows = false});
 
@@ -71,7 +72,7 @@ OpenPanelOptions FinderPreferencesViewController::openPanelOptions() const {
     OpenPanelOptions options;
     options.title = services().translate("Select Locations");
     options.message =
-        services().translate("Please select the folder(s) you would like to add the context menu");
+        services().translate("Please select the folders you would like to add the context menu to");
     options.prompt = services().translate("Add");
     options.canChooseFiles = false;
     options.canChooseDirectories = true;

@@ -1,12 +1,16 @@
 #include "app/ui/preferences/preferences_window.h"
 
+#include "app/core/preferences/mnemonics.h"
 #include "platform/linux/qt/qt_text.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSizePolicy>
 #include <QToolBar>
 #include <QToolButton>
@@ -33,6 +37,54 @@ std::vector<PreferencesWindowModel::Entry> entriesOf(const std::vector<Preferenc
                                        pane->hasResizableWidth(), pane->hasResizableHeight()});
     }
     return entries;
+}
+
+// The access keys of the toolbar's labels and of each pane's buttons and
+// check boxes: one pane shows at a time, so a pane's keys only have to differ
+// from each other and from the toolbar's.
+void addMnemonics(const std::vector<PreferencesPane*>& panes, const std::vector<QAction*>& items) {
+    std::vector<std::string> labels;
+    for (QAction* item : items) {
+        if (item != nullptr) {
+            labels.push_back(coreText(item->text()));
+        }
+    }
+    const std::vector<std::string> marked = withMnemonics(labels);
+    std::string toolbarKeys;
+    std::size_t next = 0;
+    for (QAction* item : items) {
+        if (item == nullptr) {
+            continue;
+        }
+        // A tool button shows the icon text, which drops a mnemonic unless
+        // it is set on its own.
+        item->setIconText(qtText(marked[next]));
+        const std::size_t amp = marked[next].find('&');
+        if (amp != std::string::npos && amp + 1 < marked[next].size()) {
+            toolbarKeys += marked[next][amp + 1];
+        }
+        ++next;
+    }
+    for (PreferencesPane* pane : panes) {
+        if (pane == nullptr) {
+            continue;
+        }
+        std::vector<QAbstractButton*> buttons;
+        std::vector<std::string> texts;
+        for (QAbstractButton* button : pane->findChildren<QAbstractButton*>()) {
+            if (!button->text().isEmpty() && !button->text().contains('&')) {
+                buttons.push_back(button);
+                texts.push_back(coreText(button->text()));
+            }
+        }
+        const std::vector<std::string> keyed = withMnemonics(texts, toolbarKeys);
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            if (buttons[i]->accessibleName().isEmpty()) {
+                buttons[i]->setAccessibleName(buttons[i]->text());
+            }
+            buttons[i]->setText(qtText(keyed[i]));
+        }
+    }
 }
 
 int pixels(double value) {
@@ -86,13 +138,22 @@ PreferencesWindow::PreferencesWindow(std::vector<PreferencesPane*> panes, const 
             button->setFocusPolicy(Qt::StrongFocus);
             button->setAccessibleName(pane->toolbarItemLabel());
             button->setObjectName(pane->identifier() + "Button");
+            // Announced as one of a set of radio buttons, not as a check box.
+            button->setAutoExclusive(true);
+            // The button's own state, not the action's trigger: an assistive
+            // tool's toggle action checks the button without a click.
+            connect(button, &QToolButton::toggled, this, [this, i](bool on) {
+                if (on && !syncingToolbar_ && model_.selected() != i) {
+                    selectControllerAtIndex(i);
+                }
+            });
         }
-        connect(item, &QAction::triggered, this,
-                [this, id = pane->identifier()] { selectControllerWithIdentifier(id); });
         toolbarItems_.push_back(item);
         pane->setParent(this);
         pane->hide();
     }
+
+    addMnemonics(panes_, toolbarItems_);
 
     content_ = new QWidget(this);
     content_->setObjectName("PreferencesContent");
@@ -186,15 +247,28 @@ void PreferencesWindow::selectIndex(std::optional<std::size_t> index) {
 }
 
 void PreferencesWindow::checkToolbarItem(std::optional<std::size_t> index) {
+    syncingToolbar_ = true;
     if (index && toolbarItems_[*index] != nullptr) {
         toolbarItems_[*index]->setChecked(true);
-        return;
-    }
-    if (QAction* checked = toolbarGroup_->checkedAction()) {
+    } else if (QAction* checked = toolbarGroup_->checkedAction()) {
         toolbarGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
         checked->setChecked(false);
         toolbarGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     }
+    // A button checked by an assistive tool was not its action's doing: the
+    // buttons follow the actions again, the one refused included.
+    for (QAction* item : toolbarItems_) {
+        auto* button = item != nullptr
+                           ? qobject_cast<QAbstractButton*>(toolbar_->widgetForAction(item))
+                           : nullptr;
+        if (button != nullptr && button->isChecked() != item->isChecked()) {
+            const QSignalBlocker quiet(button);
+            button->setAutoExclusive(false);
+            button->setChecked(item->isChecked());
+            button->setAutoExclusive(true);
+        }
+    }
+    syncingToolbar_ = false;
 }
 
 void PreferencesWindow::apply(const PreferencesWindowModel::Change& change) {
@@ -255,6 +329,16 @@ void PreferencesWindow::apply(const PreferencesWindowModel::Change& change) {
         button->setFocus(Qt::OtherFocusReason);
     }
     emit didChangeView();
+}
+
+void PreferencesWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape reaches the window when no control took it (an editor, a menu
+    // or the shortcut recorder cancel with it first).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void PreferencesWindow::closeEvent(QCloseEvent* event) {

@@ -49,6 +49,7 @@ signals:
     void didChangeView();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -69,8 +70,9 @@ private:
     std::vector<QAction*> toolbarItems_; // null for a space
     QWidget* content_ = nullptr;
     QVBoxLayout* contentLayout_ = nullptr;
-    std::vector<bool> sized_; // whether a pane has been shown at its own size
-    bool restoring_ = true;   // no persistence while the window is being set up
+    std::vector<bool> sized_;     // whether a pane has been shown at its own size
+    bool restoring_ = true;       // no persistence while the window is being set up
+    bool syncingToolbar_ = false; // the buttons follow the model: no pane switch
 };
 
 } // namespace quillet::app

@@ -163,7 +163,8 @@ void RecordListPane::openSelectedRow() {
     for (std::size_t row : table_->selectedRows()) {
         stored.push_back(records_->storedLocationAt(row));
     }
-    openFirstStoredLocation(services_.workspace, stored);
+    tellFailure(openFirstStoredLocation(services_.workspace, stored),
+                tr_("The item could not be opened"));
 }
 
 void RecordListPane::revealSelectedRows() {
@@ -171,11 +172,21 @@ void RecordListPane::revealSelectedRows() {
     for (std::size_t row : table_->selectedRows()) {
         paths.push_back(records_->pathAt(row));
     }
-    revealPaths(services_.workspace, std::move(paths));
+    tellFailure(revealPaths(services_.workspace, std::move(paths)),
+                tr_("The item could not be shown in the file manager"));
 }
 
 void RecordListPane::showHelp() {
-    (void)showHelpPage(services_.workspace, services_.helpDir, description_.helpPage);
+    tellFailure(showHelpPage(services_.workspace, services_.helpDir, description_.helpPage),
+                tr_("The help could not be opened"));
+}
+
+void RecordListPane::tellFailure(const Status& status, const QString& title) {
+    // No browser or file manager may be there to say anything itself.
+    if (!status) {
+        showPaneSheet(this, "FailureSheet", title, platform::qt::qtText(status.error().userText()),
+                      nullptr, nullptr);
+    }
 }
 
 } // namespace quillet::app

@@ -69,6 +69,8 @@ protected:
     // constructor, once its models exist.
     void setUp(RecordListModel& records, RecordTableModel* tableModel, Description description);
 
+    // A sheet on the window when the desktop could not do what was asked.
+    void tellFailure(const Status& status, const QString& title);
     QString tr_(const char* text) const;
     AppServices& services() const { return services_; }
     RecordTableModel* tableModel() const { return tableModel_; }

@@ -152,9 +152,22 @@ void RecordTableView::dropEvent(QDropEvent* event) {
     emit filesDropped(paths);
 }
 
+void RecordTableView::requestContextMenuAtCurrentRow() {
+    // Beside the row the keyboard is on, not where the pointer happens to be.
+    const QRect row = visualRect(currentIndex());
+    emit customContextMenuRequested(row.isValid() ? row.center() : viewport()->rect().center());
+}
+
 void RecordTableView::keyPressEvent(QKeyEvent* event) {
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (state() != QAbstractItemView::EditingState) {
+        // The desktop's other key for a context menu (the Menu key comes as
+        // a context menu event of its own, placed at the current row).
+        if (modifiers == Qt::ShiftModifier && event->key() == Qt::Key_F10) {
+            requestContextMenuAtCurrentRow();
+            event->accept();
+            return;
+        }
         if (modifiers == Qt::AltModifier &&
             (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
             emit moveStepRequested(event->key() == Qt::Key_Up ? -1 : +1);

@@ -46,6 +46,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void requestContextMenuAtCurrentRow();
     // Rows of this very table (not of another window or program).
     bool isRowDrag(const QDropEvent* event) const;
     // Rows of this table move; files from elsewhere are copied in.

@@ -2,6 +2,8 @@
 
 #include "platform/linux/qt/qt_text.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -88,10 +90,45 @@ std::uint32_t modifierMask(Qt::KeyboardModifiers modifiers) {
     return mask;
 }
 
+// What assistive tools see of the recorder: a button that starts recording
+// when pressed, whose value is the shortcut it shows.
+class RecorderAccessible final : public QAccessibleWidget {
+public:
+    explicit RecorderAccessible(ShortcutRecorder* recorder)
+        : QAccessibleWidget(recorder, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        auto* recorder = static_cast<ShortcutRecorder*>(widget());
+        if (name == pressAction() && recorder->isEnabled() && !recorder->isRecording()) {
+            recorder->setFocus(Qt::OtherFocusReason);
+            recorder->startRecording();
+        }
+    }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value) {
+            return static_cast<ShortcutRecorder*>(widget())->shownText();
+        }
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* recorderAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(ShortcutRecorder::staticMetaObject.className())) {
+        return new RecorderAccessible(static_cast<ShortcutRecorder*>(object));
+    }
+    return nullptr;
+}
+
 } // namespace
 
 ShortcutRecorder::ShortcutRecorder(Translate translate, QWidget* parent)
     : QWidget(parent), translate_(std::move(translate)) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(recorderAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setObjectName("QuilletShortcutRecorder");
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -173,6 +210,10 @@ void ShortcutRecorder::refresh(const QString& recordingText) {
     font.setItalic(recording_ || !value_);
     label_->setFont(font);
     setBackgroundRole(recording_ ? QPalette::AlternateBase : QPalette::Base);
+}
+
+QString ShortcutRecorder::shownText() const {
+    return label_->text();
 }
 
 std::optional<Shortcut> ShortcutRecorder::shortcutForKeyEvent(const QKeyEvent& event) {

@@ -37,6 +37,8 @@ public:
     std::function<bool(const Value::Dictionary&)> canRecordShortcut;
 
     bool isRecording() const { return recording_; }
+    // What it shows: the shortcut, the prompt while recording, or the offer to record.
+    QString shownText() const;
     void startRecording();
     // Ends recording, keeping the value as it is.
     void endRecording();

@@ -23,7 +23,7 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
     model_ = std::make_unique<TemplatesModel>(
         services.openSharedDefaults(),
         TemplatesModelPorts{services.notifications, services.localNotifications, services.fileTypes,
-                            services.translate},
+                            services.translate, services.workspace},
         services.templatesDir);
     openWith_ = std::make_unique<OpenWithModel>(
         services.workspace, services.mainQueue,
@@ -43,7 +43,7 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
            .removal = {"NoTemplateSelectedSheet", tr_("No template selected"),
                        tr_("Please select the templates you would like to remove."),
                        "RemoveTemplatesSheet", tr_("Remove file templates"),
-                       tr_("Are you sure to remove the selected templates?")},
+                       [this](std::size_t count) { return removalQuestion(count); }},
            .helpPage = kHelpTemplatesPage,
            .selectsAddedRows = true});
 
@@ -69,6 +69,12 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
 
 TemplatesPreferencesViewController::~TemplatesPreferencesViewController() = default;
 
+QString TemplatesPreferencesViewController::removalQuestion(std::size_t count) const {
+    return translatedPlural(
+        services(), "Remove %@ template? Its file in the templates folder is moved to the trash.",
+        "Remove %@ templates? Their files in the templates folder are moved to the trash.", count);
+}
+
 QIcon TemplatesPreferencesViewController::toolbarItemImage() const {
     return QIcon::fromTheme("text-x-generic-template", QIcon::fromTheme("document-new"));
 }
@@ -92,7 +98,7 @@ void TemplatesPreferencesViewController::addMenuActions() {
 OpenPanelOptions TemplatesPreferencesViewController::openPanelOptions() const {
     OpenPanelOptions options;
     options.title = services().translate("Select Templates");
-    options.message = services().translate("Please select the template(s) you would like to add");
+    options.message = services().translate("Please select the templates you would like to add");
     options.prompt = services().translate("Add");
     options.canChooseFiles = true;
     options.canChooseDirectories = false;

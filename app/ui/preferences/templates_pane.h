@@ -30,6 +30,9 @@ public:
     void editShortcut();
 
 private:
+    // The removal question, which says what happens to the files.
+    QString removalQuestion(std::size_t count) const;
+
     void addMenuActions() override;
     OpenPanelOptions openPanelOptions() const override;
     std::size_t addPaths(const std::vector<std::string>& paths) override;

@@ -51,6 +51,7 @@ protected:
               .busNames = busNames,
               .launchHelper = {},
               .translate = [](const std::string& text) { return text; },
+              .translatePlural = {},
               .templatesDir = templatesDir,
               .resourcesDir = xdg.root() + "/share/quillet/app",
               .helperPath = {},
@@ -185,6 +186,9 @@ TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
         box = sheet("RemoveTemplatesSheet");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->text().toStdString(), "Remove file templates");
+        // The question says what becomes of the file.
+        EXPECT_EQ(box->informativeText().toStdString(),
+                  "Remove 1 template? Its file in the templates folder is moved to the trash.");
         box->button(answer)->click();
         QApplication::processEvents();
     }

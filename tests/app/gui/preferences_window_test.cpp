@@ -8,6 +8,7 @@
 #include "shared/keys.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 namespace quillet::test {
@@ -141,6 +143,51 @@ TEST_F(PreferencesWindowTest, TheGeneralBoxesShowAndWriteTheOptions) {
     f.busNames.ownerChanged(ids::kExtension);
     f.queue.advance(std::chrono::milliseconds(300));
     EXPECT_FALSE(general->isExtensionTipVisible());
+}
+
+TEST_F(PreferencesWindowTest, AssistiveToolsSwitchPanesAndEveryPaneHasItsOwnAccessKeys) {
+    auto window = makeWindow();
+    window->show();
+    const QStringList ids{"TemplatesPreferences", "FinderPreferences", "LocalizationPreferences",
+                          "GeneralPreferences"};
+    for (const QString& id : ids) {
+        SCOPED_TRACE(id.toStdString());
+        auto* button = window->findChild<QAbstractButton*>(id + "Button");
+        ASSERT_NE(button, nullptr);
+        // Announced as one of a set of radio buttons.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), QAccessible::RadioButton);
+        // The accessible toggle action checks the button without a click.
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(selectedId(*window), id);
+        EXPECT_TRUE(window->toolbarItem(id)->isChecked());
+        for (const QString& other : ids) {
+            EXPECT_EQ(window->findChild<QAbstractButton*>(other + "Button")->isChecked(),
+                      other == id)
+                << other.toStdString();
+        }
+
+        // No two controls the pane shows share an access key.
+        std::map<QChar, QString> keys;
+        for (auto* control : window->findChildren<QAbstractButton*>()) {
+            const QString text = control->text();
+            const qsizetype amp = text.indexOf('&');
+            if (!control->isVisibleTo(window.get()) || amp < 0 || amp + 1 >= text.size()) {
+                continue;
+            }
+            const QChar key = text[amp + 1].toLower();
+            EXPECT_TRUE(keys.emplace(key, text).second)
+                << text.toStdString() << " and " << keys[key].toStdString();
+        }
+        EXPECT_GE(keys.size(), 4u) << "the pane buttons at least";
+    }
+
+    // Escape, with no control taking it, closes the window.
+    QTest::keyClick(window->viewControllerForIdentifier("GeneralPreferences")
+                        ->findChild<QCheckBox*>(keys::kOpenFileOnCreation),
+                    Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace

@@ -40,6 +40,7 @@ public:
     Status revealItems(const std::vector<std::string>& paths) override {
         return record("reveal " + (paths.empty() ? std::string() : paths.front()));
     }
+    Status moveToTrash(const std::string& path) override { return record("trash " + path); }
     Status launchProgram(const std::string& path, const std::vector<std::string>&) override {
         return record("launch " + path);
     }
