@@ -177,11 +177,13 @@ void onOpenReturned(GObject* source, GAsyncResult* result, gpointer data) {
 
 void callOpen(std::unique_ptr<Call> call) {
     const State& state = *call->state;
+    // Both before the call takes ownership (arguments have no order).
+    const char* method = call->request.shortcut ? "ActivateAction" : "Open";
+    GVariant* parameters = call->request.parameters();
     // The call may start the helper: the bus activates it from its service file.
-    g_dbus_connection_call(
-        state.bus, state.busName.c_str(), state.objectPath.c_str(), kApplicationInterface,
-        call->request.shortcut ? "ActivateAction" : "Open", call->request.parameters(), nullptr,
-        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, onOpenReturned, call.release());
+    g_dbus_connection_call(state.bus, state.busName.c_str(), state.objectPath.c_str(),
+                           kApplicationInterface, method, parameters, nullptr,
+                           G_DBUS_CALL_FLAGS_NONE, -1, nullptr, onOpenReturned, call.release());
 }
 
 void onBus(GObject*, GAsyncResult* result, gpointer data) {

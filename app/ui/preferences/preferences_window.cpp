@@ -4,6 +4,8 @@
 #include "platform/linux/qt/qt_text.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -37,6 +39,47 @@ std::vector<PreferencesWindowModel::Entry> entriesOf(const std::vector<Preferenc
                                        pane->hasResizableWidth(), pane->hasResizableHeight()});
     }
     return entries;
+}
+
+constexpr const char* kToolbarName = "PreferencesToolbar";
+
+// A pane button is announced as a page tab (not as the check box a checkable
+// tool button would be); pressing or toggling it checks it, which switches
+// the pane.
+class PaneButtonAccessible final : public QAccessibleWidget {
+public:
+    explicit PaneButtonAccessible(QAbstractButton* button)
+        : QAccessibleWidget(button, QAccessible::PageTab) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = button()->isChecked();
+        state.selected = button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override { return {pressAction(), toggleAction()}; }
+    void doAction(const QString& name) override {
+        if (button()->isEnabled() && (name == pressAction() || name == toggleAction()) &&
+            !button()->isChecked()) {
+            button()->setChecked(true);
+        }
+    }
+
+private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+// Asked as soon as a button exists, while an assistive tool listens: the
+// toolbar it is on tells, before anything else is set on it.
+QAccessibleInterface* paneButtonAccessible(const QString&, QObject* object) {
+    auto* button = qobject_cast<QAbstractButton*>(object);
+    if (button != nullptr && button->parent() != nullptr &&
+        button->parent()->objectName() == QLatin1String(kToolbarName) &&
+        button->objectName() != QLatin1String("qt_toolbar_ext_button")) {
+        return new PaneButtonAccessible(button);
+    }
+    return nullptr;
 }
 
 // The access keys of the toolbar's labels and of each pane's buttons and
@@ -103,12 +146,17 @@ PreferencesWindow::PreferencesWindow(std::vector<PreferencesPane*> panes, const 
              title.isEmpty() ? std::nullopt : std::optional<std::string>(coreText(title)),
              privateDefaults),
       sized_(panes_.size(), false) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(paneButtonAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setObjectName("PreferencesWindow");
     setWindowTitle(title);
     setAccessibleName(title);
 
     toolbar_ = new QToolBar(this);
-    toolbar_->setObjectName("PreferencesToolbar");
+    toolbar_->setObjectName(kToolbarName);
     toolbar_->setAccessibleName(title);
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
@@ -138,7 +186,7 @@ PreferencesWindow::PreferencesWindow(std::vector<PreferencesPane*> panes, const 
             button->setFocusPolicy(Qt::StrongFocus);
             button->setAccessibleName(pane->toolbarItemLabel());
             button->setObjectName(pane->identifier() + "Button");
-            // Announced as one of a set of radio buttons, not as a check box.
+            // One of a set: checking one unchecks the others.
             button->setAutoExclusive(true);
             // The button's own state, not the action's trigger: an assistive
             // tool's toggle action checks the button without a click.

@@ -154,10 +154,10 @@ TEST_F(PreferencesWindowTest, AssistiveToolsSwitchPanesAndEveryPaneHasItsOwnAcce
         SCOPED_TRACE(id.toStdString());
         auto* button = window->findChild<QAbstractButton*>(id + "Button");
         ASSERT_NE(button, nullptr);
-        // Announced as one of a set of radio buttons.
+        // Announced as a page tab, not as a check box.
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
         ASSERT_NE(accessible, nullptr);
-        EXPECT_EQ(accessible->role(), QAccessible::RadioButton);
+        EXPECT_EQ(accessible->role(), QAccessible::PageTab);
         // The accessible toggle action checks the button without a click.
         accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         EXPECT_EQ(selectedId(*window), id);
