@@ -4,6 +4,7 @@
 #include "app/ui/preferences/shortcut_window_controller.h"
 #include "shared/keys.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
@@ -57,6 +58,21 @@ TEST(ShortcutRecorderTest, RecordsOneCombinationWithAModifier) {
         }
         recorder.endRecording();
     }
+}
+
+TEST(ShortcutRecorderTest, AssistiveToolsSeeAButtonThatRecordsWhenPressed) {
+    app::ShortcutRecorder recorder(nullptr);
+    recorder.show();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&recorder);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button) << "not a filler";
+    EXPECT_EQ(accessible->text(QAccessible::Name).toStdString(), "Shortcut");
+    EXPECT_EQ(accessible->text(QAccessible::Value).toStdString(), "Record Shortcut");
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(recorder.isRecording());
+    EXPECT_EQ(accessible->text(QAccessible::Value).toStdString(), "Type shortcut");
+    recorder.endRecording();
 }
 
 TEST(ShortcutSheetGuiTest, OKStoresTheRecordedShortcutAndLaunchesTheHelper) {
