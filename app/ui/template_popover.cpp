@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quillet::app {
@@ -331,8 +332,24 @@ void PopoverViewController::showTip() {
     }
     const QRect row = tableView_->visualItemRect(item);
     tipPopover_->adjustSize();
-    tipPopover_->move(tableView_->viewport()->mapToGlobal(
-        QPoint(row.right() + 4, row.center().y() - tipPopover_->height() / 2)));
+    QPoint at = tableView_->viewport()->mapToGlobal(
+        QPoint(row.right() + 4, row.center().y() - tipPopover_->height() / 2));
+    // Beside the row, but never off the screen: on its left when there is
+    // no room on the right.
+    QScreen* screen = QGuiApplication::screenAt(at);
+    if (screen == nullptr) {
+        screen = this->screen();
+    }
+    if (screen != nullptr) {
+        const QRect room = screen->availableGeometry();
+        if (at.x() + tipPopover_->width() > room.right()) {
+            at.setX(mapToGlobal(QPoint(0, 0)).x() - tipPopover_->width() - 4);
+        }
+        // The top-left corner wins over the other on a screen smaller than the tip.
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() - tipPopover_->width())));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - tipPopover_->height())));
+    }
+    tipPopover_->move(at);
     tipPopover_->show();
 }
 
