@@ -61,15 +61,23 @@ std::vector<std::string> installedFileManagers() {
     return found;
 }
 
+// The desktop entry's "Templates" action (and --templates): the popover as a window.
+constexpr const char* kTemplatesAction = "templates";
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace quillet;
     std::setlocale(LC_ALL, "");
+    bool showTemplates = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("Usage: quillet\n");
+            std::printf("Usage: quillet [--templates]\n"
+                        "  --templates  open the templates in a window\n");
             return 0;
+        }
+        if (std::strcmp(argv[i], "--templates") == 0) {
+            showTemplates = true;
         }
     }
 
@@ -77,7 +85,9 @@ int main(int argc, char** argv) {
     platform::BusApplication bus(ids::kMainApp, false);
     const auto role = bus.registerOnBus();
     if (role && *role == platform::BusApplication::Role::Remote) {
-        if (const Status forwarded = bus.forward({}); !forwarded) {
+        if (const Status forwarded =
+                showTemplates ? bus.forwardAction(kTemplatesAction) : bus.forward({});
+            !forwarded) {
             std::fprintf(stderr, "quillet: the running Quillet did not answer (%s)\n",
                          forwarded.error().reason().c_str());
             return 1;
@@ -200,7 +210,16 @@ int main(int argc, char** argv) {
         delegate.applicationShouldHandleReopen(visible);
     });
 
+    bus.setActionHandler([&shell](const std::string& name) {
+        if (name == kTemplatesAction) {
+            shell.showPopoverAsWindow();
+        }
+    });
+
     delegate.applicationDidFinishLaunching();
+    if (showTemplates) {
+        shell.showPopoverAsWindow();
+    }
     const int status = QApplication::exec();
     delegate.applicationWillTerminate();
     g_source_remove(termSource);

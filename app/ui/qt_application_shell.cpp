@@ -66,6 +66,18 @@ PopoverViewController* QtApplicationShell::popover() const {
     return popover_;
 }
 
+void QtApplicationShell::showPopoverAsWindow() {
+    if (popover_ == nullptr) {
+        createPopover();
+    }
+    if (popover_->isDetached()) {
+        popover_->showNearPointer(); // shown again, raised
+        return;
+    }
+    popover_->loadTemplates();
+    popover_->detach();
+}
+
 bool QtApplicationShell::hasPopover() const {
     return popover_ != nullptr;
 }

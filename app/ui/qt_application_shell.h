@@ -37,6 +37,9 @@ public:
     QSystemTrayIcon* statusItem() const { return statusItem_; }
     QMenu* statusMenu() const { return statusMenu_; }
     PopoverViewController* popover() const;
+    // The popover as an ordinary window: the way to the templates where no
+    // tray shows Quillet's icon (the desktop entry's "Templates" action).
+    void showPopoverAsWindow();
     ActivationPolicy activationPolicy() const { return policy_; }
 
     // ApplicationShell.

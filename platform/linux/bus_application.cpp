@@ -48,6 +48,7 @@ struct BusApplication::Impl {
     GMainLoop* loop = nullptr;
     OpenHandler handler;
     ActivateHandler activateHandler;
+    ActionHandler actionHandler;
 
     struct Pending {
         Impl* self;
@@ -90,6 +91,20 @@ struct BusApplication::Impl {
                     return G_SOURCE_REMOVE;
                 },
                 self);
+        } else if (g_strcmp0(method, "ActivateAction") == 0) {
+            const gchar* name = nullptr;
+            g_variant_get(parameters, "(&s@av@a{sv})", &name, nullptr, nullptr);
+            auto* pending = new std::pair<Impl*, std::string>(self, name);
+            g_idle_add_full(
+                G_PRIORITY_DEFAULT,
+                [](gpointer p) -> gboolean {
+                    auto* action = static_cast<std::pair<Impl*, std::string>*>(p);
+                    if (action->first->actionHandler) {
+                        action->first->actionHandler(action->second);
+                    }
+                    return G_SOURCE_REMOVE;
+                },
+                pending, [](gpointer p) { delete static_cast<std::pair<Impl*, std::string>*>(p); });
         } else if (g_strcmp0(method, "Open") == 0) {
             auto* pending = new Pending{self, {}};
             GVariantIter* iter = nullptr;
@@ -103,7 +118,6 @@ struct BusApplication::Impl {
             g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runPending, pending,
                             [](gpointer p) { delete static_cast<Pending*>(p); });
         }
-        // Actions: the suite's programs have none.
         g_dbus_method_invocation_return_value(invocation, nullptr);
     }
 
@@ -205,13 +219,32 @@ void BusApplication::setActivateHandler(ActivateHandler handler) {
     impl_->activateHandler = std::move(handler);
 }
 
+void BusApplication::setActionHandler(ActionHandler handler) {
+    impl_->actionHandler = std::move(handler);
+}
+
 Status BusApplication::forward(const std::vector<std::string>& uris) {
+    return forwardRequest(uris, {});
+}
+
+Status BusApplication::forwardAction(const std::string& action) {
+    return forwardRequest({}, action);
+}
+
+Status BusApplication::forwardRequest(const std::vector<std::string>& uris,
+                                      const std::string& action) {
     std::optional<Error> failure;
     for (int attempt = 0; attempt < 2; ++attempt) {
         GVariantBuilder platformData;
         g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
         GVariant* parameters = nullptr;
-        if (uris.empty()) {
+        const char* method = uris.empty() ? "Activate" : "Open";
+        if (!action.empty()) {
+            method = "ActivateAction";
+            parameters = g_variant_new("(s@ava{sv})", action.c_str(),
+                                       g_variant_new_array(G_VARIANT_TYPE_VARIANT, nullptr, 0),
+                                       &platformData);
+        } else if (uris.empty()) {
             parameters = g_variant_new("(a{sv})", &platformData);
         } else {
             GVariantBuilder list;
@@ -222,10 +255,9 @@ Status BusApplication::forward(const std::vector<std::string>& uris) {
             parameters = g_variant_new("(asa{sv})", &list, &platformData);
         }
         GError* gerror = nullptr;
-        GVariant* reply =
-            g_dbus_connection_call_sync(impl_->bus, impl_->id.c_str(), impl_->objectPath.c_str(),
-                                        kInterface, uris.empty() ? "Activate" : "Open", parameters,
-                                        nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
+        GVariant* reply = g_dbus_connection_call_sync(
+            impl_->bus, impl_->id.c_str(), impl_->objectPath.c_str(), kInterface, method,
+            parameters, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
         if (reply != nullptr) {
             g_variant_unref(reply);
             return {};

@@ -24,6 +24,7 @@ class BusApplication {
 public:
     using OpenHandler = std::function<void(const std::vector<std::string>& uris)>;
     using ActivateHandler = std::function<void()>;
+    using ActionHandler = std::function<void(const std::string& name)>;
 
     enum class Role {
         Primary, // we own the name and serve requests
@@ -46,12 +47,17 @@ public:
     void setOpenHandler(OpenHandler handler);
     // Activate calls (a second start without URIs); runs on the main context.
     void setActivateHandler(ActivateHandler handler);
+    // ActivateAction calls, by the action's name (a desktop entry's action
+    // started again); runs on the main context.
+    void setActionHandler(ActionHandler handler);
 
     // Remote role: hands the URIs as they are to the running instance (Open),
     // or just activates it when there are none. A call that finds the name
     // gone (its owner was quitting) is sent once more, which starts a new
     // instance. An error when the request was not delivered.
     [[nodiscard]] Status forward(const std::vector<std::string>& uris);
+    // Remote role: runs the named action of the running instance, the same way.
+    [[nodiscard]] Status forwardAction(const std::string& action);
 
     // Runs GLib's main loop (which runs Qt's events too, once Qt is started)
     // until quit(). A program that runs Qt's own loop need not call it: Qt's
@@ -65,6 +71,8 @@ public:
     void serveReceived();
 
 private:
+    Status forwardRequest(const std::vector<std::string>& uris, const std::string& action);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -60,7 +60,11 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     addBox(app, keys::kShowInMenuBar, "Show Quillet in the panel",
            N_("Show Quillet's icon in the panel's tray"));
     trayNote_ = new QLabel(text("This desktop has no tray in its panel, so Quillet cannot show "
-                                "its icon there."),
+                                "its icon there.") +
+                               ' ' +
+                               text("Open the templates from Quillet's “Templates” entry in the "
+                                    "dock or the applications overview, or with "
+                                    "“quillet --templates”."),
                            app);
     trayNote_->setWordWrap(true);
     trayNote_->setObjectName("TrayNote");
