@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillet {
@@ -53,6 +54,52 @@ Expected<std::string> readFile(const std::string& path) {
         return Error("read", path, content.error().code());
     }
     return content;
+}
+
+std::string fileTypeName(mode_t mode) {
+    switch (mode & S_IFMT) {
+    case S_IFREG:
+        return "a regular file";
+    case S_IFDIR:
+        return "a folder";
+    case S_IFLNK:
+        return "a symbolic link";
+    case S_IFIFO:
+        return "a named pipe (FIFO)";
+    case S_IFSOCK:
+        return "a socket";
+    default:
+        return "a device";
+    }
+}
+
+Error notARegularFile(const std::string& action, const std::string& path, mode_t mode) {
+    return Error::withDetail(action, path, "not a regular file but " + fileTypeName(mode),
+                             S_ISDIR(mode) ? std::errc::is_a_directory
+                                           : std::errc::operation_not_supported);
+}
+
+Expected<int> openRegularFile(const std::string& path, const std::string& action) {
+    struct stat st {};
+    // A look that opens nothing: opening some devices already does something.
+    if (::stat(path.c_str(), &st) != 0) {
+        return Error::fromErrno(action, path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return notARegularFile(action, path, st.st_mode);
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return Error::fromErrno(action, path);
+    }
+    // What was opened may have been put there after the look.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const Error error = S_ISREG(st.st_mode) ? Error::fromErrno(action, path)
+                                                : notARegularFile(action, path, st.st_mode);
+        ::close(fd);
+        return error;
+    }
+    return fd;
 }
 
 } // namespace quillet

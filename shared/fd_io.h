@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace quillet {
 
@@ -15,5 +16,20 @@ namespace quillet {
 
 // The whole content of the file at the path.
 [[nodiscard]] Expected<std::string> readFile(const std::string& path);
+
+// What a file of this type is, for messages: "a folder", "a named pipe
+// (FIFO)", "a device", "a socket", "a symbolic link", "a regular file".
+std::string fileTypeName(mode_t mode);
+
+// Opens the file at `path` (links followed) for reading, only when it is a
+// regular file, and returns its descriptor for the caller to close. A named
+// pipe would block the reader until a writer comes, a device may never end:
+// the type is looked at before the open and again on what was opened, and
+// the open never waits. Anything else fails with `action`, the path and a
+// detail that names its type.
+[[nodiscard]] Expected<int> openRegularFile(const std::string& path, const std::string& action);
+
+// The failure `openRegularFile` reports for an item of another type.
+Error notARegularFile(const std::string& action, const std::string& path, mode_t mode);
 
 } // namespace quillet

@@ -117,8 +117,7 @@ void AppDelegate::checkAndCopyTemplates() {
     // A missing shipped folder is a failed copy, not an empty success.
     if (isFolder(source)) {
         fs::create_directories(paths::deletingLastPathComponent(target), ec);
-        copied = copyItem(source, target, WhenTaken::Replace, nullptr, copyNewItemFollowingLinks) &&
-                 isFolder(target);
+        copied = copyItem(source, target, WhenTaken::Replace) && isFolder(target);
     }
     if (!copied) {
         services_.alerts.showAlert(

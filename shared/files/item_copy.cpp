@@ -20,8 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Links { Keep, Follow };
-
 Error failedAt(const std::string& path) {
     return Error::fromErrno(kCopyAction, path);
 }
@@ -120,11 +118,20 @@ Status copyContent(int in, int out, const std::string& from, const std::string& 
     return {};
 }
 
-// Copies one regular file to the new path `to`, with the given permission bits.
-Status copyFile(const std::string& from, const std::string& to, mode_t mode) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return failedAt(from);
+// Copies one regular file to the new path `to`, with its permission bits.
+// Anything else at `from` (put there since it was looked at) is refused
+// without waiting on it.
+Status copyFile(const std::string& from, const std::string& to) {
+    Expected<int> opened = openRegularFile(from, kCopyAction);
+    if (!opened) {
+        return opened.error();
+    }
+    const int in = *opened;
+    struct stat st {};
+    if (::fstat(in, &st) != 0) {
+        Error error = failedAt(from);
+        ::close(in);
+        return error;
     }
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0) {
@@ -133,7 +140,7 @@ Status copyFile(const std::string& from, const std::string& to, mode_t mode) {
         return error;
     }
     Status result = copyContent(in, out, from, to);
-    if (result && ::fchmod(out, mode & 07777) != 0) {
+    if (result && ::fchmod(out, st.st_mode & 07777) != 0) {
         result = failedAt(to);
     }
     if (::close(out) != 0 && result) {
@@ -143,83 +150,16 @@ Status copyFile(const std::string& from, const std::string& to, mode_t mode) {
     return result;
 }
 
-Status copyLink(const std::string& from, const std::string& to, off_t size) {
-    std::vector<char> target(std::max<std::size_t>(static_cast<std::size_t>(size) + 1, 4096));
-    ssize_t n = ::readlink(from.c_str(), target.data(), target.size());
-    if (n < 0) {
-        return failedAt(from);
-    }
-    std::string text(target.data(), static_cast<std::size_t>(n));
-    if (::symlink(text.c_str(), to.c_str()) != 0) {
-        return failedAt(paths::deletingLastPathComponent(to));
-    }
-    return {};
+// A template is a file or a folder; a named pipe would block the copy, a
+// device (/dev/zero) never ends, and neither is a template anyone meant.
+Error notATemplate(const std::string& path, mode_t mode) {
+    return Error::withDetail(kCopyAction, path,
+                             "not a regular file or folder but " + fileTypeName(mode),
+                             std::errc::operation_not_supported);
 }
 
-Status copyAnyItem(const std::string& from, const std::string& to, Links links);
-
-Status copyFolder(const std::string& from, const std::string& to, mode_t mode) {
-    // Made private and writable first so the contents can go in, given the
-    // original's permissions once they are.
-    if (::mkdir(to.c_str(), 0700) != 0) {
-        return failedAt(paths::deletingLastPathComponent(to));
-    }
-    DIR* dir = ::opendir(from.c_str());
-    if (dir == nullptr) {
-        return failedAt(from);
-    }
-    Status result;
-    while (dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") {
-            continue;
-        }
-        // Links inside are kept as links: following them could lead back up
-        // into the folder being copied.
-        result = copyAnyItem(paths::appendingPathComponent(from, name),
-                             paths::appendingPathComponent(to, name), Links::Keep);
-        if (!result) {
-            break;
-        }
-    }
-    ::closedir(dir);
-    if (result && ::chmod(to.c_str(), mode & 07777) != 0) {
-        result = failedAt(to);
-    }
-    return result;
-}
-
-// Copies one item of any supported kind to the new path `to`.
-Status copyAnyItem(const std::string& from, const std::string& to, Links links) {
-    struct stat st {};
-    const int looked =
-        links == Links::Follow ? ::stat(from.c_str(), &st) : ::lstat(from.c_str(), &st);
-    if (looked != 0) {
-        return failedAt(from);
-    }
-    if (S_ISREG(st.st_mode)) {
-        return copyFile(from, to, st.st_mode);
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return copyLink(from, to, st.st_size);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return copyFolder(from, to, st.st_mode);
-    }
-    // Devices, pipes and sockets are not templates.
-    return Error(kCopyAction, from, std::make_error_code(std::errc::not_supported));
-}
-
-bool isInside(const std::string& path, const std::string& folder) {
-    std::error_code ec;
-    const fs::path top = fs::canonical(folder, ec);
-    if (ec) {
-        return false;
-    }
-    const fs::path inner = fs::weakly_canonical(path, ec);
-    if (ec) {
-        return false;
-    }
+// Whether `inner` is `top` or lies below it; both canonical.
+bool isWithin(const fs::path& inner, const fs::path& top) {
     auto it = inner.begin();
     for (const auto& part : top) {
         if (it == inner.end() || *it != part) {
@@ -230,25 +170,151 @@ bool isInside(const std::string& path, const std::string& folder) {
     return true;
 }
 
-Status copyTopItem(const std::string& source, const std::string& destination, Links links) {
-    struct stat st {};
-    const int looked =
-        links == Links::Follow ? ::stat(source.c_str(), &st) : ::lstat(source.c_str(), &st);
-    // A folder copied into itself would keep finding its copy inside.
-    if (looked == 0 && S_ISDIR(st.st_mode) && isInside(destination, source)) {
-        return Error::withDetail(kCopyAction, source, "A folder cannot be copied into itself.");
+bool isInside(const std::string& path, const std::string& folder) {
+    std::error_code ec;
+    const fs::path top = fs::canonical(folder, ec);
+    if (ec) {
+        return false;
     }
-    return copyAnyItem(source, destination, links);
+    const fs::path inner = fs::weakly_canonical(path, ec);
+    return !ec && isWithin(inner, top);
+}
+
+// One copy of a template tree: its real top, and the folders being copied
+// at the moment with the path of their copy. A link inside the tree to one
+// of those would be copied for ever; its copy is a link to the copy instead.
+struct TreeCopy {
+    fs::path top;
+    struct OpenFolder {
+        dev_t dev;
+        ino_t ino;
+        std::string copy;
+    };
+    std::vector<OpenFolder> open;
+};
+
+Status copyEntry(const std::string& from, const std::string& to, TreeCopy& tree);
+
+Status copyFolder(const std::string& from, const std::string& to, const struct stat& st,
+                  TreeCopy& tree) {
+    // Made private and writable first so the contents can go in, given the
+    // original's permissions once they are.
+    if (::mkdir(to.c_str(), 0700) != 0) {
+        return failedAt(paths::deletingLastPathComponent(to));
+    }
+    DIR* dir = ::opendir(from.c_str());
+    if (dir == nullptr) {
+        return failedAt(from);
+    }
+    tree.open.push_back({st.st_dev, st.st_ino, to});
+    Status result;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        result = copyEntry(paths::appendingPathComponent(from, name),
+                           paths::appendingPathComponent(to, name), tree);
+        if (!result) {
+            break;
+        }
+    }
+    tree.open.pop_back();
+    ::closedir(dir);
+    if (result && ::chmod(to.c_str(), st.st_mode & 07777) != 0) {
+        result = failedAt(to);
+    }
+    return result;
+}
+
+Status makeLink(const std::string& text, const std::string& to) {
+    if (::symlink(text.c_str(), to.c_str()) != 0) {
+        return failedAt(paths::deletingLastPathComponent(to));
+    }
+    return {};
+}
+
+// A link inside a folder template. One that leads out of the template tree
+// stays a link (to a shared resource, say), written absolute when it was
+// relative, since the copy lies elsewhere; one that cannot be followed stays
+// as it is. One that leads into the tree is replaced by a copy of what it
+// points to, so that the new item never changes the template.
+Status copyLinkEntry(const std::string& from, const std::string& to, off_t size, TreeCopy& tree) {
+    std::vector<char> buffer(std::max<std::size_t>(static_cast<std::size_t>(size) + 1, 4096));
+    const ssize_t n = ::readlink(from.c_str(), buffer.data(), buffer.size());
+    if (n < 0) {
+        return failedAt(from);
+    }
+    const std::string text(buffer.data(), static_cast<std::size_t>(n));
+    std::error_code ec;
+    const fs::path real = fs::canonical(from, ec);
+    if (ec) {
+        return makeLink(text, to);
+    }
+    if (!isWithin(real, tree.top)) {
+        return makeLink(text.starts_with('/') ? text : real.string(), to);
+    }
+    struct stat st {};
+    if (::stat(from.c_str(), &st) != 0) {
+        return failedAt(from);
+    }
+    if (S_ISREG(st.st_mode)) {
+        return copyFile(from, to);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return notATemplate(from, st.st_mode);
+    }
+    for (const auto& folder : tree.open) {
+        if (folder.dev == st.st_dev && folder.ino == st.st_ino) {
+            return makeLink(
+                fs::path(folder.copy).lexically_relative(fs::path(to).parent_path()).string(), to);
+        }
+    }
+    return copyFolder(from, to, st, tree);
+}
+
+Status copyEntry(const std::string& from, const std::string& to, TreeCopy& tree) {
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) != 0) {
+        return failedAt(from);
+    }
+    if (S_ISREG(st.st_mode)) {
+        return copyFile(from, to);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return copyLinkEntry(from, to, st.st_size, tree);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return copyFolder(from, to, st, tree);
+    }
+    return notATemplate(from, st.st_mode);
 }
 
 } // namespace
 
 Status copyNewItem(const std::string& source, const std::string& destination) {
-    return copyTopItem(source, destination, Links::Keep);
-}
-
-Status copyNewItemFollowingLinks(const std::string& source, const std::string& destination) {
-    return copyTopItem(source, destination, Links::Follow);
+    struct stat st {};
+    // The template itself is what its path leads to, a link followed: a copy
+    // of the link would make the new item the template.
+    if (::stat(source.c_str(), &st) != 0) {
+        return failedAt(source);
+    }
+    if (S_ISREG(st.st_mode)) {
+        return copyFile(source, destination);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return notATemplate(source, st.st_mode);
+    }
+    // A folder copied into itself would keep finding its copy inside.
+    if (isInside(destination, source)) {
+        return Error::withDetail(kCopyAction, source, "A folder cannot be copied into itself.");
+    }
+    std::error_code ec;
+    TreeCopy tree{fs::canonical(source, ec), {}};
+    if (ec) {
+        return Error(kCopyAction, source, ec);
+    }
+    return copyFolder(source, destination, st, tree);
 }
 
 } // namespace quillet

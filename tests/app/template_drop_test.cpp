@@ -144,6 +144,17 @@ TEST_F(TemplateDropTest, StagedCopiesAreFinishedAtOnceInAFreshFolder) {
     EXPECT_TRUE(fs::exists(third[0]));
 }
 
+// A drag stages through the one copy: a template kept as a link is staged
+// as a copy of its file, so the target never receives a link to it.
+TEST_F(TemplateDropTest, ALinkedTemplateIsStagedAsACopy) {
+    fs::create_symlink(templates + "/Text.txt", templates + "/Linked.txt");
+    auto staged = dropper().stageTemplates({make("linked", "txt", "Linked.txt")},
+                                           xdg.root() + "/cache/quillet/drag");
+    ASSERT_EQ(staged.size(), 1u);
+    EXPECT_FALSE(fs::is_symlink(staged[0]));
+    EXPECT_EQ(test::fileText(staged[0]), "text\n");
+}
+
 TEST(DragOfferTest, DirectSaveOnXAndNoFileListWhereItWouldWin) {
     struct Case {
         const char* desktop;

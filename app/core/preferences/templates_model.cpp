@@ -145,9 +145,8 @@ std::optional<Value> TemplatesModel::recordForFile(const std::string& source) {
         }
         std::error_code ec;
         fs::create_directories(templatesDir_, ec);
-        Expected<std::string> copied =
-            copyItem(source, paths::appendingPathComponent(templatesDir_, name),
-                     WhenTaken::UseFreeName, nullptr, copyNewItemFollowingLinks);
+        Expected<std::string> copied = copyItem(
+            source, paths::appendingPathComponent(templatesDir_, name), WhenTaken::UseFreeName);
         if (!copied) {
             return std::nullopt;
         }

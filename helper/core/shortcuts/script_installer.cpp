@@ -167,8 +167,7 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
     } else {
         // The confirmation is what counts; the folder chosen is not examined.
         const Expected<std::string> copied =
-            copyItem(paths_.scriptResource, installedScriptPath(), WhenTaken::Replace, nullptr,
-                     copyNewItemFollowingLinks);
+            copyItem(paths_.scriptResource, installedScriptPath(), WhenTaken::Replace);
         if (copied) {
             installed = true;
         } else {

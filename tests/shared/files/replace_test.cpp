@@ -73,7 +73,7 @@ protected:
     CreationJournal journal{xdg.makeDir("journal")};
 };
 
-TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsFoldersDeepAndLinksAsLinks) {
+TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsAndFoldersDeep) {
     ASSERT_TRUE(createItemWithoutReplacing(fileTemplate, dir + "/new.txt", &journal).ok());
     struct stat st {};
     ASSERT_EQ(::stat((dir + "/new.txt").c_str(), &st), 0);
@@ -81,8 +81,9 @@ TEST_F(ReplaceItemTest, CreatesCopiesWithTheirPermissionsFoldersDeepAndLinksAsLi
 
     ASSERT_TRUE(createItemWithoutReplacing(folderTemplate, dir + "/Stuff", &journal).ok());
     EXPECT_EQ(readFile(dir + "/Stuff/inside/deep.txt"), "deep");
-    EXPECT_TRUE(fs::is_symlink(dir + "/Stuff/link"));
-    EXPECT_EQ(fs::read_symlink(dir + "/Stuff/link"), "top.txt");
+    // A link within the template leads back into it: its target is copied.
+    EXPECT_FALSE(fs::is_symlink(dir + "/Stuff/link"));
+    EXPECT_EQ(readFile(dir + "/Stuff/link"), "top");
     expectOnly("Stuff;new.txt;");
 }
 
@@ -254,23 +255,19 @@ TEST_F(ReplaceItemTest, AReplacementCutShortIsCleanedUpAtTheNextStart) {
     expectOnly("Keep;");
 }
 
-TEST_F(ReplaceItemTest, ACopyFollowingLinksCopiesWhatTheSourcePointsTo) {
-    // Installing a script or adding a template copies the file a link names;
-    // links inside a copied folder stay links.
+TEST_F(ReplaceItemTest, AReplacementThroughALinkCopiesWhatTheLinkPointsTo) {
+    // Installing a script or adding a template copies the item a link names.
     ASSERT_EQ(::symlink(fileTemplate.c_str(), (templates + "/shortcut.txt").c_str()), 0);
     ASSERT_EQ(::symlink(folderTemplate.c_str(), (templates + "/shortcut").c_str()), 0);
     writeFile(dir + "/installed.txt", "older");
-    ASSERT_TRUE(replaceItem(templates + "/shortcut.txt", dir + "/installed.txt", nullptr,
-                            copyNewItemFollowingLinks));
+    ASSERT_TRUE(replaceItem(templates + "/shortcut.txt", dir + "/installed.txt", nullptr));
     EXPECT_FALSE(fs::is_symlink(dir + "/installed.txt"));
     EXPECT_EQ(readFile(dir + "/installed.txt"), "template text");
     EXPECT_EQ(fileMode(dir + "/installed.txt"), 0755u);
 
-    ASSERT_TRUE(
-        replaceItem(templates + "/shortcut", dir + "/Folder", nullptr, copyNewItemFollowingLinks));
+    ASSERT_TRUE(replaceItem(templates + "/shortcut", dir + "/Folder", nullptr));
     EXPECT_FALSE(fs::is_symlink(dir + "/Folder"));
     EXPECT_EQ(readFile(dir + "/Folder/inside/deep.txt"), "deep");
-    EXPECT_EQ(fs::read_symlink(dir + "/Folder/link"), "top.txt");
     expectOnly("Folder;installed.txt;");
 }
 

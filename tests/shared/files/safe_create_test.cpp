@@ -95,13 +95,122 @@ TEST_F(SafeCreateTest, CopiesAFolderWithItsContentsLinksAndPermissions) {
     EXPECT_EQ(modeOf(target + "/Project/src/main.c"), 0600u);
     EXPECT_EQ(modeOf(target + "/Project/run.sh"), 0755u);
     EXPECT_TRUE(fs::is_directory(target + "/Project/src/empty"));
-    EXPECT_EQ(fs::read_symlink(target + "/Project/link"), "src/main.c");
+    EXPECT_FALSE(fs::is_symlink(target + "/Project/link"));
+    EXPECT_EQ(modeOf(target + "/Project/link"), 0600u);
     EXPECT_EQ(modeOf(target + "/Project"), 0555u);
     ::chmod((target + "/Project").c_str(), 0755);
 
     auto second = copyItem(bundle, target + "/Project", WhenTaken::UseFreeName, &journal);
     ASSERT_TRUE(second.ok());
     EXPECT_EQ(*second, target + "/Project-1");
+}
+
+// Users keep templates in a dotfiles repository and link them: the new item
+// is a copy of what the link leads to, never a link back into the template.
+TEST_F(SafeCreateTest, LinksLeadingIntoTheTemplateAreCopiedAndLinksLeadingOutStayLinks) {
+    const std::string dotfiles = xdg.makeDir("dotfiles");
+    const std::string outside = xdg.makeDir("shared") + "/logo.png";
+    writeFile(outside, "logo");
+    writeFile(dotfiles + "/Text.txt", "dotfile text\n", 0640);
+    const std::string project = dotfiles + "/Project";
+    fs::create_directories(project + "/sub");
+    writeFile(project + "/top.txt", "top");
+    writeFile(project + "/sub/deep.txt", "deep");
+    const std::pair<std::string, std::string> links[] = {
+        {"in-absolute", project + "/top.txt"},
+        {"in-relative", "top.txt"},
+        {"in-folder", "sub"},
+        {"sub/up", ".."},
+        {"out-absolute", outside},
+        {"out-relative", "../../shared/logo.png"},
+        {"dangling", "nowhere"},
+    };
+    for (const auto& [name, text] : links) {
+        ASSERT_EQ(::symlink(text.c_str(), (project + "/" + name).c_str()), 0) << name;
+    }
+    const std::string templates = xdg.root() + "/templates";
+    fs::create_symlink(dotfiles + "/Text.txt", templates + "/Linked.txt");
+    fs::create_symlink(project, templates + "/Linked Project");
+
+    auto file = copyItem(templates + "/Linked.txt", target + "/New.txt", WhenTaken::Fail);
+    ASSERT_TRUE(file.ok()) << file.error().userText();
+    EXPECT_FALSE(fs::is_symlink(*file));
+    EXPECT_EQ(fileText(*file), "dotfile text\n");
+    EXPECT_EQ(modeOf(*file), 0640u);
+
+    auto folder = copyItem(templates + "/Linked Project", target + "/New", WhenTaken::Fail);
+    ASSERT_TRUE(folder.ok()) << folder.error().userText();
+    const std::string copy = *folder;
+    EXPECT_FALSE(fs::is_symlink(copy));
+    struct Row {
+        const char* name;
+        const char* content; // a file with this content; nullptr: a link
+        std::string linkText;
+    };
+    const Row rows[] = {
+        {"top.txt", "top", {}},
+        {"in-absolute", "top", {}},
+        {"in-relative", "top", {}},
+        {"in-folder/deep.txt", "deep", {}},
+        // A link up the tree cannot be copied without end: it leads into the copy.
+        {"sub/up", nullptr, ".."},
+        {"in-folder/up", nullptr, ".."},
+        {"out-absolute", nullptr, outside},
+        // Relative text would lead elsewhere from the copy's place.
+        {"out-relative", nullptr, fs::canonical(outside).string()},
+        {"dangling", nullptr, "nowhere"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = copy + "/" + row.name;
+        if (row.content != nullptr) {
+            EXPECT_FALSE(fs::is_symlink(path));
+            EXPECT_EQ(fileText(path), row.content);
+        } else {
+            ASSERT_TRUE(fs::is_symlink(path));
+            EXPECT_EQ(fs::read_symlink(path).string(), row.linkText);
+        }
+    }
+    EXPECT_FALSE(fs::is_symlink(copy + "/in-folder"));
+    EXPECT_EQ(fs::canonical(copy + "/in-folder/up"), fs::canonical(copy));
+    // Nothing in the copy leads back into the template.
+    for (const auto& entry : fs::recursive_directory_iterator(copy)) {
+        std::error_code ec;
+        const fs::path real = fs::canonical(entry.path(), ec);
+        EXPECT_TRUE(ec || !real.string().starts_with(fs::canonical(dotfiles).string()))
+            << entry.path();
+    }
+}
+
+// A template that is a named pipe, a device or a socket, itself or behind a
+// link, is refused with its type named: a pipe would block the copy for
+// ever, /dev/zero never ends, and a link to either is no template.
+TEST_F(SafeCreateTest, ATemplateThatIsNeitherAFileNorAFolderIsRefused) {
+    const std::string templates = xdg.root() + "/templates";
+    ASSERT_EQ(::mkfifo((templates + "/pipe").c_str(), 0644), 0);
+    fs::create_symlink(templates + "/pipe", templates + "/pipe-link");
+    fs::create_symlink("/dev/zero", templates + "/zero-link");
+    const std::string withPipe = xdg.makeDir("templates/With Pipe");
+    ASSERT_EQ(::mkfifo((withPipe + "/pipe").c_str(), 0644), 0);
+    const struct {
+        const char* name;
+        const char* type;
+    } rows[] = {
+        {"pipe", "a named pipe (FIFO)"},
+        {"pipe-link", "a named pipe (FIFO)"},
+        {"zero-link", "a device"},
+        {"With Pipe", "a named pipe (FIFO)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto result =
+            copyItem(templates + "/" + row.name, target + "/New", WhenTaken::UseFreeName, &journal);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error().reason(),
+                  std::string("not a regular file or folder but ") + row.type);
+        EXPECT_TRUE(namesIn(target).empty());
+        EXPECT_TRUE(namesIn(journal.dir()).empty());
+    }
 }
 
 TEST_F(SafeCreateTest, ASparseTemplateStaysSparseAndKeepsItsBytes) {
