@@ -217,6 +217,12 @@ int main(int argc, char** argv) {
     });
 
     delegate.applicationDidFinishLaunching();
+    if (delegate.hasTerminated()) {
+        shell.setDelegate(nullptr);
+        g_source_remove(termSource);
+        g_source_remove(intSource);
+        return 1;
+    }
     if (showTemplates) {
         shell.showPopoverAsWindow();
     }

@@ -170,6 +170,24 @@ constexpr std::size_t kMaxDepth = 200;
 
 constexpr const char* kParseAction = "read the settings";
 
+// Where and why text that is not JSON fails, as the parser says it ("at
+// line 3, column 7: syntax error while parsing object ..."), so that a person
+// can find the typo; empty when it says nothing. Parsed once more, keeping
+// nothing, only for a text already found wrong.
+std::string syntaxErrorOf(std::string_view text) {
+    try {
+        const json nothing = json::parse(text.begin(), text.end(),
+                                         [](int, json::parse_event_t, json&) { return false; });
+    } catch (const json::parse_error& error) {
+        std::string message = error.what();
+        // "[json.exception.parse_error.101] parse error at line ..."
+        const auto at = message.find(" at line ");
+        return at == std::string::npos ? std::string() : " (" + message.substr(at + 1) + ")";
+    } catch (const json::exception&) {
+    }
+    return {};
+}
+
 Expected<json> parseJson(std::string_view text) {
     std::size_t depth = 0;
     bool tooDeep = false;
@@ -190,7 +208,7 @@ Expected<json> parseJson(std::string_view text) {
         return Error::withDetail(kParseAction, "", "nesting too deep");
     }
     if (out.is_discarded()) {
-        return Error::withDetail(kParseAction, "", "not valid JSON");
+        return Error::withDetail(kParseAction, "", "not valid JSON" + syntaxErrorOf(text));
     }
     return out;
 }

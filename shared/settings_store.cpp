@@ -108,6 +108,67 @@ Expected<std::string> resolveWriteTarget(const std::string& path) {
     return Error(kAction, path, std::make_error_code(std::errc::too_many_symbolic_link_levels));
 }
 
+// The copy of an unreadable store file kept as "<file>.corrupt-<time>": a
+// second link to the same file, so that nothing is copied and a failure at
+// any point leaves the file where it was. A copy made earlier (by the main
+// app when it said so, or by an earlier write) is found and reused rather
+// than made again.
+struct AsideCopy {
+    std::string path;
+    bool made = false; // made by this call
+};
+
+Expected<AsideCopy> keepAside(const std::string& target) {
+    constexpr const char* kAction = "keep aside the unreadable";
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        return Error::fromErrno(kAction, target);
+    }
+    const std::string dir = paths::deletingLastPathComponent(target);
+    const std::string asidePrefix = paths::lastPathComponent(target) + ".corrupt-";
+    if (DIR* d = ::opendir(dir.c_str())) {
+        std::string found;
+        while (dirent* e = ::readdir(d)) {
+            struct stat other {};
+            if (std::string_view(e->d_name).starts_with(asidePrefix) &&
+                ::fstatat(::dirfd(d), e->d_name, &other, AT_SYMLINK_NOFOLLOW) == 0 &&
+                other.st_dev == st.st_dev && other.st_ino == st.st_ino) {
+                found = paths::appendingPathComponent(dir, e->d_name);
+                break;
+            }
+        }
+        ::closedir(d);
+        if (!found.empty()) {
+            return AsideCopy{found, false};
+        }
+    }
+    const std::string stem = target + ".corrupt-" + timestampForName();
+    std::string aside = stem;
+    for (int n = 1; ::access(aside.c_str(), F_OK) == 0; ++n) {
+        aside = stem + "-" + std::to_string(n);
+    }
+    if (::link(target.c_str(), aside.c_str()) != 0) {
+        return Error::fromErrno(kAction, target);
+    }
+    return AsideCopy{aside, true};
+}
+
+// Runs `step` on the file a write replaces (the link's end, for a linked
+// store) while holding the write lock, as every writer does.
+template <class Step>
+auto underWriteLock(const std::string& path, Step step) -> decltype(step(std::string())) {
+    Expected<std::string> resolved = resolveWriteTarget(path);
+    if (!resolved) {
+        return resolved.error();
+    }
+    WriteLock writeLock(*resolved + ".lock");
+    if (!writeLock.held()) {
+        return Error("lock", *resolved,
+                     std::error_code(writeLock.error(), std::generic_category()));
+    }
+    return step(*resolved);
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(const std::string& suiteName)
@@ -159,14 +220,17 @@ void SettingsStore::refreshLocked() const {
         return;
     }
     ++generation_;
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        readError_ = Error::fromErrno("read", path_);
+    // A link to a named pipe or a device is no store: reading it would block
+    // every reader (the module inside the file manager among them).
+    Expected<int> opened = openRegularFile(path_, "read");
+    if (!opened) {
+        readError_ = opened.error();
         cache_.clear();
         identity_ = FileIdentity{};
         loaded_ = true;
         return;
     }
+    const int fd = *opened;
     // The identity of what was actually read, in case the file was replaced
     // between the stat and the open.
     if (::fstat(fd, &st) == 0) {
@@ -314,11 +378,13 @@ Status SettingsStore::setObject(const std::string& key, const Value& value) {
     Value::Dictionary current;
     bool fileExists = false;
     std::optional<std::string> unreadableReason;
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
+    // Only a regular file is read and replaced: a link to a device or a
+    // named pipe is refused, never replaced by a file or waited on.
+    Expected<int> opened = openRegularFile(path_, "read");
+    if (opened) {
         fileExists = true;
-        Expected<std::string> text = readAll(fd);
-        ::close(fd);
+        Expected<std::string> text = readAll(*opened);
+        ::close(*opened);
         if (!text) {
             return Error("read", path_, text.error().code());
         }
@@ -330,8 +396,8 @@ Status SettingsStore::setObject(const std::string& key, const Value& value) {
             // it. It gets its aside name only once the new file is ready.
             unreadableReason = parsed.error().reason();
         }
-    } else if (errno != ENOENT) {
-        return fail("open", path_, errno);
+    } else if (opened.error().code() != std::errc::no_such_file_or_directory) {
+        return opened.error();
     }
 
     Value::Dictionary next = current;
@@ -378,24 +444,20 @@ Status SettingsStore::setObject(const std::string& key, const Value& value) {
     // The unreadable file keeps its content under the aside name (a second
     // link) while the new file takes its place, so a failure at any point
     // leaves it where it was.
-    std::string aside;
+    AsideCopy aside;
     if (unreadableReason) {
-        const std::string stem = target + ".corrupt-" + timestampForName();
-        aside = stem;
-        for (int n = 1; ::access(aside.c_str(), F_OK) == 0; ++n) {
-            aside = stem + "-" + std::to_string(n);
-        }
-        if (::link(target.c_str(), aside.c_str()) != 0) {
-            int err = errno;
+        Expected<AsideCopy> kept = keepAside(target);
+        if (!kept) {
             ::unlink(tmpPath.c_str());
-            return fail("keep aside the unreadable", path_, err);
+            return Error(kept.error().action(), path_, kept.error().code());
         }
+        aside = std::move(*kept);
     }
     if (::rename(tmpPath.c_str(), target.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpPath.c_str());
-        if (!aside.empty()) {
-            ::unlink(aside.c_str());
+        if (aside.made) {
+            ::unlink(aside.path.c_str());
         }
         return fail("replace", path_, err);
     }
@@ -403,7 +465,7 @@ Status SettingsStore::setObject(const std::string& key, const Value& value) {
         std::fprintf(stderr,
                      "quillet: settings file %s could not be read (%s); kept it as %s and "
                      "started a new one\n",
-                     path_.c_str(), unreadableReason->c_str(), aside.c_str());
+                     path_.c_str(), unreadableReason->c_str(), aside.path.c_str());
     }
     // Make the rename itself durable.
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -424,6 +486,49 @@ Status SettingsStore::setObject(const std::string& key, const Value& value) {
     }
     readError_.reset(); // what is there now was written from a good view
     return {};
+}
+
+Expected<std::string> SettingsStore::keepUnreadableAside() {
+    std::lock_guard lock(mutex_);
+    return underWriteLock(path_, [this](const std::string& target) -> Expected<std::string> {
+        Expected<int> opened = openRegularFile(path_, "read");
+        if (!opened) {
+            return opened.error();
+        }
+        Expected<std::string> text = readAll(*opened);
+        ::close(*opened);
+        if (!text) {
+            return Error("read", path_, text.error().code());
+        }
+        if (parseSettingsText(*text)) {
+            return Error::withDetail("keep aside", path_, "the file can be read");
+        }
+        Expected<AsideCopy> kept = keepAside(target);
+        if (!kept) {
+            return kept.error();
+        }
+        return kept->path;
+    });
+}
+
+Status SettingsStore::discardUnreadable(const std::string& aside) {
+    std::lock_guard lock(mutex_);
+    loaded_ = false;
+    ++generation_;
+    return underWriteLock(path_, [&aside](const std::string& target) -> Status {
+        struct stat current {};
+        struct stat kept {};
+        if (::lstat(aside.c_str(), &kept) != 0) {
+            return Error::fromErrno("find the copy kept aside", aside);
+        }
+        // Only the very file that was kept aside goes; one written meanwhile
+        // (the user mended it, another program started afresh) stays.
+        if (::lstat(target.c_str(), &current) == 0 && current.st_dev == kept.st_dev &&
+            current.st_ino == kept.st_ino && ::unlink(target.c_str()) != 0) {
+            return Error::fromErrno("remove", target);
+        }
+        return {};
+    });
 }
 
 } // namespace quillet

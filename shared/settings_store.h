@@ -82,6 +82,15 @@ public:
     // not the same as no settings.
     [[nodiscard]] Status readStatus() const;
 
+    // For a file that is there but does not parse: keeps a copy of it as
+    // "<file>.corrupt-<time>" now (a write would do so too) and returns that
+    // copy's path; the file itself stays, so that every program keeps
+    // refusing it. A copy kept earlier is reused. Fails when the file reads.
+    [[nodiscard]] Expected<std::string> keepUnreadableAside();
+    // Starts afresh once the user says so: removes the file, if it still is
+    // the one kept aside as `aside`, so that the next write makes a new one.
+    [[nodiscard]] Status discardUnreadable(const std::string& aside);
+
 private:
     struct FileIdentity {
         bool exists = false;

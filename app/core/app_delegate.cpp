@@ -43,6 +43,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     removeStagedDrags(dragStagingRoot());
     // The store comes with the registered defaults from its factory.
     sharedDefaults_.emplace(services_.openSharedDefaults());
+    if (!settingsReadableOrReset()) {
+        // Nothing was started and nothing is written: the program just ends.
+        terminated_ = true;
+        return;
+    }
     seedMonitoredPaths();
     checkAndCopyTemplates();
 
@@ -72,6 +77,55 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     if (sharedDefaults_->boolForKey(keys::kShouldLaunchHelper)) {
         launchHelper();
+    }
+}
+
+bool AppDelegate::settingsReadableOrReset() {
+    // A first run is a store that is not there. One that is there but cannot
+    // be read is the user's settings with a fault in them: starting over would
+    // show the menu everywhere and drop every template, so only the user
+    // decides that, after being told where the file and its copy are.
+    for (;;) {
+        const Status readable = sharedDefaults_->readStatus();
+        if (readable) {
+            return true;
+        }
+        const std::string& file = sharedDefaults_->filePath();
+        const Expected<std::string> aside = sharedDefaults_->keepUnreadableAside();
+        std::string informative =
+            formatWithTitle(services_.translate("Quillet could not read its settings file:\n%@"),
+                            file) +
+            "\n\n" + readable.error().reason();
+        // Looking is the default; starting afresh is never a mere Return.
+        AlertRequest request;
+        request.message = services_.translate("The settings cannot be read");
+        request.buttons = {services_.translate("Open Folder")};
+        if (aside) {
+            informative +=
+                "\n\n" + formatWithTitle(services_.translate(
+                                             "A copy of it was kept as:\n%@\n\nStarting with the "
+                                             "default settings replaces the file; the copy stays."),
+                                         *aside);
+            request.buttons.push_back(services_.translate("Start with Default Settings"));
+        }
+        request.buttons.push_back(services_.translate("Quit"));
+        request.escapeButton = request.buttons.size() - 1;
+        request.critical = true;
+        request.informative = std::move(informative);
+        const int chosen = shell_.runAlert(request);
+        if (aside && chosen == kAlertSecondButton) {
+            if (const Status discarded = sharedDefaults_->discardUnreadable(*aside); !discarded) {
+                std::cerr << "quillet: " << discarded.error().logText() << "\n";
+                return false;
+            }
+            sharedDefaults_.emplace(services_.openSharedDefaults());
+            continue; // read again: absent now, or mended meanwhile
+        }
+        if (chosen != kAlertFirstButton) {
+            return false; // Quit, or the alert closed
+        }
+        // Open Folder: the user looks, maybe mends the file; then asked again.
+        (void)services_.workspace.openFile(paths::deletingLastPathComponent(file));
     }
 }
 

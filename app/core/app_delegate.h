@@ -33,6 +33,8 @@ public:
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
+    // Ends at once (hasTerminated) when the shared store cannot be read and
+    // the user chose to quit rather than start with the default settings.
     void applicationDidFinishLaunching();
     // Runs once, whichever way the program ends (menu, signal, session end).
     void applicationWillTerminate();
@@ -71,6 +73,9 @@ public:
     SettingsStore& sharedDefaults();
 
 private:
+    // Whether the shared store can be read, or was found unreadable and
+    // removed after the user said to start with the default settings.
+    bool settingsReadableOrReset();
     void seedMonitoredPaths();
     bool extensionAlertOpensSetUp();
     void markExtensionConfirmed();

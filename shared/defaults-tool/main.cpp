@@ -6,7 +6,7 @@
 //
 // Values are JSON as the store file holds them (data as {"$data": "<base64>"}).
 // Exit status: 0 done, 1 no such key, 2 bad usage or bad JSON, 3 the store
-// could not be written.
+// could not be written, 4 the store could not be read.
 #include "platform/linux/dbus_notification_center.h"
 #include "shared/identifiers.h"
 #include "shared/plist_json.h"
@@ -25,6 +25,7 @@ constexpr int kOk = 0;
 constexpr int kAbsent = 1;
 constexpr int kUsage = 2;
 constexpr int kWriteFailed = 3;
+constexpr int kReadFailed = 4;
 
 int usage() {
     std::cerr << "usage: quillet-defaults [--suite NAME | --file PATH] [--notify] read [KEY]\n"
@@ -35,6 +36,12 @@ int usage() {
 }
 
 int read(const quillet::SettingsStore& store, const std::optional<std::string>& key) {
+    // An unreadable store is not an empty one: "{}" would say there are no
+    // settings when there are, in a file with a fault.
+    if (const quillet::Status readable = store.readStatus(); !readable) {
+        std::cerr << "quillet-defaults: " << readable.error().logText() << "\n";
+        return kReadFailed;
+    }
     if (!key) {
         std::cout << quillet::valueToJsonText(quillet::Value(store.storedValues())) << "\n";
         return kOk;

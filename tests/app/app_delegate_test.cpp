@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -159,6 +160,70 @@ TEST_F(AppDelegateTest, FirstRunSeedsOnlyWhatIsAbsent) {
         }
         // Not started at login: the window opens.
         EXPECT_EQ(ui.count("showPreferencesWindow"), 1u);
+    }
+}
+
+// A store with a typo is the user's settings, not a first run: nothing is
+// written until the user, told which file and where its copy is, says so.
+TEST_F(AppDelegateTest, AnUnreadableStoreIsNotAFirstRun) {
+    const std::string garbage = "{\n  \"fileTemplates\": [ oops ]\n}\n";
+    const struct {
+        const char* name;
+        std::deque<int> answers;
+        std::size_t alerts;
+        bool terminated;
+        bool folderOpened;
+    } rows[] = {
+        {"quit", {app::kAlertThirdButton}, 1, true, false},
+        {"closed", {}, 1, true, false},
+        {"open the folder, then quit",
+         {app::kAlertFirstButton, app::kAlertThirdButton},
+         2,
+         true,
+         true},
+        {"start with the default settings", {app::kAlertSecondButton}, 1, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        AppServicesFixture fixture;
+        FakeApplicationShell ui;
+        ui.answers = row.answers;
+        shipTemplates(fixture);
+        const std::string file = fixture.shared().filePath();
+        fs::create_directories(fs::path(file).parent_path());
+        std::ofstream(file) << garbage;
+
+        AppDelegate delegate(fixture.services, ui);
+        delegate.applicationDidFinishLaunching();
+
+        EXPECT_EQ(delegate.hasTerminated(), row.terminated);
+        ASSERT_EQ(ui.alerts.size(), row.alerts);
+        std::string aside;
+        for (const auto& entry : fs::directory_iterator(fs::path(file).parent_path())) {
+            if (entry.path().string().starts_with(file + ".corrupt-")) {
+                aside = entry.path().string();
+            }
+        }
+        ASSERT_FALSE(aside.empty()) << "a copy is kept";
+        EXPECT_EQ(fileText(aside), garbage);
+        const app::AlertRequest& alert = ui.alerts.back();
+        EXPECT_EQ(alert.message, "The settings cannot be read");
+        EXPECT_EQ(alert.buttons,
+                  (std::vector<std::string>{"Open Folder", "Start with Default Settings", "Quit"}));
+        EXPECT_EQ(alert.escapeButton, 2u);
+        for (const std::string& named : {file, aside, std::string("at line 2, column 22")}) {
+            EXPECT_NE(alert.informative.find(named), std::string::npos) << alert.informative;
+        }
+        EXPECT_EQ(fixture.workspace.openedFiles,
+                  row.folderOpened ? std::vector<std::string>{fs::path(file).parent_path()}
+                                   : std::vector<std::string>{});
+        if (row.terminated) {
+            EXPECT_EQ(fileText(file), garbage) << "nothing written";
+            EXPECT_EQ(ui.count("showPreferencesWindow"), 0u);
+        } else {
+            EXPECT_EQ(fixture.shared().objectForKey(keys::kMonitoredPaths), kRoot);
+            EXPECT_EQ(ui.count("showPreferencesWindow"), 1u);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -98,4 +99,19 @@ TEST_F(DefaultsToolTest, DeleteAndOtherSuites) {
     EXPECT_TRUE(store.objectForKey("lastOSVersion").isNull());
     EXPECT_EQ(run({"--suite", "../escape", "read"}).status, 2);
     EXPECT_EQ(run({"frobnicate"}).status, 2);
+}
+
+// An unreadable store is reported, not printed as "{}" (no settings at all).
+TEST_F(DefaultsToolTest, AnUnreadableStoreIsAnErrorNotAnEmptyOne) {
+    std::filesystem::create_directories(std::filesystem::path(store.filePath()).parent_path());
+    std::ofstream(store.filePath()) << "{\n  \"playSound\": true,\n  oops\n}\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"read"}, std::vector<std::string>{"read", "playSound"}}) {
+        SCOPED_TRACE(args.size());
+        ToolRun r = run(args);
+        EXPECT_EQ(r.status, 4);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(store.filePath()), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("not valid JSON (at line 3, column 3"), std::string::npos) << r.err;
+    }
 }

@@ -17,6 +17,11 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using quillet::SettingsStore;
 using quillet::Value;
 namespace fs = std::filesystem;
@@ -198,7 +203,8 @@ TEST_F(SettingsStoreTest, AnUnreadableFileIsAReadErrorNotAnEmptyStore) {
     std::ofstream(store.filePath(), std::ios::app) << "garbage";
     const quillet::Status garbage = store.readStatus();
     ASSERT_FALSE(garbage);
-    EXPECT_EQ(garbage.error().reason(), "not valid JSON");
+    EXPECT_EQ(garbage.error().reason().rfind("not valid JSON (at line ", 0), 0u)
+        << garbage.error().reason();
     ASSERT_TRUE(store.setString("kept", "again")); // kept aside, written afresh
     EXPECT_TRUE(store.readStatus());
     if (::geteuid() == 0) {
@@ -306,6 +312,91 @@ TEST_F(SettingsStoreTest, WritesThroughALinkedStoreFile) {
     EXPECT_EQ(looped.error().logText(),
               "cannot follow the link " + store.filePath() + ": Too many levels of symbolic links");
     EXPECT_EQ(namesIn(dir), (std::vector<std::string>{name, "loop-a", "loop-b"}));
+}
+
+// A store linked to a named pipe or a device: every reader would block on
+// the pipe (the module inside the file manager too), and a write would put a
+// file in the device's place. Each look runs in a child that a watchdog
+// ends, so that a reader that blocks fails the test instead of hanging it.
+TEST_F(SettingsStoreTest, ALinkToSomethingThatIsNotAFileIsRefusedWithoutBlocking) {
+    const std::string dir = xdg.configHome() + "/quillet";
+    fs::create_directories(dir);
+    const std::string pipe = xdg.root() + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string device = xdg.root() + "/null";
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+    const struct {
+        const char* what;
+        std::string target;
+        mode_t type;
+        const char* reason;
+    } rows[] = {
+        {"named pipe", pipe, S_IFIFO, "not a regular file but a named pipe (FIFO)"},
+        {"device", device, S_IFCHR, "not a regular file but a device"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.type == S_IFCHR && !haveDevice) {
+            continue; // making a device node needs privileges
+        }
+        fs::remove(store.filePath());
+        fs::create_symlink(row.target, store.filePath());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::alarm(5);
+            SettingsStore linked(quillet::ids::kSuiteName);
+            const quillet::Status read = linked.readStatus();
+            const quillet::Status written = linked.setBool("playSound", true);
+            const bool refused = !read && read.error().reason() == row.reason && !written &&
+                                 written.error().reason() == row.reason &&
+                                 linked.storedValues().empty();
+            ::_exit(refused ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status)) << "blocked (signal " << WTERMSIG(status) << ")";
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+        struct stat st {};
+        ASSERT_EQ(::lstat(row.target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, row.type) << "the target is still what it was";
+        EXPECT_TRUE(fs::is_symlink(store.filePath()));
+    }
+}
+
+// The main app keeps the copy of an unreadable store at once, to name it;
+// the next write and a later start find that copy rather than make another,
+// and starting afresh removes only the very file that was kept.
+TEST_F(SettingsStoreTest, AnUnreadableFileIsKeptAsideOnceAndDiscardedOnlyWhenUnchanged) {
+    const std::string garbage = "{\"fileTemplates\": [ oops";
+    writeFile(store.filePath(), garbage);
+    ::testing::internal::CaptureStderr();
+    const quillet::Expected<std::string> aside = store.keepUnreadableAside();
+    ASSERT_TRUE(aside) << aside.error().logText();
+    EXPECT_EQ(fileText(*aside), garbage);
+    EXPECT_EQ(fileText(store.filePath()), garbage) << "every program keeps refusing it";
+    const quillet::Expected<std::string> again = store.keepUnreadableAside();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, *aside);
+
+    const std::string elsewhere = xdg.root() + "/mended.json";
+    writeFile(elsewhere, "{}");
+    fs::rename(elsewhere, store.filePath());
+    EXPECT_TRUE(store.discardUnreadable(*aside));
+    EXPECT_EQ(fileText(store.filePath()), "{}") << "a mended file stays";
+    EXPECT_FALSE(store.keepUnreadableAside()) << "nothing to keep aside in a readable file";
+
+    fs::remove(*aside);
+    writeFile(store.filePath(), garbage);
+    const quillet::Expected<std::string> kept = store.keepUnreadableAside();
+    ASSERT_TRUE(kept);
+    ASSERT_TRUE(store.setBool("playSound", true));
+    (void)::testing::internal::GetCapturedStderr();
+    std::size_t copies = 0;
+    for (const auto& name : namesIn(xdg.configHome() + "/quillet")) {
+        copies += name.find(".json.corrupt-") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(copies, 1u) << "the write reused the copy";
+    EXPECT_EQ(fileText(*kept), garbage);
 }
 
 TEST_F(SettingsStoreTest, GenerationMovesWithTheValuesOnly) {
