@@ -16,10 +16,17 @@ TEST(CreationRequestTest, ReadsFolderAndIndexOrRefuses) {
         {"quillet:///home/me/Desktop?0", "/home/me/Desktop", 0},
         {"quillet:///home/me/Desktop?3", "/home/me/Desktop", 3},
         {"quillet:///home/me/Desktop", "/home/me/Desktop", 0}, // no query: index 0
-        {"quillet:///home/me/Desktop?", "/home/me/Desktop", 0},
-        {"quillet:///home/me/Desktop?abc", "/home/me/Desktop", 0},      // not a number: 0
-        {"quillet:///home/me/Desktop?  12xyz", "/home/me/Desktop", 12}, // leading digits
-        {"quillet:///home/me/Desktop?-1", "/home/me/Desktop", -1},
+        {"quillet:///home/me/Desktop?007", "/home/me/Desktop", 7},
+        {"quillet:///home/me/Desktop?2#top", "/home/me/Desktop", 2},
+        // The index is digits alone: anything else would pick some template.
+        {"quillet:///home/me/Desktop?", nullptr, 0},
+        {"quillet:///home/me/Desktop?abc", nullptr, 0},
+        {"quillet:///home/me/Desktop?1x", nullptr, 0},
+        {"quillet:///home/me/Desktop?  12xyz", nullptr, 0},
+        {"quillet:///home/me/Desktop?-1", nullptr, 0},
+        {"quillet:///home/me/Desktop?+1", nullptr, 0},
+        {"quillet:///home/me/Desktop? 1", nullptr, 0},
+        {"quillet:///home/me/Desktop?1?2", nullptr, 0},
         {"quillet:///home/me/My%20Folder?1", "/home/me/My Folder", 1},
         {"quillet:///home/me/%C3%89t%C3%A9?0", "/home/me/\xC3\x89t\xC3\xA9", 0},
         {"quillet:///a%3Fb%23c%25d?2", "/a?b#c%d", 2},

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string_view>
 
 namespace quillet::helper {
@@ -25,6 +26,16 @@ bool hasDotComponent(std::string_view path) {
         path.remove_prefix(slash + 1);
     }
     return false;
+}
+
+// The query of the URL, when it has one: between the first "?" and "#".
+std::optional<std::string_view> queryOf(std::string_view url) {
+    url = url.substr(0, url.find('#'));
+    const auto question = url.find('?');
+    if (question == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return url.substr(question + 1);
 }
 
 Error malformed(const char* reason) {
@@ -49,6 +60,13 @@ Expected<CreationRequest> readCreationRequest(const std::string& url) {
         if (end != 2) {
             return malformed("The request names a host instead of a folder.");
         }
+    }
+    // The index is a template's decimal position and nothing else: "1x",
+    // " 1", "+1" or "" would otherwise be read as some template.
+    if (const auto query = queryOf(url);
+        query && (query->empty() || !std::all_of(query->begin(), query->end(),
+                                                 [](char c) { return c >= '0' && c <= '9'; }))) {
+        return malformed("The request's template index is not a number.");
     }
     auto parsed = parseRequestURL(url);
     if (!parsed || !parsed->folderPath.starts_with("/")) {

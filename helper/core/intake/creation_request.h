@@ -16,8 +16,8 @@ inline constexpr std::size_t kMaxFolderPathLength = 4096;
 // name a local folder is refused rather than guessed at: another scheme, a
 // host part ("quillet://host/..."), a path that is not absolute, longer than
 // kMaxFolderPathLength, with a "." or ".." component, or one that decodes to
-// a NUL byte. The index is the query's integer value, 0 without a
-// query. A refusal's detail is an English text, translated by the caller;
+// a NUL byte. The index is the query, which must be decimal digits alone;
+// 0 without a query. A refusal's detail is an English text, translated by the caller;
 // it carries no path, as a hostile URL may be megabytes long.
 [[nodiscard]] Expected<CreationRequest> readCreationRequest(const std::string& url);
 
