@@ -41,6 +41,13 @@ std::string desktopExecLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
+std::string desktopExecForProgram(std::string_view program) {
+    if (program.find('%') == std::string_view::npos) {
+        return desktopExecArgument(program);
+    }
+    return desktopExecLine({"/bin/sh", "-c", "exec \"$0\"", std::string(program)});
+}
+
 std::string shellQuoted(std::string_view argument) {
     std::string out = "'";
     for (char c : argument) {

@@ -17,6 +17,13 @@ std::string desktopExecArgument(std::string_view argument);
 // The arguments joined by spaces, each quoted as above.
 std::string desktopExecLine(const std::vector<std::string>& arguments);
 
+// The Exec value of an entry that runs the program at the absolute path
+// `program`. GIO looks the program up before it turns "%%" back into "%",
+// so it refuses an entry whose program path holds one (and a GLib session
+// then never runs it): such a path is handed to /bin/sh as an argument,
+// where "%%" is undone like any other, and the shell runs it.
+std::string desktopExecForProgram(std::string_view program);
+
 // The same for a POSIX shell: always in single quotes.
 std::string shellQuoted(std::string_view argument);
 

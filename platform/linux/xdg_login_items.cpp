@@ -115,6 +115,14 @@ Status XdgLoginItems::setRegistered(const std::string& id, const std::string& ex
                                     bool enabled) {
     const std::string user = userEntryPath(id);
     if (enabled) {
+        // A key file holds UTF-8 only; GLib would leave Exec out and the
+        // entry would start nothing.
+        if (!g_utf8_validate(executable.data(), static_cast<gssize>(executable.size()), nullptr)) {
+            return Error::withDetail("register the login item", executable,
+                                     "the program's path is not valid UTF-8; install Quillet "
+                                     "under a folder whose name is",
+                                     std::errc::illegal_byte_sequence);
+        }
         KeyFile entry;
         if (!entryTemplate_.empty() && exists(entryTemplate_) && !entry.load(entryTemplate_)) {
             g_message("cannot read %s; writing a plain entry", entryTemplate_.c_str());
@@ -125,7 +133,7 @@ Status XdgLoginItems::setRegistered(const std::string& id, const std::string& ex
             g_key_file_set_string(entry.file, kGroup, G_KEY_FILE_DESKTOP_KEY_NAME, "Quillet");
         }
         g_key_file_set_string(entry.file, kGroup, G_KEY_FILE_DESKTOP_KEY_EXEC,
-                              desktopExecArgument(executable).c_str());
+                              desktopExecForProgram(executable).c_str());
         g_key_file_set_boolean(entry.file, kGroup, kAutostartEnabled, TRUE);
         g_key_file_remove_key(entry.file, kGroup, G_KEY_FILE_DESKTOP_KEY_HIDDEN, nullptr);
         return save(entry, user);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <gio/gdesktopappinfo.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +30,7 @@ TEST(DesktopExecTest, QuotesWhatTheDesktopWouldSplitOrExpand) {
         {"/a/$HOME/`x`", "\"/a/\\$HOME/\\`x\\`\""},
         {"/a/\"q\"\\b", "\"/a/\\\"q\\\"\\\\b\""},
         {"/a/100%", "/a/100%%"},
+        {"/a/%u", "/a/%%u"},
         {"/a/it's", "\"/a/it's\""},
         {"", "\"\""},
     };
@@ -37,6 +40,9 @@ TEST(DesktopExecTest, QuotesWhatTheDesktopWouldSplitOrExpand) {
     }
     EXPECT_EQ(desktopExecLine({"/bin/x", "a b"}), "/bin/x \"a b\"");
     EXPECT_EQ(shellQuoted("it's"), "'it'\\''s'");
+    EXPECT_EQ(desktopExecForProgram("/opt/q/bin/x"), "/opt/q/bin/x");
+    EXPECT_EQ(desktopExecForProgram("/opt/100%/x"),
+              "/bin/sh -c \"exec \\\"\\$0\\\"\" /opt/100%%/x");
 }
 
 class XdgLoginItemsTest : public ::testing::Test {
@@ -47,7 +53,7 @@ protected:
         hadDirs = old != nullptr;
         systemDir = xdg.makeDir("etc-xdg");
         ::setenv("XDG_CONFIG_DIRS", systemDir.c_str(), 1);
-        launcher = xdg.makeDir("opt/Quillet $1 100%") + "/quillet-launcher";
+        launcher = xdg.makeDir("opt/Quillet $1 \"q\"") + "/quillet-launcher";
     }
     void TearDown() override {
         if (hadDirs) {
@@ -76,8 +82,9 @@ TEST_F(XdgLoginItemsTest, WritesAValidEntryAndRemovesIt) {
     EXPECT_EQ(validate(entry), 0);
     const std::string text = test::fileText(entry);
     // Quoted for the Exec rules, then escaped once more by the key-file writer.
-    EXPECT_NE(text.find("Exec=\"" + xdg.root() + "/opt/Quillet \\\\$1 100%%/quillet-launcher\""),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("Exec=\"" + xdg.root() + "/opt/Quillet \\\\$1 \\\\\"q\\\\\"/quillet-launcher\""),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("X-GNOME-Autostart-enabled=true"), std::string::npos);
     EXPECT_NE(text.find("Name=Quillet"), std::string::npos);
@@ -88,6 +95,48 @@ TEST_F(XdgLoginItemsTest, WritesAValidEntryAndRemovesIt) {
     EXPECT_FALSE(fs::exists(entry));
     EXPECT_FALSE(items.isRegistered(ids::kLauncher));
     ASSERT_TRUE(items.setRegistered(ids::kLauncher, launcher, false));
+}
+
+// The entry as GIO reads it, which is how a GLib session starts it: each
+// prefix gives an entry GIO accepts and that runs the very program. A "%"
+// in the path once gave an entry GIO refused, so Quillet never started.
+TEST_F(XdgLoginItemsTest, GioRunsTheEntryWhateverThePrefixHolds) {
+    XdgLoginItems items;
+    const std::string entry = XdgLoginItems::userEntryPath(ids::kLauncher);
+    const std::string ran = xdg.root() + "/ran";
+    for (const char* prefix :
+         {"opt/quillet", "opt/100%", "opt/%u %f %%", "opt/a b $HOME `x` \"q\" \\ it's"}) {
+        SCOPED_TRACE(prefix);
+        const std::string program = xdg.makeDir(prefix) + "/quillet-launcher";
+        std::ofstream(program) << "#!/bin/sh\nprintf %s \"$0\" > '" << ran << "'\n";
+        fs::permissions(program, fs::perms::owner_all);
+        fs::remove(ran);
+        ASSERT_TRUE(items.setRegistered(ids::kLauncher, program, true));
+        EXPECT_EQ(validate(entry), 0);
+
+        GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.c_str());
+        ASSERT_NE(info, nullptr) << test::fileText(entry);
+        GError* error = nullptr;
+        EXPECT_TRUE(g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error))
+            << (error != nullptr ? error->message : "");
+        g_clear_error(&error);
+        g_object_unref(info);
+        for (int i = 0; i < 500 && test::fileText(ran).empty(); ++i) {
+            g_usleep(10000);
+        }
+        EXPECT_EQ(test::fileText(ran), program);
+    }
+}
+
+// GLib writes no value that is not UTF-8: the entry would have no Exec.
+TEST_F(XdgLoginItemsTest, APrefixThatIsNotUtf8IsRefusedWithAReason) {
+    XdgLoginItems items;
+    const std::string program = xdg.root() + "/opt/caf\xe9/quillet-launcher";
+    const Status registered = items.setRegistered(ids::kLauncher, program, true);
+    ASSERT_FALSE(registered);
+    EXPECT_EQ(registered.error().code(), std::errc::illegal_byte_sequence);
+    EXPECT_NE(registered.error().reason().find("not valid UTF-8"), std::string::npos);
+    EXPECT_FALSE(fs::exists(XdgLoginItems::userEntryPath(ids::kLauncher)));
 }
 
 TEST_F(XdgLoginItemsTest, EntriesSwitchedOffDoNotCount) {
