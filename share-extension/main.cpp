@@ -13,12 +13,13 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QStringList>
 
 #include <glib.h>
 
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,16 +46,23 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     platform::logToJournal();
 
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("Usage: quillet-share PATH_OR_FILE_URI...\n");
-            return 0;
-        }
-        arguments.emplace_back(argv[i]);
+    // Every argument is a selected item, whatever it looks like: a file
+    // named "-platform" or "--help" is shared, not obeyed. Only a first
+    // "--help" alone asks for the usage, and "--" before the items makes
+    // even that one an item.
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::printf("Usage: quillet-share [--] PATH_OR_FILE_URI...\n");
+        return 0;
+    }
+    if (!arguments.empty() && arguments[0] == "--") {
+        arguments.erase(arguments.begin());
     }
 
-    QApplication app(argc, argv);
+    // Qt reads its own options (-platform, -display, ...) from what it is
+    // given: the program's name alone.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName("quillet-share");
     QApplication::setDesktopFileName(ids::kShare);
     // The window closes before the request is delivered: the program ends
@@ -71,6 +79,22 @@ int main(int argc, char** argv) {
     std::error_code error;
     model.loadURLs(arguments, std::filesystem::current_path(error).string());
     g_message("selected path: %s", model.selectedPath().c_str());
+    QStringList refused;
+    for (const Error& why : model.refusedArguments()) {
+        g_message("%s", why.logText().c_str());
+        refused << QString::fromStdString(why.userText());
+    }
+    if (model.selectedPath().empty() && !refused.isEmpty()) {
+        // Nothing left to create beside: say why, rather than let the helper
+        // guess at a folder that is not there.
+        QMessageBox box(QMessageBox::Critical,
+                        QString::fromStdString(translator("New File from Template")),
+                        QString::fromStdString(translator("The selected item cannot be used.")),
+                        QMessageBox::Close);
+        box.setInformativeText(refused.join(QLatin1Char('\n')));
+        box.exec();
+        return 1;
+    }
 
     const platform::GioFileTypes fileTypes;
     SendAndQuit sender;

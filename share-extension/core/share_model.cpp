@@ -7,28 +7,40 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace quillet::share {
 
+namespace {
+
+constexpr const char* kReadAction = "read the shared item";
+
+// "." and ".." resolved in the text, and no trailing slash: the helper
+// refuses a folder path with either rather than guess what it means.
+std::string normalized(const std::string& path) {
+    return paths::withoutTrailingSlashes(std::filesystem::path(path).lexically_normal().string());
+}
+
+} // namespace
+
 Expected<std::string> pathFromArgument(const std::string& argument, const std::string& currentDir) {
-    constexpr const char* kAction = "read the shared item";
     if (argument.empty()) {
-        return Error::withDetail(kAction, {}, "empty argument");
+        return Error::withDetail(kReadAction, {}, "empty argument");
     }
     if (argument.front() == '/') {
-        return argument;
+        return normalized(argument);
     }
     if (argument.rfind("file:", 0) == 0) {
         if (auto path = localPathFromFileURI(argument)) {
-            return *path;
+            return normalized(*path);
         }
-        return Error::withDetail(kAction, argument, "not a file of this machine");
+        return Error::withDetail(kReadAction, argument, "not a file of this machine");
     }
     // Another scheme ("sftp://host/...") names nothing local.
     if (hasURIScheme(argument)) {
-        return Error::withDetail(kAction, argument, "not a local file");
+        return Error::withDetail(kReadAction, argument, "not a local file");
     }
-    return paths::appendingPathComponent(currentDir, argument);
+    return normalized(paths::appendingPathComponent(currentDir, argument));
 }
 
 std::string targetFolder(const std::string& selectedPath) {
@@ -56,7 +68,14 @@ void ShareModel::loadTemplates(const SettingsStore& sharedDefaults) {
 void ShareModel::loadURLs(const std::vector<std::string>& arguments,
                           const std::string& currentDir) {
     for (const auto& argument : arguments) {
-        if (auto path = pathFromArgument(argument, currentDir)) {
+        Expected<std::string> path = pathFromArgument(argument, currentDir);
+        struct stat st {};
+        if (!path) {
+            refused_.push_back(path.error());
+        } else if (::lstat(path->c_str(), &st) != 0) {
+            // Said as the system says it: a missing item is missing.
+            refused_.push_back(Error::fromErrno(kReadAction, *path));
+        } else {
             selectedPath_ = *path;
         }
     }

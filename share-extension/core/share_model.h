@@ -14,20 +14,25 @@
 namespace quillet::share {
 
 // The local path an argument names: a path (a relative one is taken from
-// `currentDir`) or a "file:" URI. Fails for other URIs and empty text.
+// `currentDir`) or a "file:" URI, with "." and ".." resolved and no trailing
+// slash. Fails for other URIs and empty text.
 [[nodiscard]] Expected<std::string> pathFromArgument(const std::string& argument,
                                                      const std::string& currentDir);
 
-// Where the new item goes: beside a file; into a folder; and a path where
-// nothing exists (yet) is taken as the folder itself.
+// Where the new item goes: beside a file; into a folder (also what a path
+// where nothing exists is taken for).
 std::string targetFolder(const std::string& selectedPath);
 
 class ShareModel {
 public:
     // The whole `fileTemplates` array and, as rows, its enabled records.
     void loadTemplates(const SettingsStore& sharedDefaults);
-    // The shared items; with several, the last one that names a path wins.
+    // The shared items; with several, the last one that names an existing
+    // item wins. Those that name none are kept in refusedArguments.
     void loadURLs(const std::vector<std::string>& arguments, const std::string& currentDir);
+    // Why each refused argument names nothing to share ("No such file or
+    // directory" for one that is not there), in order.
+    const std::vector<Error>& refusedArguments() const { return refused_; }
 
     const Value::Array& allTemplates() const { return allTemplates_; }
     const std::vector<FileTemplate>& templates() const { return templates_; }
@@ -49,6 +54,7 @@ private:
     std::vector<Value> rows_; // the enabled records as stored
     std::vector<FileTemplate> templates_;
     std::string selectedPath_;
+    std::vector<Error> refused_;
 };
 
 } // namespace quillet::share

@@ -37,6 +37,15 @@ TEST(SharePathTest, ArgumentsNameLocalPaths) {
         {"sftp://host/home/me/x", std::nullopt},
         {"notes.txt", "/cwd/notes.txt"},
         {"sub dir/a:b.txt", "/cwd/sub dir/a:b.txt"},
+        // The helper refuses "." and ".." in a folder path: resolved here.
+        {".", "/cwd"},
+        {"..", "/"},
+        {"./notes.txt", "/cwd/notes.txt"},
+        {"sub/../notes.txt", "/cwd/notes.txt"},
+        {"sub/", "/cwd/sub"},
+        {"/home/me/./x/", "/home/me/x"},
+        {"file:///home/me/a/../b", "/home/me/b"},
+        {"-platform", "/cwd/-platform"},
         {"", std::nullopt},
     };
     for (const auto& c : cases) {
@@ -67,8 +76,9 @@ TEST(ShareModelTest, RequestGoesBesideAFileIntoAFolderOrToAMissingPath) {
         {{notes + "/list.txt"}, 1, notes, 2},
         {{notes + "/list.txt"}, 0, notes, 0},
         {{projects}, 0, projects, 0},
-        {{projects + "/"}, 1, projects + "/", 2},
-        {{xdg.root() + "/gone"}, 0, xdg.root() + "/gone", 0},
+        {{projects + "/"}, 1, projects, 2},
+        // An item that is not there names no place; the last one that does wins.
+        {{projects, xdg.root() + "/gone"}, 0, projects, 0},
         // Several items: the last one names the place.
         {{projects, "file://" + notes + "/list.txt"}, 0, notes, 0},
     };
@@ -87,6 +97,20 @@ TEST(ShareModelTest, RequestGoesBesideAFileIntoAFolderOrToAMissingPath) {
     model.loadURLs({projects}, "/");
     EXPECT_EQ(*model.requestURLForRow(1),
               "quillet://" + percentEncodePath(xdg.root()) + "/My%20Projects?2");
+}
+
+TEST(ShareModelTest, ItemsThatAreNotThereAreRefusedAsMissing) {
+    test::TempXdg xdg;
+    const std::string notes = xdg.makeDir("Notes");
+    ShareModel model;
+    model.loadURLs({"gone.txt", "-platform", "sftp://host/x", "Notes"}, xdg.root());
+    EXPECT_EQ(model.selectedPath(), notes);
+    ASSERT_EQ(model.refusedArguments().size(), 3u);
+    EXPECT_EQ(model.refusedArguments()[0].code(), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(model.refusedArguments()[0].userText(),
+              "No such file or directory (" + xdg.root() + "/gone.txt)");
+    EXPECT_EQ(model.refusedArguments()[1].path(), xdg.root() + "/-platform");
+    EXPECT_EQ(model.refusedArguments()[2].reason(), "not a local file");
 }
 
 TEST(ShareModelTest, NothingToSendWithoutPathRowOrTemplates) {

@@ -67,7 +67,7 @@ protected:
     std::string log;
 };
 
-TEST_F(ShareProcessTest, FileFolderAndMissingPath) {
+TEST_F(ShareProcessTest, AFileAndAFolder) {
     const std::string folder = sandbox->xdg().makeDir("home/Notes and Lists");
     std::ofstream(folder + "/list.txt") << "x";
 
@@ -78,14 +78,39 @@ TEST_F(ShareProcessTest, FileFolderAndMissingPath) {
     EXPECT_EQ(shareAndConfirm({"file://" + folder}), 0) << log;
     EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/note-1.txt", 10s));
 
-    // Nothing there: the path itself is the place asked for; the helper
-    // refuses to create into a folder that does not exist.
-    const std::string missing = folder + "/not yet";
-    EXPECT_EQ(shareAndConfirm({missing}), 0) << log;
-    EXPECT_NE(log.find("selected path: " + missing), std::string::npos) << log;
-    EXPECT_TRUE(sandbox->waitForHelperOnBus(10s));
-    EXPECT_FALSE(fs::exists(missing));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}
+
+// Arguments are items, never options for Qt or for the program: files named
+// "-platform" and "xyz" once aborted it, and "." reached the helper as
+// "/cwd/.", which it refuses. A missing item is said to be missing.
+TEST_F(ShareProcessTest, ArgumentsAreItemsResolvedAgainstTheWorkingFolder) {
+    const std::string folder = sandbox->xdg().makeDir("home/Work");
+    std::ofstream(folder + "/-platform") << "x";
+    std::ofstream(folder + "/xyz") << "x";
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    const int options = shareAndConfirm({"-platform", "xyz"});
+    const std::string optionsLog = log;
+    const int dot = shareAndConfirm({"--", "."});
+    const std::string dotLog = log;
+    fs::current_path(before);
+
+    EXPECT_EQ(options, 0) << optionsLog;
+    EXPECT_NE(optionsLog.find("selected path: " + folder + "/xyz"), std::string::npos)
+        << optionsLog;
+    EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/note.txt", 10s));
+    EXPECT_EQ(dot, 0) << dotLog;
+    EXPECT_NE(dotLog.find("selected path: " + folder + "\n"), std::string::npos) << dotLog;
+    EXPECT_TRUE(HelperSandbox::waitForPath(folder + "/note-1.txt", 10s));
+
+    // Nothing there: said so, and no request sent.
+    const std::string missing = folder + "/not yet";
+    EXPECT_EQ(shareAndConfirm({missing}), 1) << log;
+    EXPECT_NE(log.find("No such file or directory"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Permission denied"), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4);
 }
 
 } // namespace
