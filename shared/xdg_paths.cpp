@@ -67,11 +67,8 @@ std::string runtimeDir() {
     return v.empty() ? cacheHome() : v;
 }
 
-std::string desktopDir() {
-    const std::string h = home();
-    // Without the file (or unreadable), the desktop is the default one.
-    std::istringstream in(
-        readFile(appendingPathComponent(configHome(), "user-dirs.dirs")).valueOr(std::string()));
+std::string desktopDirFromUserDirs(std::string_view text, const std::string& homeDir) {
+    std::istringstream in{std::string(text)};
     std::string line;
     while (std::getline(in, line)) {
         const std::string key = "XDG_DESKTOP_DIR=";
@@ -84,13 +81,21 @@ std::string desktopDir() {
             value = value.substr(1, value.size() - 2);
         }
         if (value.starts_with("$HOME")) {
-            value = h + value.substr(5);
+            value = homeDir + value.substr(5);
         } else if (!value.starts_with("/")) {
             continue;
         }
         return standardizedPath(value);
     }
-    return appendingPathComponent(h, "Desktop");
+    return {};
+}
+
+std::string desktopDir() {
+    const std::string h = home();
+    // Without the file (or unreadable), the desktop is the default one.
+    const std::string named = desktopDirFromUserDirs(
+        readFile(appendingPathComponent(configHome(), "user-dirs.dirs")).valueOr(std::string()), h);
+    return named.empty() ? appendingPathComponent(h, "Desktop") : named;
 }
 
 std::vector<std::string> removableMediaRoots() {
