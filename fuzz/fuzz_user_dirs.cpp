@@ -1,6 +1,6 @@
 // Any bytes as a user-dirs.dirs file: never a crash, and the desktop folder
 // it names, if any, is an absolute path.
-#include "shared/xdg_paths.h"
+#include "shared/user_dirs.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -172,7 +172,8 @@ constexpr const char* kParseAction = "read the settings";
 
 // Where and why text that is not JSON fails, as the parser says it ("at
 // line 3, column 7: syntax error while parsing object ..."), so that a person
-// can find the typo; empty when it says nothing. Parsed once more, keeping
+// can find the typo: a refusal reads "not valid JSON (at line ...)". Empty
+// when the parser says nothing. Parsed once more, keeping
 // nothing, only for a text already found wrong.
 std::string syntaxErrorOf(std::string_view text) {
     try {

@@ -10,8 +10,7 @@
 namespace quillet {
 
 // Parses a whole settings file. Anything but a JSON object is an error whose
-// reason says why the text is not a settings file ("not valid JSON (at line
-// 2, column 5: syntax error while parsing ...)", in the parser's words).
+// reason says why the text is not a settings file ("not valid JSON").
 [[nodiscard]] Expected<Value::Dictionary> parseSettingsText(std::string_view text);
 // Reads and parses a whole settings file (a program's registered defaults);
 // the error's path is the file.

@@ -3,6 +3,7 @@
 #include "fd_io.h"
 #include "files/item_lookup.h"
 #include "identifiers.h"
+#include "user_dirs.h"
 
 #include <climits>
 #include <cstdlib>
@@ -65,29 +66,6 @@ std::string cacheHome() {
 std::string runtimeDir() {
     std::string v = envPath("XDG_RUNTIME_DIR");
     return v.empty() ? cacheHome() : v;
-}
-
-std::string desktopDirFromUserDirs(std::string_view text, const std::string& homeDir) {
-    std::istringstream in{std::string(text)};
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::string key = "XDG_DESKTOP_DIR=";
-        auto start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, key.size(), key) != 0) {
-            continue;
-        }
-        std::string value = line.substr(start + key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-        if (value.starts_with("$HOME")) {
-            value = homeDir + value.substr(5);
-        } else if (!value.starts_with("/")) {
-            continue;
-        }
-        return standardizedPath(value);
-    }
-    return {};
 }
 
 std::string desktopDir() {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quillet::paths {
@@ -17,9 +16,6 @@ std::string runtimeDir();
 
 // The user's desktop folder: XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
 std::string desktopDir();
-// The desktop folder the text of a user-dirs.dirs file names, "$HOME" read as
-// `homeDir`; empty when it names none (no such line, or not a path).
-std::string desktopDirFromUserDirs(std::string_view text, const std::string& homeDir);
 
 // /run/media/$USER and /media/$USER, those that exist.
 std::vector<std::string> removableMediaRoots();
