@@ -87,7 +87,7 @@ TEST(SettingsFormat, SingleValuesForTheTool) {
     EXPECT_EQ(*data->asData(), (Value::Data{0, 1, 2}));
     auto broken = quillet::valueFromJsonText("{not json");
     ASSERT_FALSE(broken);
-    EXPECT_EQ(broken.error().reason().rfind("not valid JSON (at line 1, column 2: ", 0), 0u)
+    EXPECT_EQ(broken.error().reason().rfind("not valid JSON (at line 1, column 3: ", 0), 0u)
         << broken.error().reason();
     auto seven = quillet::valueFromJsonText(quillet::valueToJsonText(Value(7), false));
     ASSERT_TRUE(seven);
