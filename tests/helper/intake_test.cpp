@@ -58,12 +58,16 @@ TEST_F(IntakeTest, IndexLookupCountsDisabledTemplatesAndIgnoresEnabled) {
     EXPECT_FALSE(d.findTemplateByIndex(-1).has_value());
 }
 
-TEST_F(IntakeTest, AMissingOrNonNumericQueryMeansTheFirstTemplate) {
+TEST_F(IntakeTest, AMissingQueryMeansTheFirstTemplateAndANonNumericOneIsRefused) {
     auto& d = start();
     d.handleURLEvent("quillet://" + percentEncodePath(work));
-    d.handleURLEvent("quillet://" + percentEncodePath(work) + "?first");
     EXPECT_TRUE(exists(work + "/untitled.txt"));
-    EXPECT_TRUE(exists(work + "/untitled-1.txt"));
+    EXPECT_TRUE(alerts.shown().empty());
+    d.handleURLEvent("quillet://" + percentEncodePath(work) + "?first");
+    EXPECT_FALSE(exists(work + "/untitled-1.txt"));
+    ASSERT_EQ(alerts.shown().size(), 1u);
+    EXPECT_TRUE(alerts.shown()[0].message->starts_with(
+        "The request's template index is not a number.\n"));
 }
 
 TEST_F(IntakeTest, AnOverlongFolderIsRefusedUpFrontWithAShortMessage) {
