@@ -66,7 +66,7 @@ Status installUserScript(const std::string& shippedScript, const std::string& pa
     // The mode is set on the copy while it still has its hidden temporary
     // name, so the script never appears at its name with other permissions.
     auto copyExecutable = [](const std::string& source, const std::string& destination) -> Status {
-        if (Status copied = copyNewItemFollowingLinks(source, destination); !copied) {
+        if (Status copied = copyNewItem(source, destination); !copied) {
             return copied;
         }
         if (::chmod(destination.c_str(), 0755) != 0) {
