@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace quillet::app {
 namespace {
@@ -50,7 +51,10 @@ protected:
                       {"Quillet", ""},
                       {"menu\x04Open", "Open"}});
         writeCatalog(localeDir + "/de/LC_MESSAGES/quillet-extension.mo",
-                     {{"New File", "Neue Datei"}, {"New %@", "Neu: %@"}});
+                     {{"New File", "Neue Datei"},
+                      {"New %@", "Neu: %@"},
+                      {"Adds a New File menu", "Fügt ein Menü hinzu"}});
+        std::ofstream(localeDir + "/it/LC_MESSAGES/quillet-extension.mo") << "not a catalog";
     }
 
     test::TempXdg xdg;
@@ -65,7 +69,10 @@ TEST_F(LocalizationModelTest, TheCatalogOfTheUsersLanguageElseTheBaseOne) {
         std::string firstDefault;
     } cases[] = {
         {{"en_US.UTF-8", "en_US", "en", "C"}, {"New %@", "New File", "Quillet"}, "New %@"},
-        {{"de_DE.UTF-8@euro"}, {"New %@", "New File"}, "Neu: %@"},
+        // The rows are the base catalog's, whatever else a translation holds.
+        {{"de_DE.UTF-8@euro"}, {"New %@", "New File", "Quillet"}, "Neu: %@"},
+        // A broken translation leaves the untranslated texts.
+        {{"it"}, {"New %@", "New File", "Quillet"}, "New %@"},
         {{"fr_FR", "fr", "C"}, {"New %@", "New File", "Quillet"}, "New %@"},
         {{"C"}, {"New %@", "New File", "Quillet"}, "New %@"},
     };
@@ -83,6 +90,10 @@ TEST_F(LocalizationModelTest, TheCatalogOfTheUsersLanguageElseTheBaseOne) {
     LocalizationModel en(SettingsStore::atPath(storeFile),
                          LocalizationModel::defaultStringsFor(localeDir, {"en"}));
     EXPECT_EQ(en.placeholderAt(2), "Quillet") << "an untranslated message reads as its id";
+    LocalizationModel de(SettingsStore::atPath(storeFile),
+                         LocalizationModel::defaultStringsFor(localeDir, {"de"}));
+    EXPECT_EQ(de.placeholderAt(1), "Neue Datei");
+    EXPECT_EQ(de.placeholderAt(2), "Quillet") << "a message the translation lacks reads as its id";
 }
 
 TEST_F(LocalizationModelTest, EditsWriteTheWholeTable) {
@@ -100,16 +111,49 @@ TEST_F(LocalizationModelTest, EditsWriteTheWholeTable) {
     EXPECT_FALSE(model.valueAt(1));
 }
 
-TEST(MessageCatalog, RejectsWhatIsNotACatalog) {
+// Little-endian words, as msgfmt writes them on this machine.
+std::string words(std::initializer_list<std::uint32_t> values) {
+    std::string out;
+    for (std::uint32_t w : values) {
+        out.append(reinterpret_cast<const char*>(&w), 4);
+    }
+    return out;
+}
+
+TEST(MessageCatalog, RefusesWhatIsNotASoundCatalogOfAReasonableSize) {
     test::TempXdg xdg;
-    std::ofstream(xdg.root() + "/bad.mo") << "not a catalog at all, but long enough";
-    const Expected<MessageTable> bad = readMessageCatalog(xdg.root() + "/bad.mo");
-    ASSERT_FALSE(bad);
-    EXPECT_EQ(bad.error().path(), xdg.root() + "/bad.mo");
-    EXPECT_EQ(bad.error().reason(), "not a message catalog");
-    const Expected<MessageTable> missing = readMessageCatalog(xdg.root() + "/missing.mo");
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().code(), std::errc::no_such_file_or_directory);
+    const std::string dir = xdg.root();
+    std::ofstream(dir + "/bad.mo") << "not a catalog at all, but long enough";
+    std::ofstream(dir + "/large.mo") << std::string(kMaxMessageCatalogBytes + 1, '\0');
+    ASSERT_EQ(::mkfifo((dir + "/fifo.mo").c_str(), 0600), 0);
+    // Two entries whose texts both cover the whole string area: copying each
+    // once per entry is what made large crafted files take seconds.
+    const std::string big(1000, 'x');
+    std::ofstream(dir + "/overlap.mo", std::ios::binary)
+        << words({0x950412de, 0, 2, 28, 44, 0, 60, 1, 60, 1, 60, 1000, 60, 1000, 60}) + big;
+    std::ofstream(dir + "/table.mo", std::ios::binary)
+        << words({0x950412de, 0, 0x10000000, 28, 28, 0, 0});
+    std::ofstream(dir + "/string.mo", std::ios::binary)
+        << words({0x950412de, 0, 1, 28, 36, 0, 0, 4, 0xfffffffe, 0, 0});
+    struct Case {
+        const char* file;
+        std::string reason;
+    } cases[] = {
+        {"bad.mo", "not a message catalog"},
+        {"missing.mo", std::make_error_code(std::errc::no_such_file_or_directory).message()},
+        {"large.mo", "message catalog too large"},
+        {"fifo.mo", "not a regular file"},
+        {"overlap.mo", "message catalog strings overlap"},
+        {"table.mo", "truncated message catalog"},
+        {"string.mo", "truncated message catalog"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Expected<MessageTable> read = readMessageCatalog(dir + "/" + c.file);
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.error().path(), dir + "/" + c.file);
+        EXPECT_EQ(read.error().reason(), c.reason);
+    }
     EXPECT_FALSE(locateCatalog(xdg.root(), "quillet-extension", {"de"}, "en"));
 }
 

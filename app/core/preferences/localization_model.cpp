@@ -37,12 +37,21 @@ LocalizationModel::LocalizationModel(SettingsStore store, MessageTable defaultSt
 
 MessageTable LocalizationModel::defaultStringsFor(const std::string& localeDir,
                                                   const std::vector<std::string>& languages) {
-    auto path = locateCatalog(localeDir, kExtensionDomain, languages, kBaseLanguage);
-    if (!path) {
-        return {};
+    auto read = [&](const std::vector<std::string>& tried) {
+        auto path = locateCatalog(localeDir, kExtensionDomain, tried, kBaseLanguage);
+        return path ? readMessageCatalog(*path).valueOr(MessageTable{}) : MessageTable{};
+    };
+    // The rows are the base catalog's messages, the texts a user may replace;
+    // a translation holds the module's other texts as well, which are not.
+    MessageTable rows = read({});
+    const MessageTable translated = read(languages);
+    for (auto& [key, text] : rows) {
+        // A translation that is missing, broken or lacks the message leaves
+        // the untranslated text (an empty text reads as its id).
+        auto it = translated.find(key);
+        text = it != translated.end() ? it->second : std::string();
     }
-    // A missing or broken catalog leaves the defaults column empty.
-    return readMessageCatalog(*path).valueOr(MessageTable{});
+    return rows;
 }
 
 std::optional<std::string> LocalizationModel::valueAt(std::size_t row) const {

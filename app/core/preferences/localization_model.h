@@ -29,8 +29,10 @@ public:
 
     LocalizationModel(SettingsStore store, MessageTable defaultStrings);
 
-    // The extension's catalog for the first of the languages that has one,
-    // else the base catalog; an empty table when neither can be read.
+    // The messages of the extension's base catalog, each with its text in
+    // the first of the languages that has a catalog, or empty (the
+    // untranslated id) where that catalog lacks it or cannot be read. An
+    // empty table when the base catalog cannot be read.
     static MessageTable defaultStringsFor(const std::string& localeDir,
                                           const std::vector<std::string>& languages);
 

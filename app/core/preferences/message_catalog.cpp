@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillet::app {
 
@@ -16,10 +19,10 @@ constexpr std::uint32_t kMagic = 0x950412de;
 
 class Reader {
 public:
-    Reader(const std::string& bytes, bool swap) : bytes_(bytes), swap_(swap) {}
+    Reader(std::string_view bytes, bool swap) : bytes_(bytes), swap_(swap) {}
 
     std::optional<std::uint32_t> word(std::size_t offset) const {
-        if (offset + 4 > bytes_.size()) {
+        if (offset > bytes_.size() || bytes_.size() - offset < 4) {
             return std::nullopt;
         }
         std::uint32_t w = 0;
@@ -27,18 +30,20 @@ public:
         return swap_ ? __builtin_bswap32(w) : w;
     }
 
-    // The string described by the (length, offset) pair at the table entry.
-    std::optional<std::string> string(std::size_t entry) const {
+    // The string described by the (length, offset) pair at the table entry,
+    // up to its first NUL (a plural entry's first form).
+    std::optional<std::string_view> string(std::size_t entry) const {
         auto length = word(entry);
         auto offset = word(entry + 4);
-        if (!length || !offset || std::size_t(*offset) + *length > bytes_.size()) {
+        if (!length || !offset || *offset > bytes_.size() || bytes_.size() - *offset < *length) {
             return std::nullopt;
         }
-        return bytes_.substr(*offset, *length);
+        std::string_view s = bytes_.substr(*offset, *length);
+        return s.substr(0, s.find('\0'));
     }
 
 private:
-    const std::string& bytes_;
+    std::string_view bytes_;
     bool swap_;
 };
 
@@ -76,15 +81,43 @@ std::vector<std::string> variants(const std::string& language) {
 } // namespace
 
 Expected<MessageTable> readMessageCatalog(const std::string& path) {
+    constexpr const char* kAction = "read the message catalog";
+    // Non-blocking: a FIFO planted at the catalog's name must not hang the
+    // pane; it is refused below like any other file that is not regular.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return Error::fromErrno(kAction, path);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        Error error = Error::fromErrno(kAction, path);
+        ::close(fd);
+        return error;
+    }
+    if (!S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > kMaxMessageCatalogBytes) {
+        ::close(fd);
+        return Error::withDetail(
+            kAction, path, S_ISREG(st.st_mode) ? "message catalog too large" : "not a regular file",
+            std::errc::file_too_large);
+    }
+    Expected<std::string> read = readAll(fd);
+    ::close(fd);
+    if (!read) {
+        return Error(kAction, path, read.error().code());
+    }
+    // It may have grown since fstat.
+    if (read->size() > kMaxMessageCatalogBytes) {
+        return Error::withDetail(kAction, path, "message catalog too large",
+                                 std::errc::file_too_large);
+    }
+    return parseMessageCatalog(*read, path);
+}
+
+Expected<MessageTable> parseMessageCatalog(std::string_view bytes, const std::string& path) {
     auto fail = [&](const char* why) {
         return Error::withDetail("read the message catalog", path, why,
                                  std::errc::illegal_byte_sequence);
     };
-    Expected<std::string> read = readFile(path);
-    if (!read) {
-        return read.error().during("read the message catalog");
-    }
-    const std::string& bytes = *read;
     Reader native(bytes, false);
     auto magic = native.word(0);
     if (!magic || (*magic != kMagic && __builtin_bswap32(*magic) != kMagic)) {
@@ -97,21 +130,33 @@ Expected<MessageTable> readMessageCatalog(const std::string& path) {
     if (!count || !originals || !translations) {
         return fail("truncated message catalog");
     }
-    MessageTable table;
+    // Both tables must fit before anything is read: the count is then at most
+    // an eighth of the size, whatever the header claims.
+    const std::size_t tableBytes = 8 * std::size_t(*count);
+    for (std::uint32_t table : {*originals, *translations}) {
+        if (table > bytes.size() || bytes.size() - table < tableBytes) {
+            return fail("truncated message catalog");
+        }
+    }
+    MessageTable result;
+    std::size_t covered = 0;
     for (std::uint32_t i = 0; i < *count; ++i) {
         auto id = reader.string(std::size_t(*originals) + 8 * std::size_t(i));
         auto text = reader.string(std::size_t(*translations) + 8 * std::size_t(i));
         if (!id || !text) {
             return fail("truncated message catalog");
         }
+        covered += id->size() + text->size();
+        if (covered > bytes.size()) {
+            return fail("message catalog strings overlap");
+        }
         // Empty id: the header. EOT: a context before the id.
-        if (id->empty() || id->find('\x04') != std::string::npos) {
+        if (id->empty() || id->find('\x04') != std::string_view::npos) {
             continue;
         }
-        // Plural forms are NUL-separated; the first is the singular.
-        table[id->substr(0, id->find('\0'))] = text->substr(0, text->find('\0'));
+        result.insert_or_assign(std::string(*id), std::string(*text));
     }
-    return table;
+    return result;
 }
 
 std::optional<std::string> locateCatalog(const std::string& localeDir, const std::string& domain,

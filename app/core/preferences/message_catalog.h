@@ -5,9 +5,11 @@
 
 #include "shared/error.h"
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet::app {
@@ -16,8 +18,22 @@ namespace quillet::app {
 // context are left out; a plural entry is listed under its singular id.
 using MessageTable = std::map<std::string, std::string>;
 
-// Fails when the file is missing, unreadable or not a catalog.
+// A catalog of the file-manager module holds a few dozen messages in a few
+// kilobytes; anything far larger is not one of ours (the locale folder of a
+// per-user install is writable by any program the user runs).
+inline constexpr std::size_t kMaxMessageCatalogBytes = 1024 * 1024;
+
+// Fails when the file is missing, unreadable, not a regular file, larger than
+// kMaxMessageCatalogBytes or not a catalog.
 [[nodiscard]] Expected<MessageTable> readMessageCatalog(const std::string& path);
+
+// The same for a catalog already in memory, in time linear in its size:
+// every string must lie inside the bytes, and together they may not cover
+// more than the bytes do (msgfmt never shares a string between entries; a
+// file whose entries all point at one large string is refused instead of
+// being copied once per entry). `path` only names the source in errors.
+[[nodiscard]] Expected<MessageTable> parseMessageCatalog(std::string_view bytes,
+                                                         const std::string& path);
 
 // <localeDir>/<language>/LC_MESSAGES/<domain>.mo for the first language of
 // the list that has one (as gettext searches: "de_DE.UTF-8" tries itself,
