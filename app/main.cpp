@@ -22,6 +22,7 @@
 #include "platform/linux/qt/gui_runtime.h"
 #include "platform/linux/qt/qt_alerts.h"
 #include "platform/linux/qt/qt_panels.h"
+#include "platform/linux/qt/qt_translations.h"
 #include "platform/linux/xdg_login_items.h"
 #include "shared/identifiers.h"
 #include "shared/local_notification_center.h"
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    platform::qt::installQtTranslations(application);
     QApplication::setApplicationName("quillet");
     QApplication::setApplicationVersion(QUILLET_VERSION);
     QGuiApplication::setDesktopFileName(ids::kMainApp);

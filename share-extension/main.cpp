@@ -7,6 +7,7 @@
 #include "platform/linux/gettext_translator.h"
 #include "platform/linux/gio_file_types.h"
 #include "platform/linux/journal_log.h"
+#include "platform/linux/qt/qt_translations.h"
 #include "share-extension/core/share_model.h"
 #include "share-extension/ui/share_view_controller.h"
 #include "shared/identifiers.h"
@@ -29,6 +30,10 @@ namespace {
 // Sends through the bus and ends the program once the request is delivered.
 class SendAndQuit final : public quillet::CreationRequestSender {
 public:
+    // The notification shown when the helper cannot be reached speaks the
+    // program's language.
+    explicit SendAndQuit(quillet::Translator translate) : sender_(std::move(translate)) {}
+
     void send(const std::string& url) override {
         pending = true;
         sender_.send(url, [] { QCoreApplication::quit(); });
@@ -63,6 +68,7 @@ int main(int argc, char** argv) {
     // given: the program's name alone.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    platform::qt::installQtTranslations(app);
     QApplication::setApplicationName("quillet-share");
     QApplication::setDesktopFileName(ids::kShare);
     // The window closes before the request is delivered: the program ends
@@ -97,10 +103,9 @@ int main(int argc, char** argv) {
     }
 
     const platform::GioFileTypes fileTypes;
-    SendAndQuit sender;
-    share::ShareViewController controller(
-        model, sender, fileTypes,
-        [translator](const std::string& text) { return translator(text); });
+    const Translator translate = [translator](const std::string& text) { return translator(text); };
+    SendAndQuit sender(translate);
+    share::ShareViewController controller(model, sender, fileTypes, translate);
     QObject::connect(&controller, &QDialog::finished, [&sender] {
         if (!sender.pending) {
             QCoreApplication::quit();

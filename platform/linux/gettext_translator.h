@@ -17,8 +17,9 @@ public:
 
     // Usable wherever a quillet::Translator is wanted.
     std::string operator()(const std::string& text) const;
-    // The singular or plural form for `count`, by the catalog's plural rule
-    // (the English forms' rule without a translation).
+    // The form of a text with a count that the count takes in the user's
+    // language (ngettext): "%d template" / "%d templates" in English, three
+    // forms in Russian, one in Japanese. The catalog templates extract it.
     std::string plural(const std::string& singular, const std::string& pluralForm,
                        unsigned long count) const;
 

@@ -4,6 +4,7 @@
 #include "app/ui/preferences/list_pane_controls.h"
 #include "platform/linux/qt/qt_text.h"
 #include "shared/keys.h"
+#include "shared/text_mark.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -19,15 +20,6 @@
 namespace quillet::app {
 
 using platform::qt::qtText;
-
-namespace {
-
-// Marks a text for the catalog; it is translated where it is shown.
-constexpr const char* N_(const char* text) {
-    return text;
-}
-
-} // namespace
 
 GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& services,
                                                                    QWidget* parent)

@@ -2,6 +2,8 @@
 
 #include "list_pane_controls.h"
 
+#include "shared/text_mark.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -121,7 +123,7 @@ QVariant LocalizationTableModel::headerData(int section, Qt::Orientation orienta
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    const char* text = section == kKeyColumn ? "Text" : "Replacement";
+    const char* text = section == kKeyColumn ? N_("Text") : N_("Replacement");
     return QString::fromStdString(translate_ ? translate_(text) : std::string(text));
 }
 

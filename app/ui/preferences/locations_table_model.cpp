@@ -1,6 +1,7 @@
 #include "locations_table_model.h"
 
 #include "platform/linux/qt/qt_text.h"
+#include "shared/text_mark.h"
 #include "shared/xdg_paths.h"
 
 #include <QIcon>
@@ -33,7 +34,7 @@ bool LocationsTableModel::setValueAt(std::size_t row, int column, const Value& v
 }
 
 QString LocationsTableModel::headerText(int column) const {
-    const char* text = column == kEnabledColumn ? "Enabled" : "Folder";
+    const char* text = column == kEnabledColumn ? N_("Enabled") : N_("Folder");
     return QString::fromStdString(translate_ ? translate_(text) : std::string(text));
 }
 

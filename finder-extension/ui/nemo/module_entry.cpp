@@ -1,6 +1,7 @@
 // The Nemo module, over the glue every file manager's module shares.
 #include "finder-extension/ui/glue/file_manager_module.h"
 #include "shared/identifiers.h"
+#include "shared/text_mark.h"
 
 #include <libnemo-extension/nemo-menu-provider.h>
 #include <libnemo-extension/nemo-name-and-desc-provider.h>
@@ -14,7 +15,8 @@ using Module = module::FileManagerModule<Nemo>;
 
 // Nemo's list of extensions (Edit › Plugins) shows this name and line.
 GList* nameAndDescription(NemoNameAndDescProvider*) {
-    std::string description = "Adds a New File menu with your templates to the folders you choose";
+    std::string description =
+        N_("Adds a New File menu with your templates to the folders you choose");
     if (module::ExtensionHost* host = module::ExtensionHost::current()) {
         description = host->translate(description);
     }

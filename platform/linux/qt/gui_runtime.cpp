@@ -1,6 +1,7 @@
 #include "platform/linux/qt/gui_runtime.h"
 
 #include "platform/linux/display.h"
+#include "platform/linux/qt/qt_translations.h"
 
 #include <QApplication>
 
@@ -30,6 +31,7 @@ Status ensureWidgetApplication() {
     static QApplication* application = [] {
         auto* app = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
+        installQtTranslations(*app);
         return app;
     }();
     (void)application;
