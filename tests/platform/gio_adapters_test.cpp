@@ -13,7 +13,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -127,6 +130,46 @@ TEST(GettextTranslator, UntranslatedTextComesBackUnchanged) {
     EXPECT_EQ(translate(""), "") << "not the catalog header";
     std::function<std::string(const std::string&)> asTranslator = translate;
     EXPECT_EQ(asTranslator("Quillet"), "Quillet");
+}
+
+// A catalog compiled as the build compiles the shipped ones, read through
+// libintl with the user's language: Russian has three plural forms.
+TEST(GettextTranslator, TranslatesAndPicksThePluralFormOfTheUsersLanguage) {
+    quillet::test::TempXdg xdg;
+    const std::string po = xdg.root() + "/ru.po";
+    const std::string mo = xdg.makeDir("locale/ru/LC_MESSAGES") + "/quillet-test.mo";
+    std::ofstream(po) << R"(msgid ""
+msgstr ""
+"Content-Type: text/plain; charset=UTF-8\n"
+"Plural-Forms: nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);\n"
+
+msgid "Cancel"
+msgstr "Отмена"
+
+msgid "%d template"
+msgid_plural "%d templates"
+msgstr[0] "%d шаблон"
+msgstr[1] "%d шаблона"
+msgstr[2] "%d шаблонов"
+)";
+    ASSERT_EQ(std::system(("msgfmt -o '" + mo + "' '" + po + "'").c_str()), 0);
+    // gettext follows LANGUAGE only under a locale other than "C".
+    ::setenv("LANGUAGE", "ru", 1);
+    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+    quillet::platform::GettextTranslator translate("quillet-test", xdg.root() + "/locale");
+    EXPECT_EQ(translate("Cancel"), "Отмена");
+    EXPECT_EQ(translate("Not in the catalog"), "Not in the catalog");
+    const struct {
+        unsigned long count;
+        const char* form;
+    } cases[] = {{1, "%d шаблон"},  {2, "%d шаблона"},  {5, "%d шаблонов"}, {11, "%d шаблонов"},
+                 {21, "%d шаблон"}, {22, "%d шаблона"}, {0, "%d шаблонов"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        EXPECT_EQ(translate.plural("%d template", "%d templates", c.count), c.form);
+    }
+    ::unsetenv("LANGUAGE");
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(CanberraSoundPlayer, FailuresAreSilent) {
