@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
         .launcherPath = paths::appendingPathComponent(binDir, "quillet-launcher"),
         .helpDir =
             paths::appendingPathComponent(paths::deletingLastPathComponent(resources), "help"),
+        .languages = platform::preferredLanguageNames(),
         .fileManagerPaths = installedFileManagers(),
         .osVersion = app::currentOSVersionString(),
     };

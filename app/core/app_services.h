@@ -53,6 +53,9 @@ struct AppServices {
     std::string helperPath;   // quillet-helper beside quillet
     std::string launcherPath; // quillet-launcher beside quillet
     std::string helpDir;      // <prefix>/share/quillet/help, the HTML pages
+    // The user's languages in gettext's order (LANGUAGE, then the locale),
+    // for what is chosen by language at run time (the help pages).
+    std::vector<std::string> languages;
     // The file managers Quillet has a module for that are on PATH,
     // restarted to load the extension.
     std::vector<std::string> fileManagerPaths;

@@ -21,7 +21,8 @@ constexpr const char* kQuitEveryDolphin =
 } // namespace
 
 Status setUpExtension(const AppServices& services, const RunAlert& runAlert) {
-    Status helpShown = showHelpPage(services.workspace, services.helpDir, kHelpLocationsPage);
+    Status helpShown =
+        showHelpPage(services.workspace, services.helpDir, services.languages, kHelpLocationsPage);
     if (services.fileManagerPaths.empty()) {
         return helpShown;
     }

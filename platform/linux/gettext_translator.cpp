@@ -16,9 +16,11 @@ GettextTranslator::GettextTranslator(std::string domain, const std::string& loca
 GettextTranslator GettextTranslator::forProgram(const std::string& domain,
                                                 const std::string& program) {
     // <prefix>/share/quillet/<program> -> <prefix>/share/locale, where every
-    // program's catalogs live, the file-manager module's included.
-    return GettextTranslator(
-        domain, paths::appendingPathComponent(paths::resourcesDir(program), "../../locale"));
+    // program's catalogs live, the file-manager module's included. Resolved
+    // as text: a program without resources (the share program) has no
+    // folder of its own for ".." to climb out of.
+    return GettextTranslator(domain, paths::standardizedPath(paths::appendingPathComponent(
+                                         paths::resourcesDir(program), "../../locale")));
 }
 
 std::string GettextTranslator::operator()(const std::string& text) const {

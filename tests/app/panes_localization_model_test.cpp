@@ -1,4 +1,5 @@
 // The Localization pane's catalog lookup and its override table.
+#include "app/core/help.h"
 #include "app/core/preferences/localization_model.h"
 
 #include "shared/keys.h"
@@ -155,6 +156,30 @@ TEST(MessageCatalog, RefusesWhatIsNotASoundCatalogOfAReasonableSize) {
         EXPECT_EQ(read.error().reason(), c.reason);
     }
     EXPECT_FALSE(locateCatalog(xdg.root(), "quillet-extension", {"de"}, "en"));
+}
+
+TEST(HelpPages, TheTranslatedCopyOfTheFirstLanguageThatHasOne) {
+    test::TempXdg xdg;
+    const std::string help = xdg.makeDir("help");
+    for (const char* page : {"index.html", "de/index.html", "pt_BR/index.html", "ja/other.html"}) {
+        std::filesystem::create_directories(std::filesystem::path(help + "/" + page).parent_path());
+        std::ofstream(help + "/" + page) << "<html></html>";
+    }
+    struct Case {
+        std::vector<std::string> languages;
+        std::string page;
+    } cases[] = {
+        {{"de_DE.UTF-8", "de_DE", "de", "C"}, "/de/index.html"},
+        {{"fr", "de"}, "/de/index.html"},
+        {{"pt_BR.UTF-8"}, "/pt_BR/index.html"},
+        {{"ja"}, "/index.html"}, // a translation of another page only
+        {{"C"}, "/index.html"},
+        {{}, "/index.html"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.languages.empty() ? "none" : c.languages.front());
+        EXPECT_EQ(helpPageURL(help, "index.html", c.languages), "file://" + help + c.page);
+    }
 }
 
 } // namespace

@@ -168,6 +168,11 @@ msgstr[2] "%d шаблонов"
         SCOPED_TRACE(c.count);
         EXPECT_EQ(translate.plural("%d template", "%d templates", c.count), c.form);
     }
+    // The shipped catalogs beside the build tree's programs, found even from a
+    // program without a resources folder of its own (the share program).
+    const auto shipped = quillet::platform::GettextTranslator::forProgram(
+        "quillet-share", "a-program-without-resources");
+    EXPECT_EQ(shipped("Cancel"), "Отмена");
     ::unsetenv("LANGUAGE");
     std::setlocale(LC_ALL, "C");
 }

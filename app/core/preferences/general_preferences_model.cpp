@@ -97,7 +97,7 @@ void GeneralPreferencesModel::setExtensionHandler(std::function<void(bool runnin
 }
 
 Status GeneralPreferencesModel::showHelp() {
-    return showHelpPage(services_.workspace, services_.helpDir);
+    return showHelpPage(services_.workspace, services_.helpDir, services_.languages);
 }
 
 Status GeneralPreferencesModel::setUpExtension() {

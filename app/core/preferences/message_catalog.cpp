@@ -159,25 +159,29 @@ Expected<MessageTable> parseMessageCatalog(std::string_view bytes, const std::st
     return result;
 }
 
-std::optional<std::string> locateCatalog(const std::string& localeDir, const std::string& domain,
-                                         const std::vector<std::string>& languages,
-                                         const std::string& baseLanguage) {
-    std::vector<std::string> tried = languages;
-    tried.push_back(baseLanguage);
-    for (const auto& language : tried) {
+std::optional<std::string> locateLocalized(const std::string& dir, const std::string& relative,
+                                           const std::vector<std::string>& languages) {
+    for (const auto& language : languages) {
         if (language.empty() || language == "C" || language == "POSIX" ||
             language.find('/') != std::string::npos) {
             continue;
         }
         for (const auto& variant : variants(language)) {
-            std::string path = paths::appendingPathComponent(localeDir, variant + "/LC_MESSAGES/" +
-                                                                            domain + ".mo");
+            std::string path = paths::appendingPathComponent(dir, variant + "/" + relative);
             if (isFile(path)) {
                 return path;
             }
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> locateCatalog(const std::string& localeDir, const std::string& domain,
+                                         const std::vector<std::string>& languages,
+                                         const std::string& baseLanguage) {
+    std::vector<std::string> tried = languages;
+    tried.push_back(baseLanguage);
+    return locateLocalized(localeDir, "LC_MESSAGES/" + domain + ".mo", tried);
 }
 
 } // namespace quillet::app

@@ -35,6 +35,13 @@ inline constexpr std::size_t kMaxMessageCatalogBytes = 1024 * 1024;
 [[nodiscard]] Expected<MessageTable> parseMessageCatalog(std::string_view bytes,
                                                          const std::string& path);
 
+// <dir>/<language>/<relative> for the first language of the list that has it,
+// each language tried with its variants as gettext does ("de_DE.UTF-8@euro":
+// itself, "de_DE@euro", "de_DE", "de"); "C", "POSIX" and names with a slash
+// have none. Nothing when no language has it.
+std::optional<std::string> locateLocalized(const std::string& dir, const std::string& relative,
+                                           const std::vector<std::string>& languages);
+
 // <localeDir>/<language>/LC_MESSAGES/<domain>.mo for the first language of
 // the list that has one (as gettext searches: "de_DE.UTF-8" tries itself,
 // then "de_DE", then "de"; "C" and "POSIX" have none), else the same for

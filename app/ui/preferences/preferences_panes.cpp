@@ -4,7 +4,6 @@
 #include "app/ui/preferences/localization_pane.h"
 #include "app/ui/preferences/locations_pane.h"
 #include "app/ui/preferences/templates_pane.h"
-#include "platform/linux/gettext_translator.h"
 #include "shared/xdg_paths.h"
 
 namespace quillet::app {
@@ -19,7 +18,7 @@ std::vector<PreferencesPane*> makePreferencesPanes(AppServices& services, QWidge
             services,
             paths::standardizedPath(
                 paths::appendingPathComponent(services.resourcesDir, "../../locale")),
-            platform::preferredLanguageNames(), parent),
+            services.languages, parent),
     };
 }
 

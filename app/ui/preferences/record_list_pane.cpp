@@ -177,7 +177,8 @@ void RecordListPane::revealSelectedRows() {
 }
 
 void RecordListPane::showHelp() {
-    tellFailure(showHelpPage(services_.workspace, services_.helpDir, description_.helpPage),
+    tellFailure(showHelpPage(services_.workspace, services_.helpDir, services_.languages,
+                             description_.helpPage),
                 tr_("The help could not be opened"));
 }
 
