@@ -66,6 +66,7 @@ struct AppServicesFixture {
         .helperPath = "/opt/quillet/bin/quillet-helper",
         .launcherPath = executableAt(xdg.makeDir("bin") + "/quillet-launcher"),
         .helpDir = xdg.makeDir("resources/help"),
+        .languages = {"C"},
         .fileManagerPaths = {"/usr/bin/nautilus", "/usr/bin/thunar"},
         .osVersion = "Debian GNU/Linux 12 (bookworm) 6.1.0-18-amd64",
     };

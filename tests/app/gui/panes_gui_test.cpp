@@ -57,6 +57,7 @@ protected:
               .helperPath = {},
               .launcherPath = {},
               .helpDir = xdg.root() + "/share/quillet/help",
+              .languages = {},
               .fileManagerPaths = {},
               .osVersion = {},
           } {
