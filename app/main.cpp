@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     // The login item is the launcher's autostart entry, written from the shipped one.
     platform::XdgLoginItems loginItems(paths::resourcesDir("launcher") +
                                        "/org.quillet.QuilletLauncher.desktop");
-    auto hotKeys = platform::makeHotKeyCenter(mainQueue, ids::kMainApp);
+    auto shortcuts = platform::makeShortcutMechanism(mainQueue, ids::kMainApp);
     platform::DBusNameWatch busNames;
     auto translator = platform::GettextTranslator::forProgram("quillet", "app");
     const std::string binDir = paths::deletingLastPathComponent(paths::executablePath());
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
         .workspace = workspace,
         .fileTypes = fileTypes,
         .loginItems = loginItems,
-        .hotKeys = *hotKeys,
+        .hotKeys = *shortcuts.hotKeys,
         .busNames = busNames,
         .launchHelper = nullptr, // the delegate's, once it exists
         .translate = [translator](const std::string& text) { return translator(text); },
@@ -176,6 +176,8 @@ int main(int argc, char** argv) {
         .languages = platform::preferredLanguageNames(),
         .fileManagerPaths = installedFileManagers(),
         .osVersion = app::currentOSVersionString(),
+        .shortcutRegistry = shortcuts.registry.get(),
+        .shortcutMechanism = shortcuts.description,
     };
 
     app::QtApplicationShell shell(services);
@@ -213,7 +215,7 @@ int main(int argc, char** argv) {
         delegate.applicationShouldHandleReopen(visible);
     });
 
-    bus.setActionHandler([&shell](const std::string& name) {
+    bus.setActionHandler([&shell](const std::string& name, std::optional<std::int32_t>) {
         if (name == kTemplatesAction) {
             shell.showPopoverAsWindow();
         }

@@ -2,9 +2,11 @@
 // sheet and the shortcuts ask for.
 //
 //   quillet-helper [URL...]
+//   quillet-helper --shortcut INDEX
 //
-// With another instance running, the URLs are handed to it and this process
-// ends; otherwise this process becomes the instance and serves them.
+// With another instance running, the URLs (or the shortcut of the template
+// at INDEX, as the desktop's shortcut entries ask) are handed to it and this
+// process ends; otherwise this process becomes the instance and serves them.
 #include "helper/core/alerts/one_alert_per_kind.h"
 #include "helper/core/app/app_delegate.h"
 #include "helper/ui/dialogs/lazy_dialogs.h"
@@ -23,16 +25,30 @@
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 void printUsage() {
-    std::printf("Usage: quillet-helper [quillet:///FOLDER?INDEX ...]\n");
+    std::printf("Usage: quillet-helper [quillet:///FOLDER?INDEX ...]\n"
+                "       quillet-helper --shortcut TEMPLATE_INDEX\n");
+}
+
+// The index after --shortcut: a whole number, nothing else.
+std::optional<std::int32_t> parseIndex(const char* text) {
+    std::int32_t index = 0;
+    const char* end = text + std::strlen(text);
+    auto [last, error] = std::from_chars(text, end, index);
+    if (error != std::errc() || last != end || last == text || index < 0) {
+        return std::nullopt;
+    }
+    return index;
 }
 
 } // namespace
@@ -43,11 +59,22 @@ int main(int argc, char** argv) {
     platform::useLocalFilesOnly();
 
     std::vector<std::string> urls;
+    std::optional<std::int32_t> shortcutIndex;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             printUsage();
             return 0;
+        }
+        if (std::strcmp(arg, "--shortcut") == 0) {
+            shortcutIndex = i + 1 < argc ? parseIndex(argv[i + 1]) : std::nullopt;
+            if (!shortcutIndex) {
+                std::fprintf(stderr, "quillet-helper: --shortcut needs a template index\n");
+                printUsage();
+                return 2;
+            }
+            ++i;
+            continue;
         }
         // The bus starts us with this flag (service file convention).
         if (std::strcmp(arg, "--gapplication-service") == 0) {
@@ -59,6 +86,18 @@ int main(int argc, char** argv) {
     platform::BusApplication bus(ids::kHelper, true);
     const auto role = bus.registerOnBus();
     if (role && *role == platform::BusApplication::Role::Remote) {
+        if (shortcutIndex) {
+            if (const Status forwarded = bus.forwardAction(ids::kShortcutAction, *shortcutIndex);
+                !forwarded) {
+                std::fprintf(stderr,
+                             "quillet-helper: the running helper did not take the shortcut (%s)\n",
+                             forwarded.error().reason().c_str());
+                return 1;
+            }
+            if (urls.empty()) {
+                return 0;
+            }
+        }
         if (const Status forwarded = bus.forward(urls); !forwarded) {
             std::fprintf(stderr,
                          "quillet-helper: the running helper did not take the request (%s)\n",
@@ -83,7 +122,7 @@ int main(int argc, char** argv) {
                                                                    "/" QUILLET_HELPER_DIALOGS));
     platform::GioWorkspace workspace;
     platform::GioVolumeMonitor volumes;
-    auto hotKeys = platform::makeHotKeyCenter(mainQueue, ids::kHelper);
+    auto shortcuts = platform::makeShortcutMechanism(mainQueue, ids::kHelper);
     platform::PosixScriptRunner scriptRunner;
     platform::CanberraSoundPlayer sound("Quillet");
     auto translator = platform::GettextTranslator::forProgram("quillet-helper", "helper");
@@ -100,7 +139,7 @@ int main(int argc, char** argv) {
         .panels = dialogs,
         .workspace = workspace,
         .volumes = volumes,
-        .hotKeys = *hotKeys,
+        .hotKeys = *shortcuts.hotKeys,
         .sound = sound,
         .makeFileEventSource = []() -> std::unique_ptr<FileEventSource> {
             auto source = platform::InotifyFileEventSource::create();
@@ -121,6 +160,7 @@ int main(int argc, char** argv) {
                                                const std::string& destDir) {
                 dialogs.runInstallScriptWindow(script, destDir, workspace, translator);
             },
+        .shortcutRegistry = shortcuts.registry.get(),
     };
     // The chooser's icons from shared-mime-info and the icon theme, as
     // everywhere else in the suite.
@@ -153,9 +193,18 @@ int main(int argc, char** argv) {
             delegate.handleURLEvent(uri);
         }
     });
+    bus.setActionHandler([&delegate](const std::string& name, std::optional<std::int32_t> index) {
+        if (name == ids::kShortcutAction && index) {
+            delegate.handleShortcutActivation(*index);
+        }
+    });
     delegate.applicationDidFinishLaunching();
     for (const auto& url : urls) {
         mainQueue.post([&delegate, url] { delegate.handleURLEvent(url); });
+    }
+    if (shortcutIndex) {
+        mainQueue.post(
+            [&delegate, index = *shortcutIndex] { delegate.handleShortcutActivation(index); });
     }
 
     bus.run();

@@ -24,6 +24,10 @@ inline constexpr const char* kNotificationsSignal = "Posted";
 
 inline constexpr const char* kHelperObjectPath = "/org/quillet/QuilletHelper";
 inline constexpr const char* kUrlScheme = "quillet";
+// The helper's action (org.freedesktop.Application.ActivateAction) that does
+// what a press of a template's shortcut does; its parameter is the int32
+// template index.
+inline constexpr const char* kShortcutAction = "shortcut";
 
 // Object of the quit notification posted under kHelper.
 inline constexpr const char* kQuitObject = "quit";

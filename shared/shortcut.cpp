@@ -3,6 +3,7 @@
 #include "keys.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 
 namespace quillet {
@@ -248,6 +249,67 @@ std::string shortcutText(const Value& shortcut) {
     return parsed ? shortcutText(*parsed) : std::string();
 }
 
+std::string keysymName(std::uint32_t keysym) {
+    if (const NamedKey* key = namedKey(keysym)) {
+        return key->portal;
+    }
+    if (keysym >= 0xffbe && keysym <= 0xffe0) {
+        return "F" + std::to_string(keysym - 0xffbe + 1);
+    }
+    if (keysym >= 0xffb0 && keysym <= 0xffb9) {
+        return "KP_" + std::to_string(keysym - 0xffb0);
+    }
+    if (keysym >= 0x20 && keysym <= 0x7e) {
+        return kAsciiNames[keysym - 0x20];
+    }
+    if (auto cp = codePoint(keysym)) {
+        return utf8(*cp);
+    }
+    return hex(keysym);
+}
+
+std::optional<std::uint32_t> keysymFromName(std::string_view name) {
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    for (const auto& key : kNamedKeys) {
+        if (name == key.portal) {
+            return key.keysym;
+        }
+    }
+    for (std::size_t i = 0; i < kAsciiNames.size(); ++i) {
+        if (name == kAsciiNames[i]) {
+            return static_cast<std::uint32_t>(0x20 + i);
+        }
+    }
+    auto number = [](std::string_view digits) -> std::optional<std::uint32_t> {
+        std::uint32_t value = 0;
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
+            return std::nullopt;
+        }
+        return value;
+    };
+    if (name.size() > 1 && name[0] == 'F') {
+        if (auto n = number(name.substr(1)); n && *n >= 1 && *n <= 35) {
+            return 0xffbe + *n - 1;
+        }
+    }
+    if (name.starts_with("KP_")) {
+        if (auto n = number(name.substr(3)); n && *n <= 9) {
+            return 0xffb0 + *n;
+        }
+    }
+    if (name.starts_with("0x")) {
+        std::uint32_t value = 0;
+        auto [end, error] = std::from_chars(name.data() + 2, name.data() + name.size(), value, 16);
+        if (error == std::errc() && end == name.data() + name.size() && name.size() > 2) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
 std::string portalTrigger(const Shortcut& shortcut) {
     std::string trigger;
     for (auto [bit, word] :
@@ -258,23 +320,7 @@ std::string portalTrigger(const Shortcut& shortcut) {
             trigger += '+';
         }
     }
-    const std::uint32_t keysym = shortcut.keysym;
-    if (const NamedKey* key = namedKey(keysym)) {
-        return trigger + key->portal;
-    }
-    if (keysym >= 0xffbe && keysym <= 0xffe0) {
-        return trigger + "F" + std::to_string(keysym - 0xffbe + 1);
-    }
-    if (keysym >= 0xffb0 && keysym <= 0xffb9) {
-        return trigger + "KP_" + std::to_string(keysym - 0xffb0);
-    }
-    if (keysym >= 0x20 && keysym <= 0x7e) {
-        return trigger + kAsciiNames[keysym - 0x20];
-    }
-    if (auto cp = codePoint(keysym)) {
-        return trigger + utf8(*cp);
-    }
-    return trigger + hex(keysym);
+    return trigger + keysymName(shortcut.keysym);
 }
 
 } // namespace quillet

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillet {
 
@@ -46,6 +47,11 @@ std::string shortcutText(const Value& shortcut);
 std::string shortcutText(const Shortcut& shortcut);
 // The modifiers alone, each followed by "+": "Ctrl+Alt+".
 std::string modifiersText(std::uint32_t modifiers);
+
+// The key's X keysym name, as the desktops' key settings and the portal spell
+// it: "n", "F5", "space", "Next", "KP_1". keysymFromName reads it back.
+std::string keysymName(std::uint32_t keysym);
+std::optional<std::uint32_t> keysymFromName(std::string_view name);
 
 // The combination as a trigger of the desktop's global-shortcuts portal:
 // "CTRL+ALT+n", "LOGO+SHIFT+F5".

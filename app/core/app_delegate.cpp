@@ -8,6 +8,7 @@
 #include "app/core/nautilus_script.h"
 #include "app/core/start_at_login_controller.h"
 #include "app/core/template_drop.h"
+#include "shared/desktop_shortcuts.h"
 #include "shared/fd_io.h"
 #include "shared/files/item_lookup.h"
 #include "shared/files/safe_create.h"
@@ -31,6 +32,9 @@ AppDelegate::AppDelegate(AppServices& services, ApplicationShell& shell)
     : services_(services), shell_(shell), self_(*this) {}
 
 AppDelegate::~AppDelegate() {
+    if (templatesObserver_) {
+        services_.notifications.removeObserver(*templatesObserver_);
+    }
     if (statusObserver_) {
         services_.localNotifications.removeObserver(*statusObserver_);
     }
@@ -74,6 +78,17 @@ void AppDelegate::applicationDidFinishLaunching() {
     statusObserver_ = services_.localNotifications.addObserver(
         kStatusItemShouldUpdate, self_.guard([](AppDelegate& self, const std::string&,
                                                 const std::string&) { self.updateStatusMenu(); }));
+
+    // The desktop's shortcut entries follow every save of the templates,
+    // whether the helper runs or not.
+    syncDesktopShortcuts();
+    templatesObserver_ = services_.notifications.addObserver(
+        ids::kSuiteName,
+        self_.guard([](AppDelegate& self, const std::string&, const std::string& object) {
+            if (object == keys::kFileTemplates) {
+                self.syncDesktopShortcuts();
+            }
+        }));
 
     if (sharedDefaults_->boolForKey(keys::kShouldLaunchHelper)) {
         launchHelper();
@@ -126,6 +141,23 @@ bool AppDelegate::settingsReadableOrReset() {
         }
         // Open Folder: the user looks, maybe mends the file; then asked again.
         (void)services_.workspace.openFile(paths::deletingLastPathComponent(file));
+    }
+}
+
+void AppDelegate::syncDesktopShortcuts() {
+    if (services_.shortcutRegistry == nullptr) {
+        return;
+    }
+    SettingsStore store = services_.openSharedDefaults();
+    if (!store.readStatus()) {
+        return; // an unreadable store says nothing about which entries should go
+    }
+    const Value::Array templates =
+        store.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    if (const Status synced =
+            syncShortcutRegistry(*services_.shortcutRegistry, templates, services_.helperPath);
+        !synced) {
+        std::cerr << "quillet: desktop shortcuts: " << synced.error().logText() << "\n";
     }
 }
 
@@ -296,6 +328,10 @@ void AppDelegate::applicationWillTerminate() {
     }
     terminated_ = true;
     removeStagedDrags(dragStagingRoot());
+    if (templatesObserver_) {
+        services_.notifications.removeObserver(*templatesObserver_);
+        templatesObserver_.reset();
+    }
     if (statusObserver_) {
         services_.localNotifications.removeObserver(*statusObserver_);
         statusObserver_.reset();

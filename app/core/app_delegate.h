@@ -49,6 +49,8 @@ public:
     void launchHelperOncePerSystemVersion();
     // Starts the helper unless it runs; never reports a failure.
     void launchHelper();
+    // Brings the desktop's shortcut entries in step with the stored templates.
+    void syncDesktopShortcuts();
 
     void updateStatusMenu();
     void activateStatusMenu();
@@ -88,6 +90,7 @@ private:
     bool statusItemShown_ = false;
     bool terminated_ = false;
     std::optional<NotificationCenter::Token> statusObserver_;
+    std::optional<NotificationCenter::Token> templatesObserver_;
     // Work scheduled on the main queue holds this weakly.
     LifeToken<AppDelegate> self_;
 };

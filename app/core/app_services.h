@@ -11,6 +11,7 @@
 #include "shared/ports/main_queue.h"
 #include "shared/ports/notification_center.h"
 #include "shared/ports/panels.h"
+#include "shared/ports/shortcut_registry.h"
 #include "shared/ports/workspace.h"
 #include "shared/settings_store.h"
 
@@ -61,6 +62,11 @@ struct AppServices {
     std::vector<std::string> fileManagerPaths;
     std::string osVersion; // the system's version string, for the helper's
                            // launch once per system version
+    // The desktop's list of custom shortcuts, kept in step with the
+    // templates; null where the desktop keeps none (the helper grabs keys).
+    ShortcutRegistry* shortcutRegistry = nullptr;
+    // Which mechanism carries the shortcuts, or why none does (English).
+    std::string shortcutMechanism{};
 };
 
 } // namespace quillet::app

@@ -71,6 +71,44 @@ struct BusApplication::Impl {
         return G_SOURCE_REMOVE;
     }
 
+    struct PendingAction {
+        Impl* self;
+        std::string name;
+        std::optional<std::int32_t> parameter;
+    };
+
+    static gboolean runAction(gpointer data) {
+        auto* pending = static_cast<PendingAction*>(data);
+        try {
+            if (pending->self->actionHandler) {
+                pending->self->actionHandler(pending->name, pending->parameter);
+            }
+        } catch (const std::exception& e) {
+            g_warning("%s: action not handled: %s", g_get_prgname(), e.what());
+        } catch (...) {
+            g_warning("%s: action not handled", g_get_prgname());
+        }
+        return G_SOURCE_REMOVE;
+    }
+
+    static void queueAction(Impl* self, GVariant* parameters) {
+        auto* pending = new PendingAction{self, {}, std::nullopt};
+        const gchar* name = nullptr;
+        GVariantIter* values = nullptr;
+        g_variant_get(parameters, "(&sav@a{sv})", &name, &values, nullptr);
+        pending->name = name;
+        GVariant* value = nullptr;
+        if (g_variant_iter_next(values, "v", &value)) {
+            if (g_variant_is_of_type(value, G_VARIANT_TYPE_INT32)) {
+                pending->parameter = g_variant_get_int32(value);
+            }
+            g_variant_unref(value);
+        }
+        g_variant_iter_free(values);
+        g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runAction, pending,
+                        [](gpointer p) { delete static_cast<PendingAction*>(p); });
+    }
+
     static void onMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                              const gchar* method, GVariant* parameters,
                              GDBusMethodInvocation* invocation, gpointer data) {
@@ -91,20 +129,6 @@ struct BusApplication::Impl {
                     return G_SOURCE_REMOVE;
                 },
                 self);
-        } else if (g_strcmp0(method, "ActivateAction") == 0) {
-            const gchar* name = nullptr;
-            g_variant_get(parameters, "(&s@av@a{sv})", &name, nullptr, nullptr);
-            auto* pending = new std::pair<Impl*, std::string>(self, name);
-            g_idle_add_full(
-                G_PRIORITY_DEFAULT,
-                [](gpointer p) -> gboolean {
-                    auto* action = static_cast<std::pair<Impl*, std::string>*>(p);
-                    if (action->first->actionHandler) {
-                        action->first->actionHandler(action->second);
-                    }
-                    return G_SOURCE_REMOVE;
-                },
-                pending, [](gpointer p) { delete static_cast<std::pair<Impl*, std::string>*>(p); });
         } else if (g_strcmp0(method, "Open") == 0) {
             auto* pending = new Pending{self, {}};
             GVariantIter* iter = nullptr;
@@ -117,8 +141,36 @@ struct BusApplication::Impl {
             // Answer the call first; the work may show a modal alert.
             g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runPending, pending,
                             [](gpointer p) { delete static_cast<Pending*>(p); });
+        } else if (g_strcmp0(method, "ActivateAction") == 0 && self->actionHandler) {
+            queueAction(self, parameters);
         }
         g_dbus_method_invocation_return_value(invocation, nullptr);
+    }
+
+    // One call to the instance that owns the name; `parameters` builds the
+    // arguments afresh for each attempt.
+    Status call(const char* method, const std::function<GVariant*()>& parameters) {
+        std::optional<Error> failure;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            GError* gerror = nullptr;
+            GVariant* reply = g_dbus_connection_call_sync(
+                bus, id.c_str(), objectPath.c_str(), kInterface, method, parameters(), nullptr,
+                G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
+            if (reply != nullptr) {
+                g_variant_unref(reply);
+                return {};
+            }
+            // The owner may have given the name up between our look and our call.
+            const bool again =
+                g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY) ||
+                g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
+                g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
+            failure = takeGError("hand the request to", id, &gerror);
+            if (!again) {
+                break;
+            }
+        }
+        return *failure;
     }
 
     void releaseName() {
@@ -224,54 +276,40 @@ void BusApplication::setActionHandler(ActionHandler handler) {
 }
 
 Status BusApplication::forward(const std::vector<std::string>& uris) {
-    return forwardRequest(uris, {});
-}
-
-Status BusApplication::forwardAction(const std::string& action) {
-    return forwardRequest({}, action);
-}
-
-Status BusApplication::forwardRequest(const std::vector<std::string>& uris,
-                                      const std::string& action) {
-    std::optional<Error> failure;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    return impl_->call(uris.empty() ? "Activate" : "Open", [&uris] {
         GVariantBuilder platformData;
         g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
-        GVariant* parameters = nullptr;
-        const char* method = uris.empty() ? "Activate" : "Open";
-        if (!action.empty()) {
-            method = "ActivateAction";
-            parameters = g_variant_new("(s@ava{sv})", action.c_str(),
-                                       g_variant_new_array(G_VARIANT_TYPE_VARIANT, nullptr, 0),
-                                       &platformData);
-        } else if (uris.empty()) {
-            parameters = g_variant_new("(a{sv})", &platformData);
-        } else {
-            GVariantBuilder list;
-            g_variant_builder_init(&list, G_VARIANT_TYPE("as"));
-            for (const auto& uri : uris) {
-                g_variant_builder_add(&list, "s", uri.c_str());
-            }
-            parameters = g_variant_new("(asa{sv})", &list, &platformData);
+        if (uris.empty()) {
+            return g_variant_new("(a{sv})", &platformData);
         }
+        GVariantBuilder list;
+        g_variant_builder_init(&list, G_VARIANT_TYPE("as"));
+        for (const auto& uri : uris) {
+            g_variant_builder_add(&list, "s", uri.c_str());
+        }
+        return g_variant_new("(asa{sv})", &list, &platformData);
+    });
+}
+
+Status BusApplication::forwardAction(const std::string& name,
+                                     std::optional<std::int32_t> parameter) {
+    if (impl_->bus == nullptr) {
         GError* gerror = nullptr;
-        GVariant* reply = g_dbus_connection_call_sync(
-            impl_->bus, impl_->id.c_str(), impl_->objectPath.c_str(), kInterface, method,
-            parameters, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
-        if (reply != nullptr) {
-            g_variant_unref(reply);
-            return {};
-        }
-        // The owner may have given the name up between our look and our call.
-        const bool again = g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY) ||
-                           g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
-                           g_error_matches(gerror, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
-        failure = takeGError("hand the request to", impl_->id, &gerror);
-        if (!again) {
-            break;
+        impl_->bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &gerror);
+        if (impl_->bus == nullptr) {
+            return takeGError("connect to the session bus", "", &gerror);
         }
     }
-    return *failure;
+    return impl_->call("ActivateAction", [&name, parameter] {
+        GVariantBuilder values;
+        g_variant_builder_init(&values, G_VARIANT_TYPE("av"));
+        if (parameter) {
+            g_variant_builder_add(&values, "v", g_variant_new_int32(*parameter));
+        }
+        GVariantBuilder platformData;
+        g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
+        return g_variant_new("(sava{sv})", name.c_str(), &values, &platformData);
+    });
 }
 
 void BusApplication::run() {

@@ -13,8 +13,10 @@
 
 #include "shared/error.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,9 @@ class BusApplication {
 public:
     using OpenHandler = std::function<void(const std::vector<std::string>& uris)>;
     using ActivateHandler = std::function<void()>;
-    using ActionHandler = std::function<void(const std::string& name)>;
+    // An action's name and its parameter, when it has one of type int32.
+    using ActionHandler =
+        std::function<void(const std::string& name, std::optional<std::int32_t> parameter)>;
 
     enum class Role {
         Primary, // we own the name and serve requests
@@ -47,8 +51,8 @@ public:
     void setOpenHandler(OpenHandler handler);
     // Activate calls (a second start without URIs); runs on the main context.
     void setActivateHandler(ActivateHandler handler);
-    // ActivateAction calls, by the action's name (a desktop entry's action
-    // started again); runs on the main context.
+    // ActivateAction calls; runs on the main context after the call has
+    // been answered.
     void setActionHandler(ActionHandler handler);
 
     // Remote role: hands the URIs as they are to the running instance (Open),
@@ -56,8 +60,11 @@ public:
     // gone (its owner was quitting) is sent once more, which starts a new
     // instance. An error when the request was not delivered.
     [[nodiscard]] Status forward(const std::vector<std::string>& uris);
-    // Remote role: runs the named action of the running instance, the same way.
-    [[nodiscard]] Status forwardAction(const std::string& action);
+    // Remote role, or no role yet: activates the action, with its int32
+    // parameter when it takes one, on the instance; the bus starts one when
+    // none runs. An error when the call was not delivered.
+    [[nodiscard]] Status forwardAction(const std::string& name,
+                                       std::optional<std::int32_t> parameter = std::nullopt);
 
     // Runs GLib's main loop (which runs Qt's events too, once Qt is started)
     // until quit(). A program that runs Qt's own loop need not call it: Qt's
@@ -71,8 +78,6 @@ public:
     void serveReceived();
 
 private:
-    Status forwardRequest(const std::vector<std::string>& uris, const std::string& action);
-
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

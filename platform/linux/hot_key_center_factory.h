@@ -5,6 +5,7 @@
 
 #include "shared/ports/hot_key_center.h"
 #include "shared/ports/main_queue.h"
+#include "shared/ports/shortcut_registry.h"
 
 #include <memory>
 #include <string>
@@ -12,5 +13,19 @@
 namespace quillet::platform {
 
 std::unique_ptr<HotKeyCenter> makeHotKeyCenter(MainQueue& mainQueue, const std::string& appId);
+
+// How a program's shortcuts reach the desktop. Where the desktop
+// (XDG_CURRENT_DESKTOP) keeps a list of custom shortcuts, `registry` is that
+// list and `hotKeys` only answers whether a combination is free; elsewhere
+// there is no registry and `hotKeys` is the centre above.
+struct ShortcutMechanism {
+    std::unique_ptr<ShortcutRegistry> registry;
+    std::unique_ptr<HotKeyCenter> hotKeys;
+    // For the Templates pane, in English: which mechanism is in use, or why
+    // there is none.
+    std::string description;
+};
+
+ShortcutMechanism makeShortcutMechanism(MainQueue& mainQueue, const std::string& appId);
 
 } // namespace quillet::platform

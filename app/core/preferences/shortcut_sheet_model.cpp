@@ -39,11 +39,11 @@ ShortcutSheetContent shortcutSheetContent(const Value& record) {
     return content;
 }
 
-bool canRecordShortcut(HotKeyCenter& hotKeys, const Value::Dictionary& candidate,
-                       const std::optional<Value::Dictionary>& ownShortcut,
-                       const std::function<void()>& onTrialPress) {
+Status canRecordShortcut(HotKeyCenter& hotKeys, const Value::Dictionary& candidate,
+                         const std::optional<Value::Dictionary>& ownShortcut,
+                         const std::function<void()>& onTrialPress) {
     if (ownShortcut && Value(*ownShortcut) == Value(candidate)) {
-        return true;
+        return {};
     }
     auto trial = std::make_shared<HotKey>();
     trial->identifier = "test";
@@ -53,11 +53,11 @@ bool canRecordShortcut(HotKeyCenter& hotKeys, const Value::Dictionary& candidate
             onTrialPress();
         }
     };
-    if (!hotKeys.registerHotKey(trial).ok()) {
-        return false;
+    if (Status registered = hotKeys.registerHotKey(trial); !registered) {
+        return registered;
     }
     hotKeys.unregisterHotKey(trial);
-    return true;
+    return {};
 }
 
 ShortcutSheetOutcome completeShortcutSheet(const ShortcutSheetCompletion& completion,

@@ -29,9 +29,10 @@ ShortcutSheetContent shortcutSheetContent(const Value& record);
 // Whether the recorder may take the candidate: a trial registration of a
 // system-wide hot key "test" succeeds (and is undone at once). The template's
 // own shortcut is held by the helper, so it is taken back without a trial.
-bool canRecordShortcut(HotKeyCenter& hotKeys, const Value::Dictionary& candidate,
-                       const std::optional<Value::Dictionary>& ownShortcut,
-                       const std::function<void()>& onTrialPress);
+// The refusal is the trial's error.
+Status canRecordShortcut(HotKeyCenter& hotKeys, const Value::Dictionary& candidate,
+                         const std::optional<Value::Dictionary>& ownShortcut,
+                         const std::function<void()>& onTrialPress);
 
 struct ShortcutSheetCompletion {
     SettingsStore& store;

@@ -285,8 +285,14 @@ void ShortcutRecorder::keyPressEvent(QKeyEvent* event) {
         return;
     }
     Value::Dictionary candidate = shortcut->toDictionary();
-    if (canRecordShortcut && !canRecordShortcut(candidate)) {
-        refresh(qtText(shortcutText(*shortcut)) + " — " + text("taken; type another"));
+    if (const Status allowed = canRecordShortcut ? canRecordShortcut(candidate) : Status{};
+        !allowed) {
+        QString why = text("taken; type another");
+        if (allowed.error().code() == std::errc::file_exists) {
+            why = text("taken by “%@”; type another")
+                      .replace(QStringLiteral("%@"), qtText(allowed.error().reason()));
+        }
+        refresh(qtText(shortcutText(*shortcut)) + " — " + why);
         return;
     }
     recording_ = false;

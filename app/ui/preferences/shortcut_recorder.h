@@ -6,6 +6,7 @@
 // (our own helper included) has grabbed still reaches it.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/shortcut.h"
 #include "shared/value.h"
 
@@ -33,8 +34,9 @@ public:
     const std::optional<Value::Dictionary>& objectValue() const { return value_; }
     void setObjectValue(std::optional<Value::Dictionary> value);
 
-    // Asked with each candidate; false refuses it and recording goes on.
-    std::function<bool(const Value::Dictionary&)> canRecordShortcut;
+    // Asked with each candidate; an error refuses it and recording goes on.
+    // An error of code file_exists names what already uses the combination.
+    std::function<Status(const Value::Dictionary&)> canRecordShortcut;
 
     bool isRecording() const { return recording_; }
     // What it shows: the shortcut, the prompt while recording, or the offer to record.

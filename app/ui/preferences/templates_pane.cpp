@@ -8,6 +8,7 @@
 #include "app/core/help.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QThreadPool>
@@ -65,6 +66,16 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
     };
     connect(table, &QAbstractItemView::doubleClicked, this, onShortcutCell);
     connect(table, &RecordTableView::cellActivated, this, onShortcutCell);
+
+    // Where the shortcuts go (the desktop's keyboard settings, key grabs, the
+    // portal), or why they cannot work in this session.
+    if (!services.shortcutMechanism.empty()) {
+        auto* mechanism = new QLabel(tr_(services.shortcutMechanism.c_str()), this);
+        mechanism->setObjectName("shortcutMechanism");
+        mechanism->setWordWrap(true);
+        mechanism->setAccessibleName(mechanism->text());
+        paneLayout()->addWidget(mechanism);
+    }
 }
 
 TemplatesPreferencesViewController::~TemplatesPreferencesViewController() = default;

@@ -17,6 +17,7 @@
 #include "shared/ports/notification_center.h"
 #include "shared/ports/panels.h"
 #include "shared/ports/script_runner.h"
+#include "shared/ports/shortcut_registry.h"
 #include "shared/ports/sound_player.h"
 #include "shared/ports/volume_monitor.h"
 #include "shared/ports/workspace.h"
@@ -68,6 +69,9 @@ struct HelperPorts {
     // The manual script installation window, run modally. Empty: none is shown.
     std::function<void(const std::string& scriptPath, const std::string& destDir)>
         runManualScriptInstallation;
+    // The desktop's list of custom shortcuts, kept in step with the templates
+    // instead of grabbing keys; null where the desktop keeps none.
+    ShortcutRegistry* shortcutRegistry = nullptr;
 };
 
 struct HelperPaths {
@@ -116,8 +120,12 @@ public:
     // Whether a grant of `chosen` covers a request in `folder`.
     static bool grantCovers(const std::string& chosen, const std::string& folder);
 
-    // Keyboard shortcuts: one hot key per template that has one.
+    // Keyboard shortcuts: one hot key per template that has one, or the
+    // desktop's entries brought in step with the templates.
     void bindHotKeys();
+    // `quillet-helper --shortcut <index>`, run by the desktop's entry: what a
+    // press of the template's hot key does, counted as a request.
+    void handleShortcutActivation(std::int64_t index);
     // The user script in place (true), or installed now; answers through
     // `done`, possibly after panels.
     void checkAndInstallScripts(ScriptInstaller::Done done);

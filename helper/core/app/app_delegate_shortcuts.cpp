@@ -2,7 +2,10 @@
 #include "helper/core/app/app_delegate.h"
 
 #include "helper/core/shortcuts/hot_key_binding.h"
+#include "shared/desktop_shortcuts.h"
 #include "shared/keys.h"
+
+#include <iostream>
 
 namespace quillet::helper {
 
@@ -22,7 +25,25 @@ public:
 
 void AppDelegate::bindHotKeys() {
     templates_ = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    if (ports_.shortcutRegistry != nullptr) {
+        // The desktop runs the entries, and the bus starts us for them:
+        // nothing to grab, nothing that keeps us running.
+        if (const Status synced =
+                syncShortcutRegistry(*ports_.shortcutRegistry, templates_, paths_.executablePath);
+            !synced) {
+            std::cerr << "quillet-helper: desktop shortcuts: " << synced.error().logText() << "\n";
+        }
+        return;
+    }
     helper::bindHotKeys(ports_.hotKeys, templates_, self_.guard(&AppDelegate::shortcutAction));
+}
+
+void AppDelegate::handleShortcutActivation(std::int64_t index) {
+    // Like a request: from now on the post-request check decides when we
+    // end, which waits for the panel a press may open.
+    shouldHandleURL_ = true;
+    shortcutAction(index);
+    schedulePostRequestCheck();
 }
 
 void AppDelegate::shortcutAction(std::int64_t index) {

@@ -42,8 +42,12 @@ TEST(ShortcutRecorderTest, RecordsOneCombinationWithAModifier) {
         SCOPED_TRACE(c.name);
         app::ShortcutRecorder recorder(nullptr);
         recorder.setObjectValue(before);
-        recorder.canRecordShortcut = [](const Value::Dictionary& candidate) {
-            return Value(candidate) != Value(combo('t', 4));
+        recorder.canRecordShortcut = [](const Value::Dictionary& candidate) -> Status {
+            if (Value(candidate) == Value(combo('t', 4))) {
+                return Error::withDetail("register global shortcuts", "", "Terminal",
+                                         std::errc::file_exists);
+            }
+            return {};
         };
         recorder.show();
         QTest::keyClick(&recorder, Qt::Key_Space); // the keyboard way in
