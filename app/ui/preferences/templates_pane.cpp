@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QVBoxLayout>
 #include <QMenu>
 #include <QPointer>
 #include <QThreadPool>
