@@ -5,6 +5,9 @@
 #include "helper/core/shortcuts/script_installer.h"
 #include "helper/core/shortcuts/user_script_check.h"
 #include "helper_fixture.h"
+#include "shared/ports/shortcut_registry.h"
+
+#include <algorithm>
 
 namespace quillet::test {
 namespace {
@@ -88,6 +91,52 @@ TEST_F(ShortcutsTest, APressCreatesTheFileInTheFolderTheScriptReports) {
     EXPECT_EQ(scripts.runs[0].arguments, std::vector<std::string>{"/resources/get-finder-path"});
     EXPECT_EQ(readFile(work + "/untitled.txt"), "hello\n");
     EXPECT_TRUE(alerts.shown().empty());
+}
+
+// The desktop's list of custom shortcuts, in memory.
+class MemoryShortcutRegistry final : public ShortcutRegistry {
+public:
+    std::vector<RegistryEntry> held;
+    ShortcutRegistryKind kind() const override { return ShortcutRegistryKind::Gnome; }
+    Expected<std::vector<RegistryEntry>> entries() override { return held; }
+    Status apply(const RegistryChanges& changes) override {
+        std::erase_if(held, [&](const RegistryEntry& entry) {
+            return std::find(changes.removed.begin(), changes.removed.end(), entry) !=
+                   changes.removed.end();
+        });
+        for (const auto* list : {&changes.changed, &changes.added}) {
+            for (const auto& entry : *list) {
+                std::erase_if(held, [&](const RegistryEntry& e) { return e.id == entry.id; });
+                held.push_back(entry);
+            }
+        }
+        return {};
+    }
+};
+
+TEST_F(ShortcutsTest, WithTheDesktopsListTheEntryRunsWhatAPressDoes) {
+    setOption(keys::kSkipFilename, true);
+    MemoryShortcutRegistry registry;
+    shortcutRegistry = &registry;
+    setTemplates({text("a"), withShortcut(text("untitled"), combo('n'))});
+    installUserScript();
+    scripts.outcome = work + "\n";
+    auto& helper = start();
+    // Entries instead of grabs: nothing keeps the helper running.
+    EXPECT_TRUE(hotKeys.allHotKeys().empty());
+    ASSERT_EQ(registry.held.size(), 1u);
+    EXPECT_EQ(registry.held[0].id, "quillet-1");
+    EXPECT_EQ(registry.held[0].command, "'" + executable + "' --shortcut 1");
+    EXPECT_EQ(registry.held[0].binding, "<Control><Alt>n");
+
+    // What `quillet-helper --shortcut 1` hands over.
+    helper.handleShortcutActivation(1);
+    queue.runPending();
+    EXPECT_EQ(readFile(work + "/untitled.txt"), "hello\n");
+    EXPECT_TRUE(alerts.shown().empty());
+    // A request like any other: the helper ends once it is served.
+    queue.advance(helper::kQuitCheckDelay);
+    EXPECT_EQ(terminations, 1);
 }
 
 TEST_F(ShortcutsTest, WithoutSkipFilenameThePressOpensTheNewFilePanel) {

@@ -149,6 +149,7 @@ protected:
                         onManualWindow(script, destDir);
                     }
                 },
+            .shortcutRegistry = shortcutRegistry,
         };
         if (withPanel) {
             ports.showNewFilePanel = [this](helper::NewFilePanelHost&, const std::string& folder,
@@ -200,6 +201,8 @@ protected:
     std::vector<std::pair<std::string, Value>> panelRequests;
     int terminations = 0;
     std::unique_ptr<helper::AppDelegate> delegate;
+    // The desktop's list of custom shortcuts, when a test gives one.
+    ShortcutRegistry* shortcutRegistry = nullptr;
 };
 
 } // namespace quillet::test
