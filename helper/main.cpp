@@ -188,11 +188,12 @@ int main(int argc, char** argv) {
     helper::AppDelegate delegate(ports, helperPaths);
     // Requests are served even while the helper ends: once it has given up
     // its name, those that reached it are all it will get, and none is lost.
-    bus.setOpenHandler([&delegate](const std::vector<std::string>& uris) {
-        for (const auto& uri : uris) {
-            delegate.handleURLEvent(uri);
-        }
-    });
+    bus.setOpenHandler(
+        [&delegate](const std::vector<std::string>& uris, const std::string& fileManager) {
+            for (const auto& uri : uris) {
+                delegate.handleURLEvent(uri, fileManager);
+            }
+        });
     bus.setActionHandler([&delegate](const std::string& name, std::optional<std::int32_t> index) {
         if (name == ids::kShortcutAction && index) {
             delegate.handleShortcutActivation(*index);

@@ -23,6 +23,10 @@ inline constexpr const char* kNotificationsPath = "/org/quillet/Notifications";
 inline constexpr const char* kNotificationsSignal = "Posted";
 
 inline constexpr const char* kHelperObjectPath = "/org/quillet/QuilletHelper";
+// In the platform data of a creation request (the Open call), the file
+// manager it comes from ("nautilus", "nemo", "caja", "thunar", "dolphin"),
+// for showing the new file there; other senders omit it.
+inline constexpr const char* kFileManagerPlatformDataKey = "quillet-file-manager";
 inline constexpr const char* kUrlScheme = "quillet";
 // The helper's action (org.freedesktop.Application.ActivateAction) that does
 // what a press of a template's shortcut does; its parameter is the int32

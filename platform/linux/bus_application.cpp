@@ -1,6 +1,7 @@
 #include "platform/linux/bus_application.h"
 
 #include "platform/linux/glib_error.h"
+#include "shared/identifiers.h"
 
 #include <gio/gio.h>
 
@@ -53,6 +54,7 @@ struct BusApplication::Impl {
     struct Pending {
         Impl* self;
         std::vector<std::string> uris;
+        std::string fileManager;
     };
 
     static gboolean runPending(gpointer data) {
@@ -61,7 +63,7 @@ struct BusApplication::Impl {
         // way none of its quit rules allows.
         try {
             if (pending->self->handler) {
-                pending->self->handler(pending->uris);
+                pending->self->handler(pending->uris, pending->fileManager);
             }
         } catch (const std::exception& e) {
             g_warning("%s: request not handled: %s", g_get_prgname(), e.what());
@@ -130,14 +132,21 @@ struct BusApplication::Impl {
                 },
                 self);
         } else if (g_strcmp0(method, "Open") == 0) {
-            auto* pending = new Pending{self, {}};
+            auto* pending = new Pending{self, {}, {}};
             GVariantIter* iter = nullptr;
+            GVariant* platformData = nullptr;
             const gchar* uri = nullptr;
-            g_variant_get(parameters, "(as@a{sv})", &iter, nullptr);
+            g_variant_get(parameters, "(as@a{sv})", &iter, &platformData);
             while (g_variant_iter_next(iter, "&s", &uri)) {
                 pending->uris.emplace_back(uri);
             }
             g_variant_iter_free(iter);
+            const gchar* fileManager = nullptr;
+            if (g_variant_lookup(platformData, ids::kFileManagerPlatformDataKey, "&s",
+                                 &fileManager)) {
+                pending->fileManager = fileManager;
+            }
+            g_variant_unref(platformData);
             // Answer the call first; the work may show a modal alert.
             g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runPending, pending,
                             [](gpointer p) { delete static_cast<Pending*>(p); });

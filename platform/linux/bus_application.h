@@ -24,7 +24,11 @@ namespace quillet::platform {
 
 class BusApplication {
 public:
-    using OpenHandler = std::function<void(const std::vector<std::string>& uris)>;
+    // `fileManager`: the file manager the request comes from, as its
+    // platform data names it (ids::kFileManagerPlatformDataKey); "" when the
+    // sender did not say.
+    using OpenHandler =
+        std::function<void(const std::vector<std::string>& uris, const std::string& fileManager)>;
     using ActivateHandler = std::function<void()>;
     // An action's name and its parameter, when it has one of type int32.
     using ActionHandler =

@@ -54,9 +54,15 @@ struct DBusCreationRequestSender::Request {
     std::string url;                      // Open; also what logs and the user are told
     std::optional<std::int64_t> shortcut; // ActivateAction("shortcut", [index]) instead
 
-    GVariant* parameters() const {
+    // `fileManager`: the sender's file manager, which the helper shows the
+    // new item in; senders outside a file manager leave it out.
+    GVariant* parameters(const std::string& fileManager) const {
         GVariantBuilder platformData;
         g_variant_builder_init(&platformData, G_VARIANT_TYPE("a{sv}"));
+        if (!fileManager.empty()) {
+            g_variant_builder_add(&platformData, "{sv}", ids::kFileManagerPlatformDataKey,
+                                  g_variant_new_string(fileManager.c_str()));
+        }
         if (shortcut) {
             GVariantBuilder index;
             g_variant_builder_init(&index, G_VARIANT_TYPE("av"));
@@ -75,6 +81,7 @@ struct DBusCreationRequestSender::State {
     std::string busName;
     std::string objectPath;
     Translator translate;
+    std::string fileManager;
     GDBusConnection* bus = nullptr;
     bool connecting = false;
     // Sent before the connection was there, with what to run once settled.
@@ -179,7 +186,7 @@ void callOpen(std::unique_ptr<Call> call) {
     const State& state = *call->state;
     // Both before the call takes ownership (arguments have no order).
     const char* method = call->request.shortcut ? "ActivateAction" : "Open";
-    GVariant* parameters = call->request.parameters();
+    GVariant* parameters = call->request.parameters(state.fileManager);
     // The call may start the helper: the bus activates it from its service file.
     g_dbus_connection_call(state.bus, state.busName.c_str(), state.objectPath.c_str(),
                            kApplicationInterface, method, parameters, nullptr,
@@ -211,15 +218,17 @@ void onBus(GObject*, GAsyncResult* result, gpointer data) {
 
 } // namespace
 
-DBusCreationRequestSender::DBusCreationRequestSender(Translator translate)
-    : DBusCreationRequestSender(ids::kHelper, ids::kHelperObjectPath, std::move(translate)) {}
+DBusCreationRequestSender::DBusCreationRequestSender(Translator translate, std::string fileManager)
+    : DBusCreationRequestSender(ids::kHelper, ids::kHelperObjectPath, std::move(translate),
+                                std::move(fileManager)) {}
 
 DBusCreationRequestSender::DBusCreationRequestSender(std::string busName, std::string objectPath,
-                                                     Translator translate)
+                                                     Translator translate, std::string fileManager)
     : state_(std::make_shared<State>()) {
     state_->busName = std::move(busName);
     state_->objectPath = std::move(objectPath);
     state_->translate = std::move(translate);
+    state_->fileManager = std::move(fileManager);
 }
 
 DBusCreationRequestSender::~DBusCreationRequestSender() = default;

@@ -24,9 +24,11 @@ class DBusCreationRequestSender final : public CreationRequestSender {
 public:
     // The helper's bus name and object path; defaults are the suite's.
     // `translate` gives the notification's texts in the caller's language.
-    explicit DBusCreationRequestSender(Translator translate = {});
+    // `fileManager` names the file manager the requests come from, in each
+    // call's platform data, so that the helper shows new files there.
+    explicit DBusCreationRequestSender(Translator translate = {}, std::string fileManager = {});
     DBusCreationRequestSender(std::string busName, std::string objectPath,
-                              Translator translate = {});
+                              Translator translate = {}, std::string fileManager = {});
     ~DBusCreationRequestSender() override;
 
     void send(const std::string& url) override;

@@ -7,6 +7,7 @@
 #include <gio/gio.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace quillet::platform {
 
@@ -37,19 +38,99 @@ Status launchDefault(const std::string& uri) {
     return {};
 }
 
-void onShowItemsDone(GObject* source, GAsyncResult* result, gpointer userData) {
-    auto* fallbackUri = static_cast<gchar*>(userData);
+// One reveal on its way: the next place to ask when one fails.
+struct Reveal {
+    GDBusConnection* bus = nullptr; // owned
+    std::vector<std::string> uris;
+    std::string folderUri; // opened when no file manager answers
+    std::string name;      // the first item's name, for Thunar
+    bool askedTheDesktop = false;
+
+    ~Reveal() {
+        if (bus != nullptr) {
+            g_object_unref(bus);
+        }
+    }
+};
+
+// The file managers that serve the FileManager1 object under a bus name of
+// their own, so that the one the request came from shows the item even when
+// another owns org.freedesktop.FileManager1.
+constexpr struct {
+    const char* fileManager;
+    const char* busName;
+} kOwnFileManager1[] = {
+    {"nautilus", "org.gnome.Nautilus"},
+    {"nemo", "org.Nemo"},
+    {"caja", "org.mate.Caja"},
+};
+constexpr const char* kDesktopFileManager = "org.freedesktop.FileManager1";
+
+void askNext(std::unique_ptr<Reveal> reveal);
+
+void onRevealAnswered(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<Reveal> reveal(static_cast<Reveal*>(data));
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
     if (reply != nullptr) {
         g_variant_unref(reply);
-    } else {
-        g_message("the file manager cannot show the items: %s", error->message);
-        g_clear_error(&error);
-        // A reply callback has nobody to tell; the failure is logged.
-        (void)launchDefault(fallbackUri);
+        return;
     }
-    g_free(fallbackUri);
+    g_message("the file manager cannot show the items: %s", error->message);
+    g_clear_error(&error);
+    askNext(std::move(reveal));
+}
+
+// The requesting file manager is asked only while it runs (it has just sent
+// the request); the desktop's may be started for the reveal.
+GDBusCallFlags startFlags(const Reveal& reveal) {
+    return reveal.askedTheDesktop ? G_DBUS_CALL_FLAGS_NONE : G_DBUS_CALL_FLAGS_NO_AUTO_START;
+}
+
+void showItemsThrough(const char* busName, std::unique_ptr<Reveal> reveal) {
+    GVariantBuilder uris;
+    g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
+    for (const auto& uri : reveal->uris) {
+        g_variant_builder_add(&uris, "s", uri.c_str());
+    }
+    GDBusConnection* bus = reveal->bus;
+    const GDBusCallFlags flags = startFlags(*reveal);
+    g_dbus_connection_call(bus, busName, "/org/freedesktop/FileManager1",
+                           "org.freedesktop.FileManager1", "ShowItems",
+                           g_variant_new("(ass)", &uris, ""), nullptr, flags, -1, nullptr,
+                           onRevealAnswered, reveal.release());
+}
+
+// After the requesting file manager: the desktop's, then the folder itself.
+void askNext(std::unique_ptr<Reveal> reveal) {
+    if (!reveal->askedTheDesktop) {
+        reveal->askedTheDesktop = true;
+        showItemsThrough(kDesktopFileManager, std::move(reveal));
+        return;
+    }
+    // A reply callback has nobody to tell; the failure is logged.
+    (void)launchDefault(reveal->folderUri);
+}
+
+void askFileManager(const std::string& fileManager, std::unique_ptr<Reveal> reveal) {
+    if (fileManager == "thunar") {
+        GDBusConnection* bus = reveal->bus;
+        const std::string folder = reveal->folderUri;
+        const std::string name = reveal->name;
+        g_dbus_connection_call(bus, "org.xfce.FileManager", "/org/xfce/FileManager",
+                               "org.xfce.FileManager", "DisplayFolderAndSelect",
+                               g_variant_new("(ssss)", folder.c_str(), name.c_str(), "", ""),
+                               nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr,
+                               onRevealAnswered, reveal.release());
+        return;
+    }
+    for (const auto& own : kOwnFileManager1) {
+        if (fileManager == own.fileManager) {
+            showItemsThrough(own.busName, std::move(reveal));
+            return;
+        }
+    }
+    askNext(std::move(reveal));
 }
 
 } // namespace
@@ -89,36 +170,39 @@ Status GioWorkspace::moveToTrash(const std::string& path) {
     return {};
 }
 
-Status GioWorkspace::revealItems(const std::vector<std::string>& paths) {
+Status GioWorkspace::revealItems(const std::vector<std::string>& paths,
+                                 const std::string& fileManager) {
     if (paths.empty()) {
         return Error::withDetail("show the items", "", "no items");
     }
     GDBusConnection* bus = sessionBus();
-    std::string fallback;
+    std::string folderUri;
+    std::string name;
     {
         GFile* file = g_file_new_for_path(paths.front().c_str());
         GFile* parent = g_file_get_parent(file);
         gchar* uri = g_file_get_uri(parent != nullptr ? parent : file);
-        fallback = uri;
+        folderUri = uri;
         g_free(uri);
+        gchar* base = g_file_get_basename(file);
+        name = base != nullptr ? base : "";
+        g_free(base);
         if (parent != nullptr) {
             g_object_unref(parent);
         }
         g_object_unref(file);
     }
     if (bus == nullptr) {
-        return launchDefault(fallback);
+        return launchDefault(folderUri);
     }
-    GVariantBuilder uris;
-    g_variant_builder_init(&uris, G_VARIANT_TYPE("as"));
+    auto reveal = std::make_unique<Reveal>();
+    reveal->bus = bus;
+    reveal->folderUri = std::move(folderUri);
+    reveal->name = std::move(name);
     for (const auto& path : paths) {
-        g_variant_builder_add(&uris, "s", uriForPath(path).c_str());
+        reveal->uris.push_back(uriForPath(path));
     }
-    g_dbus_connection_call(bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-                           "org.freedesktop.FileManager1", "ShowItems",
-                           g_variant_new("(ass)", &uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
-                           nullptr, onShowItemsDone, g_strdup(fallback.c_str()));
-    g_object_unref(bus);
+    askFileManager(fileManager, std::move(reveal));
     return {};
 }
 

@@ -10,9 +10,14 @@ class GioWorkspace final : public Workspace {
 public:
     Status openURL(const std::string& url) override;
     Status openFile(const std::string& path) override;
-    // Asks the file manager asynchronously; when it cannot be reached, opens
-    // the folder of the first item instead.
-    Status revealItems(const std::vector<std::string>& paths) override;
+    using Workspace::revealItems;
+    // Asks the named file manager asynchronously (Thunar through
+    // org.xfce.FileManager, the others through the FileManager1 object
+    // under their own bus name); when it cannot be reached, the desktop's
+    // org.freedesktop.FileManager1; when that cannot either, opens the
+    // folder of the first item instead.
+    Status revealItems(const std::vector<std::string>& paths,
+                       const std::string& fileManager) override;
     // g_file_trash: the desktop's trash, from which the file manager restores.
     Status moveToTrash(const std::string& path) override;
     // The program is not a child of this one: it outlives us and is never a zombie.

@@ -23,8 +23,14 @@ public:
     [[nodiscard]] virtual Status openURL(const std::string& url) = 0;
     // Opens a file with its default application.
     [[nodiscard]] virtual Status openFile(const std::string& path) = 0;
-    // Shows the items selected in a file-manager window.
-    [[nodiscard]] virtual Status revealItems(const std::vector<std::string>& paths) = 0;
+    // Shows the items selected in a window of the named file manager
+    // ("nautilus", "nemo", "caja", "thunar", as creation requests name it)
+    // where it can be asked; otherwise, or for "", in the desktop's.
+    [[nodiscard]] virtual Status revealItems(const std::vector<std::string>& paths,
+                                             const std::string& fileManager) = 0;
+    [[nodiscard]] Status revealItems(const std::vector<std::string>& paths) {
+        return revealItems(paths, {});
+    }
     // Moves the item to the user's trash, where it can be restored from.
     [[nodiscard]] virtual Status moveToTrash(const std::string& path) = 0;
     // Starts a program by path, detached.

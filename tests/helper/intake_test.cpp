@@ -282,6 +282,36 @@ TEST_F(IntakeTest, WithSkipFilenameOffTheRequestGoesToThePanel) {
     EXPECT_EQ(panels.openCount(), 0u); // no writability test, no grant panel
 }
 
+TEST_F(IntakeTest, TheNewItemIsShownInTheFileManagerTheRequestCameFrom) {
+    const struct {
+        const char* fileManager;
+        bool throughThePanel;
+        const char* shownIn;
+    } cases[] = {
+        {"thunar", false, " in thunar"},
+        {"nemo", false, " in nemo"},
+        {"", false, ""},
+        {"caja", true, " in caja"},
+        {"", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fileManager) + (c.throughThePanel ? " through the panel" : ""));
+        log.steps.clear();
+        panelRequests.clear();
+        const std::string folder = xdg.makeDir(std::string("shown-") + c.fileManager +
+                                               (c.throughThePanel ? "-panel" : ""));
+        setOption(keys::kSkipFilename, !c.throughThePanel);
+        withPanel = c.throughThePanel;
+        // The panel's own creation, as the real one ends.
+        onPanel = [&](helper::NewFilePanelHost& host, const std::string& in) {
+            host.runFinishingSteps(in + "/typed.txt", FileTemplate{});
+        };
+        start().handleURLEvent(url(folder, "0"), c.fileManager);
+        const std::string item = folder + (c.throughThePanel ? "/typed.txt" : "/untitled.txt");
+        EXPECT_EQ(log.steps, (std::vector<std::string>{"reveal " + item + c.shownIn}));
+    }
+}
+
 TEST_F(IntakeTest, AnUnwritableFolderReportsTheSystemsReason) {
     // Root writes everywhere; a folder below a file is unwritable for anyone.
     writeFile(work + "/file", "x", 0644);

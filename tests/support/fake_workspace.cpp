@@ -27,8 +27,10 @@ Status FakeWorkspace::openFile(const std::string& path) {
     return answer(succeed, "open", path);
 }
 
-Status FakeWorkspace::revealItems(const std::vector<std::string>& paths) {
+Status FakeWorkspace::revealItems(const std::vector<std::string>& paths,
+                                  const std::string& fileManager) {
     revealed.push_back(paths);
+    revealedIn.push_back(fileManager);
     return answer(succeed, "show the items", paths.empty() ? std::string() : paths.front());
 }
 

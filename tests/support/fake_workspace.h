@@ -20,7 +20,9 @@ public:
 
     Status openURL(const std::string& url) override;
     Status openFile(const std::string& path) override;
-    Status revealItems(const std::vector<std::string>& paths) override;
+    using Workspace::revealItems;
+    Status revealItems(const std::vector<std::string>& paths,
+                       const std::string& fileManager) override;
     // Records the path and, as the trash would, takes the item away.
     Status moveToTrash(const std::string& path) override;
     Status launchProgram(const std::string& path, const std::vector<std::string>& args) override;
@@ -33,6 +35,7 @@ public:
     std::vector<std::string> openedURLs;
     std::vector<std::string> openedFiles;
     std::vector<std::vector<std::string>> revealed;
+    std::vector<std::string> revealedIn; // the file manager of each reveal
     std::vector<std::string> trashed;
     std::vector<Launch> launched;
     // What applicationsForFile answers, by the file's extension ("" for none).

@@ -4,6 +4,7 @@
 #include "finder-extension/ui/glue/file_manager_module.h"
 #include "shared/identifiers.h"
 
+#include <libcaja-extension/caja-location-widget-provider.h>
 #include <libcaja-extension/caja-menu-provider.h>
 
 namespace {
@@ -13,10 +14,16 @@ using namespace quillet;
 QUILLET_FILE_MANAGER(Caja, caja, CAJA, CajaMenuProviderIface);
 using Module = module::FileManagerModule<Caja>;
 
+// What each window shows comes from the location-widget provider.
+constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows, nullptr, nullptr};
+
 void initialize(GTypeModule* module) {
-    module::initializeModule(module, "QuilletCajaMenuProvider",
-                             {{Caja::providerType(), Module::initMenuProvider}},
-                             {ids::kExtensionCaja, QUILLET_MODULE_TO_DATADIR});
+    module::initializeModule(
+        module, "QuilletCajaMenuProvider",
+        {{Caja::providerType(), Module::initMenuProvider},
+         {CAJA_TYPE_LOCATION_WIDGET_PROVIDER,
+          Module::initLocationWidgetProvider<CajaLocationWidgetProviderIface>}},
+        {ids::kExtensionCaja, QUILLET_MODULE_TO_DATADIR, "caja", &kWindowFolders});
 }
 
 } // namespace

@@ -7,6 +7,10 @@
 // Qt's event loop runs GLib's main context in Dolphin, so the host's GIO
 // adapters (bus name, settings watch, requests) work here as they do in the
 // GTK file managers.
+//
+// Unlike the others, this plugin does not publish the active window's
+// folder: KIO loads it only for the first context menu, and Dolphin's window
+// and its view's URL are no public interface a plugin can follow.
 #include "finder-extension/core/item_selection.h"
 #include "finder-extension/ui/glue/extension_host.h"
 #include "shared/identifiers.h"
@@ -108,7 +112,8 @@ public:
         // KIO makes an instance for each menu, but the library stays loaded:
         // the host starts with the first and lives as long as Dolphin.
         try {
-            module::ExtensionHost::start({ids::kExtensionDolphin, QUILLET_MODULE_TO_DATADIR});
+            module::ExtensionHost::start(
+                {ids::kExtensionDolphin, QUILLET_MODULE_TO_DATADIR, "dolphin"});
         } catch (const std::exception& e) {
             qWarning("Quillet extension not started: %s", e.what());
         } catch (...) {

@@ -29,6 +29,19 @@ std::string moduleDir() {
 
 } // namespace
 
+void windowShowsLocation(GObject* window, const char* uri) noexcept {
+    ExtensionHost* host = ExtensionHost::current();
+    if (host == nullptr || host->windowTracker() == nullptr) {
+        return;
+    }
+    try {
+        host->windowTracker()->windowShows(window, uri);
+    } catch (...) {
+        // Nothing may unwind into the file manager; the folder is not published.
+        g_warning("the active folder is not followed");
+    }
+}
+
 std::string moduleResourcesDir(const char* moduleToDatadir) {
     std::string dir = moduleDir();
     if (!dir.empty()) {
@@ -43,7 +56,8 @@ std::string moduleResourcesDir(const char* moduleToDatadir) {
 }
 
 ExtensionHost::ExtensionHost(const ModuleIdentity& identity)
-    : requests_([this](const std::string& text) { return translator_(text); }),
+    : requests_([this](const std::string& text) { return translator_(text); },
+                identity.fileManager),
       translator_(kTextDomain, paths::appendingPathComponent(
                                    moduleResourcesDir(identity.moduleToDatadir), "../../locale")) {
     FinderSyncPorts ports{
@@ -53,16 +67,26 @@ ExtensionHost::ExtensionHost(const ModuleIdentity& identity)
     options.defaultsFile = paths::appendingPathComponent(
         moduleResourcesDir(identity.moduleToDatadir), "Defaults.json");
     finderSync_ = std::make_unique<FinderSync>(std::move(ports), std::move(options));
-    // Owning the id tells the rest of the suite that the extension is loaded.
-    busNameOwner_ =
-        g_bus_own_name(G_BUS_TYPE_SESSION, identity.busName, G_BUS_NAME_OWNER_FLAGS_NONE, nullptr,
-                       nullptr, nullptr, nullptr, nullptr);
+    if (identity.windows != nullptr) {
+        windowTracker_ = std::make_unique<WindowTracker>(
+            *identity.windows,
+            [this](const ActiveLocation& location) { activeLocation_.publish(location); });
+    }
+    // Owning the id tells the rest of the suite that the extension is loaded;
+    // the object under it tells the shortcut's script the active folder.
+    busNameOwner_ = g_bus_own_name(
+        G_BUS_TYPE_SESSION, identity.busName, G_BUS_NAME_OWNER_FLAGS_NONE,
+        [](GDBusConnection* bus, const gchar*, gpointer self) {
+            static_cast<ExtensionHost*>(self)->activeLocation_.exportOn(bus);
+        },
+        nullptr, nullptr, this, nullptr);
 }
 
 ExtensionHost::~ExtensionHost() {
     if (busNameOwner_ != 0) {
         g_bus_unown_name(busNameOwner_);
     }
+    windowTracker_.reset();
     finderSync_.reset();
 }
 

@@ -3,6 +3,7 @@
 // session bus. Every module (one per file manager) runs the same host.
 #pragma once
 
+#include "active_location_service.h"
 #include "finder-extension/core/finder_sync.h"
 #include "platform/linux/dbus_creation_request_sender.h"
 #include "platform/linux/dbus_notification_center.h"
@@ -10,6 +11,7 @@
 #include "platform/linux/gio_file_types.h"
 #include "platform/linux/gio_volume_monitor.h"
 #include "platform/linux/glib_main_queue.h"
+#include "window_tracker.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +26,12 @@ struct ModuleIdentity {
     // From the folder the file manager loads the module from to the
     // install's data folder, for a prefix install and the build tree.
     const char* moduleToDatadir;
+    // Which file manager this is, as creation requests name it for the
+    // helper ("nautilus", "nemo", "caja", "thunar", "dolphin").
+    const char* fileManager;
+    // How the module follows the windows, for the folder of the active one;
+    // null where it cannot.
+    const WindowFolders* windows = nullptr;
 };
 
 class ExtensionHost {
@@ -36,6 +44,8 @@ public:
     ExtensionHost& operator=(const ExtensionHost&) = delete;
 
     FinderSync& finderSync() { return *finderSync_; }
+    // Null where the module does not follow the windows.
+    WindowTracker* windowTracker() { return windowTracker_.get(); }
     // The module's own texts in the user's language.
     std::string translate(const std::string& text) const { return translator_(text); }
 
@@ -53,8 +63,14 @@ private:
     platform::DBusCreationRequestSender requests_;
     platform::GettextTranslator translator_;
     std::unique_ptr<FinderSync> finderSync_;
+    ActiveLocationService activeLocation_;
+    std::unique_ptr<WindowTracker> windowTracker_;
     unsigned busNameOwner_ = 0;
 };
+
+// A window of the file manager shows this location (a URI): for the folder
+// of the active window. Does nothing without a host that follows windows.
+void windowShowsLocation(GObject* window, const char* uri) noexcept;
 
 // Where the module's resources are: <prefix>/share/quillet/finder-extension,
 // found from the module's own location so that a prefix install and the

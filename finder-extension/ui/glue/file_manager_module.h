@@ -18,6 +18,10 @@
 #include "module_lifecycle.h"
 #include "selection.h"
 
+// GTK 3 or GTK 4, whichever the file manager's module is built with: only
+// what both have.
+#include <gtk/gtk.h>
+
 namespace quillet::module {
 
 template <class Fm> struct FileManagerModule {
@@ -55,6 +59,21 @@ template <class Fm> struct FileManagerModule {
             menu->get_file_menu_items = fileItems;
             menu->get_folder_menu_items = folderItems;
         }
+    }
+
+    // Fills a location-widget provider interface: the GTK 3 file managers
+    // call it with the window each time one of its views shows a location.
+    // It adds no widget; it notes what the window shows.
+    template <class Iface> static void initLocationWidgetProvider(gpointer iface, gpointer) {
+        static_cast<Iface*>(iface)->get_widget = [](auto*, const char* uri, auto* window) {
+            windowShowsLocation(G_OBJECT(window), uri);
+            return decltype(window)(nullptr);
+        };
+    }
+
+    // The windows of a GtkApplication, for WindowFolders::openWindows.
+    static GList* applicationWindows(GApplication* application) {
+        return gtk_application_get_windows(GTK_APPLICATION(application));
     }
 
     static constexpr MenuToolkit toolkit = {

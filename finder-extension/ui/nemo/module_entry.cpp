@@ -3,6 +3,7 @@
 #include "shared/identifiers.h"
 #include "shared/text_mark.h"
 
+#include <libnemo-extension/nemo-location-widget-provider.h>
 #include <libnemo-extension/nemo-menu-provider.h>
 #include <libnemo-extension/nemo-name-and-desc-provider.h>
 
@@ -12,6 +13,9 @@ using namespace quillet;
 
 QUILLET_FILE_MANAGER(Nemo, nemo, NEMO, NemoMenuProviderIface);
 using Module = module::FileManagerModule<Nemo>;
+
+// What each window shows comes from the location-widget provider.
+constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows, nullptr, nullptr};
 
 // Nemo's list of extensions (Edit › Plugins) shows this name and line.
 GList* nameAndDescription(NemoNameAndDescProvider*) {
@@ -30,10 +34,13 @@ void nameAndDescriptionInit(gpointer iface, gpointer) {
 }
 
 void initialize(GTypeModule* module) {
-    module::initializeModule(module, "QuilletNemoMenuProvider",
-                             {{Nemo::providerType(), Module::initMenuProvider},
-                              {NEMO_TYPE_NAME_AND_DESC_PROVIDER, nameAndDescriptionInit}},
-                             {ids::kExtensionNemo, QUILLET_MODULE_TO_DATADIR});
+    module::initializeModule(
+        module, "QuilletNemoMenuProvider",
+        {{Nemo::providerType(), Module::initMenuProvider},
+         {NEMO_TYPE_LOCATION_WIDGET_PROVIDER,
+          Module::initLocationWidgetProvider<NemoLocationWidgetProviderIface>},
+         {NEMO_TYPE_NAME_AND_DESC_PROVIDER, nameAndDescriptionInit}},
+        {ids::kExtensionNemo, QUILLET_MODULE_TO_DATADIR, "nemo", &kWindowFolders});
 }
 
 } // namespace

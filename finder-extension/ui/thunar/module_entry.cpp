@@ -41,6 +41,34 @@ struct Thunar {
 };
 using Module = module::FileManagerModule<Thunar>;
 
+// A Thunar window says what it shows in its "current-directory" property, a
+// file info of Thunar's own.
+void reportCurrentDirectory(GObject* window, GParamSpec*, gpointer) {
+    GObject* directory = nullptr;
+    g_object_get(window, "current-directory", &directory, nullptr);
+    if (directory == nullptr) {
+        return;
+    }
+    if (THUNARX_IS_FILE_INFO(directory)) {
+        gchar* uri = thunarx_file_info_get_uri(THUNARX_FILE_INFO(directory));
+        module::windowShowsLocation(window, uri);
+        g_free(uri);
+    }
+    g_object_unref(directory);
+}
+
+void followWindow(GObject* window) {
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(window), "current-directory") == nullptr) {
+        return;
+    }
+    g_signal_connect(window, "notify::current-directory", G_CALLBACK(reportCurrentDirectory),
+                     nullptr);
+    reportCurrentDirectory(window, nullptr, nullptr);
+}
+
+constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows, followWindow,
+                                                  nullptr};
+
 } // namespace
 
 // The module is built with hidden visibility; these three are its interface.
@@ -62,7 +90,8 @@ QUILLET_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin* pl
         plugin, G_TYPE_OBJECT, "QuilletThunarMenuProvider", &module::providerTypeInfo(), {});
     const GInterfaceInfo menuProvider = {Module::initMenuProvider, nullptr, nullptr};
     thunarx_provider_plugin_add_interface(plugin, type, Thunar::providerType(), &menuProvider);
-    module::initializeModule(type, {ids::kExtensionThunar, QUILLET_MODULE_TO_DATADIR});
+    module::initializeModule(
+        type, {ids::kExtensionThunar, QUILLET_MODULE_TO_DATADIR, "thunar", &kWindowFolders});
 }
 
 QUILLET_MODULE_EXPORT void thunar_extension_shutdown(void) {

@@ -100,13 +100,17 @@ public:
     // Watcher detached and emptied, observers removed. Runs once.
     void applicationWillTerminate();
 
-    // One creation request URL.
-    void handleURLEvent(const std::string& url);
+    // One creation request URL. `fileManager` names the file manager it
+    // came from ("" when unknown): the new item is shown in that one.
+    void handleURLEvent(const std::string& url, const std::string& fileManager = {});
 
     std::optional<Value> findTemplateByIndex(std::int64_t index) const;
-    void createFileAtDir(const std::string& folder, const Value& record);
-    void makeFileAtDir(const std::string& folder, const Value& record);
-    void showNewFilePanel(const std::string& folder, const Value& record);
+    void createFileAtDir(const std::string& folder, const Value& record,
+                         const std::string& fileManager = {});
+    void makeFileAtDir(const std::string& folder, const Value& record,
+                       const std::string& fileManager = {});
+    void showNewFilePanel(const std::string& folder, const Value& record,
+                          const std::string& fileManager = {});
     bool isDesktopDir(const std::string& path) const;
 
     // Folder grants.
@@ -116,7 +120,8 @@ public:
     // Remembers the grant; fails (saving nothing) when the settings file
     // cannot be read or written.
     [[nodiscard]] Status saveAuthorizedURL(const std::string& chosenPath);
-    void showAuthorizationPanel(const std::string& folder, const Value& record);
+    void showAuthorizationPanel(const std::string& folder, const Value& record,
+                                const std::string& fileManager = {});
     // Whether a grant of `chosen` covers a request in `folder`.
     static bool grantCovers(const std::string& chosen, const std::string& folder);
 
@@ -150,7 +155,12 @@ public:
     // NewFilePanelHost.
     void raisePanelCount() override { ++panelCount_; }
     void lowerPanelCount() override { --panelCount_; }
-    void runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) override;
+    void runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) override {
+        runFinishingSteps(itemPath, fileTemplate, {});
+    }
+    // The same, showing the item in the named file manager.
+    void runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate,
+                           const std::string& fileManager);
     void showCountedAlertLater(const std::string& title, const std::string& message) override;
     std::string localizedStringForKey(const std::string& key) override;
     std::string translate(const std::string& text) override;
@@ -177,7 +187,8 @@ private:
     void shortcutAction(std::int64_t index);
     // Large files and folders: their copy would hold up the bus.
     static bool copiesBesideTheMainLoop(const std::string& path);
-    void finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate);
+    void finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate,
+                    const std::string& fileManager);
     ScriptInstaller& scriptInstaller();
     FinderPath& finderPath();
 

@@ -95,7 +95,8 @@ Status AppDelegate::saveAuthorizedURL(const std::string& chosenPath) {
     return {};
 }
 
-void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value& record) {
+void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value& record,
+                                         const std::string& fileManager) {
     std::string home = paths_.homeDir;
     if (!home.ends_with("/")) {
         home += "/";
@@ -117,8 +118,8 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
     // under the user's hands.
     raisePanelCount();
     ports_.panels.beginOpenPanel(
-        options, self_.guard([folder, record](AppDelegate& delegate,
-                                              const std::optional<std::string>& chosen) {
+        options, self_.guard([folder, record, fileManager](
+                                 AppDelegate& delegate, const std::optional<std::string>& chosen) {
             if (chosen) {
                 if (grantCovers(*chosen, folder)) {
                     // An unsaved grant is asked for again next time; this
@@ -126,7 +127,7 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
                     if (Status saved = delegate.saveAuthorizedURL(*chosen); !saved) {
                         std::cerr << "quillet-helper: " << saved.error().logText() << "\n";
                     }
-                    delegate.makeFileAtDir(folder, record);
+                    delegate.makeFileAtDir(folder, record, fileManager);
                 } else {
                     delegate.showAlertLaterThenRecheck(
                         delegate.translate("Unable to create file!"),

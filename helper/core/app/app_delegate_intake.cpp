@@ -20,7 +20,7 @@ constexpr std::size_t kShownURLLength = 300;
 
 } // namespace
 
-void AppDelegate::handleURLEvent(const std::string& url) {
+void AppDelegate::handleURLEvent(const std::string& url, const std::string& fileManager) {
     shouldHandleURL_ = true;
 
     const Expected<CreationRequest> read = readCreationRequest(url);
@@ -39,9 +39,9 @@ void AppDelegate::handleURLEvent(const std::string& url) {
         const CreationRequest& request = *read;
         if (auto record = findTemplateByIndex(request.index)) {
             if (ports_.sharedDefaults.boolForKey(keys::kSkipFilename) || !ports_.showNewFilePanel) {
-                createFileAtDir(request.folderPath, *record);
+                createFileAtDir(request.folderPath, *record, fileManager);
             } else {
-                showNewFilePanel(request.folderPath, *record);
+                showNewFilePanel(request.folderPath, *record, fileManager);
             }
         } else {
             // An unreadable settings file hides every template: say that,
@@ -76,13 +76,14 @@ std::optional<Value> AppDelegate::findTemplateByIndex(std::int64_t index) const 
     return (*templates)[static_cast<std::size_t>(index)];
 }
 
-void AppDelegate::createFileAtDir(const std::string& folder, const Value& record) {
+void AppDelegate::createFileAtDir(const std::string& folder, const Value& record,
+                                  const std::string& fileManager) {
     const Status writable = checkWritableOrCreatable(folder);
     if (writable) {
-        makeFileAtDir(folder, record);
+        makeFileAtDir(folder, record, fileManager);
     } else if (ports_.panels.canShowPanels() &&
                writable.error().code() != std::errc::read_only_file_system) {
-        showAuthorizationPanel(folder, record);
+        showAuthorizationPanel(folder, record, fileManager);
     } else {
         // No grant makes a read-only file system writable, and with no
         // display nobody could answer the panel: say why instead (the folder
@@ -92,13 +93,51 @@ void AppDelegate::createFileAtDir(const std::string& folder, const Value& record
     }
 }
 
-void AppDelegate::showNewFilePanel(const std::string& folder, const Value& record) {
-    if (ports_.showNewFilePanel) {
-        ports_.showNewFilePanel(*this, folder, record);
+namespace {
+
+// The delegate as the panel's host for one request: the item the panel
+// creates is shown in the file manager the request came from.
+class RequestPanelHost final : public NewFilePanelHost {
+public:
+    RequestPanelHost(AppDelegate& delegate, std::string fileManager)
+        : delegate_(delegate), fileManager_(std::move(fileManager)) {}
+    void raisePanelCount() override { delegate_.raisePanelCount(); }
+    void lowerPanelCount() override { delegate_.lowerPanelCount(); }
+    void runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) override {
+        delegate_.runFinishingSteps(itemPath, fileTemplate, fileManager_);
     }
+    void showCountedAlertLater(const std::string& title, const std::string& message) override {
+        delegate_.showCountedAlertLater(title, message);
+    }
+    std::string localizedStringForKey(const std::string& key) override {
+        return delegate_.localizedStringForKey(key);
+    }
+    std::string translate(const std::string& text) override { return delegate_.translate(text); }
+    CreationJournal* creationJournal() override { return delegate_.creationJournal(); }
+
+private:
+    AppDelegate& delegate_;
+    std::string fileManager_;
+};
+
+} // namespace
+
+void AppDelegate::showNewFilePanel(const std::string& folder, const Value& record,
+                                   const std::string& fileManager) {
+    if (!ports_.showNewFilePanel) {
+        return;
+    }
+    if (fileManager.empty()) {
+        ports_.showNewFilePanel(*this, folder, record);
+        return;
+    }
+    // The panel runs modally: the host outlives it.
+    RequestPanelHost host(*this, fileManager);
+    ports_.showNewFilePanel(host, folder, record);
 }
 
-void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) {
+void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record,
+                                const std::string& fileManager) {
     auto fileTemplate = FileTemplate::fromValue(record);
     if (!fileTemplate) {
         showAlertLaterThenRecheck(translate("Unable to create file!"),
@@ -116,7 +155,7 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
     const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
     if (!copiesBesideTheMainLoop(fileTemplate->filePath)) {
         finishCopy(copyItem(fileTemplate->filePath, wanted, WhenTaken::UseFreeName, &journal_),
-                   *fileTemplate);
+                   *fileTemplate, fileManager);
         return;
     }
     // A large file or a folder is copied beside the main loop, which goes on
@@ -124,21 +163,21 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record) 
     // the one above (journal, free name taken atomically, nothing replaced). Counted like a window:
     // the helper does not quit under it, and the quit check is armed again once it is done.
     raisePanelCount();
-    auto finished = self_.guard([fileTemplate = *fileTemplate](AppDelegate& self,
-                                                               const Expected<std::string>& result,
-                                                               std::thread::id id) {
-        auto& copies = self.copies_;
-        // The thread ends right after handing this over.
-        if (auto it = std::find_if(copies.begin(), copies.end(),
-                                   [id](const std::thread& t) { return t.get_id() == id; });
-            it != copies.end()) {
-            it->join();
-            copies.erase(it);
-        }
-        self.lowerPanelCount();
-        self.finishCopy(result, fileTemplate);
-        self.recheckAfterCountedWindow();
-    });
+    auto finished = self_.guard(
+        [fileTemplate = *fileTemplate,
+         fileManager](AppDelegate& self, const Expected<std::string>& result, std::thread::id id) {
+            auto& copies = self.copies_;
+            // The thread ends right after handing this over.
+            if (auto it = std::find_if(copies.begin(), copies.end(),
+                                       [id](const std::thread& t) { return t.get_id() == id; });
+                it != copies.end()) {
+                it->join();
+                copies.erase(it);
+            }
+            self.lowerPanelCount();
+            self.finishCopy(result, fileTemplate, fileManager);
+            self.recheckAfterCountedWindow();
+        });
     copies_.emplace_back([finished, source = fileTemplate->filePath, wanted, journal = &journal_,
                           queue = &ports_.mainQueue] {
         Expected<std::string> result = copyItem(source, wanted, WhenTaken::UseFreeName, journal);
@@ -159,21 +198,23 @@ bool AppDelegate::copiesBesideTheMainLoop(const std::string& path) {
             static_cast<std::uint64_t>(st.st_blocks) * 512 >= kLargeCopyBytes);
 }
 
-void AppDelegate::finishCopy(const Expected<std::string>& created,
-                             const FileTemplate& fileTemplate) {
+void AppDelegate::finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate,
+                             const std::string& fileManager) {
     if (!created) {
         showAlertLaterThenRecheck(translate("Error creating file!"), created.error().userText());
         return;
     }
-    runFinishingSteps(*created, fileTemplate);
+    runFinishingSteps(*created, fileTemplate, fileManager);
 }
 
-void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate) {
+void AppDelegate::runFinishingSteps(const std::string& itemPath, const FileTemplate& fileTemplate,
+                                    const std::string& fileManager) {
     // Failures of these steps are not reported: the item exists.
     (void)setItemExecutable(itemPath, fileTemplate.executable);
     (void)updateDateForFile(FileClock::now(), itemPath);
     if (ports_.sharedDefaults.boolForKey(keys::kShowFileOnCreation) && !isDesktopDir(itemPath)) {
-        (void)ports_.workspace.revealItems({itemPath}); // the adapter logs a failure
+        // The adapter logs a failure.
+        (void)ports_.workspace.revealItems({itemPath}, fileManager);
     }
     if (ports_.sharedDefaults.boolForKey(keys::kPlaySound)) {
         ports_.sound.play(paths_.soundFile);

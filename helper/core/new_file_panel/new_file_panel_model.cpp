@@ -27,7 +27,7 @@ bool NewFilePanelModel::selectTemplate(std::size_t index, const std::string& cur
 }
 
 void NewFilePanelModel::proposeDefaultNameIn(const std::string& dir) {
-    nameField_ = defaultNameIn(dir, selectedTemplate()).fieldText;
+    nameField_ = defaultNameIn(dir, selectedTemplate());
 }
 
 } // namespace quillet::helper

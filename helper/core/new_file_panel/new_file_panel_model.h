@@ -29,9 +29,12 @@ public:
 
     // "New %@" (through the user's overrides) filled with the selected title.
     std::string title() const;
-    const std::string& nameField() const { return nameField_; }
-    // The extension added on confirmation; hidden from the name field, and
-    // the only one listed, exactly when it is not empty.
+    // The whole proposed name, and how many of its bytes are selected for
+    // typing over (all but the template's extension).
+    const std::string& nameField() const { return nameField_.fieldText; }
+    std::size_t nameFieldBaseLength() const { return nameField_.baseLength; }
+    // The extension added on confirmation to a name without one, and the
+    // only one listed, exactly when it is not empty.
     const std::string& suffix() const { return selectedTemplate().suffix; }
 
     // The chooser's action: takes another template and replaces the name
@@ -42,9 +45,12 @@ public:
     // Replaces the name field by the selected template's default name in `dir`.
     void proposeDefaultNameIn(const std::string& dir);
 
+    // `types`: the desktop's file types, by which a typed name keeps an
+    // extension of its own.
     [[nodiscard]] Expected<TypedTarget> resolve(const std::string& currentDir,
-                                                const std::string& text) const {
-        return resolveTypedName(currentDir, text, suffix());
+                                                const std::string& text,
+                                                const FileTypes* types = nullptr) const {
+        return resolveTypedName(currentDir, text, suffix(), types);
     }
 
 private:
@@ -52,7 +58,7 @@ private:
     std::string folder_;
     FormatChooserModel chooser_;
     std::size_t selected_;
-    std::string nameField_;
+    DefaultName nameField_;
 };
 
 } // namespace quillet::helper

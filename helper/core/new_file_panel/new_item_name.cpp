@@ -50,22 +50,24 @@ DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTem
     // A folder that cannot be looked into offers the wanted name; creating
     // the item there then says why it cannot be done.
     result.path = firstFreeName(wanted).valueOr(wanted);
-    std::string name = paths::lastPathComponent(result.path);
+    result.fieldText = paths::lastPathComponent(result.path);
+    result.baseLength = result.fieldText.size();
     if (!fileTemplate.suffix.empty()) {
         const std::string extension = "." + fileTemplate.suffix;
-        if (name.size() > extension.size() && endsWithIgnoringCase(name, extension)) {
-            name.erase(name.size() - extension.size());
+        if (result.fieldText.size() > extension.size() &&
+            endsWithIgnoringCase(result.fieldText, extension)) {
+            result.baseLength -= extension.size();
         } else {
             // A suffix with a dot inside ("tar.gz") loses only its last part
             // to the unique-name counter ("a.tar-1.gz").
-            name = paths::deletingPathExtension(name);
+            result.baseLength = paths::deletingPathExtension(result.fieldText).size();
         }
     }
-    result.fieldText = std::move(name);
     return result;
 }
 
-std::string nameWithExtension(const std::string& typedName, const std::string& suffix) {
+std::string nameWithExtension(const std::string& typedName, const std::string& suffix,
+                              const FileTypes* types) {
     if (suffix.empty()) {
         return typedName;
     }
@@ -73,11 +75,18 @@ std::string nameWithExtension(const std::string& typedName, const std::string& s
     if (typedName.size() > extension.size() && endsWithIgnoringCase(typedName, extension)) {
         return typedName;
     }
+    // Its own extension: what follows the last dot, unless that dot starts
+    // the name (".profile" is a hidden name, not an extension).
+    const auto dot = typedName.rfind('.');
+    if (types != nullptr && dot != std::string::npos && dot > 0 && dot + 1 < typedName.size() &&
+        types->descriptionForExtension(typedName.substr(dot + 1))) {
+        return typedName;
+    }
     return typedName + extension;
 }
 
 Expected<TypedTarget> resolveTypedName(const std::string& currentDir, const std::string& text,
-                                       const std::string& suffix) {
+                                       const std::string& suffix, const FileTypes* types) {
     if (text.empty()) {
         return invalid("Type a name for the new item.", {}, std::errc::invalid_argument);
     }
@@ -97,7 +106,7 @@ Expected<TypedTarget> resolveTypedName(const std::string& currentDir, const std:
         return invalid("The folder “%@” does not exist.", normalFolder(folder),
                        std::errc::no_such_file_or_directory);
     }
-    const std::string finalName = nameWithExtension(name, suffix);
+    const std::string finalName = nameWithExtension(name, suffix, types);
     if (finalName.size() > kMaxNameBytes) {
         return invalid("The name “%@” is too long.", finalName, std::errc::filename_too_long);
     }

@@ -3,25 +3,34 @@
 #pragma once
 
 #include "shared/error.h"
+#include "shared/ports/file_types.h"
 #include "shared/records.h"
 
+#include <cstddef>
 #include <string>
 
 namespace quillet::helper {
 
 struct DefaultName {
     std::string path;      // a path in the folder at which nothing exists
-    std::string fieldText; // what the name field shows: the name without its hidden extension
+    std::string fieldText; // what the name field shows: the whole name
+    // The bytes of fieldText selected for typing over, as the file managers'
+    // own rename does: the name without the template's extension.
+    std::size_t baseLength = 0;
 };
 
 // The template's default name (prefix, then "." and suffix), made unique in
-// `folder`. The extension is left out of the field only when there is one to
-// hide: without a suffix the field holds the whole name, dots and all.
+// `folder`. Only a template's extension is left out of the selection:
+// without a suffix the whole name is selected, dots and all.
 DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTemplate);
 
-// The name the item gets for a typed name: ".<suffix>" is added unless the
-// name already ends with it (in any letter case). An empty suffix adds nothing.
-std::string nameWithExtension(const std::string& typedName, const std::string& suffix);
+// The name the item gets for a typed name: as typed when it ends with the
+// template's extension (in any letter case) or with an extension of its own
+// that the desktop knows (`types`; "notes.md" for a text template), else with
+// ".<suffix>" added. An empty suffix adds nothing; without `types` only the
+// template's extension counts.
+std::string nameWithExtension(const std::string& typedName, const std::string& suffix,
+                              const FileTypes* types = nullptr);
 
 // What confirming the panel with a typed text means, in the folder it shows.
 struct TypedTarget {
@@ -41,7 +50,10 @@ struct TypedTarget {
 // absolute), as in the toolkit's own file dialog. Fails when nothing can be
 // created under the text; then the error's detail says why as an English
 // "%@" pattern, for the caller to translate and fill in with the error's path.
-[[nodiscard]] Expected<TypedTarget>
-resolveTypedName(const std::string& currentDir, const std::string& text, const std::string& suffix);
+// The extension rule is nameWithExtension's.
+[[nodiscard]] Expected<TypedTarget> resolveTypedName(const std::string& currentDir,
+                                                     const std::string& text,
+                                                     const std::string& suffix,
+                                                     const FileTypes* types = nullptr);
 
 } // namespace quillet::helper

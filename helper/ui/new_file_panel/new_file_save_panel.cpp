@@ -13,7 +13,7 @@ namespace quillet::helper {
 
 NewFileSavePanel::NewFileSavePanel(NewFilePanelModel& model, NewFilePanelHost& host,
                                    const FileTypes* fileTypes, QWidget* parent)
-    : QFileDialog(parent), model_(model), host_(host) {
+    : QFileDialog(parent), model_(model), host_(host), fileTypes_(fileTypes) {
     setObjectName(QStringLiteral("newFilePanel"));
     // The toolkit's own dialog everywhere, so that the accessory row and
     // the confirmation below behave the same on every desktop.
@@ -42,12 +42,14 @@ QLineEdit* NewFileSavePanel::nameEdit() const {
     return findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
 
-void NewFileSavePanel::setNameField(const QString& text) {
+void NewFileSavePanel::showProposedName() {
+    const std::string& name = model_.nameField();
     if (QLineEdit* edit = nameEdit()) {
-        edit->setText(text);
-        edit->selectAll();
+        edit->setText(qtText(name));
+        // The selection counts UTF-16 units, the model bytes.
+        edit->setSelection(0, qtText(name.substr(0, model_.nameFieldBaseLength())).size());
     } else {
-        selectFile(text);
+        selectFile(qtText(name));
     }
 }
 
@@ -58,13 +60,14 @@ void NewFileSavePanel::showSelectedTemplate() {
     // filter must be set before the name, since changing it rewrites the
     // extension of whatever the name field holds.
     setNameFilter(suffix.empty() ? QStringLiteral("*") : QStringLiteral("*.") + qtText(suffix));
-    setNameField(qtText(model_.nameField()));
+    showProposedName();
 }
 
 void NewFileSavePanel::accept() {
     const QLineEdit* edit = nameEdit();
     const QString text = edit != nullptr ? edit->text() : QString();
-    const Expected<TypedTarget> typed = model_.resolve(corePath(currentFolder()), corePath(text));
+    const Expected<TypedTarget> typed =
+        model_.resolve(corePath(currentFolder()), corePath(text), fileTypes_);
     if (!typed) {
         explainInvalidName(typed.error());
         return;
@@ -73,7 +76,7 @@ void NewFileSavePanel::accept() {
     case TypedTarget::Kind::Navigate:
         setDirectory(qtPath(typed->path));
         model_.proposeDefaultNameIn(typed->path);
-        setNameField(qtText(model_.nameField()));
+        showProposedName();
         return;
     case TypedTarget::Kind::Create:
         if (typed->exists && !askToReplace(typed->path)) {

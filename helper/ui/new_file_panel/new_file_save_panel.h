@@ -1,6 +1,7 @@
 // The save dialog of the new-file panel. It answers the confirmation itself,
-// because the name it must check is the typed one with the hidden extension
-// added, which the toolkit's own overwrite question never sees.
+// because the name it must check is the typed one with the template's
+// extension added where the name has none, which the toolkit's own
+// overwrite question never sees.
 #pragma once
 
 #include "helper/core/new_file_panel/new_file_panel_model.h"
@@ -41,12 +42,14 @@ public slots:
 
 private:
     QLineEdit* nameEdit() const;
-    void setNameField(const QString& text);
+    // The model's proposed name, its base name selected.
+    void showProposedName();
     bool askToReplace(const std::string& path);
     void explainInvalidName(const Error& refusal);
 
     NewFilePanelModel& model_;
     NewFilePanelHost& host_;
+    const FileTypes* fileTypes_;
     FormatViewController* formatView_ = nullptr;
     std::optional<ConfirmedItem> confirmed_;
 };

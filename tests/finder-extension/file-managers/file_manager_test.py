@@ -4,8 +4,10 @@
 On a private display, bus and home: open a window on a served folder, right
 click its background, choose "New File" and the first template, and see the
 file appear, made by the real helper that the bus starts on demand; then see
-that an unserved folder's background menu has no "New File". Screenshots of
-the open menus stay in the work folder.
+that an unserved folder's background menu has no "New File"; then, with a
+window manager, activate each of the two windows in turn and see the
+shortcut's query report that window's folder. Screenshots of the open menus
+stay in the work folder.
 
 Exit status: 0 passed, 1 failed, 77 skipped (no private mount namespace for a
 file manager whose module folder is fixed).
@@ -33,6 +35,8 @@ NEW_FILE = "New File"
 TEMPLATES = (("Text", "untitled", "txt"), ("Markdown", "notes", "md"))
 TITLES = [title for title, _, _ in TEMPLATES]
 HELPER_NAME = "org.quillet.QuilletHelper"
+# The first template's shortcut, Ctrl+Alt+N, as the store keeps it.
+SHORTCUT = {"SRShortcutKeyCode": 110, "SRShortcutModifierFlagsKey": 12}
 
 
 def parse_arguments():
@@ -46,6 +50,7 @@ def parse_arguments():
     parser.add_argument("--helper-service", required=True, help="the helper's D-Bus service file")
     parser.add_argument("--defaults-tool", required=True, help="quillet-defaults")
     parser.add_argument("--work-dir", required=True, help="screenshots and logs go here")
+    parser.add_argument("--finder-query", help="the shipped get-finder-path script")
     parser.add_argument(placement.IN_NAMESPACE_FLAG, action="store_true", help=argparse.SUPPRESS)
     return parser.parse_args()
 
@@ -102,6 +107,7 @@ class FileManagerTest:
                 out.write(TEMPLATE_TEXT if title == "Text" else f"# {title}\n")
             records.append({"enabled": True, "title": title, "filePath": path, "prefix": prefix,
                             "suffix": suffix, "executable": False})
+        records[0]["shortcut"] = SHORTCUT
         values = {
             "fileTemplates": records,
             "monitoredPaths": [{"path": self.served, "enabled": True}],
@@ -111,7 +117,8 @@ class FileManagerTest:
             "showFileOnCreation": False,
             "openFileOnCreation": False,
             "playSound": False,
-            "runInBackground": False,
+            # The helper the menu started stays for the shortcut.
+            "runInBackground": True,
         }
         for key, value in values.items():
             subprocess.run([self.args.defaults_tool, "write", key, json.dumps(value)], env=env,
@@ -170,6 +177,7 @@ class FileManagerTest:
         self.step(f"opening {self.outside}")
         self.start_file_manager(self.outside)
         self.look_at_unserved_folder()
+        self.follow_the_active_window()
 
     def create_in_served_folder(self):
         """Our entry, its submenu, and the file that choosing it makes."""
@@ -231,6 +239,62 @@ class FileManagerTest:
         self.session.xdotool("key", "Escape")
         if os.listdir(self.outside):
             raise SessionError(f"the unserved folder holds {os.listdir(self.outside)}")
+
+    def follow_the_active_window(self):
+        """The folder the shortcut's query reports follows the window the
+        user activates, as our module inside the file manager publishes it."""
+        if not self.args.finder_query or not self.profile.publishes_active_folder:
+            return
+        window_manager = shutil.which("openbox")
+        if not window_manager:
+            self.step("the active folder is not checked: no window manager (openbox)")
+            return
+        session = self.session
+        session.spawn("openbox", [window_manager, "--sm-disable"])
+        windows = {}
+        for folder in (self.served, self.outside):
+            # Every file manager's title starts with the folder's name.
+            pattern = f"^{os.path.basename(folder)}( |$)"
+            poll(lambda: self.window_id(pattern), 20, f"the window of {folder}")
+            windows[folder] = self.window_id(pattern)
+        self.install_user_script()
+        for folder in (self.outside, self.served, self.outside):
+            self.step(f"activating the window of {folder}")
+            session.xdotool("windowactivate", "--sync", windows[folder])
+            reported = []
+            try:
+                poll(lambda: reported.append(self.finder_query()) or reported[-1] == folder, 20,
+                     f"the query to report {folder}")
+            except SessionError as error:
+                raise SessionError(f"{error}; it reported {reported[-1:]}") from error
+            self.shot(f"active-{os.path.basename(folder)}")
+            # The shortcut, pressed as a person would: the helper's key grab
+            # runs the user script, which runs the query.
+            before = set(os.listdir(folder))
+            session.xdotool("key", "ctrl+alt+n")
+            poll(lambda: set(os.listdir(folder)) - before, 30,
+                 f"the shortcut to create a file in {folder}")
+            self.step(f"the shortcut made {sorted(set(os.listdir(folder)) - before)} there")
+
+    def install_user_script(self):
+        """The user script as the helper installs it on the first press."""
+        scripts = os.path.join(self.session.env["XDG_DATA_HOME"], "quillet", "scripts",
+                               HELPER_NAME)
+        os.makedirs(scripts, exist_ok=True)
+        script = os.path.join(scripts, "QuilletHelper.sh")
+        shutil.copy(os.path.join(os.path.dirname(self.args.finder_query), "QuilletHelper.sh"),
+                    script)
+        os.chmod(script, 0o755)
+
+    def window_id(self, pattern):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                               env=self.session.env, capture_output=True, text=True)
+        ids = found.stdout.split()
+        return ids[0] if ids else None
+
+    def finder_query(self):
+        return subprocess.run(["sh", self.args.finder_query], env=self.session.env,
+                              capture_output=True, text=True, timeout=30).stdout.rstrip("\n")
 
 
 def main():

@@ -29,6 +29,8 @@ class FileManager:
     # An entry of the file manager's own background menu: proof that a menu
     # without ours is the background menu indeed.
     own_background_entry: str = "Paste"
+    # Whether our module publishes the folder of the active window.
+    publishes_active_folder: bool = True
 
 
 # Every one opens folders in its icon view, draws no desktop, and (with
@@ -74,6 +76,7 @@ FILE_MANAGERS = {
         click_at=(0.25, 0.25),
         shows_one_file=("label", "1 File ("),
         own_background_entry="Create New",
+        publishes_active_folder=False,
         extra_environment={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb"},
     ),
     "nautilus": FileManager(

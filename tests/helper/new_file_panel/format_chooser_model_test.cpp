@@ -84,7 +84,8 @@ TEST_F(PanelModelTest, StartsWithTheRequestsTitleAndUniqueDefaultName) {
     test::writeFile(dir + "/untitled.txt", "");
     NewFilePanelModel model(host, dir, FormatChooserModel(stored, text));
     EXPECT_EQ(model.title(), "New Text");
-    EXPECT_EQ(model.nameField(), "untitled-1");
+    EXPECT_EQ(model.nameField(), "untitled-1.txt");
+    EXPECT_EQ(model.nameFieldBaseLength(), 10u);
     EXPECT_EQ(model.suffix(), "txt");
 }
 
@@ -103,12 +104,13 @@ TEST_F(PanelModelTest, SwitchingToMarkdownRetitlesAndProposesItsNameWhereThePane
     EXPECT_EQ(model.title(), "New Markdown");
     EXPECT_EQ(model.suffix(), "md");
     // Free in the folder the panel shows, which is where it would be created.
-    EXPECT_EQ(model.nameField(), "Notes-1");
+    EXPECT_EQ(model.nameField(), "Notes-1.md");
     EXPECT_EQ(model.selectedTemplate().filePath, "/t/notes.md");
 
     ASSERT_TRUE(model.selectTemplate(2, other));
     EXPECT_EQ(model.suffix(), "");
     EXPECT_EQ(model.nameField(), "New Folder");
+    EXPECT_EQ(model.nameFieldBaseLength(), 10u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "helper/ui/new_file_panel/new_file_panel.h"
 #include "helper/ui/new_file_panel/new_file_save_panel.h"
 
+#include "fake_file_types.h"
 #include "fake_panel_host.h"
 #include "gui_helpers.h"
 #include "panel_fixtures.h"
@@ -81,7 +82,7 @@ protected:
 
 TEST_F(NewFilePanelGuiTest, OpensInTheFolderWithTitleDefaultNameAndFormats) {
     writeFile(dir + "/untitled.txt", "");
-    QString title, name, directory, label, current;
+    QString title, name, selected, directory, label, current;
     QStringList titles, filters;
     bool native = true, typeRowShown = true, iconsSet = true;
     int countWhileOpen = 0;
@@ -89,6 +90,7 @@ TEST_F(NewFilePanelGuiTest, OpensInTheFolderWithTitleDefaultNameAndFormats) {
         countWhileOpen = host.panelCount;
         title = panel->windowTitle();
         name = nameEdit(panel)->text();
+        selected = nameEdit(panel)->selectedText();
         directory = panel->directory().absolutePath();
         titles = chooserTitles(panel);
         current = chooser(panel)->currentText();
@@ -103,7 +105,10 @@ TEST_F(NewFilePanelGuiTest, OpensInTheFolderWithTitleDefaultNameAndFormats) {
     });
     EXPECT_EQ(countWhileOpen, 1);
     EXPECT_EQ(title, "New Text");
-    EXPECT_EQ(name, "untitled-1");
+    // The whole name, as the file managers' own rename shows it, with the
+    // part to type over selected.
+    EXPECT_EQ(name, "untitled-1.txt");
+    EXPECT_EQ(selected, "untitled-1");
     EXPECT_EQ(directory, QString::fromStdString(dir));
     EXPECT_EQ(titles, (QStringList{"Text", "Markdown", "Folder"}));
     EXPECT_EQ(current, "Text");
@@ -127,11 +132,14 @@ TEST_F(NewFilePanelGuiTest, EscapeCreatesNothingAndSettlesTheCountOnce) {
 }
 
 TEST_F(NewFilePanelGuiTest, TypingANameAndPressingReturnCreatesItWithTheExtension) {
+    QString typed;
     showPanel(text, [&](NewFileSavePanel* panel) {
-        nameEdit(panel)->clear();
+        // Typing replaces the selected base name and keeps the extension.
         QTest::keyClicks(nameEdit(panel), "report");
+        typed = nameEdit(panel)->text();
         QTest::keyClick(nameEdit(panel), Qt::Key_Return);
     });
+    EXPECT_EQ(typed, "report.txt");
     EXPECT_EQ(readFile(dir + "/report.txt"), "text template");
     EXPECT_EQ(listing(dir), "report.txt;");
     ASSERT_EQ(host.finished.size(), 1u);
@@ -153,12 +161,22 @@ TEST_F(NewFilePanelGuiTest, SwitchingToMarkdownRetitlesRenamesAndRestrictsTheExt
         confirmName(panel, "plan");
     });
     EXPECT_EQ(title, "New Markdown");
-    EXPECT_EQ(name, "Notes-1");
+    EXPECT_EQ(name, "Notes-1.md");
     EXPECT_EQ(filters, QStringList{"*.md"});
     EXPECT_EQ(readFile(dir + "/plan.md"), "# markdown template");
     ASSERT_EQ(host.finished.size(), 1u);
     EXPECT_EQ(host.finished[0].path, dir + "/plan.md");
     EXPECT_EQ(host.finished[0].fileTemplate.title, "Markdown");
+}
+
+TEST_F(NewFilePanelGuiTest, ANameWithAnExtensionTheDesktopKnowsKeepsIt) {
+    test::FakeFileTypes types;
+    types.add("md", "Markdown document");
+    whenShown<NewFileSavePanel>("newFilePanel",
+                                [](NewFileSavePanel* panel) { confirmName(panel, "notes.md"); });
+    showNewFilePanel(host, store, dir, text, &types);
+    EXPECT_EQ(readFile(dir + "/notes.md"), "text template");
+    EXPECT_EQ(listing(dir), "notes.md;");
 }
 
 TEST_F(NewFilePanelGuiTest, WithoutASuffixAnyNameIsTakenAsItIs) {
@@ -222,7 +240,7 @@ TEST_F(NewFilePanelGuiTest, TypingAFolderNameOpensItAndCreatesThere) {
         QTest::keyClick(nameEdit(panel), Qt::Key_Return);
     });
     EXPECT_EQ(directory, QString::fromStdString(sub));
-    EXPECT_EQ(name, "untitled");
+    EXPECT_EQ(name, "untitled.txt");
     EXPECT_EQ(readFile(sub + "/untitled.txt"), "text template");
     ASSERT_EQ(host.finished.size(), 1u);
     EXPECT_EQ(host.finished[0].path, sub + "/untitled.txt");

@@ -83,7 +83,7 @@ TEST_F(NewFileSessionTest, CancellingCreatesNothingAndLowersTheCountOnce) {
 TEST_F(NewFileSessionTest, ConfirmingCreatesTheItemThenRunsTheFinishingStepsWhileCounted) {
     ScriptedPresenter presenter([&](NewFilePanelModel& model) {
         EXPECT_EQ(model.title(), "New Text");
-        EXPECT_EQ(model.nameField(), "untitled");
+        EXPECT_EQ(model.nameField(), "untitled.txt");
         return ConfirmedItem{dir + "/report.txt", false};
     });
     run(presenter, text);

@@ -1,5 +1,6 @@
 #include "helper/core/new_file_panel/new_item_name.h"
 
+#include "fake_file_types.h"
 #include "panel_fixtures.h"
 #include "temp_xdg.h"
 
@@ -25,34 +26,40 @@ protected:
     std::string dir = xdg.makeDir("Documents");
 };
 
-TEST_F(NewItemNameTest, DefaultNameIsUniqueAndShowsNoHiddenExtension) {
+TEST_F(NewItemNameTest, DefaultNameIsUniqueWholeWithItsBaseNameSelected) {
     struct Case {
         std::string prefix, suffix;
         std::vector<std::string> taken;
-        std::string field, file;
+        std::string file, selected;
     };
     const std::vector<Case> cases = {
-        {"untitled", "txt", {}, "untitled", "untitled.txt"},
-        {"untitled", "txt", {"untitled.txt", "untitled-1.txt"}, "untitled-2", "untitled-2.txt"},
+        {"untitled", "txt", {}, "untitled.txt", "untitled"},
+        {"untitled", "txt", {"untitled.txt", "untitled-1.txt"}, "untitled-2.txt", "untitled-2"},
         {"Makefile", "", {"Makefile"}, "Makefile-1", "Makefile-1"},
-        // Without a suffix nothing is hidden, so a dot in the prefix stays.
+        // Without a suffix the whole name is selected, dots and all.
         {"archive.tar", "", {}, "archive.tar", "archive.tar"},
-        {"a", "tar.gz", {}, "a", "a.tar.gz"},
-        {"a", "tar.gz", {"a.tar.gz"}, "a.tar-1", "a.tar-1.gz"},
+        {"a", "tar.gz", {}, "a.tar.gz", "a"},
+        {"a", "tar.gz", {"a.tar.gz"}, "a.tar-1.gz", "a.tar-1"},
+        {"été", "md", {}, "été.md", "été"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prefix + " / " + c.suffix);
-        const std::string folder = xdg.makeDir("case-" + c.prefix + c.suffix + c.field);
+        const std::string folder = xdg.makeDir("case-" + c.prefix + c.suffix + c.file);
         for (const auto& name : c.taken) {
             test::writeFile(folder + "/" + name, "");
         }
         const DefaultName name = defaultNameIn(folder, makeTemplate(c.prefix, c.suffix));
-        EXPECT_EQ(name.fieldText, c.field);
+        EXPECT_EQ(name.fieldText, c.file);
+        EXPECT_EQ(name.fieldText.substr(0, name.baseLength), c.selected);
         EXPECT_EQ(name.path, folder + "/" + c.file);
     }
 }
 
-TEST(NameWithExtensionTest, AddsTheExtensionOnlyWhenTheNameLacksIt) {
+TEST(NameWithExtensionTest, AddsTheExtensionOnlyWhenTheNameHasNoneOfItsOwn) {
+    test::FakeFileTypes types;
+    types.add("md", "Markdown document");
+    types.add("gz", "Gzip archive");
+    types.add("txt", "plain text document");
     struct Case {
         std::string typed, suffix, expected;
     };
@@ -60,16 +67,27 @@ TEST(NameWithExtensionTest, AddsTheExtensionOnlyWhenTheNameLacksIt) {
         {"notes", "txt", "notes.txt"},
         {"notes.txt", "txt", "notes.txt"},
         {"Notes.TXT", "txt", "Notes.TXT"},
-        {"notes.md", "txt", "notes.md.txt"},
+        // An extension the desktop knows is the user's choice of type.
+        {"notes.md", "txt", "notes.md"},
+        {"backup.tar.gz", "txt", "backup.tar.gz"},
+        // One it does not know is part of the name.
         {"notes.txt.bak", "txt", "notes.txt.bak.txt"},
+        {"Meeting 10.30", "txt", "Meeting 10.30.txt"},
+        {"v1.2", "md", "v1.2.md"},
+        {"notes.", "txt", "notes..txt"},
+        // A leading dot makes a hidden name, not an extension.
+        {".md", "txt", ".md.txt"},
         {".txt", "txt", ".txt.txt"},
         {"notes", "", "notes"},
         {"notes.txt", "", "notes.txt"},
+        {"notes.md", "", "notes.md"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed + " / " + c.suffix);
-        EXPECT_EQ(nameWithExtension(c.typed, c.suffix), c.expected);
+        EXPECT_EQ(nameWithExtension(c.typed, c.suffix, &types), c.expected);
     }
+    // Without the desktop's types only the template's extension counts.
+    EXPECT_EQ(nameWithExtension("notes.md", "txt"), "notes.md.txt");
 }
 
 TEST_F(NewItemNameTest, APlainNameBecomesTheItemWithItsExtension) {

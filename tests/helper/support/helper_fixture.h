@@ -37,8 +37,10 @@ public:
     explicit LoggingWorkspace(StepLog& log) : log_(log) {}
     Status openURL(const std::string& url) override { return record("openURL " + url); }
     Status openFile(const std::string& path) override { return record("open " + path); }
-    Status revealItems(const std::vector<std::string>& paths) override {
-        return record("reveal " + (paths.empty() ? std::string() : paths.front()));
+    Status revealItems(const std::vector<std::string>& paths,
+                       const std::string& fileManager) override {
+        return record("reveal " + (paths.empty() ? std::string() : paths.front()) +
+                      (fileManager.empty() ? "" : " in " + fileManager));
     }
     Status moveToTrash(const std::string& path) override { return record("trash " + path); }
     Status launchProgram(const std::string& path, const std::vector<std::string>&) override {
@@ -152,9 +154,12 @@ protected:
             .shortcutRegistry = shortcutRegistry,
         };
         if (withPanel) {
-            ports.showNewFilePanel = [this](helper::NewFilePanelHost&, const std::string& folder,
-                                            const Value& record) {
+            ports.showNewFilePanel = [this](helper::NewFilePanelHost& host,
+                                            const std::string& folder, const Value& record) {
                 panelRequests.emplace_back(folder, record);
+                if (onPanel) {
+                    onPanel(host, folder);
+                }
             };
         }
         helper::HelperPaths paths{
@@ -199,6 +204,8 @@ protected:
     std::shared_ptr<FakeFileEventState> events;
     bool withPanel = false;
     std::vector<std::pair<std::string, Value>> panelRequests;
+    // Runs while the panel is "shown", with the host it was given.
+    std::function<void(helper::NewFilePanelHost&, const std::string& folder)> onPanel;
     int terminations = 0;
     std::unique_ptr<helper::AppDelegate> delegate;
     // The desktop's list of custom shortcuts, when a test gives one.
