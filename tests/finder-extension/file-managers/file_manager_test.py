@@ -22,6 +22,7 @@ import subprocess
 import sys
 import time
 import traceback
+import urllib.parse
 
 import placement
 import screen
@@ -251,6 +252,7 @@ class FileManagerTest:
             return
         session = self.session
         session.spawn("openbox", [window_manager, "--sm-disable"])
+        poll(self.window_manager_runs, 20, "the window manager")
         windows = {}
         for folder in (self.served, self.outside):
             # Every file manager's title starts with the folder's name.
@@ -267,6 +269,10 @@ class FileManagerTest:
                      f"the query to report {folder}")
             except SessionError as error:
                 raise SessionError(f"{error}; it reported {reported[-1:]}") from error
+            # From our module, not from the query's older ways.
+            published = self.published_folder()
+            if published != folder:
+                raise SessionError(f"the module publishes {published!r}, not {folder}")
             self.shot(f"active-{os.path.basename(folder)}")
             # The shortcut, pressed as a person would: the helper's key grab
             # runs the user script, which runs the query.
@@ -285,6 +291,20 @@ class FileManagerTest:
         shutil.copy(os.path.join(os.path.dirname(self.args.finder_query), "QuilletHelper.sh"),
                     script)
         os.chmod(script, 0o755)
+
+    def published_folder(self):
+        reply = subprocess.run(
+            ["gdbus", "call", "--session", "--dest", self.profile.module_bus_name,
+             "--object-path", "/org/quillet/QuilletExtension", "--method",
+             "org.freedesktop.DBus.Properties.Get", "org.quillet.QuilletExtension",
+             "ActiveLocation"], env=self.session.env, capture_output=True, text=True).stdout
+        uri = reply.strip().removeprefix("(<'").removesuffix("'>,)")
+        return urllib.parse.unquote(uri.removeprefix("file://"))
+
+    def window_manager_runs(self):
+        found = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                               env=self.session.env, capture_output=True, text=True)
+        return "window id" in found.stdout
 
     def window_id(self, pattern):
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
