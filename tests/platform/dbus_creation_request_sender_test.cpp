@@ -1,5 +1,6 @@
 // The request sender against stand-ins for the helper and the desktop's
 // notification server, on the test's own session bus.
+#include "bus_stand_in.h"
 #include "platform/linux/dbus_creation_request_sender.h"
 #include "support/spin_main_context.h"
 
@@ -37,50 +38,26 @@ constexpr const char* kXml = R"(<node>
   </interface>
 </node>)";
 
-// A program on the bus of its own connection: owns a name and records the
-// calls of one interface. With `dropCalls`, it leaves the bus on the first
-// call without answering, as a helper that ends under a request would.
+// A helper or notification server that records the calls of one interface.
+// With `dropCalls`, it leaves the bus on the first call without answering,
+// as a helper that ends under a request would.
 class StandIn {
 public:
     StandIn(const char* name, const char* path, const char* interface, bool dropCalls = false)
-        : dropCalls_(dropCalls) {
-        gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        connection_ = g_dbus_connection_new_for_address_sync(
-            address,
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr);
-        g_free(address);
-        node_ = g_dbus_node_info_new_for_xml(kXml, nullptr);
-        static const GDBusInterfaceVTable vtable = {&StandIn::onCall, nullptr, nullptr, {}};
-        g_dbus_connection_register_object(connection_, path,
-                                          g_dbus_node_info_lookup_interface(node_, interface),
-                                          &vtable, this, nullptr, nullptr);
-        // Queued behind an owner that is there already: it takes over when that one leaves.
-        GVariant* reply = g_dbus_connection_call_sync(
-            connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-            "RequestName", g_variant_new("(su)", name, 0u), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
-            nullptr, nullptr);
-        if (reply != nullptr) {
-            g_variant_unref(reply);
-        }
-    }
-    ~StandIn() {
-        g_dbus_connection_close_sync(connection_, nullptr, nullptr);
-        g_object_unref(connection_);
-        g_dbus_node_info_unref(node_);
-    }
+        : bus_(name, path, kXml, interface,
+               [this, dropCalls](const gchar* method, GVariant* parameters,
+                                 GDBusMethodInvocation* invocation) {
+                   onCall(dropCalls, method, parameters, invocation);
+               }) {}
 
     std::vector<std::string> calls; // first string argument of each call
 
 private:
-    static void onCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                       const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
-                       gpointer data) {
-        auto* self = static_cast<StandIn*>(data);
-        if (self->dropCalls_) {
+    void onCall(bool dropCalls, const gchar* method, GVariant* parameters,
+                GDBusMethodInvocation* invocation) {
+        if (dropCalls) {
             g_object_unref(invocation); // never answered: the connection goes
-            g_dbus_connection_close(self->connection_, nullptr, nullptr, nullptr);
+            g_dbus_connection_close(bus_.connection(), nullptr, nullptr, nullptr);
             return;
         }
         if (g_str_equal(method, "ActivateAction")) {
@@ -105,19 +82,17 @@ private:
             g_variant_get_child_value(parameters, g_str_equal(method, "Open") ? 0 : 3);
         if (g_variant_is_of_type(first, G_VARIANT_TYPE("as"))) {
             GVariant* uri = g_variant_get_child_value(first, 0);
-            self->calls.emplace_back(g_variant_get_string(uri, nullptr));
+            calls.emplace_back(g_variant_get_string(uri, nullptr));
             g_variant_unref(uri);
         } else {
-            self->calls.emplace_back(g_variant_get_string(first, nullptr));
+            calls.emplace_back(g_variant_get_string(first, nullptr));
         }
         g_variant_unref(first);
         g_dbus_method_invocation_return_value(
             invocation, g_str_equal(method, "Notify") ? g_variant_new("(u)", 1u) : nullptr);
     }
 
-    bool dropCalls_;
-    GDBusConnection* connection_ = nullptr;
-    GDBusNodeInfo* node_ = nullptr;
+    quillet::test::BusStandIn bus_;
 };
 
 struct Row {

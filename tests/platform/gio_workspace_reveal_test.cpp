@@ -1,5 +1,6 @@
 // Showing a new item in the file manager the request came from, against
 // stand-ins for the file managers' bus services on the test's own bus.
+#include "bus_stand_in.h"
 #include "platform/linux/gio_workspace.h"
 #include "support/spin_main_context.h"
 
@@ -28,52 +29,24 @@ constexpr const char* kXml = R"(<node>
   </interface>
 </node>)";
 
-// A file manager's service on a connection of its own: owns a name and
-// records each call as "<method> <arguments as GVariant text>".
+// A file manager's service: records each call as "<method> <arguments as
+// GVariant text>".
 class FileManagerStandIn {
 public:
-    FileManagerStandIn(const char* name, const char* path, const char* interface) {
-        gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        connection_ = g_dbus_connection_new_for_address_sync(
-            address,
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr);
-        g_free(address);
-        node_ = g_dbus_node_info_new_for_xml(kXml, nullptr);
-        static const GDBusInterfaceVTable vtable = {
-            &FileManagerStandIn::onCall, nullptr, nullptr, {}};
-        g_dbus_connection_register_object(connection_, path,
-                                          g_dbus_node_info_lookup_interface(node_, interface),
-                                          &vtable, this, nullptr, nullptr);
-        GVariant* reply = g_dbus_connection_call_sync(
-            connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-            "RequestName", g_variant_new("(su)", name, 0u), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
-            nullptr, nullptr);
-        if (reply != nullptr) {
-            g_variant_unref(reply);
-        }
-    }
-    ~FileManagerStandIn() {
-        g_dbus_connection_close_sync(connection_, nullptr, nullptr);
-        g_object_unref(connection_);
-        g_dbus_node_info_unref(node_);
-    }
+    FileManagerStandIn(const char* name, const char* path, const char* interface)
+        : bus_(
+              name, path, kXml, interface,
+              [this](const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation) {
+                  gchar* text = g_variant_print(parameters, FALSE);
+                  calls.push_back(std::string(method) + " " + text);
+                  g_free(text);
+                  g_dbus_method_invocation_return_value(invocation, nullptr);
+              }) {}
 
     std::vector<std::string> calls;
 
 private:
-    static void onCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                       const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
-                       gpointer data) {
-        gchar* text = g_variant_print(parameters, FALSE);
-        static_cast<FileManagerStandIn*>(data)->calls.push_back(std::string(method) + " " + text);
-        g_free(text);
-        g_dbus_method_invocation_return_value(invocation, nullptr);
-    }
-
-    GDBusConnection* connection_ = nullptr;
-    GDBusNodeInfo* node_ = nullptr;
+    quillet::test::BusStandIn bus_;
 };
 
 TEST(GioWorkspaceRevealTest, TheRequestingFileManagerShowsTheItemElseTheDesktops) {
