@@ -1,5 +1,5 @@
-// Any bytes as a user-dirs.dirs file: never a crash, and the desktop folder
-// it names, if any, is an absolute path.
+// Any bytes as a user-dirs.dirs file: never a crash, and the folders it
+// names, if any, are absolute paths.
 #include "shared/user_dirs.h"
 
 #include <cstddef>
@@ -8,9 +8,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::string desktop = quillet::paths::desktopDirFromUserDirs(text, "/home/me");
-    if (!desktop.empty() && !desktop.starts_with('/')) {
-        __builtin_trap();
+    for (const char* key : {"XDG_DESKTOP_DIR", "XDG_TEMPLATES_DIR"}) {
+        const std::string folder = quillet::paths::userDirectory(text, key, "/home/me");
+        if (!folder.empty() && !folder.starts_with('/')) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

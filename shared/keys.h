@@ -28,6 +28,10 @@ inline constexpr const char* kPrefix = "prefix";
 inline constexpr const char* kSuffix = "suffix";
 inline constexpr const char* kExecutable = "executable";
 inline constexpr const char* kShortcut = "shortcut";
+// Optional: fill the variables into a text template's contents (default false).
+inline constexpr const char* kExpandsVariables = "expandsVariables";
+// Optional: the served folders where the template is offered (default: all).
+inline constexpr const char* kLimitedToPaths = "limitedToPaths";
 
 // Monitored location and authorised-directory record fields.
 inline constexpr const char* kPath = "path";

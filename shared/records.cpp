@@ -1,6 +1,10 @@
 #include "records.h"
 
+#include "file_uri.h"
 #include "keys.h"
+#include "xdg_paths.h"
+
+#include <algorithm>
 
 namespace quillet {
 
@@ -33,6 +37,14 @@ std::optional<FileTemplate> FileTemplate::fromValue(const Value& value) {
     if (const Value* s = value.find(keys::kShortcut); s && s->isDictionary()) {
         t.shortcut = *s->asDictionary();
     }
+    t.expandsVariables = boolField(value, keys::kExpandsVariables);
+    if (const Value* limited = value.find(keys::kLimitedToPaths)) {
+        for (const Value& path : limited->asArray() ? *limited->asArray() : Value::Array{}) {
+            if (const std::string* text = path.asString()) {
+                t.limitedToPaths.push_back(*text);
+            }
+        }
+    }
     return t;
 }
 
@@ -44,11 +56,39 @@ Value FileTemplate::toValue() const {
     if (shortcut) {
         d[keys::kShortcut] = *shortcut;
     }
+    if (expandsVariables) {
+        d[keys::kExpandsVariables] = true;
+    }
+    if (!limitedToPaths.empty()) {
+        Value::Array folders(limitedToPaths.begin(), limitedToPaths.end());
+        d[keys::kLimitedToPaths] = std::move(folders);
+    }
     return d;
 }
 
 std::string FileTemplate::defaultName() const {
     return suffix.empty() ? prefix : prefix + "." + suffix;
+}
+
+std::string FileTemplate::defaultName(const VariableContext& context) const {
+    const std::string expanded = expandedPrefix(prefix, suffix, context);
+    return suffix.empty() ? expanded : expanded + "." + suffix;
+}
+
+bool FileTemplate::isOfferedIn(const std::optional<std::string>& folder) const {
+    if (limitedToPaths.empty() || !folder) {
+        return true;
+    }
+    const std::string target = paths::standardizedPath(*folder);
+    return std::any_of(
+        limitedToPaths.begin(), limitedToPaths.end(), [&](const std::string& stored) {
+            const Expected<std::string> path = pathFromLocation(stored);
+            if (!path || !path->starts_with("/")) {
+                return false;
+            }
+            const std::string root = paths::standardizedPath(*path);
+            return target == root || target.starts_with(root == "/" ? root : root + "/");
+        });
 }
 
 bool FileTemplate::hasSafeName() const {

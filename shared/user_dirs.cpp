@@ -6,27 +6,60 @@
 
 namespace quillet::paths {
 
-std::string desktopDirFromUserDirs(std::string_view text, const std::string& homeDir) {
-    std::istringstream in{std::string(text)};
+std::string userDirectory(std::string_view userDirsText, std::string_view key,
+                          const std::string& home) {
+    std::string found;
+    std::istringstream in{std::string(userDirsText)};
     std::string line;
     while (std::getline(in, line)) {
-        const std::string key = "XDG_DESKTOP_DIR=";
-        auto start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, key.size(), key) != 0) {
+        std::string_view rest(line);
+        const auto skipBlanks = [&rest] {
+            while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) {
+                rest.remove_prefix(1);
+            }
+        };
+        skipBlanks();
+        if (!rest.starts_with(key)) {
             continue;
         }
-        std::string value = line.substr(start + key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-        if (value.starts_with("$HOME")) {
-            value = homeDir + value.substr(5);
-        } else if (!value.starts_with("/")) {
+        rest.remove_prefix(key.size());
+        skipBlanks();
+        if (!rest.starts_with('=')) {
             continue;
         }
-        return standardizedPath(value);
+        rest.remove_prefix(1);
+        skipBlanks();
+        // The tool always quotes; an unquoted value is taken up to the line's
+        // end, as this reader always did for the desktop.
+        const bool quoted = rest.starts_with('"');
+        if (quoted) {
+            rest.remove_prefix(1);
+        }
+        std::string value;
+        if (rest.starts_with("$HOME")) {
+            rest.remove_prefix(5);
+            if (!rest.empty() && rest.front() != '/' && rest.front() != '"') {
+                continue; // "$HOMEWORK" is not below the home folder
+            }
+            value = home;
+        } else if (!rest.starts_with('/')) {
+            continue;
+        }
+        while (!rest.empty() && !(quoted && rest.front() == '"')) {
+            if (rest.front() == '\\' && rest.size() > 1) {
+                rest.remove_prefix(1);
+            }
+            value.push_back(rest.front());
+            rest.remove_prefix(1);
+        }
+        if (!quoted) {
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) {
+                value.pop_back();
+            }
+        }
+        found = standardizedPath(value);
     }
-    return {};
+    return found;
 }
 
 } // namespace quillet::paths

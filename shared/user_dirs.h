@@ -7,8 +7,12 @@
 
 namespace quillet::paths {
 
-// The desktop folder the text of a user-dirs.dirs file names, "$HOME" read as
-// `homeDir`; empty when it names none (no such line, or not a path).
-std::string desktopDirFromUserDirs(std::string_view text, const std::string& homeDir);
+// The value of one XDG user directory (`key` such as "XDG_TEMPLATES_DIR") in
+// the text of a user-dirs.dirs file, read as xdg-user-dirs writes it:
+// `KEY="$HOME/Name"` or `KEY="/absolute"`, backslash escapes, "#" comments,
+// the last line for a key winning. Empty when the key is absent or its value
+// is neither absolute nor below "$HOME".
+std::string userDirectory(std::string_view userDirsText, std::string_view key,
+                          const std::string& home);
 
 } // namespace quillet::paths

@@ -25,7 +25,14 @@ std::string envPath(const char* name) {
     return {};
 }
 
-std::string userName() {
+std::string userDirsText() {
+    // Without the file (or unreadable), no folder is set.
+    return readFile(appendingPathComponent(configHome(), "user-dirs.dirs")).valueOr(std::string());
+}
+
+} // namespace
+
+std::string loginName() {
     if (const char* u = std::getenv("USER"); u && *u) {
         return u;
     }
@@ -34,8 +41,6 @@ std::string userName() {
     }
     return {};
 }
-
-} // namespace
 
 std::string home() {
     std::string h = envPath("HOME");
@@ -70,15 +75,19 @@ std::string runtimeDir() {
 
 std::string desktopDir() {
     const std::string h = home();
-    // Without the file (or unreadable), the desktop is the default one.
-    const std::string named = desktopDirFromUserDirs(
-        readFile(appendingPathComponent(configHome(), "user-dirs.dirs")).valueOr(std::string()), h);
-    return named.empty() ? appendingPathComponent(h, "Desktop") : named;
+    std::string desktop = userDirectory(userDirsText(), "XDG_DESKTOP_DIR", h);
+    return desktop.empty() ? appendingPathComponent(h, "Desktop") : desktop;
+}
+
+std::string templatesUserDir() {
+    const std::string h = home();
+    const std::string templates = userDirectory(userDirsText(), "XDG_TEMPLATES_DIR", h);
+    return templates == standardizedPath(h) ? std::string() : templates;
 }
 
 std::vector<std::string> removableMediaRoots() {
     std::vector<std::string> roots;
-    const std::string user = userName();
+    const std::string user = loginName();
     if (user.empty()) {
         return roots;
     }

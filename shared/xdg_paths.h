@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet::paths {
@@ -14,8 +15,16 @@ std::string cacheHome();  // $XDG_CACHE_HOME or ~/.cache
 // can write, such as /tmp.
 std::string runtimeDir();
 
+// The login name: $USER, else the account's.
+std::string loginName();
+
 // The user's desktop folder: XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
 std::string desktopDir();
+
+// The desktop's templates folder (XDG_TEMPLATES_DIR); empty when there is
+// none: not set, or set to the home folder itself, which file managers take
+// for "no templates folder".
+std::string templatesUserDir();
 
 // /run/media/$USER and /media/$USER, those that exist.
 std::vector<std::string> removableMediaRoots();

@@ -8,6 +8,7 @@
 #include "app/core/nautilus_script.h"
 #include "app/core/start_at_login_controller.h"
 #include "app/core/template_drop.h"
+#include "app/core/templates_folder.h"
 #include "shared/desktop_shortcuts.h"
 #include "shared/fd_io.h"
 #include "shared/files/item_lookup.h"
@@ -20,6 +21,7 @@
 #include "shared/refresh_notification.h"
 #include "shared/xdg_paths.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
@@ -242,6 +244,19 @@ void AppDelegate::checkAndCopyTemplates() {
             record[keys::kFilePath] = paths::appendingPathComponent(target, *it->second.asString());
         }
         records.emplace_back(std::move(record));
+    }
+    // The templates users already keep for their file managers join after
+    // the shipped ones, where they are.
+    if (const std::string desktopTemplates = paths::templatesUserDir(); !desktopTemplates.empty()) {
+        const auto listed = [&records](const std::string& path) {
+            return std::any_of(records.begin(), records.end(), [&path](const Value& record) {
+                const Value* file = record.find(keys::kFilePath);
+                return file != nullptr && file->asString() != nullptr && *file->asString() == path;
+            });
+        };
+        for (Value& record : templatesFolderRecords(desktopTemplates, listed)) {
+            records.push_back(std::move(record));
+        }
     }
     if (const Status stored = sharedDefaults().setObject(keys::kFileTemplates, records); !stored) {
         std::cerr << "quillet: cannot store the templates: " << stored.error().logText() << "\n";

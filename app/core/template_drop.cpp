@@ -56,7 +56,8 @@ std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults) 
     std::vector<FileTemplate> rows;
     for (const auto& record :
          fileTemplatesFrom(sharedDefaults.objectForKey(keys::kFileTemplates))) {
-        if (record && record->enabled) {
+        // The popover learns the folder only at the drop: every template.
+        if (record && record->enabled && record->isOfferedIn(std::nullopt)) {
             rows.push_back(*record);
         }
     }

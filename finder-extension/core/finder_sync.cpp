@@ -138,7 +138,9 @@ void FinderSync::workspaceWillUnmount(const std::optional<std::string>& devicePa
     }));
 }
 
-std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind, bool& hideMenuForFiles) const {
+std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind,
+                                                   const std::optional<std::string>& folder,
+                                                   bool& hideMenuForFiles) const {
     const auto slot = static_cast<std::size_t>(kind);
     if (slot >= menuCache_.size()) {
         return nullptr;
@@ -152,25 +154,35 @@ std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind, bool& hideMenu
         entry.storeGeneration = generation;
         entry.icons = std::move(icons);
         entry.hideMenuForFiles = sharedDefaults_->boolForKey(keys::kHideMenuForFiles);
-        entry.menu = std::make_shared<const Menu>(buildMenu(kind));
+        entry.menu = std::make_shared<const Menu>(buildMenu(kind, std::nullopt, entry.anyLimited));
     }
     hideMenuForFiles = entry.hideMenuForFiles;
+    if (entry.anyLimited && folder) {
+        bool anyLimited = false;
+        return std::make_shared<const Menu>(buildMenu(kind, folder, anyLimited));
+    }
     return entry.menu;
 }
 
-Menu FinderSync::buildMenu(MenuKind kind) const {
+Menu FinderSync::buildMenu(MenuKind kind, const std::optional<std::string>& folder,
+                           bool& anyLimited) const {
     Menu root;
     bool cascade = shouldCascadeMenu_ && sharedDefaults_->boolForKey(keys::kCascadeMenu);
     bool submenu = cascade && kind != MenuKind::ToolbarItemMenu;
     std::string pattern = cascade ? "%@" : localizedStringForKey(keys::kNewFormatText);
 
     Menu entries;
+    anyLimited = false;
     auto templates = fileTemplatesFrom(sharedDefaults_->objectForKey(keys::kFileTemplates));
     bool showIcons = sharedDefaults_->boolForKey(keys::kShowFileIcon);
     auto icons = fileIcons_->table();
     for (std::size_t index = 0; index < templates.size(); ++index) {
         const auto& record = templates[index];
         if (!record || !record->enabled) {
+            continue;
+        }
+        anyLimited = anyLimited || !record->limitedToPaths.empty();
+        if (!record->isOfferedIn(folder)) {
             continue;
         }
         MenuItem item;
@@ -200,7 +212,8 @@ Menu FinderSync::buildMenu(MenuKind kind) const {
 std::shared_ptr<const Menu> FinderSync::sharedMenu(MenuKind kind,
                                                    const FinderSelection& selection) const {
     bool hideMenuForFiles = false;
-    std::shared_ptr<const Menu> menu = cachedMenu(kind, hideMenuForFiles);
+    std::shared_ptr<const Menu> menu =
+        cachedMenu(kind, creationFolder(selection), hideMenuForFiles);
     if (kind == MenuKind::ContextualMenuForItems && hideMenuForFiles &&
         selection.selectedItemURLs.size() == 1 && !selectionIsOneFolder(selection)) {
         return nullptr;
@@ -239,22 +252,29 @@ Expected<std::string> FinderSync::menuItemAction(const std::string& actionName,
     if (!index) {
         return Error::withDetail(kAction, {}, "the menu entry " + actionName + " has no index");
     }
-    std::optional<std::string> folder;
-    if (selectionIsOneFolder(selection)) {
-        folder = selection.selectedItemURLs.front();
-    } else {
-        folder = selection.targetedURL;
-    }
+    const std::optional<std::string>& folder = selectionIsOneFolder(selection)
+                                                   ? selection.selectedItemURLs.front()
+                                                   : selection.targetedURL;
     if (!folder) {
         return Error::withDetail(kAction, {}, "no folder is selected or shown");
     }
-    auto path = normalizedFolderPath(*folder);
+    auto path = creationFolder(selection);
     if (!path) {
         return Error::withDetail(kAction, *folder, "not a local folder");
     }
     std::string url = makeRequestURL(*path, *index);
     ports_.requests.send(url);
     return url;
+}
+
+std::optional<std::string> FinderSync::creationFolder(const FinderSelection& selection) const {
+    const std::optional<std::string> folder = selectionIsOneFolder(selection)
+                                                  ? selection.selectedItemURLs.front()
+                                                  : selection.targetedURL;
+    if (!folder) {
+        return std::nullopt;
+    }
+    return normalizedFolderPath(*folder);
 }
 
 std::string FinderSync::localizedStringForKey(const std::string& key) const {

@@ -114,16 +114,25 @@ private:
     bool selectionIsOneFolder(const FinderSelection& selection) const;
     // The kind's menu for the settings as they are; nothing for a kind the
     // platform does not have.
-    std::shared_ptr<const Menu> cachedMenu(MenuKind kind, bool& hideMenuForFiles) const;
+    // With templates kept for some folders, the menu for `folder` is built
+    // for the click instead (nothing: the folder is unknown, all templates).
+    std::shared_ptr<const Menu> cachedMenu(MenuKind kind, const std::optional<std::string>& folder,
+                                           bool& hideMenuForFiles) const;
     // The kind's menu after the hide-for-files rule; null for no menu.
     std::shared_ptr<const Menu> sharedMenu(MenuKind kind, const FinderSelection& selection) const;
-    Menu buildMenu(MenuKind kind) const;
+    // The entries of the templates offered in `folder`; `anyLimited` tells
+    // whether some template is kept for some folders only.
+    Menu buildMenu(MenuKind kind, const std::optional<std::string>& folder, bool& anyLimited) const;
+    // The folder an entry creates in: the one selected folder, else the
+    // folder acted in; nothing when that is not a local folder.
+    std::optional<std::string> creationFolder(const FinderSelection& selection) const;
 
     // What a menu was built from, and the menu.
     struct MenuCacheEntry {
         std::uint64_t storeGeneration = 0;
         std::shared_ptr<const IconCache::Table> icons;
         bool hideMenuForFiles = false;
+        bool anyLimited = false;
         std::shared_ptr<const Menu> menu;
     };
     mutable std::array<MenuCacheEntry, 4> menuCache_;

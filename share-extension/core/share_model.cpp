@@ -54,11 +54,17 @@ std::string targetFolder(const std::string& selectedPath) {
 
 void ShareModel::loadTemplates(const SettingsStore& sharedDefaults) {
     allTemplates_ = sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    chooseRows();
+}
+
+void ShareModel::chooseRows() {
     rows_.clear();
     templates_.clear();
+    const std::optional<std::string> folder =
+        selectedPath_.empty() ? std::nullopt : std::optional(targetFolder(selectedPath_));
     for (const auto& value : allTemplates_) {
         auto record = FileTemplate::fromValue(value);
-        if (record && record->enabled) {
+        if (record && record->enabled && record->isOfferedIn(folder)) {
             rows_.push_back(value);
             templates_.push_back(*record);
         }
@@ -79,6 +85,7 @@ void ShareModel::loadURLs(const std::vector<std::string>& arguments,
             selectedPath_ = *path;
         }
     }
+    chooseRows();
 }
 
 std::optional<std::size_t> ShareModel::templateIndexForRow(std::size_t row) const {

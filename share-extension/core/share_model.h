@@ -25,10 +25,12 @@ std::string targetFolder(const std::string& selectedPath);
 
 class ShareModel {
 public:
-    // The whole `fileTemplates` array and, as rows, its enabled records.
+    // The whole `fileTemplates` array and, as rows, its enabled records
+    // offered in the shared item's target folder (all while none is known).
     void loadTemplates(const SettingsStore& sharedDefaults);
     // The shared items; with several, the last one that names an existing
-    // item wins. Those that name none are kept in refusedArguments.
+    // item wins, and the rows then follow its target folder. Those that name
+    // none are kept in refusedArguments.
     void loadURLs(const std::vector<std::string>& arguments, const std::string& currentDir);
     // Why each refused argument names nothing to share ("No such file or
     // directory" for one that is not there), in order.
@@ -50,6 +52,8 @@ public:
     [[nodiscard]] Expected<std::string> requestURLForRow(std::optional<std::size_t> row) const;
 
 private:
+    void chooseRows();
+
     Value::Array allTemplates_;
     std::vector<Value> rows_; // the enabled records as stored
     std::vector<FileTemplate> templates_;

@@ -249,6 +249,45 @@ TEST_F(AppDelegateTest, FirstRunRecordsTakeTheListsFieldsUnchanged) {
     EXPECT_EQ(fileText(f.services.templatesDir + "/Folder/README"), "read me");
 }
 
+TEST_F(AppDelegateTest, FirstRunAddsTheDesktopTemplatesFolderAfterTheShippedOnes) {
+    struct Case {
+        const char* what;
+        std::string userDirs;
+        std::vector<std::string> titles;
+    };
+    const Case cases[] = {
+        {"localized folder",
+         "XDG_TEMPLATES_DIR=\"$HOME/Vorlagen\"\n",
+         {"Text", "Folder", "Brief", "Minutes {date}"}},
+        {"the home folder means none", "XDG_TEMPLATES_DIR=\"$HOME\"\n", {"Text", "Folder"}},
+        {"not set", "", {"Text", "Folder"}},
+    };
+    const std::string vorlagen = f.xdg.makeDir("home/Vorlagen");
+    std::ofstream(vorlagen + "/Minutes {date}.md") << "# {folder}";
+    std::ofstream(vorlagen + "/Brief.odt") << "odt";
+    shipTemplates(f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(f.xdg.configHome() + "/user-dirs.dirs") << c.userDirs;
+        fs::remove_all(f.services.templatesDir);
+        AppDelegate delegate(f.services, shell);
+        delegate.checkAndCopyTemplates();
+        auto templates = f.shared().arrayForKey(keys::kFileTemplates);
+        ASSERT_TRUE(templates);
+        std::vector<std::string> titles;
+        for (const Value& record : *templates) {
+            titles.push_back(*record.find(keys::kTitle)->asString());
+        }
+        EXPECT_EQ(titles, c.titles);
+        if (templates->size() == 4) {
+            // Referenced where it is, not copied into Quillet's folder.
+            EXPECT_EQ(*(*templates)[3].find(keys::kFilePath),
+                      Value(vorlagen + "/Minutes {date}.md"));
+            EXPECT_FALSE(fs::exists(f.services.templatesDir + "/Minutes {date}.md"));
+        }
+    }
+}
+
 struct ConfirmCase {
     const char* name;
     int answer;

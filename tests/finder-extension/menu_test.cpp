@@ -241,3 +241,50 @@ TEST_F(MenuTest, AClickReusesTheMenuUntilTheSettingsOrIconsChange) {
 
 } // namespace
 } // namespace quillet::test
+
+namespace quillet::test {
+namespace {
+
+TEST_F(MenuTest, TemplatesKeptForSomeFoldersAppearOnlyThere) {
+    const std::string project = xdg.makeDir("served/Project");
+    xdg.makeDir("served/Project/deep");
+    FileTemplate minutes{.enabled = true,
+                         .title = "Minutes",
+                         .filePath = "/templates/Minutes",
+                         .prefix = "Minutes {date}",
+                         .suffix = "md"};
+    minutes.limitedToPaths = {project};
+    set(keys::kFileTemplates, Value::Array{templateRecord("Text", "txt"), minutes.toValue()});
+    start();
+    struct Case {
+        const char* what;
+        std::optional<std::string> target;
+        std::vector<std::string> selected;
+        bool offered;
+    };
+    const Case cases[] = {
+        {"in the folder", project, {}, true},
+        {"below it", project + "/deep", {}, true},
+        {"elsewhere", folder, {}, false},
+        {"the folder selected from its parent", folder, {project}, true},
+        {"a subfolder selected", project, {project + "/deep"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto menu = sync->menuForClick(MenuKind::ContextualMenuForItems,
+                                       FinderSelection{c.target, c.selected});
+        ASSERT_NE(menu, nullptr);
+        std::vector<Entry> expected{{"New Text", "menuItemAction0"}};
+        if (c.offered) {
+            expected.push_back({"New Minutes", "menuItemAction1"});
+        }
+        EXPECT_EQ(entries(*menu), expected);
+    }
+    // Without a folder (the toolbar), every template.
+    auto toolbar = sync->menuForMenuKind(MenuKind::ToolbarItemMenu, FinderSelection{});
+    ASSERT_TRUE(toolbar);
+    EXPECT_EQ(toolbar->items.size(), 2u);
+}
+
+} // namespace
+} // namespace quillet::test

@@ -113,6 +113,42 @@ TEST(ShareModelTest, ItemsThatAreNotThereAreRefusedAsMissing) {
     EXPECT_EQ(model.refusedArguments()[2].reason(), "not a local file");
 }
 
+TEST(ShareModelTest, TemplatesKeptForAFolderAreOfferedOnlyForItemsThere) {
+    test::TempXdg xdg;
+    const std::string project = xdg.makeDir("Project");
+    std::ofstream(project + "/plan.txt") << "x";
+    const std::string other = xdg.makeDir("Other");
+    FileTemplate minutes = *FileTemplate::fromValue(record("Minutes", true, "md"));
+    minutes.limitedToPaths = {project};
+    SettingsStore store(ids::kSuiteName);
+    ASSERT_TRUE(store.setObject(keys::kFileTemplates,
+                                Value(Value::Array{record("A", true), minutes.toValue()})));
+    struct Case {
+        std::vector<std::string> arguments;
+        std::vector<std::string> titles;
+        std::optional<std::size_t> minutesIndex;
+    } cases[] = {
+        {{}, {"A", "Minutes"}, 1},
+        {{project}, {"A", "Minutes"}, 1},
+        {{project + "/plan.txt"}, {"A", "Minutes"}, 1},
+        {{other}, {"A"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "(nothing shared yet)" : c.arguments.back());
+        ShareModel model;
+        model.loadTemplates(store);
+        model.loadURLs(c.arguments, "/");
+        std::vector<std::string> titles;
+        for (const auto& t : model.templates()) {
+            titles.push_back(t.title);
+        }
+        EXPECT_EQ(titles, c.titles);
+        if (c.minutesIndex) {
+            EXPECT_EQ(model.templateIndexForRow(1), c.minutesIndex) << "the stored index";
+        }
+    }
+}
+
 TEST(ShareModelTest, NothingToSendWithoutPathRowOrTemplates) {
     test::TempXdg xdg;
     SettingsStore store(ids::kSuiteName);

@@ -72,6 +72,27 @@ public:
 
     const SettingsStore& store() const { return store_; }
 
+    // Variables (templates_model_options.cpp): the names in braces of the
+    // row's prefix that are no variables, which the pane marks as mistakes.
+    std::vector<std::string> unknownVariablesAt(std::size_t row) const;
+    // Whether the new file's text gets the variables filled in; saved.
+    bool setExpandsVariables(std::size_t row, bool expands);
+
+    // Folders (templates_model_options.cpp): the served folders the row's
+    // template is kept for; none: everywhere.
+    std::vector<std::string> limitedToPathsAt(std::size_t row) const;
+    // Saves the choice; an empty one removes the key (offered everywhere).
+    bool setLimitedToPaths(std::size_t row, const std::vector<std::string>& folders);
+    // What the pane offers to choose from: the Locations list's folders, then
+    // any the row names that the list no longer holds.
+    std::vector<std::string> folderChoicesFor(std::size_t row) const;
+
+    // The items of the desktop's templates folder that no row points at yet.
+    std::vector<Value> unlistedTemplatesFolderRecords(const std::string& folder) const;
+    // Appends the records (items referenced where they are, not copied) and
+    // saves; returns how many were added, the last rows.
+    std::size_t addReferencedTemplates(const std::vector<Value>& records);
+
 private:
     std::vector<Value> readStored() const override;
     // Stores the whole list, then posts the refresh notification and

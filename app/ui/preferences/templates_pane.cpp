@@ -3,6 +3,7 @@
 #include "image_title_delegate.h"
 #include "record_table_view.h"
 #include "shortcut_window_controller.h"
+#include "template_options.h"
 #include "templates_table_model.h"
 
 #include "app/core/help.h"
@@ -68,6 +69,13 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
     connect(table, &QAbstractItemView::doubleClicked, this, onShortcutCell);
     connect(table, &RecordTableView::cellActivated, this, onShortcutCell);
 
+    paneLayout()->addWidget(new TemplateOptions(
+        *model_, *table, services.translate,
+        [this](std::size_t first, std::size_t count) {
+            tableModel()->reset();
+            tableView()->selectRows(first, count);
+        },
+        this));
     // Where the shortcuts go (the desktop's keyboard settings, key grabs, the
     // portal), or why they cannot work in this session.
     if (!services.shortcutMechanism.empty()) {

@@ -23,7 +23,7 @@ public:
     QIcon toolbarItemImage() const override;
     QString toolbarItemLabel() const override;
     // The size the window first gives the pane.
-    QSize sizeHint() const override { return QSize(720, 380); }
+    QSize sizeHint() const override { return QSize(720, 480); }
 
     TemplatesModel& model() { return *model_; }
 

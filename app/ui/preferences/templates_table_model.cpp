@@ -1,6 +1,7 @@
 #include "templates_table_model.h"
 
 #include "shared/files/item_lookup.h"
+#include "shared/localized_strings.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
@@ -34,7 +35,13 @@ Value TemplatesTableModel::valueAt(std::size_t row, int column) const {
 }
 
 std::string TemplatesTableModel::toolTipAt(std::size_t row, int column) const {
-    return model_.toolTip(row, columnAt(column));
+    std::string tip = model_.toolTip(row, columnAt(column));
+    if (columnAt(column) == TemplateColumn::Prefix) {
+        for (const std::string& name : model_.unknownVariablesAt(row)) {
+            tip += "\n" + formatWithTitle(translate_("Unknown variable: %@"), "{" + name + "}");
+        }
+    }
+    return tip;
 }
 
 bool TemplatesTableModel::setValueAt(std::size_t row, int column, const Value& value) {
@@ -78,6 +85,12 @@ QVariant TemplatesTableModel::headerToolTip(int column) const {
 }
 
 QVariant TemplatesTableModel::decorationAt(std::size_t row, int column) const {
+    // A name in braces that is no variable is most likely mistyped.
+    if (columnAt(column) == TemplateColumn::Prefix) {
+        return model_.unknownVariablesAt(row).empty()
+                   ? QVariant()
+                   : QVariant(QIcon::fromTheme("dialog-warning"));
+    }
     if (columnAt(column) != TemplateColumn::Title) {
         return {};
     }

@@ -3,6 +3,7 @@
 
 #include "helper/core/intake/creation_request.h"
 #include "shared/file_dates.h"
+#include "shared/files/expanding_copy.h"
 #include "shared/item_executable.h"
 #include "shared/keys.h"
 #include "shared/writability.h"
@@ -152,10 +153,15 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record,
                                       "\n" + fileTemplate->prefix);
         return;
     }
-    const std::string wanted = paths::appendingPathComponent(folder, fileTemplate->defaultName());
+    const VariableContext context = VariableContext::at(folder);
+    const std::string wanted =
+        paths::appendingPathComponent(folder, fileTemplate->defaultName(context));
+    const CopyStep copy =
+        fileTemplate->expandsVariables ? expandingCopyStep(context) : CopyStep(copyNewItem);
     if (!copiesBesideTheMainLoop(fileTemplate->filePath)) {
-        finishCopy(copyItem(fileTemplate->filePath, wanted, WhenTaken::UseFreeName, &journal_),
-                   *fileTemplate, fileManager);
+        finishCopy(
+            copyItem(fileTemplate->filePath, wanted, WhenTaken::UseFreeName, &journal_, copy),
+            *fileTemplate, fileManager);
         return;
     }
     // A large file or a folder is copied beside the main loop, which goes on
@@ -179,8 +185,9 @@ void AppDelegate::makeFileAtDir(const std::string& folder, const Value& record,
             self.recheckAfterCountedWindow();
         });
     copies_.emplace_back([finished, source = fileTemplate->filePath, wanted, journal = &journal_,
-                          queue = &ports_.mainQueue] {
-        Expected<std::string> result = copyItem(source, wanted, WhenTaken::UseFreeName, journal);
+                          copy, queue = &ports_.mainQueue] {
+        Expected<std::string> result =
+            copyItem(source, wanted, WhenTaken::UseFreeName, journal, copy);
         queue->post([finished, result, id = std::this_thread::get_id()] { finished(result, id); });
     });
 }

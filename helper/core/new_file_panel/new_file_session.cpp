@@ -1,5 +1,6 @@
 #include "helper/core/new_file_panel/new_file_session.h"
 
+#include "shared/files/expanding_copy.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
@@ -41,10 +42,16 @@ void runNewFileSession(NewFilePanelHost& host, const SettingsStore& store,
 
     // The template chosen last in the chooser, not necessarily the requested one.
     const FileTemplate fileTemplate = model.selectedTemplate();
+    // The folder the user confirmed in, which may not be the one asked for.
+    const CopyStep step =
+        fileTemplate.expandsVariables
+            ? expandingCopyStep(
+                  VariableContext::at(paths::deletingLastPathComponent(confirmed->path)), copy)
+            : copy;
     const Expected<std::string> placed =
         copyItem(fileTemplate.filePath, confirmed->path,
                  confirmed->replaceConfirmed ? WhenTaken::Replace : WhenTaken::Fail,
-                 host.creationJournal(), copy);
+                 host.creationJournal(), step);
     if (!placed) {
         const char* title = placed.error().action() == kRemoveExistingAction
                                 ? kErrorRemovingExistingFile

@@ -46,7 +46,8 @@ Error invalid(std::string pattern, std::string subject, std::errc reason) {
 
 DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTemplate) {
     DefaultName result;
-    const std::string wanted = paths::appendingPathComponent(folder, fileTemplate.defaultName());
+    const std::string wanted = paths::appendingPathComponent(
+        folder, fileTemplate.defaultName(VariableContext::at(folder)));
     // A folder that cannot be looked into offers the wanted name; creating
     // the item there then says why it cannot be done.
     result.path = firstFreeName(wanted).valueOr(wanted);

@@ -19,9 +19,10 @@ struct DefaultName {
     std::size_t baseLength = 0;
 };
 
-// The template's default name (prefix, then "." and suffix), made unique in
-// `folder`. Only a template's extension is left out of the selection:
-// without a suffix the whole name is selected, dots and all.
+// The template's default name (prefix with its variables filled in for
+// `folder`, then "." and suffix), made unique in `folder`. Only a template's
+// extension is left out of the selection: without a suffix the whole name is
+// selected, dots and all.
 DefaultName defaultNameIn(const std::string& folder, const FileTemplate& fileTemplate);
 
 // The name the item gets for a typed name: as typed when it ends with the

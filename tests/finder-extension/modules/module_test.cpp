@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -552,6 +553,66 @@ TEST_F(ModuleTest, TheBusStartsTheHelperWhichCreatesTheFile) {
     std::ifstream in(folder + "/untitled.txt");
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "hello\n");
+}
+
+// The day as the helper names it: the local date, ISO 8601.
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+TEST_F(ModuleTest, ATemplateKeptForAProjectFillsInItsVariablesThereAndIsAbsentElsewhere) {
+    const std::string project = gHarness->served + "/Project";
+    const std::string other = gHarness->served + "2";
+    fs::create_directories(project);
+    const std::string file = paths::templatesDir() + "/Minutes {date}.md";
+    std::ofstream(file) << "# Minutes of {folder}, {date}\n{{kept}} {unknown}\n";
+    FileTemplate minutes{.enabled = true,
+                         .title = "Minutes",
+                         .filePath = file,
+                         .prefix = "Minutes {date}",
+                         .suffix = "md"};
+    minutes.expandsVariables = true;
+    minutes.limitedToPaths = {project};
+    Value::Array templates = *store.arrayForKey(keys::kFileTemplates);
+    templates.push_back(minutes.toValue());
+    ASSERT_TRUE(store.setObject(keys::kFileTemplates, templates));
+    ASSERT_TRUE(store.setObject(
+        keys::kMonitoredPaths,
+        Value::Array{Value::Dictionary{{keys::kPath, gHarness->served}, {keys::kEnabled, true}},
+                     Value::Dictionary{{keys::kPath, other}, {keys::kEnabled, true}}}));
+    postRefresh(keys::kMonitoredPaths);
+    postRefresh(keys::kFileTemplates);
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            GList* items = backgroundItems(other);
+            freeItems(items);
+            return items != nullptr;
+        },
+        5000ms));
+
+    const Labels elsewhere = labels(describe(backgroundItems(other)));
+    EXPECT_EQ(elsewhere, kEntries);
+
+    GList* items = backgroundItems(project);
+    ASSERT_TRUE(activate(items, "New Minutes"));
+    freeItems(items);
+    const std::string created = project + "/Minutes " + today() + ".md";
+    ASSERT_TRUE(spinUntil([&] { return fs::exists(created); }, 20000ms));
+    std::ifstream in(created);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "# Minutes of Project, " + today() + "\n{kept} {unknown}\n");
+
+    // The unique-name rule after the expansion.
+    items = backgroundItems(project);
+    ASSERT_TRUE(activate(items, "New Minutes"));
+    freeItems(items);
+    EXPECT_TRUE(
+        spinUntil([&] { return fs::exists(project + "/Minutes " + today() + "-1.md"); }, 20000ms));
 }
 #endif
 
