@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QThreadPool>
+#include <QVBoxLayout>
 
 #include <optional>
 
@@ -72,7 +73,7 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
     paneLayout()->addWidget(new TemplateOptions(
         *model_, *table, services.translate,
         [this](std::size_t first, std::size_t count) {
-            tableModel()->reset();
+            this->tableModel()->reset();
             tableView()->selectRows(first, count);
         },
         this));

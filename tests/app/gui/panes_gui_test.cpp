@@ -15,7 +15,9 @@
 #include "support/temp_xdg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDropEvent>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -254,6 +256,53 @@ TEST_F(PanesGuiTest, LocationsTakeDroppedFoldersAndLocalizationWritesOverrides) 
             }
         }
     }
+}
+
+} // namespace
+} // namespace quillet::app
+
+namespace quillet::app {
+namespace {
+
+TEST_F(PanesGuiTest, TheSelectedTemplatesOptionsAreShownAndSavedOnToggle) {
+    storeTemplates(2);
+    ASSERT_TRUE(SettingsStore::atPath(storeFile).setObject(
+        keys::kMonitoredPaths,
+        Value::Array{Value::Dictionary{{keys::kPath, "/srv/Project"}, {keys::kEnabled, true}},
+                     Value::Dictionary{{keys::kPath, "/srv/Other"}, {keys::kEnabled, true}}}));
+    TemplatesPreferencesViewController pane(services);
+    pane.show();
+    auto* expands = pane.findChild<QCheckBox*>("ExpandsVariablesCheckBox");
+    auto* folders = pane.findChild<QListWidget*>("LimitedToPathsList");
+    ASSERT_NE(expands, nullptr);
+    ASSERT_NE(folders, nullptr);
+    ASSERT_NE(pane.findChild<QPushButton*>("AddFromTemplatesFolderButton"), nullptr);
+    EXPECT_FALSE(expands->isEnabled()) << "nothing selected";
+
+    const auto record = [&](std::size_t row) {
+        return FileTemplate::fromValue(
+                   SettingsStore::atPath(storeFile).arrayForKey(keys::kFileTemplates)->at(row))
+            .value();
+    };
+    RecordTableView* table = pane.tableView();
+    table->selectRows(1, 1);
+    ASSERT_TRUE(expands->isEnabled());
+    ASSERT_EQ(folders->count(), 2);
+    // As an assistive tool would: the state changes, no click.
+    expands->setChecked(true);
+    folders->item(0)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(record(1).expandsVariables);
+    EXPECT_EQ(record(1).limitedToPaths, std::vector<std::string>{"/srv/Project"});
+
+    // Showing another row's options writes nothing back.
+    table->selectRows(0, 1);
+    EXPECT_FALSE(expands->isChecked());
+    EXPECT_EQ(folders->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(record(0).expandsVariables);
+    EXPECT_TRUE(record(0).limitedToPaths.empty());
+    table->selectRows(1, 1);
+    EXPECT_TRUE(expands->isChecked());
+    EXPECT_EQ(folders->item(0)->checkState(), Qt::Checked);
 }
 
 } // namespace
