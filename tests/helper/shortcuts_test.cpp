@@ -152,6 +152,34 @@ TEST_F(ShortcutsTest, WithoutSkipFilenameThePressOpensTheNewFilePanel) {
     EXPECT_FALSE(exists(work + "/untitled.txt"));
 }
 
+TEST_F(ShortcutsTest, ATemplateKeptForSomeFoldersCreatesOnlyThere) {
+    setOption(keys::kSkipFilename, true);
+    setOption(keys::kRunInBackground, true);
+    Value minutes = withShortcut(text("Minutes {date}"), combo('m'));
+    minutes.asDictionary()->emplace(keys::kLimitedToPaths, Value::Array{work + "/Project"});
+    setTemplates({minutes});
+    installUserScript();
+    std::filesystem::create_directories(work + "/Project");
+    start();
+    struct Case {
+        std::string folder;
+        bool created;
+    };
+    for (const Case& c : {Case{work, false}, Case{work + "/Project", true}}) {
+        SCOPED_TRACE(c.folder);
+        alerts.clear();
+        scripts.outcome = c.folder + "\n";
+        pressAndSettle("shortcut0");
+        EXPECT_EQ(alerts.shown().size(), c.created ? 0u : 1u);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(work)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("Minutes"));
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work + "/Project"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 TEST_F(ShortcutsTest, APressAfterTheTemplateWasDeletedSaysSoAndRunsNothing) {
     setTemplates({text("a"), withShortcut(text("b"), combo('b'))});
     installUserScript();

@@ -185,6 +185,8 @@ private:
     // request has closed.
     void recheckAfterCountedWindow();
     void shortcutAction(std::int64_t index);
+    // False (after telling the user) when the template is kept for other folders.
+    bool isOfferedForShortcut(const std::string& folder, const Value& record);
     // Large files and folders: their copy would hold up the bus.
     static bool copiesBesideTheMainLoop(const std::string& path);
     void finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate,

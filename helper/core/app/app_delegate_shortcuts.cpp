@@ -62,34 +62,36 @@ void AppDelegate::shortcutAction(std::int64_t index) {
         }
         const bool skipFilename = delegate.ports_.sharedDefaults.boolForKey(keys::kSkipFilename);
         MainQueue& mainQueue = delegate.ports_.mainQueue;
-        auto create = delegate.self_.guard([skipFilename](AppDelegate& owner,
-                                                          const std::string& folder,
-                                                          const Value& found) {
-            if (owner.isTerminating()) {
-                return;
-            }
-            // A template kept for some folders creates nothing elsewhere,
-            // as the menu there would not offer it.
-            if (auto scoped = FileTemplate::fromValue(found);
-                scoped && !scoped->isOfferedIn(folder)) {
-                owner.showAlert(owner.translate("Unable to create file!"),
-                                owner.translate("This template is not offered in this folder.") +
-                                    "\n" + folder,
-                                AlertStyle::Critical);
-                return;
-            }
-            if (skipFilename || !owner.ports_.showNewFilePanel) {
-                owner.createFileAtDir(folder, found);
-            } else {
-                owner.showNewFilePanel(folder, found);
-            }
-        });
+        auto create = delegate.self_.guard(
+            [skipFilename](AppDelegate& owner, const std::string& folder, const Value& found) {
+                if (owner.isTerminating() || !owner.isOfferedForShortcut(folder, found)) {
+                    return;
+                }
+                if (skipFilename || !owner.ports_.showNewFilePanel) {
+                    owner.createFileAtDir(folder, found);
+                } else {
+                    owner.showNewFilePanel(folder, found);
+                }
+            });
         delegate.getFinderPathWithTemplate(
             *record, [create, &mainQueue](const std::string& folder, const Value& found) {
                 // On the runner's thread: everything else happens on the main queue.
                 mainQueue.post([create, folder, found] { create(folder, found); });
             });
     }));
+}
+
+bool AppDelegate::isOfferedForShortcut(const std::string& folder, const Value& record) {
+    // A template kept for some folders creates nothing elsewhere, as the
+    // menu there would not offer it; the user hears why.
+    auto fileTemplate = FileTemplate::fromValue(record);
+    if (!fileTemplate || fileTemplate->isOfferedIn(folder)) {
+        return true;
+    }
+    showAlert(translate("Unable to create file!"),
+              translate("This template is not offered in this folder.") + "\n" + folder,
+              AlertStyle::Critical);
+    return false;
 }
 
 ScriptInstaller& AppDelegate::scriptInstaller() {
