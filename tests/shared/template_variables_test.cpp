@@ -4,6 +4,7 @@
 #include "shared/keys.h"
 #include "shared/records.h"
 #include "shared/template_variables.h"
+#include "shared/user_dirs.h"
 #include "shared/xdg_paths.h"
 
 #include "support/file_text.h"
