@@ -3,6 +3,7 @@
 #include "desktop_exec.h"
 #include "keys.h"
 #include "records.h"
+#include "text_mark.h"
 
 #include <algorithm>
 #include <array>
@@ -351,15 +352,15 @@ Status RegistryHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
 std::string registryDescription(ShortcutRegistryKind kind) {
     switch (kind) {
     case ShortcutRegistryKind::Gnome:
-        return "Shortcuts are registered in GNOME's keyboard settings.";
+        return N_("Shortcuts are registered in GNOME's keyboard settings.");
     case ShortcutRegistryKind::Cinnamon:
-        return "Shortcuts are registered in Cinnamon's keyboard settings.";
+        return N_("Shortcuts are registered in Cinnamon's keyboard settings.");
     case ShortcutRegistryKind::Mate:
-        return "Shortcuts are registered in MATE's keyboard shortcuts.";
+        return N_("Shortcuts are registered in MATE's keyboard shortcuts.");
     case ShortcutRegistryKind::Xfce:
-        return "Shortcuts are registered in Xfce's keyboard settings.";
+        return N_("Shortcuts are registered in Xfce's keyboard settings.");
     case ShortcutRegistryKind::Kde:
-        return "Shortcuts are registered in KDE's global shortcuts.";
+        return N_("Shortcuts are registered in KDE's global shortcuts.");
     }
     return {};
 }

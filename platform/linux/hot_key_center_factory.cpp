@@ -4,9 +4,9 @@
 #include "platform/linux/gsettings_shortcut_registry.h"
 #include "platform/linux/portal_hot_key_center.h"
 #include "platform/linux/xcb_hot_key_center.h"
-#include "shared/text_mark.h"
 #include "platform/linux/xfconf_shortcut_registry.h"
 #include "shared/desktop_shortcuts.h"
+#include "shared/text_mark.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -98,9 +98,9 @@ ShortcutMechanism makeShortcutMechanism(MainQueue& mainQueue, const std::string&
             registryFailure ? registryFailure->reason() : available.error().reason();
     } else if (isWaylandSession()) {
         mechanism.description =
-            "Shortcuts are registered through the desktop's global shortcuts portal.";
+            N_("Shortcuts are registered through the desktop's global shortcuts portal.");
     } else {
-        mechanism.description = "Shortcuts are grabbed on the X11 display.";
+        mechanism.description = N_("Shortcuts are grabbed on the X11 display.");
     }
     return mechanism;
 }

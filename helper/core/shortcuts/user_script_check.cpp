@@ -2,6 +2,7 @@
 
 #include "shared/files/safe_create.h"
 #include "shared/files/unique_name.h"
+#include "shared/text_mark.h"
 
 #include <cerrno>
 #include <cstdio> // renameat2
@@ -32,28 +33,28 @@ Expected<UserScriptPresence> checkUserScript(const std::string& path, uid_t user
     }
     struct stat target = own;
     if (S_ISLNK(own.st_mode) && ::stat(path.c_str(), &target) != 0) {
-        return cannotRun(path, "it is a link to nothing", std::errc::no_such_file_or_directory);
+        return cannotRun(path, N_("it is a link to nothing"), std::errc::no_such_file_or_directory);
     }
     if (S_ISDIR(target.st_mode)) {
-        return cannotRun(path, "it is a folder", std::errc::is_a_directory);
+        return cannotRun(path, N_("it is a folder"), std::errc::is_a_directory);
     }
     if (!S_ISREG(target.st_mode)) {
-        return cannotRun(path, "it is not a regular file", std::errc::permission_denied);
+        return cannotRun(path, N_("it is not a regular file"), std::errc::permission_denied);
     }
     // The system's own files (root's) are as trusted as the helper itself.
     if (target.st_uid != userId && target.st_uid != 0) {
-        return Error::withDetail(kUserScriptCheckAction, path, "it belongs to another user",
+        return Error::withDetail(kUserScriptCheckAction, path, N_("it belongs to another user"),
                                  kUnsafe);
     }
     if ((target.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         return Error::withDetail(kUserScriptCheckAction, path,
-                                 "other users can change it (its permissions allow group or "
-                                 "world writing)",
+                                 N_("other users can change it (its permissions allow group or "
+                                    "world writing)"),
                                  kUnsafe);
     }
     const mode_t runBit = target.st_uid == userId ? S_IXUSR : S_IXOTH;
     if ((target.st_mode & runBit) == 0) {
-        return cannotRun(path, "it is not executable", std::errc::permission_denied);
+        return cannotRun(path, N_("it is not executable"), std::errc::permission_denied);
     }
     return UserScriptPresence::Runnable;
 }
