@@ -74,7 +74,7 @@ private:
                 g_variant_unref(argument);
             }
             g_variant_iter_free(arguments);
-            self->calls.push_back(call);
+            calls.push_back(call);
             g_dbus_method_invocation_return_value(invocation, nullptr);
             return;
         }
