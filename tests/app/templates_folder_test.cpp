@@ -121,6 +121,7 @@ TEST_F(TemplatesFolderTest, ThePaneOffersWhatIsNotListedAndNeverDeletesIt) {
     test::FakeNotificationCenter broadcast;
     test::FakeNotificationCenter local;
     test::FakeFileTypes types;
+    test::FakeWorkspace workspace;
     const std::string templatesDir = xdg.makeDir("data/quillet/Templates");
     const std::string storeFile = xdg.configHome() + "/quillet/shared.json";
     SettingsStore store = SettingsStore::atPath(storeFile);
@@ -132,7 +133,7 @@ TEST_F(TemplatesFolderTest, ThePaneOffersWhatIsNotListedAndNeverDeletesIt) {
                                                           .suffix = "odt"}
                                                  .toValue()}));
     TemplatesModel model(SettingsStore::atPath(storeFile),
-                         TemplatesModelPorts{broadcast, local, types, nullptr}, templatesDir);
+                         TemplatesModelPorts{broadcast, local, types, nullptr, workspace}, templatesDir);
 
     const std::vector<Value> offered = model.unlistedTemplatesFolderRecords(folder);
     ASSERT_EQ(offered.size(), 4u) << "Letter is listed already";
@@ -152,6 +153,7 @@ TEST_F(TemplatesFolderTest, OptionsKeepWhatTheRecordHoldsBesides) {
     test::FakeNotificationCenter broadcast;
     test::FakeNotificationCenter local;
     test::FakeFileTypes types;
+    test::FakeWorkspace workspace;
     const std::string storeFile = xdg.configHome() + "/quillet/shared.json";
     SettingsStore store = SettingsStore::atPath(storeFile);
     const Value::Dictionary newer{{keys::kTitle, "T"},
@@ -164,7 +166,7 @@ TEST_F(TemplatesFolderTest, OptionsKeepWhatTheRecordHoldsBesides) {
         Value::Array{Value::Dictionary{{keys::kPath, "/srv/Project"}, {keys::kEnabled, true}},
                      Value::Dictionary{{keys::kPath, "/srv/Other"}, {keys::kEnabled, false}}}));
     TemplatesModel model(SettingsStore::atPath(storeFile),
-                         TemplatesModelPorts{broadcast, local, types, nullptr}, folder);
+                         TemplatesModelPorts{broadcast, local, types, nullptr, workspace}, folder);
 
     EXPECT_EQ(model.unknownVariablesAt(0), std::vector<std::string>{"dat"});
     EXPECT_TRUE(model.setExpandsVariables(0, true));
