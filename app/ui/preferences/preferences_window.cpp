@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QLabel>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -120,7 +121,17 @@ void addMnemonics(const std::vector<PreferencesPane*>& panes, const std::vector<
                 texts.push_back(coreText(button->text()));
             }
         }
-        const std::vector<std::string> keyed = withMnemonics(texts, toolbarKeys);
+        // A label's own key (the buddy of a list) is the pane's too.
+        std::string reserved = toolbarKeys;
+        for (QLabel* label : pane->findChildren<QLabel*>()) {
+            const QString text = label->text();
+            const qsizetype amp = text.indexOf('&');
+            if (label->buddy() != nullptr && amp >= 0 && amp + 1 < text.size() &&
+                text[amp + 1] != '&') {
+                reserved += coreText(text.mid(amp + 1, 1));
+            }
+        }
+        const std::vector<std::string> keyed = withMnemonics(texts, reserved);
         for (std::size_t i = 0; i < buttons.size(); ++i) {
             if (buttons[i]->accessibleName().isEmpty()) {
                 buttons[i]->setAccessibleName(buttons[i]->text());

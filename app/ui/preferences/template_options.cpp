@@ -36,7 +36,7 @@ TemplateOptions::TemplateOptions(TemplatesModel& model, RecordTableView& table,
       rowsAdded_(std::move(rowsAdded)) {
     setObjectName("TemplateOptions");
 
-    expands_ = new QCheckBox(text("Fill in &variables in the text"), this);
+    expands_ = new QCheckBox(text("Fill in variables in the text"), this);
     expands_->setObjectName("ExpandsVariablesCheckBox");
     expands_->setToolTip(text("Replace {date}, {time}, {datetime}, {year}, {month}, {day}, "
                               "{folder}, {parent} and {user} in a new text file, as in its name"));
@@ -48,7 +48,7 @@ TemplateOptions::TemplateOptions(TemplatesModel& model, RecordTableView& table,
 
     addFromFolder_ =
         new QPushButton(QIcon::fromTheme("folder-templates", QIcon::fromTheme("list-add")),
-                        text("Add from &Templates Folder…"), this);
+                        text("Add from Templates Folder…"), this);
     addFromFolder_->setObjectName("AddFromTemplatesFolderButton");
     addFromFolder_->setToolTip(
         text("Add the items of your desktop's templates folder, where they are"));
