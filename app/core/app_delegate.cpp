@@ -154,8 +154,7 @@ void AppDelegate::syncDesktopShortcuts() {
     if (!store.readStatus()) {
         return; // an unreadable store says nothing about which entries should go
     }
-    const Value::Array templates =
-        store.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    const Value::Array templates = store.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
     if (const Status synced =
             syncShortcutRegistry(*services_.shortcutRegistry, templates, services_.helperPath);
         !synced) {

@@ -133,7 +133,8 @@ TEST_F(TemplatesFolderTest, ThePaneOffersWhatIsNotListedAndNeverDeletesIt) {
                                                           .suffix = "odt"}
                                                  .toValue()}));
     TemplatesModel model(SettingsStore::atPath(storeFile),
-                         TemplatesModelPorts{broadcast, local, types, nullptr, workspace}, templatesDir);
+                         TemplatesModelPorts{broadcast, local, types, nullptr, workspace},
+                         templatesDir);
 
     const std::vector<Value> offered = model.unlistedTemplatesFolderRecords(folder);
     ASSERT_EQ(offered.size(), 4u) << "Letter is listed already";

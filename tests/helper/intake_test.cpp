@@ -66,8 +66,8 @@ TEST_F(IntakeTest, AMissingQueryMeansTheFirstTemplateAndANonNumericOneIsRefused)
     d.handleURLEvent("quillet://" + percentEncodePath(work) + "?first");
     EXPECT_FALSE(exists(work + "/untitled-1.txt"));
     ASSERT_EQ(alerts.shown().size(), 1u);
-    EXPECT_TRUE(alerts.shown()[0].message->starts_with(
-        "The request's template index is not a number.\n"));
+    EXPECT_TRUE(
+        alerts.shown()[0].message->starts_with("The request's template index is not a number.\n"));
 }
 
 TEST_F(IntakeTest, AnOverlongFolderIsRefusedUpFrontWithAShortMessage) {

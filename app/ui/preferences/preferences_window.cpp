@@ -7,11 +7,11 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
-#include <QLabel>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSizePolicy>

@@ -10,7 +10,6 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QVBoxLayout>
 #include <QMenu>
 #include <QPointer>
 #include <QThreadPool>
