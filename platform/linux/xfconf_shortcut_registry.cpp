@@ -1,5 +1,6 @@
 #include "platform/linux/xfconf_shortcut_registry.h"
 
+#include "platform/linux/dbus_name_watch.h"
 #include "platform/linux/glib_error.h"
 
 #include <gio/gio.h>
@@ -21,10 +22,12 @@ constexpr std::string_view kWindowManager = "/xfwm4/custom/";
 constexpr const char* kReadAction = "read Xfce's keyboard shortcuts";
 constexpr const char* kWriteAction = "write Xfce's keyboard shortcuts";
 
-bool nameIsServed(GDBusConnection* bus, const char* method) {
+// Whether the bus can start xfconfd when nobody owns its name yet.
+bool serviceIsActivatable(GDBusConnection* bus) {
     GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
-        nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "ListActivatableNames", nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1,
+        nullptr, nullptr);
     if (reply == nullptr) {
         return false;
     }
@@ -58,7 +61,7 @@ Expected<std::unique_ptr<ShortcutRegistry>> XfconfShortcutRegistry::open() {
     if (bus == nullptr) {
         return takeGError("open Xfce's keyboard settings", "", &gerror);
     }
-    if (!nameIsServed(bus, "ListNames") && !nameIsServed(bus, "ListActivatableNames")) {
+    if (!nameHasOwner(bus, kService, -1) && !serviceIsActivatable(bus)) {
         g_object_unref(bus);
         return Error::withDetail("open Xfce's keyboard settings", "",
                                  "Xfce's keyboard settings are not available (xfconf is not "
