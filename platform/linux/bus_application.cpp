@@ -51,64 +51,52 @@ struct BusApplication::Impl {
     ActivateHandler activateHandler;
     ActionHandler actionHandler;
 
-    struct Pending {
-        Impl* self;
-        std::vector<std::string> uris;
-        std::string fileManager;
-    };
-
-    static gboolean runPending(gpointer data) {
-        auto* pending = static_cast<Pending*>(data);
-        // Nothing may unwind through GLib: that would end the helper in a
-        // way none of its quit rules allows.
-        try {
-            if (pending->self->handler) {
-                pending->self->handler(pending->uris, pending->fileManager);
-            }
-        } catch (const std::exception& e) {
-            g_warning("%s: request not handled: %s", g_get_prgname(), e.what());
-        } catch (...) {
-            g_warning("%s: request not handled", g_get_prgname());
-        }
-        return G_SOURCE_REMOVE;
-    }
-
-    struct PendingAction {
-        Impl* self;
-        std::string name;
-        std::optional<std::int32_t> parameter;
-    };
-
-    static gboolean runAction(gpointer data) {
-        auto* pending = static_cast<PendingAction*>(data);
-        try {
-            if (pending->self->actionHandler) {
-                pending->self->actionHandler(pending->name, pending->parameter);
-            }
-        } catch (const std::exception& e) {
-            g_warning("%s: action not handled: %s", g_get_prgname(), e.what());
-        } catch (...) {
-            g_warning("%s: action not handled", g_get_prgname());
-        }
-        return G_SOURCE_REMOVE;
+    // Runs `work` from the main context once the call has been answered, so
+    // that a sender never waits for a modal alert. Nothing may unwind through
+    // GLib: that would end the helper in a way none of its quit rules allows.
+    // `what` names the work in the warning ("request", "action").
+    static void runAfterReply(std::function<void()> work, const char* what) {
+        struct Pending {
+            std::function<void()> work;
+            const char* what;
+        };
+        g_idle_add_full(
+            G_PRIORITY_DEFAULT,
+            [](gpointer data) -> gboolean {
+                auto* pending = static_cast<Pending*>(data);
+                try {
+                    pending->work();
+                } catch (const std::exception& e) {
+                    g_warning("%s: %s not handled: %s", g_get_prgname(), pending->what, e.what());
+                } catch (...) {
+                    g_warning("%s: %s not handled", g_get_prgname(), pending->what);
+                }
+                return G_SOURCE_REMOVE;
+            },
+            new Pending{std::move(work), what},
+            [](gpointer data) { delete static_cast<Pending*>(data); });
     }
 
     static void queueAction(Impl* self, GVariant* parameters) {
-        auto* pending = new PendingAction{self, {}, std::nullopt};
         const gchar* name = nullptr;
         GVariantIter* values = nullptr;
         g_variant_get(parameters, "(&sav@a{sv})", &name, &values, nullptr);
-        pending->name = name;
+        std::optional<std::int32_t> parameter;
         GVariant* value = nullptr;
         if (g_variant_iter_next(values, "v", &value)) {
             if (g_variant_is_of_type(value, G_VARIANT_TYPE_INT32)) {
-                pending->parameter = g_variant_get_int32(value);
+                parameter = g_variant_get_int32(value);
             }
             g_variant_unref(value);
         }
         g_variant_iter_free(values);
-        g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runAction, pending,
-                        [](gpointer p) { delete static_cast<PendingAction*>(p); });
+        runAfterReply(
+            [self, action = std::string(name), parameter] {
+                if (self->actionHandler) {
+                    self->actionHandler(action, parameter);
+                }
+            },
+            "action");
     }
 
     static void onMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
@@ -132,24 +120,28 @@ struct BusApplication::Impl {
                 },
                 self);
         } else if (g_strcmp0(method, "Open") == 0) {
-            auto* pending = new Pending{self, {}, {}};
+            std::vector<std::string> uris;
             GVariantIter* iter = nullptr;
             GVariant* platformData = nullptr;
             const gchar* uri = nullptr;
             g_variant_get(parameters, "(as@a{sv})", &iter, &platformData);
             while (g_variant_iter_next(iter, "&s", &uri)) {
-                pending->uris.emplace_back(uri);
+                uris.emplace_back(uri);
             }
             g_variant_iter_free(iter);
-            const gchar* fileManager = nullptr;
-            if (g_variant_lookup(platformData, ids::kFileManagerPlatformDataKey, "&s",
-                                 &fileManager)) {
-                pending->fileManager = fileManager;
+            std::string fileManager;
+            if (const gchar* named = nullptr;
+                g_variant_lookup(platformData, ids::kFileManagerPlatformDataKey, "&s", &named)) {
+                fileManager = named;
             }
             g_variant_unref(platformData);
-            // Answer the call first; the work may show a modal alert.
-            g_idle_add_full(G_PRIORITY_DEFAULT, &Impl::runPending, pending,
-                            [](gpointer p) { delete static_cast<Pending*>(p); });
+            runAfterReply(
+                [self, uris = std::move(uris), fileManager = std::move(fileManager)] {
+                    if (self->handler) {
+                        self->handler(uris, fileManager);
+                    }
+                },
+                "request");
         } else if (g_strcmp0(method, "ActivateAction") == 0 && self->actionHandler) {
             queueAction(self, parameters);
         }
