@@ -19,6 +19,7 @@
 #include "platform/linux/gio_workspace.h"
 #include "platform/linux/glib_main_queue.h"
 #include "platform/linux/hot_key_center_factory.h"
+#include "platform/linux/qt/dialog_titles.h"
 #include "platform/linux/qt/gui_runtime.h"
 #include "platform/linux/qt/qt_alerts.h"
 #include "platform/linux/qt/qt_panels.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     platform::qt::installQtTranslations(application);
+    platform::qt::keepDialogTitlesWhole(application);
     QApplication::setApplicationName("quillet");
     QApplication::setApplicationVersion(QUILLET_VERSION);
     QGuiApplication::setDesktopFileName(ids::kMainApp);

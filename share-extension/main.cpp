@@ -7,6 +7,7 @@
 #include "platform/linux/gettext_translator.h"
 #include "platform/linux/gio_file_types.h"
 #include "platform/linux/journal_log.h"
+#include "platform/linux/qt/dialog_titles.h"
 #include "platform/linux/qt/qt_translations.h"
 #include "share-extension/core/share_model.h"
 #include "share-extension/ui/share_view_controller.h"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     platform::qt::installQtTranslations(app);
+    platform::qt::keepDialogTitlesWhole(app);
     QApplication::setApplicationName("quillet-share");
     QApplication::setDesktopFileName(ids::kShare);
     // The window closes before the request is delivered: the program ends

@@ -8,8 +8,11 @@
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 
 namespace quillet::app {
 
@@ -18,19 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kStagingPrefix = "drag-";
-
-bool contains(const std::string& list, const char* name) {
-    // XDG_CURRENT_DESKTOP is a colon-separated list.
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        const auto end = std::min(list.find(':', start), list.size());
-        if (list.compare(start, end - start, name) == 0) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
 
 bool isStaging(const fs::path& path) {
     return path.filename().string().rfind(kStagingPrefix, 0) == 0;
@@ -77,14 +67,13 @@ std::optional<std::size_t> storedIndexOfEnabledRow(const SettingsStore& sharedDe
     return std::nullopt;
 }
 
-DragOffer dragOfferFor(const std::string& currentDesktop, bool x11) {
-    DragOffer offer;
-    offer.directSave = x11;
-    // Thunar and Caja take a file list over X Direct Save when both are
-    // offered, and would then copy the staged file under its plain name.
-    offer.uriList =
-        !(x11 && (contains(currentDesktop, "XFCE") || contains(currentDesktop, "MATE")));
-    return offer;
+bool offerDirectSaveAloneTo(const std::string& windowClass) {
+    static constexpr std::array<std::string_view, 5> kClasses = {"thunar", "xfdesktop", "caja",
+                                                                 "nemo", "nemo-desktop"};
+    std::string lower = windowClass;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::find(kClasses.begin(), kClasses.end(), lower) != kClasses.end();
 }
 
 std::string dragStagingRoot() {

@@ -30,13 +30,12 @@ std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults);
 std::optional<std::size_t> storedIndexOfEnabledRow(const SettingsStore& sharedDefaults,
                                                    std::size_t row);
 
-// How a drag offers its items, after what the desktop's file managers take.
-struct DragOffer {
-    bool directSave = false; // X Direct Save: the target names the folder
-    bool uriList = false;    // a staged copy the target copies itself
-};
-// `currentDesktop` is XDG_CURRENT_DESKTOP ("XFCE", "ubuntu:GNOME", ...).
-DragOffer dragOfferFor(const std::string& currentDesktop, bool x11);
+// Whether a drop target is offered X Direct Save alone, without the staged
+// file list, told by the class of its window (WM_CLASS). Thunar, Caja and
+// Nemo (and the desktops they draw) take direct save, where our unique-name
+// rule names the item, but take a file list first when a drag offers both,
+// and then ask the user whether to replace a file of the same name.
+bool offerDirectSaveAloneTo(const std::string& windowClass);
 
 // Where staged copies are made: ~/.cache/quillet/drag.
 std::string dragStagingRoot();

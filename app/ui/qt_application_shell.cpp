@@ -165,7 +165,7 @@ void QtApplicationShell::createStatusItem() {
         return;
     }
     statusItem_ = new QSystemTrayIcon(
-        appIcon(services_, "org.quillet.Quillet-symbolic", "StatusIcon.svg"), this);
+        appIcon(services_, "org.quillet.Quillet-status", "StatusIcon.svg"), this);
     statusItem_->setToolTip(text("Quillet"));
     // The context request shows this menu (the host does it for SNI items).
     statusItem_->setContextMenu(statusMenu_);

@@ -2,10 +2,12 @@
 
 #include "app/core/popover_placement.h"
 #include "platform/linux/qt/file_drag.h"
+#include "platform/linux/qt/palette_contrast.h"
 #include "platform/linux/qt/qt_text.h"
 #include "platform/linux/qt/template_icon.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/window_fit.h"
 #include "shared/xdg_paths.h"
 
 #include <QAccessible>
@@ -23,7 +25,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace quillet::app {
 
@@ -32,6 +33,8 @@ using platform::qt::qtText;
 namespace {
 
 constexpr int kIconSize = 44;
+// The most the popover takes of the screen's height.
+constexpr int kMostHeight = 440;
 constexpr const char* kTemplatesDidSave = "templatesDidSave";
 
 QIcon themed(const char* name, const char* fallback) {
@@ -127,18 +130,14 @@ void TemplateListView::startDrag(Qt::DropActions) {
     if (chosen.empty()) {
         return;
     }
-    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-    const DragOffer offer =
-        dragOfferFor(desktop != nullptr ? desktop : "", platform::qt::canDirectSave());
     platform::qt::FileDragOffer fileOffer;
-    if (offer.directSave) {
-        fileOffer.directSaveName = chosen.front().defaultName();
-        // The target names the item it wants; all dragged templates go into
-        // its folder, in row order.
-        fileOffer.saveAt = [this, chosen](const std::string& path) {
-            return !dropper_.dropTemplates(chosen, paths::deletingLastPathComponent(path)).empty();
-        };
-    }
+    fileOffer.directSaveName = chosen.front().defaultName();
+    // The target names the item it wants; all dragged templates go into
+    // its folder, in row order.
+    fileOffer.saveAt = [this, chosen](const std::string& path) {
+        return !dropper_.dropTemplates(chosen, paths::deletingLastPathComponent(path)).empty();
+    };
+    fileOffer.directSaveAloneTo = offerDirectSaveAloneTo;
     // Dolphin calls back with the folder it was dropped on.
     if (auto address = dropFolders_.exportForDrag([this, chosen](const std::string& folder) {
             dropper_.dropTemplates(chosen, folder);
@@ -147,11 +146,9 @@ void TemplateListView::startDrag(Qt::DropActions) {
             {platform::DBusDropFolderService::kServiceFormat, address->busName},
             {platform::DBusDropFolderService::kPathFormat, address->objectPath}};
     }
-    std::vector<std::string> staged;
-    if (offer.uriList) {
-        staged = dropper_.stageTemplates(chosen, dragStagingRoot());
-        fileOffer.stagedFiles = staged;
-    }
+    // For the targets that copy what they are given.
+    const std::vector<std::string> staged = dropper_.stageTemplates(chosen, dragStagingRoot());
+    fileOffer.stagedFiles = staged;
     const QPixmap pixmap = currentItem() != nullptr
                                ? currentItem()->icon().pixmap(QSize(kIconSize, kIconSize))
                                : QPixmap();
@@ -207,7 +204,6 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     header->addWidget(title, 1);
 
     detachButton_ = new QToolButton(this);
-    detachButton_->setIcon(themed("window-new", "window-new-symbolic"));
     // Without an icon the button shows its text rather than nothing.
     detachButton_->setText(tr("Open in a Window"));
     detachButton_->setToolTip(tr("Open in a Window"));
@@ -217,7 +213,6 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     header->addWidget(detachButton_);
 
     menuButton_ = new QToolButton(this);
-    menuButton_->setIcon(themed("open-menu", "open-menu-symbolic"));
     menuButton_->setText(tr("Menu"));
     menuButton_->setToolTip(tr("Menu"));
     menuButton_->setAccessibleName(tr("Menu"));
@@ -225,6 +220,7 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     connect(menuButton_, &QToolButton::clicked, this, &PopoverViewController::showMenu);
     header->addWidget(menuButton_);
     layout->addLayout(header);
+    colourGlyphs();
 
     tableView_ = new TemplateListView(*dropper_, dropFolders_, this);
     tableView_->setObjectName("TemplateList");
@@ -232,6 +228,8 @@ PopoverViewController::PopoverViewController(AppServices& services, QWidget* par
     tableView_->setToolTip(
         tr("Drag and drop a template into a file manager to create a new file."));
     tableView_->setBackgroundRole(QPalette::Base);
+    // A scroll bar across the bottom would hide the last row's lower part.
+    tableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(tableView_, &TemplateListView::tipRequested, this, &PopoverViewController::showTip);
     connect(tableView_, &TemplateListView::createRequested, this,
             &PopoverViewController::createAtRow);
@@ -262,6 +260,18 @@ void PopoverViewController::loadTemplates() {
     if (tableView_->count() > 0 && tableView_->currentRow() < 0) {
         tableView_->setCurrentRow(0);
     }
+    // A window the user may have sized keeps its size while it shows.
+    if (!detached_ || !isVisible()) {
+        fitToRows();
+    }
+}
+
+void PopoverViewController::fitToRows() {
+    const int chrome = layout()->sizeHint().height() - tableView_->sizeHint().height();
+    const int rowHeight = tableView_->count() > 0 ? tableView_->sizeHintForRow(0) : 0;
+    const int listHeight = wholeRowsHeight(tableView_->count(), rowHeight,
+                                           2 * tableView_->frameWidth(), kMostHeight - chrome);
+    resize(width(), chrome + listHeight);
 }
 
 void PopoverViewController::showNearPointer() {
@@ -366,8 +376,18 @@ void PopoverViewController::createAtRow(int row) {
     }
 }
 
+void PopoverViewController::colourGlyphs() {
+    detachButton_->setIcon(
+        platform::qt::glyphForPalette(themed("window-new-symbolic", "window-new"), palette()));
+    menuButton_->setIcon(
+        platform::qt::glyphForPalette(themed("open-menu-symbolic", "open-menu"), palette()));
+}
+
 void PopoverViewController::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        colourGlyphs();
+    }
     // Closes as a popup would when the user turns to another window; a menu
     // or the tip opened from it keeps it.
     if (event->type() == QEvent::ActivationChange && !detached_ && isVisible() &&

@@ -88,6 +88,10 @@ protected:
 
 private:
     void createAtRow(int row);
+    // As tall as its rows, up to a limit, and never a row cut at the bottom.
+    void fitToRows();
+    // The header's glyphs in the palette's text colour.
+    void colourGlyphs();
 
     AppServices& services_;
     std::unique_ptr<CreationJournal> journal_;

@@ -1,6 +1,7 @@
 #include "share_view_controller.h"
 
 #include "platform/linux/qt/template_icon.h"
+#include "shared/window_fit.h"
 
 #include <QDialogButtonBox>
 #include <QIcon>
@@ -18,6 +19,7 @@ QString qs(const std::string& text) {
 }
 
 constexpr int kIconSize = 32;
+constexpr QSize kMostSize(360, 420);
 
 } // namespace
 
@@ -44,6 +46,8 @@ ShareViewController::ShareViewController(const ShareModel& model, CreationReques
     tableView_->setAccessibleName(tr("Templates"));
     tableView_->setIconSize(QSize(kIconSize, kIconSize));
     tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A scroll bar across the bottom would hide the last row's lower part.
+    tableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     heading->setBuddy(tableView_);
     for (const auto& record : model.templates()) {
         auto* item =
@@ -75,7 +79,12 @@ ShareViewController::ShareViewController(const ShareModel& model, CreationReques
         connect(tableView_, &QListWidget::itemActivated, this, &ShareViewController::send);
     }
     tableView_->setFocus();
-    resize(360, 320);
+    // As tall as the rows (never a row cut at the bottom), up to a limit.
+    const int chrome = layout->sizeHint().height() - tableView_->sizeHint().height();
+    const int rowHeight = tableView_->count() > 0 ? tableView_->sizeHintForRow(0) : 0;
+    resize(kMostSize.width(),
+           chrome + wholeRowsHeight(tableView_->count(), rowHeight, 2 * tableView_->frameWidth(),
+                                    kMostSize.height() - chrome));
 }
 
 void ShareViewController::send() {

@@ -295,17 +295,30 @@ TEST_F(TemplatesModelTest, ShortcutsAndEnabling) {
     }
 }
 
-TEST(ImageTitleLayout, TheTitleNeverPassesTheCellsEdge) {
+TEST(ImageTitleLayout, TheTitleSitsBesideTheImageAndNeverPassesTheCellsEdge) {
     struct Case {
         int cellWidth, titleWidth;
-        bool hasTitle;
-        int expected;
+        bool hasTitle, rightToLeft;
+        int expected, imageX, titleX;
     } cases[] = {
-        {100, 200, true, 81}, {10, 200, true, 0}, {100, 30, true, 30}, {100, 30, false, 0}};
+        {100, 200, true, false, 81, 6, 24},
+        {10, 200, true, false, 0, 6, 24},
+        {100, 30, true, false, 30, 6, 24},
+        {100, 30, false, false, 0, 6, 24},
+        // Mirrored: the image one point in from the right edge (105), the
+        // title ending 19 points in, beside it.
+        {100, 30, true, true, 30, 89, 56},
+        {100, 200, true, true, 81, 89, 5},
+        {10, 200, true, true, 0, -1, -4},
+        {100, 30, false, true, 0, 89, 86},
+    };
     for (const auto& c : cases) {
-        auto layout = imageTitleLayout({5, 7, c.cellWidth, 20}, c.titleWidth, 14, c.hasTitle);
-        EXPECT_EQ(layout.image, (CellRect{6, 8, 15, 15}));
-        EXPECT_EQ(layout.title.x, 24);
+        SCOPED_TRACE(testing::Message()
+                     << c.cellWidth << " " << c.titleWidth << " rtl " << c.rightToLeft);
+        auto layout =
+            imageTitleLayout({5, 7, c.cellWidth, 20}, c.titleWidth, 14, c.hasTitle, c.rightToLeft);
+        EXPECT_EQ(layout.image, (CellRect{c.imageX, 8, 15, 15}));
+        EXPECT_EQ(layout.title.x, c.titleX);
         EXPECT_EQ(layout.title.width, c.expected);
         EXPECT_EQ(layout.title.height, c.hasTitle ? 14 : 0);
     }

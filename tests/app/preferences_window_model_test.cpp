@@ -62,40 +62,60 @@ TEST_F(PreferencesWindowModelTest, TheRememberedPaneAndPositionAreRestored) {
     EXPECT_FALSE(m.savedTopLeft());
 }
 
-TEST_F(PreferencesWindowModelTest, SizesFollowResizabilityMinimumAndSavedSize) {
-    auto m = model();
-    // Fixed both ways: the window fits the pane exactly, top-left kept.
-    auto fixed = m.select(0, commit, {400, 300}, kWindow, kChrome);
-    EXPECT_EQ(fixed.layout.minimumPaneSize, (Size{400, 300}));
-    EXPECT_EQ(fixed.layout.maximumPaneSize, (Size{400, 300}));
-    EXPECT_FALSE(fixed.layout.resizable);
-    EXPECT_EQ(fixed.layout.windowFrame, (Rect{{100, 200}, {400, 340}}));
+TEST_F(PreferencesWindowModelTest, AllPanesShareOneSizeTheNaturalOrTheUsers) {
+    const app::PaneSizes panes{{500, 350}, {300, 200}};
+    struct Case {
+        const char* name;
+        const char* saved; // under "Templates", or nothing
+        std::size_t first; // the pane shown first
+        Size expected;     // the pane size of every pane
+    } cases[] = {
+        {"nothing saved: the largest natural size", nullptr, 0, {500, 350}},
+        {"the user's size, saved under the pane shown", "{{0, 0}, {700, 420}}", 1, {700, 420}},
+        {"the user's size, saved under another pane", "{{0, 0}, {700, 420}}", 0, {700, 420}},
+        {"the user's size, smaller than natural", "{{0, 0}, {400, 250}}", 1, {400, 250}},
+        {"never below the largest minimum", "{{0, 0}, {10, 900}}", 1, {300, 900}},
+        {"an unreadable saved size is none", "big", 1, {500, 350}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempXdg own;
+        SettingsStore store = SettingsStore::atPath(own.root() + "/private.json");
+        if (c.saved != nullptr) {
+            ASSERT_TRUE(store.setString(PreferencesWindowModel::frameKey("Templates"), c.saved));
+        }
+        PreferencesWindowModel m({PaneEntry{"General", "General", false, false},
+                                  PaneEntry{"Templates", "Templates", true, true}},
+                                 "Quillet Preferences", store);
+        auto first = m.select(c.first, commit, panes, kWindow, kChrome);
+        EXPECT_EQ(first.layout.paneFrame.size, c.expected);
+        EXPECT_EQ(first.layout.windowFrame,
+                  (Rect{kWindow.origin, {c.expected.width, c.expected.height + 40}}));
+        EXPECT_EQ(first.layout.minimumPaneSize, panes.minimum);
+        // Resizable because one pane is, and the other pane keeps the size the
+        // window has now, whatever that pane asks for alone.
+        EXPECT_TRUE(first.layout.resizable);
+        EXPECT_EQ(first.layout.maximumPaneSize.width, PreferencesWindowModel::kUnlimited);
+        const Rect now = first.layout.windowFrame;
+        auto other = m.select(1 - c.first, commit, {{200, 100}, {100, 100}}, now, kChrome);
+        EXPECT_EQ(other.layout.windowFrame, now);
+    }
+}
 
-    // Resizable: the user widens it; it comes back at that width.
-    auto wide = m.select(1, commit, {500, 350}, kWindow, kChrome);
-    EXPECT_EQ(wide.layout.maximumPaneSize.width, PreferencesWindowModel::kUnlimited);
-    EXPECT_TRUE(wide.layout.resizable);
+TEST_F(PreferencesWindowModelTest, TheUsersSizeIsRememberedAndAFixedWindowStaysFixed) {
+    auto m = model();
+    m.select(1, commit, {{500, 350}, {300, 200}}, kWindow, kChrome);
     m.windowDidResize({700, 420});
     EXPECT_EQ(defaults.stringForKey(PreferencesWindowModel::frameKey("Templates")),
               "{{0, 0}, {700, 420}}");
-    m.select(0, commit, {400, 300}, kWindow, kChrome);
-    auto back = m.select(1, commit, {400, 300}, {{100, 200}, {400, 340}}, kChrome);
-    EXPECT_EQ(back.layout.paneFrame.size, (Size{700, 420}));
-    EXPECT_EQ(back.layout.minimumPaneSize, (Size{500, 350})); // the first selection's size
-    EXPECT_EQ(back.layout.windowFrame, (Rect{{100, 200}, {700, 460}}));
 
-    // Never narrower than its minimum, even when saved smaller; a direction
-    // that is not resizable takes the minimum.
-    ASSERT_TRUE(
-        defaults.setString(PreferencesWindowModel::frameKey("Finder"), "{{0, 0}, {10, 900}}"));
-    auto finder = m.select(3, commit, {450, 320}, kWindow, kChrome);
-    EXPECT_EQ(finder.layout.paneFrame.size, (Size{450, 320}));
-    EXPECT_EQ(finder.layout.maximumPaneSize, (Size{PreferencesWindowModel::kUnlimited, 320}));
-
-    // After a restart (a new model) the saved size still wins over the view's.
-    auto restarted = model();
-    auto again = restarted.select(1, commit, {500, 350}, kWindow, kChrome);
-    EXPECT_EQ(again.layout.paneFrame.size, (Size{700, 420}));
+    // Panes that may not grow: the window is as large as the largest pane.
+    PreferencesWindowModel fixed(
+        {PaneEntry{"A", "A", false, false}, PaneEntry{"B", "B", false, false}},
+        "Quillet Preferences", defaults);
+    auto a = fixed.select(0, commit, {{400, 300}, {400, 300}}, kWindow, kChrome);
+    EXPECT_FALSE(a.layout.resizable);
+    EXPECT_EQ(a.layout.maximumPaneSize, (Size{400, 300}));
 }
 
 TEST_F(PreferencesWindowModelTest, APaneThatKeepsItsEditsKeepsTheWindow) {

@@ -155,23 +155,26 @@ TEST_F(TemplateDropTest, ALinkedTemplateIsStagedAsACopy) {
     EXPECT_EQ(test::fileText(staged[0]), "text\n");
 }
 
-TEST(DragOfferTest, DirectSaveOnXAndNoFileListWhereItWouldWin) {
+TEST(DragOfferTest, FileManagersThatPreferAFileListGetDirectSaveAlone) {
     struct Case {
-        const char* desktop;
-        bool x11;
-        bool directSave, uriList;
+        const char* windowClass;
+        bool alone;
     } cases[] = {
-        {"GNOME", true, true, true},      {"ubuntu:GNOME", true, true, true},
-        {"XFCE", true, true, false},      {"MATE", true, true, false},
-        {"X-Cinnamon", true, true, true}, {"KDE", true, true, true},
-        {"XFCE", false, false, true},     {"", true, true, true},
-        {"NOTXFCE", true, true, true},
+        {"Thunar", true},
+        {"thunar", true},
+        {"Xfdesktop", true},
+        {"Caja", true},
+        {"Nemo", true},
+        {"Nemo-desktop", true},
+        {"org.gnome.Nautilus", false}, // GTK 4: no direct save at all
+        {"dolphin", false},
+        {"firefox", false},
+        {"", false},
+        {"Thunar-settings", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.desktop);
-        auto offer = dragOfferFor(c.desktop, c.x11);
-        EXPECT_EQ(offer.directSave, c.directSave);
-        EXPECT_EQ(offer.uriList, c.uriList);
+        SCOPED_TRACE(c.windowClass);
+        EXPECT_EQ(offerDirectSaveAloneTo(c.windowClass), c.alone);
     }
 }
 

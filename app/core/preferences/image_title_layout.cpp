@@ -11,7 +11,7 @@ constexpr int kTitleInset = 19;
 } // namespace
 
 ImageTitleLayout imageTitleLayout(const CellRect& cell, int titleWidth, int titleHeight,
-                                  bool hasTitle) {
+                                  bool hasTitle, bool rightToLeft) {
     ImageTitleLayout layout;
     layout.image = {cell.x + kImageInset, cell.y + kImageInset, kImageSide, kImageSide};
     if (hasTitle) {
@@ -19,6 +19,11 @@ ImageTitleLayout imageTitleLayout(const CellRect& cell, int titleWidth, int titl
                         std::min(titleWidth, std::max(0, cell.width - kTitleInset)), titleHeight};
     } else {
         layout.title = {cell.x + kTitleInset, cell.y, 0, 0};
+    }
+    if (rightToLeft) {
+        for (CellRect* part : {&layout.image, &layout.title}) {
+            part->x = cell.x + cell.width - (part->x - cell.x) - part->width;
+        }
     }
     return layout;
 }

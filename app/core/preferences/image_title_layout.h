@@ -1,6 +1,7 @@
 // Where a table cell that shows a small image beside its title puts each:
 // the image in a 15-point square one point in, the title 19 points in, as
-// wide as it needs but never past the cell's right edge.
+// wide as it needs but never past the cell's far edge. Right to left, the
+// cell is mirrored: the image at the right edge, the title to its left.
 #pragma once
 
 namespace quillet::app {
@@ -19,6 +20,6 @@ struct ImageTitleLayout {
 };
 
 ImageTitleLayout imageTitleLayout(const CellRect& cell, int titleWidth, int titleHeight,
-                                  bool hasTitle);
+                                  bool hasTitle, bool rightToLeft = false);
 
 } // namespace quillet::app

@@ -89,8 +89,8 @@ void PreferencesWindowModel::windowDidResize(Size paneSize) {
 
 PreferencesWindowModel::Change
 PreferencesWindowModel::select(std::optional<std::size_t> index,
-                               const std::function<bool(std::size_t)>& commitEditing, Size paneSize,
-                               const Rect& window, Size chrome) {
+                               const std::function<bool(std::size_t)>& commitEditing,
+                               PaneSizes panes, const Rect& window, Size chrome) {
     Change change;
     if (index && (*index >= entries_.size() || !entries_[*index])) {
         return change; // no pane there
@@ -120,42 +120,62 @@ PreferencesWindowModel::select(std::optional<std::size_t> index,
                   << "\n";
     }
 
-    std::optional<Rect> saved;
-    if (auto text = defaults_.stringForKey(frameKey(pane.identifier))) {
-        saved = rectFromString(*text);
+    // The window grows as the panes' sizes: it may be resized where any pane
+    // may grow, and a pane that may not gets the room left over.
+    bool w = false;
+    bool h = false;
+    for (const auto& entry : entries_) {
+        w = w || (entry && entry->resizableWidth);
+        h = h || (entry && entry->resizableHeight);
     }
-    auto known = minimumSizes_.find(pane.identifier);
-    const bool hadMinimum = known != minimumSizes_.end();
-    if (!hadMinimum) {
-        minimumSizes_[pane.identifier] = paneSize;
+    Size wanted = panes.natural;
+    if (laidOut_) {
+        wanted = Size{window.size.width - chrome.width, window.size.height - chrome.height};
+    } else if (auto saved = savedPaneSize(pane.identifier)) {
+        wanted = Size{w ? saved->width : wanted.width, h ? saved->height : wanted.height};
     }
-    const Rect old = saved.value_or(Rect{{0, 0}, paneSize});
-    const Size minimum = hadMinimum ? known->second : paneSize;
-
-    const bool w = pane.resizableWidth;
-    const bool h = pane.resizableHeight;
-    const Size size{w ? std::max(minimum.width, old.size.width) : minimum.width,
-                    h ? std::max(minimum.height, old.size.height) : minimum.height};
+    const Size size{std::max(wanted.width, panes.minimum.width),
+                    std::max(wanted.height, panes.minimum.height)};
 
     PaneLayout& layout = change.layout;
-    layout.paneFrame = Rect{old.origin, size};
-    // The top-left corner stays where it is; the height changes downward.
-    layout.windowFrame = Rect{{window.origin.x + old.origin.x, window.origin.y},
-                              {size.width + chrome.width, size.height + chrome.height}};
-    layout.minimumPaneSize = minimum;
+    layout.paneFrame = Rect{{0, 0}, size};
+    // The top-left corner stays where it is.
+    layout.windowFrame =
+        Rect{window.origin, {size.width + chrome.width, size.height + chrome.height}};
+    layout.minimumPaneSize = panes.minimum;
     layout.maximumPaneSize = Size{w ? kUnlimited : size.width, h ? kUnlimited : size.height};
     layout.resizable = w || h;
 
+    laidOut_ = true;
     selected_ = index;
     change.kind = Change::Kind::Selected;
     return change;
 }
 
+std::optional<Size> PreferencesWindowModel::savedPaneSize(const std::string& identifier) const {
+    auto sizeUnder = [this](const std::string& id) -> std::optional<Size> {
+        auto text = defaults_.stringForKey(frameKey(id));
+        auto rect = text ? rectFromString(*text) : std::nullopt;
+        return rect ? std::optional<Size>(rect->size) : std::nullopt;
+    };
+    if (auto own = sizeUnder(identifier)) {
+        return own;
+    }
+    for (const auto& entry : entries_) {
+        if (entry) {
+            if (auto other = sizeUnder(entry->identifier)) {
+                return other;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 PreferencesWindowModel::Change
 PreferencesWindowModel::selectIdentifier(const std::string& identifier,
                                          const std::function<bool(std::size_t)>& commitEditing,
-                                         Size paneSize, const Rect& window, Size chrome) {
-    return select(indexForIdentifier(identifier), commitEditing, paneSize, window, chrome);
+                                         PaneSizes panes, const Rect& window, Size chrome) {
+    return select(indexForIdentifier(identifier), commitEditing, panes, window, chrome);
 }
 
 std::optional<std::size_t> PreferencesWindowModel::nextIndex(bool forward) const {

@@ -1,7 +1,8 @@
 // The preferences window's rules without the window: which pane is selected,
-// the toolbar's identifiers, next and previous, the size a pane gets and the
-// window's limits, and the three kinds of values remembered across restarts
-// (position, selected pane, each pane's size) in the program's own settings.
+// the toolbar's identifiers, next and previous, the one size all panes share
+// and the window's limits, and the three kinds of values remembered across
+// restarts (position, selected pane, the size the user gave the window, kept
+// under the pane it was given on) in the program's own settings.
 //
 // Coordinates are those of the desktop: y grows downward, a frame's origin is
 // its top-left corner.
@@ -13,7 +14,6 @@
 #include <cstddef>
 #include <functional>
 #include <limits>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,12 +29,20 @@ struct PaneEntry {
     bool resizableHeight = false;
 };
 
+// What the panes ask for together: the largest natural size and the largest
+// minimum among them. The window keeps one size whichever pane shows, so
+// that switching panes never makes it jump.
+struct PaneSizes {
+    Size natural;
+    Size minimum;
+};
+
 // Where and how large the selected pane and the window become.
 struct PaneLayout {
     Rect paneFrame;   // the pane's origin as saved, at its new size
     Rect windowFrame; // the window's new frame; its top-left corner stays
     Size minimumPaneSize;
-    Size maximumPaneSize; // kUnlimited in a direction the pane may grow
+    Size maximumPaneSize; // kUnlimited in a direction some pane may grow
     bool resizable = false;
 };
 
@@ -87,15 +95,17 @@ public:
         PaneLayout layout;
     };
 
-    // The pane change. `commitEditing` asks the current pane; `paneSize` is the
-    // new pane's size now; `window` the window's frame now; `chrome` what the
-    // window adds around the pane (toolbar, borders).
+    // The pane change. `commitEditing` asks the current pane; `panes` is what
+    // all panes ask for now; `window` the window's frame now; `chrome` what
+    // the window adds around the pane (toolbar, borders). The first pane
+    // shown gets the size the user last gave the window, else the panes'
+    // natural size; later panes keep the size the window has.
     Change select(std::optional<std::size_t> index,
-                  const std::function<bool(std::size_t)>& commitEditing, Size paneSize,
+                  const std::function<bool(std::size_t)>& commitEditing, PaneSizes panes,
                   const Rect& window, Size chrome);
     // By identifier; one that names no pane clears the selection.
     Change selectIdentifier(const std::string& identifier,
-                            const std::function<bool(std::size_t)>& commitEditing, Size paneSize,
+                            const std::function<bool(std::size_t)>& commitEditing, PaneSizes panes,
                             const Rect& window, Size chrome);
 
     // The pane after (or before) the selected one in toolbar order, wrapping
@@ -106,12 +116,15 @@ public:
     bool shouldClose(const std::function<bool(std::size_t)>& commitEditing) const;
 
 private:
+    // The size the user gave the window last, under the pane selected then
+    // (else under any pane).
+    std::optional<Size> savedPaneSize(const std::string& identifier) const;
+
     std::vector<Entry> entries_;
     std::optional<std::string> title_;
     SettingsStore& defaults_;
     std::optional<std::size_t> selected_;
-    // The size each pane had the first time it was selected: its minimum.
-    std::map<std::string, Size> minimumSizes_;
+    bool laidOut_ = false; // a pane has been shown: the window has its size
 };
 
 } // namespace quillet::app

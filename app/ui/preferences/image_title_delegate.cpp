@@ -20,7 +20,8 @@ ImageTitleLayout layoutFor(const QStyleOptionViewItem& option, const QString& ti
     const int titleHeight = metrics.height();
     const int top = cell.y() + std::max(0, (cell.height() - std::max(titleHeight, 17)) / 2);
     return imageTitleLayout({cell.x(), top, cell.width(), cell.height()},
-                            metrics.horizontalAdvance(title), titleHeight, !title.isEmpty());
+                            metrics.horizontalAdvance(title), titleHeight, !title.isEmpty(),
+                            option.direction == Qt::RightToLeft);
 }
 
 } // namespace
@@ -47,20 +48,30 @@ void ImageTitleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     }
     if (!title.isEmpty()) {
         const bool selected = (option.state & QStyle::State_Selected) != 0;
+        const bool rightToLeft = option.direction == Qt::RightToLeft;
         const QFontMetrics metrics(option.font);
-        // Elided only when the cell is too narrow for the whole title.
+        // Elided only when the cell is too narrow for the whole title; it
+        // starts beside the image, on the left or (mirrored) on the right.
         QRect titleRect = qtRect(layout.title);
-        const int available = std::max(0, option.rect.right() - titleRect.x());
+        const int available = std::max(0, rightToLeft ? titleRect.right() - option.rect.left()
+                                                      : option.rect.right() - titleRect.x());
         QString shown = title;
         if (metrics.horizontalAdvance(title) > available) {
             shown = metrics.elidedText(title, Qt::ElideMiddle, available);
         }
-        titleRect.setWidth(available);
+        if (rightToLeft) {
+            titleRect.setLeft(titleRect.right() - available);
+        } else {
+            titleRect.setWidth(available);
+        }
         painter->save();
         painter->setFont(option.font);
         painter->setPen(
             option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        painter->drawText(titleRect,
+                          Qt::AlignAbsolute | Qt::AlignVCenter |
+                              (rightToLeft ? Qt::AlignRight : Qt::AlignLeft),
+                          shown);
         painter->restore();
     }
 }
@@ -75,7 +86,9 @@ QSize ImageTitleDelegate::sizeHint(const QStyleOptionViewItem& option,
 
 void ImageTitleDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                               const QModelIndex&) const {
-    editor->setGeometry(option.rect.adjusted(18, 0, 0, 0));
+    // Beside the image, which stays visible while the title is edited.
+    editor->setGeometry(option.direction == Qt::RightToLeft ? option.rect.adjusted(0, 0, -18, 0)
+                                                            : option.rect.adjusted(18, 0, 0, 0));
 }
 
 } // namespace quillet::app

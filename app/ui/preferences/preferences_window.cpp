@@ -155,8 +155,7 @@ PreferencesWindow::PreferencesWindow(std::vector<PreferencesPane*> panes, const 
     : QMainWindow(parent), panes_(std::move(panes)),
       model_(entriesOf(panes_),
              title.isEmpty() ? std::nullopt : std::optional<std::string>(coreText(title)),
-             privateDefaults),
-      sized_(panes_.size(), false) {
+             privateDefaults) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(paneButtonAccessible);
         return true;
@@ -279,16 +278,21 @@ bool PreferencesWindow::commit(std::size_t index) {
     return panes_[index] == nullptr || panes_[index]->commitEditing();
 }
 
-Size PreferencesWindow::paneSizeNow(std::size_t index) const {
-    PreferencesPane* pane = panes_[index];
-    // A pane never shown has no size of its own yet: what it and its layout
-    // ask for, and no narrower than the toolbar, whose buttons must all show.
-    QSize size = sized_[index] ? pane->size()
-                               : pane->sizeHint()
-                                     .expandedTo(pane->minimumSizeHint())
-                                     .expandedTo(pane->minimumSize())
-                                     .expandedTo(QSize(toolbar_->sizeHint().width(), 0));
-    return Size{static_cast<double>(size.width()), static_cast<double>(size.height())};
+PaneSizes PreferencesWindow::paneSizes() const {
+    // What the panes and their layouts ask for, and no narrower than the
+    // toolbar, whose buttons must all show.
+    QSize natural(toolbar_->sizeHint().width(), 0);
+    QSize minimum = natural;
+    for (PreferencesPane* pane : panes_) {
+        if (pane != nullptr) {
+            natural = natural.expandedTo(pane->sizeHint()).expandedTo(pane->minimumSizeHint());
+            minimum = minimum.expandedTo(pane->minimumSizeHint());
+        }
+    }
+    auto size = [](QSize qt) {
+        return Size{static_cast<double>(qt.width()), static_cast<double>(qt.height())};
+    };
+    return PaneSizes{size(natural), size(minimum)};
 }
 
 Size PreferencesWindow::chrome() const {
@@ -296,13 +300,11 @@ Size PreferencesWindow::chrome() const {
 }
 
 void PreferencesWindow::selectIndex(std::optional<std::size_t> index) {
-    Size paneSize =
-        index && *index < panes_.size() && panes_[*index] != nullptr ? paneSizeNow(*index) : Size{};
     const QRect frame = geometry();
     Rect window{{static_cast<double>(pos().x()), static_cast<double>(pos().y())},
                 {static_cast<double>(frame.width()), static_cast<double>(frame.height())}};
     apply(model_.select(
-        index, [this](std::size_t i) { return commit(i); }, paneSize, window, chrome()));
+        index, [this](std::size_t i) { return commit(i); }, paneSizes(), window, chrome()));
 }
 
 void PreferencesWindow::checkToolbarItem(std::optional<std::size_t> index) {
@@ -359,22 +361,17 @@ void PreferencesWindow::apply(const PreferencesWindowModel::Change& change) {
     }
     checkToolbarItem(index);
 
+    // No fixed minimum: the pane's layout gives it, and grows it when a line
+    // in the pane grows (the extension's status), so nothing is squeezed.
     const PaneLayout& layout = change.layout;
     const Size extra = chrome();
-    pane->setMinimumSize(pixels(layout.minimumPaneSize.width),
-                         pixels(layout.minimumPaneSize.height));
-    pane->setMaximumSize(pixels(layout.maximumPaneSize.width),
-                         pixels(layout.maximumPaneSize.height));
-    pane->resize(pixels(layout.paneFrame.size.width), pixels(layout.paneFrame.size.height));
-    setMinimumSize(pixels(layout.minimumPaneSize.width + extra.width),
-                   pixels(layout.minimumPaneSize.height + extra.height));
     setMaximumSize(pixels(layout.maximumPaneSize.width + extra.width),
                    pixels(layout.maximumPaneSize.height + extra.height));
+    pane->resize(pixels(layout.paneFrame.size.width), pixels(layout.paneFrame.size.height));
 
     pane->viewWillAppear();
     contentLayout_->addWidget(pane);
     pane->show();
-    sized_[index] = true;
     // The top-left corner stays; the window grows or shrinks to the right and down.
     const QPoint topLeft = pos();
     resize(pixels(layout.windowFrame.size.width), pixels(layout.windowFrame.size.height));

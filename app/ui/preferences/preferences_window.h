@@ -59,7 +59,7 @@ private:
     void apply(const PreferencesWindowModel::Change& change);
     void selectIndex(std::optional<std::size_t> index);
     void checkToolbarItem(std::optional<std::size_t> index);
-    Size paneSizeNow(std::size_t index) const;
+    PaneSizes paneSizes() const;
     Size chrome() const;
     bool commit(std::size_t index);
 
@@ -70,7 +70,6 @@ private:
     std::vector<QAction*> toolbarItems_; // null for a space
     QWidget* content_ = nullptr;
     QVBoxLayout* contentLayout_ = nullptr;
-    std::vector<bool> sized_;     // whether a pane has been shown at its own size
     bool restoring_ = true;       // no persistence while the window is being set up
     bool syncingToolbar_ = false; // the buttons follow the model: no pane switch
 };

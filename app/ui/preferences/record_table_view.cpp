@@ -1,5 +1,7 @@
 #include "record_table_view.h"
 
+#include "platform/linux/qt/palette_contrast.h"
+
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -25,6 +27,7 @@ RecordTableView::RecordTableView(QWidget* parent) : QTableView(parent) {
     setWordWrap(false);
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
+    platform::qt::frameEmptyCheckBoxes(this);
 }
 
 std::set<std::size_t> RecordTableView::selectedRows() const {

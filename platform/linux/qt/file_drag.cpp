@@ -14,6 +14,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -142,10 +143,25 @@ private:
     mutable std::optional<QByteArray> answer_;
 };
 
-// The file list for GTK 4 targets (Nautilus 43), which ask for the drag
-// selection with CurrentTime from a hidden leader window: Qt refuses such
-// requests and GTK 4 then waits forever, so they are answered here, while
-// the drag owns the selection and for a moment after the drop.
+template <typename Reply> using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+Owned<xcb_get_property_reply_t> readProperty(xcb_connection_t* connection, xcb_window_t window,
+                                             xcb_atom_t name, xcb_atom_t type, uint32_t longs) {
+    return {xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, window, name, type, 0, longs), nullptr),
+            &std::free};
+}
+
+// Two jobs beside Qt's drag, seen from the events the drag brings in:
+// - The file list for GTK 4 targets (Nautilus 43), which ask for the drag
+//   selection with CurrentTime from a hidden leader window: Qt refuses such
+//   requests and GTK 4 then waits forever, so they are answered here, while
+//   the drag owns the selection and for a moment after the drop.
+// - The types each target is offered. Qt announces one type list for the
+//   whole drag, in a property of the source window that a target reads when
+//   the pointer enters it; as the pointer moves onto another window, the
+//   property is rewritten for that window's program just before Qt tells it
+//   the drag has entered.
 class DragCompanion final : public QObject, public QAbstractNativeEventFilter {
 public:
     DragCompanion(const std::vector<std::string>& stagedFiles, xcb_connection_t* connection)
@@ -160,6 +176,43 @@ public:
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 
+    // From the moment the drag runs (Qt has written its type list on the
+    // source window by then) until it ends: offers each target under the
+    // pointer the types `alone` says.
+    void followTargets(xcb_window_t source, std::function<bool(const std::string&)> alone) {
+        typeList_ = atom(connection_, "XdndTypeList");
+        auto types = readProperty(connection_, source, typeList_, XCB_ATOM_ATOM, 1024);
+        // Three types or fewer travel in Qt's own message: nothing to choose.
+        if (source == XCB_WINDOW_NONE || !alone || !types || types->format != 32) {
+            return;
+        }
+        const auto* first = static_cast<const xcb_atom_t*>(xcb_get_property_value(types.get()));
+        allTypes_.assign(first, first + xcb_get_property_value_length(types.get()) / 4);
+        const std::vector<xcb_atom_t> fileList = {uriListAtom_,
+                                                  textAtom_,
+                                                  atom(connection_, "text/x-moz-url"),
+                                                  atom(connection_, "UTF8_STRING"),
+                                                  atom(connection_, "TEXT"),
+                                                  XCB_ATOM_STRING};
+        directSaveTypes_.clear();
+        for (xcb_atom_t type : allTypes_) {
+            if (std::find(fileList.begin(), fileList.end(), type) == fileList.end()) {
+                directSaveTypes_.push_back(type);
+            }
+        }
+        Owned<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, source), nullptr),
+            &std::free);
+        if (!geometry || directSaveTypes_.size() == allTypes_.size()) {
+            return;
+        }
+        root_ = geometry->root;
+        source_ = source;
+        alone_ = std::move(alone);
+    }
+
+    void stopFollowingTargets() { source_ = XCB_WINDOW_NONE; }
+
     ~DragCompanion() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
@@ -167,10 +220,16 @@ public:
             return false;
         }
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_SELECTION_REQUEST) {
-            return false;
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_SELECTION_REQUEST) {
+            return answer(*reinterpret_cast<const xcb_selection_request_event_t*>(event));
         }
-        return answer(*reinterpret_cast<const xcb_selection_request_event_t*>(event));
+        // Pointer motion reaches Qt's drag as a core or an XInput 2 event;
+        // this filter sees it before the drag moves on.
+        if (source_ != XCB_WINDOW_NONE && (type == XCB_MOTION_NOTIFY || type == XCB_GE_GENERIC)) {
+            offerTypesForWindowUnderPointer();
+        }
+        return false;
     }
 
 private:
@@ -198,9 +257,74 @@ private:
         return true;
     }
 
+    void offerTypesForWindowUnderPointer() {
+        Owned<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr),
+            &std::free);
+        if (!pointer || pointer->child == topLevel_) {
+            return;
+        }
+        topLevel_ = pointer->child;
+        const bool alone =
+            topLevel_ != XCB_WINDOW_NONE &&
+            alone_(windowClass(clientWindowAt(topLevel_, pointer->root_x, pointer->root_y)));
+        if (alone == offeringAlone_) {
+            return;
+        }
+        offeringAlone_ = alone;
+        const std::vector<xcb_atom_t>& types = alone ? directSaveTypes_ : allTypes_;
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, source_, typeList_, XCB_ATOM_ATOM,
+                            32, static_cast<uint32_t>(types.size()), types.data());
+        xcb_flush(connection_);
+    }
+
+    // The application's window at the point inside the top-level one (which
+    // may be a window manager's frame around it): the first with WM_STATE.
+    xcb_window_t clientWindowAt(xcb_window_t topLevel, int16_t x, int16_t y) {
+        const xcb_atom_t wmState = atom(connection_, "WM_STATE");
+        xcb_window_t window = topLevel;
+        for (int depth = 0; depth < 8; ++depth) {
+            auto state = readProperty(connection_, window, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0);
+            if (state && state->type != XCB_ATOM_NONE) {
+                return window;
+            }
+            Owned<xcb_translate_coordinates_reply_t> inside(
+                xcb_translate_coordinates_reply(
+                    connection_, xcb_translate_coordinates(connection_, root_, window, x, y),
+                    nullptr),
+                &std::free);
+            if (!inside || inside->child == XCB_WINDOW_NONE) {
+                break;
+            }
+            window = inside->child;
+        }
+        return topLevel;
+    }
+
+    // The class half of WM_CLASS ("instance\0class\0").
+    std::string windowClass(xcb_window_t window) {
+        auto value = readProperty(connection_, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 64);
+        if (!value || value->format != 8) {
+            return {};
+        }
+        const std::string both(
+            static_cast<const char*>(xcb_get_property_value(value.get())),
+            static_cast<std::size_t>(xcb_get_property_value_length(value.get())));
+        const std::size_t split = both.find('\0');
+        return split == std::string::npos
+                   ? std::string()
+                   : both.substr(split + 1, both.find('\0', split + 1) - split - 1);
+    }
+
     xcb_connection_t* connection_;
     QByteArray uriList_;
     xcb_atom_t selection_ = XCB_ATOM_NONE, uriListAtom_ = XCB_ATOM_NONE, textAtom_ = XCB_ATOM_NONE;
+    // The types offered per target.
+    xcb_window_t source_ = XCB_WINDOW_NONE, root_ = XCB_WINDOW_NONE, topLevel_ = XCB_WINDOW_NONE;
+    xcb_atom_t typeList_ = XCB_ATOM_NONE;
+    std::vector<xcb_atom_t> allTypes_, directSaveTypes_;
+    std::function<bool(const std::string&)> alone_;
+    bool offeringAlone_ = false;
 };
 
 } // namespace
@@ -220,6 +344,7 @@ Qt::DropAction execFileDrag(QWidget* source, const QPixmap& pixmap, FileDragOffe
     if (xcb_connection_t* connection = canDirectSave() ? xcbConnection() : nullptr) {
         companion = new DragCompanion(offer.stagedFiles, connection);
     }
+    auto directSaveAloneTo = std::move(offer.directSaveAloneTo);
     auto* data = new DirectSaveMimeData(std::move(offer));
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
@@ -228,12 +353,18 @@ Qt::DropAction execFileDrag(QWidget* source, const QPixmap& pixmap, FileDragOffe
         drag->setHotSpot(QPoint(pixmap.width() / 2, pixmap.height() / 2));
     }
     // The drag selection gets its owner when the drag starts, inside exec().
-    QTimer::singleShot(0, data, [data] { data->announceName(); });
+    QTimer::singleShot(0, data, [data, alone = std::move(directSaveAloneTo)]() mutable {
+        data->announceName();
+        if (companion && data->speaksDirectSave()) {
+            companion->followTargets(dragSourceWindow(xcbConnection()), std::move(alone));
+        }
+    });
     // Copy only: file managers that see several actions may ask or move.
     // Qt keeps the drag (and its data) until the target has fetched what it
     // wanted, which is after exec() returns: it is not ours to delete.
     const Qt::DropAction action = drag->exec(Qt::CopyAction, Qt::CopyAction);
     if (companion) {
+        companion->stopFollowingTargets();
         QTimer::singleShot(kAnswerAfterDrop, companion.data(), &QObject::deleteLater);
     }
     return action;

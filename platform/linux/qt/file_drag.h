@@ -4,7 +4,8 @@
 // carries the proposed file name, the target writes back the URI of the item
 // it wants, and the source creates it and answers "S" (or "E") through the
 // drag selection. Staged copies may be offered beside it as a file list, for
-// targets that know nothing better; they are offered for copying only.
+// targets that know nothing better; they are offered for copying only, and
+// left out for the targets the offer names.
 #pragma once
 
 #include <QPixmap>
@@ -28,6 +29,10 @@ struct FileDragOffer {
     std::function<bool(const std::string& path)> saveAt;
     // Files offered as text/uri-list.
     std::vector<std::string> stagedFiles;
+    // Whether the drop target whose window has this class (WM_CLASS) is
+    // offered X Direct Save without the file list. The choice is made as the
+    // pointer enters each target, before the target reads the drag's types.
+    std::function<bool(const std::string& windowClass)> directSaveAloneTo;
     // Further formats and their bytes (Dolphin's call-back address).
     std::vector<std::pair<std::string, std::string>> extraFormats;
 };

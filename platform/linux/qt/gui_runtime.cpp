@@ -1,6 +1,7 @@
 #include "platform/linux/qt/gui_runtime.h"
 
 #include "platform/linux/display.h"
+#include "platform/linux/qt/dialog_titles.h"
 #include "platform/linux/qt/qt_translations.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ Status ensureWidgetApplication() {
         auto* app = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         installQtTranslations(*app);
+        keepDialogTitlesWhole(*app);
         return app;
     }();
     (void)application;

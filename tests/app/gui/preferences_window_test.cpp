@@ -2,6 +2,7 @@
 // sizes kept across pane changes and restarts, keyboard, accessibility and
 // the General pane's boxes.
 #include "app/app_services_fixture.h"
+#include "app/core/extension_status.h"
 #include "app/ui/preferences/general_preferences.h"
 #include "app/ui/preferences/preferences_panes.h"
 #include "app/ui/preferences/preferences_window.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -64,21 +66,51 @@ TEST_F(PreferencesWindowTest, TheFirstPaneIsSelectedAndEveryControlIsNamed) {
     }
 }
 
-TEST_F(PreferencesWindowTest, SwitchingPanesKeepsTheTopLeftCorner) {
+TEST_F(PreferencesWindowTest, EveryPaneShowsInTheSameWindowAtTheSamePlace) {
     auto window = makeWindow();
     window->show();
     window->move(150, 120);
     const QPoint topLeft = window->pos();
-    const QSize generalSize = window->size();
-    window->selectControllerWithIdentifier("TemplatesPreferences");
-    EXPECT_EQ(selectedId(*window), "TemplatesPreferences");
-    EXPECT_EQ(window->pos(), topLeft);
-    EXPECT_NE(window->size(), generalSize);
-    window->selectControllerWithIdentifier("GeneralPreferences");
-    EXPECT_EQ(window->pos(), topLeft);
-    EXPECT_EQ(window->size(), generalSize);
-    // The General pane is fixed: the window cannot be resized.
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    const QSize size = window->size();
+    for (const char* id : {"TemplatesPreferences", "FinderPreferences", "LocalizationPreferences",
+                           "GeneralPreferences"}) {
+        SCOPED_TRACE(id);
+        window->selectControllerWithIdentifier(id);
+        EXPECT_EQ(selectedId(*window), id);
+        EXPECT_EQ(window->pos(), topLeft);
+        EXPECT_EQ(window->size(), size);
+        // Every pane has room for what it asks for.
+        QWidget* pane = window->selectedViewController();
+        EXPECT_GE(pane->width(), pane->minimumSizeHint().width());
+        EXPECT_GE(pane->height(), pane->minimumSizeHint().height());
+    }
+}
+
+TEST_F(PreferencesWindowTest, TheGeneralPaneKeepsItsGroupsWholeWhenTheExtensionStops) {
+    for (const auto& id : app::extensionFamilyIds()) {
+        f.workspace.setRunning(id, true);
+    }
+    auto window = makeWindow();
+    window->show();
+    auto* general =
+        static_cast<app::GeneralPreferencesViewController*>(window->selectedViewController());
+    ASSERT_FALSE(general->isExtensionTipVisible());
+
+    // The extension stops: the longer tip replaces the one-line status.
+    for (const auto& id : app::extensionFamilyIds()) {
+        f.workspace.setRunning(id, false);
+        f.busNames.ownerChanged(id);
+    }
+    f.queue.advance(std::chrono::seconds(5));
+    ASSERT_TRUE(general->isExtensionTipVisible());
+    QApplication::processEvents();
+    for (QGroupBox* group : general->findChildren<QGroupBox*>()) {
+        SCOPED_TRACE(group->title().toStdString());
+        EXPECT_GE(group->height(), group->minimumSizeHint().height());
+        for (QCheckBox* box : group->findChildren<QCheckBox*>()) {
+            EXPECT_GE(box->height(), box->minimumSizeHint().height()) << box->text().toStdString();
+        }
+    }
 }
 
 TEST_F(PreferencesWindowTest, SelectionPositionAndSizeComeBackAfterARestart) {
