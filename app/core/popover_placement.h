@@ -16,4 +16,10 @@ struct ScreenPoint {
 // (the screen without its panels).
 ScreenPoint popoverPosition(ScreenPoint pointer, int width, int height, ScreenRect available);
 
+// Top-left corner for the tip of a row: beside the row, on the side its text
+// ends (right, or left right to left), centred on it; on the popover's other
+// side when there is no room there, and never outside `available`.
+ScreenPoint tipPosition(ScreenRect row, ScreenRect popover, int width, int height,
+                        ScreenRect available, bool rightToLeft);
+
 } // namespace quillet::app

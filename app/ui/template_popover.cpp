@@ -41,6 +41,10 @@ QIcon themed(const char* name, const char* fallback) {
     return QIcon::fromTheme(QLatin1String(name), QIcon::fromTheme(QLatin1String(fallback)));
 }
 
+ScreenRect screenRect(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
 // The tip: a popup that any key or a click elsewhere closes.
 class TipLabel final : public QLabel {
 public:
@@ -294,8 +298,7 @@ void PopoverViewController::showNearPointer() {
         }
         const QRect available = screen->availableGeometry();
         const auto at =
-            popoverPosition({pointer.x(), pointer.y()}, width(), height(),
-                            {available.x(), available.y(), available.width(), available.height()});
+            popoverPosition({pointer.x(), pointer.y()}, width(), height(), screenRect(available));
         move(at.x, at.y);
     }
     show();
@@ -340,26 +343,19 @@ void PopoverViewController::showTip() {
         tipPopover_->setFrameShape(QFrame::StyledPanel);
         tipPopover_->setAccessibleName(qtText(services_.translate("Tip")));
     }
-    const QRect row = tableView_->visualItemRect(item);
     tipPopover_->adjustSize();
-    QPoint at = tableView_->viewport()->mapToGlobal(
-        QPoint(row.right() + 4, row.center().y() - tipPopover_->height() / 2));
-    // Beside the row, but never off the screen: on its left when there is
-    // no room on the right.
-    QScreen* screen = QGuiApplication::screenAt(at);
+    const QRect row(tableView_->viewport()->mapToGlobal(tableView_->visualItemRect(item).topLeft()),
+                    tableView_->visualItemRect(item).size());
+    QScreen* screen = QGuiApplication::screenAt(row.center());
     if (screen == nullptr) {
         screen = this->screen();
     }
-    if (screen != nullptr) {
-        const QRect room = screen->availableGeometry();
-        if (at.x() + tipPopover_->width() > room.right()) {
-            at.setX(mapToGlobal(QPoint(0, 0)).x() - tipPopover_->width() - 4);
-        }
-        // The top-left corner wins over the other on a screen smaller than the tip.
-        at.setX(std::max(room.left(), std::min(at.x(), room.right() - tipPopover_->width())));
-        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - tipPopover_->height())));
-    }
-    tipPopover_->move(at);
+    const QRect room =
+        screen != nullptr ? screen->availableGeometry() : QRect(row.topLeft(), row.size());
+    const auto place =
+        tipPosition(screenRect(row), screenRect(frameGeometry()), tipPopover_->width(),
+                    tipPopover_->height(), screenRect(room), layoutDirection() == Qt::RightToLeft);
+    tipPopover_->move(place.x, place.y);
     tipPopover_->show();
 }
 

@@ -17,6 +17,7 @@ using Kind = PreferencesWindowModel::Change::Kind;
 
 const Size kChrome{0, 40};
 const Rect kWindow{{100, 200}, {400, 340}};
+const app::PaneSizes kPanes{{400, 300}, {400, 300}};
 
 class PreferencesWindowModelTest : public ::testing::Test {
 protected:
@@ -37,7 +38,7 @@ TEST_F(PreferencesWindowModelTest, TheFirstPaneIsSelectedWhenNoneIsRemembered) {
     auto m = model();
     EXPECT_EQ(m.restoredSelection(), 0u);
     EXPECT_EQ(m.indexOfSelectedController(), PreferencesWindowModel::kNotFound);
-    auto change = m.select(0, commit, {400, 300}, kWindow, kChrome);
+    auto change = m.select(0, commit, kPanes, kWindow, kChrome);
     EXPECT_EQ(change.kind, Kind::Selected);
     EXPECT_FALSE(change.windowTitle); // a given title stays
     EXPECT_EQ(defaults.stringForKey(PreferencesWindowModel::kSelectedKey), "General");
@@ -46,7 +47,7 @@ TEST_F(PreferencesWindowModelTest, TheFirstPaneIsSelectedWhenNoneIsRemembered) {
                                         "Finder", "Localization"}));
 
     auto untitled = model(std::nullopt);
-    EXPECT_EQ(untitled.select(3, commit, {400, 300}, kWindow, kChrome).windowTitle, "Locations");
+    EXPECT_EQ(untitled.select(3, commit, kPanes, kWindow, kChrome).windowTitle, "Locations");
 }
 
 TEST_F(PreferencesWindowModelTest, TheRememberedPaneAndPositionAreRestored) {
@@ -120,9 +121,9 @@ TEST_F(PreferencesWindowModelTest, TheUsersSizeIsRememberedAndAFixedWindowStaysF
 
 TEST_F(PreferencesWindowModelTest, APaneThatKeepsItsEditsKeepsTheWindow) {
     auto m = model();
-    m.select(1, commit, {400, 300}, kWindow, kChrome);
+    m.select(1, commit, kPanes, kWindow, kChrome);
     auto refused = m.select(
-        0, [](std::size_t) { return false; }, {400, 300}, kWindow, kChrome);
+        0, [](std::size_t) { return false; }, kPanes, kWindow, kChrome);
     EXPECT_EQ(refused.kind, Kind::Refused);
     EXPECT_EQ(m.selected(), 1u);
     EXPECT_FALSE(m.shouldClose([](std::size_t) { return false; }));
@@ -150,7 +151,7 @@ TEST_F(PreferencesWindowModelTest, NextAndPreviousWrapAndSkipSpaces) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.from) + (c.forward ? " next" : " previous"));
         auto m = model();
-        m.select(c.from, commit, {400, 300}, kWindow, kChrome);
+        m.select(c.from, commit, kPanes, kWindow, kChrome);
         EXPECT_EQ(m.nextIndex(c.forward), c.to);
     }
 }

@@ -84,17 +84,12 @@ TEST(PaletteContrastTest, IconsGlyphsAndCheckBoxesStandOut) {
     table.resize(200, 100);
     table.show();
     QApplication::processEvents();
-    const QRect cell = table.visualRect(model.index(0, 0));
-    const QRect box = table.style()->subElementRect(
-        QStyle::SE_ItemViewItemCheckIndicator,
-        [&] {
-            QStyleOptionViewItem option;
-            option.initFrom(&table);
-            option.rect = cell;
-            option.features = QStyleOptionViewItem::HasCheckIndicator;
-            return option;
-        }(),
-        &table);
+    QStyleOptionViewItem option;
+    option.initFrom(&table);
+    option.rect = table.visualRect(model.index(0, 0));
+    option.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box =
+        table.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &table);
 
     struct Case {
         const char* what;
