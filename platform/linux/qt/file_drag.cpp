@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -261,13 +262,23 @@ private:
         Owned<xcb_query_pointer_reply_t> pointer(
             xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr),
             &std::free);
-        if (!pointer || pointer->child == topLevel_) {
+        if (!pointer) {
             return;
         }
-        topLevel_ = pointer->child;
-        const bool alone =
-            topLevel_ != XCB_WINDOW_NONE &&
-            alone_(windowClass(clientWindowAt(topLevel_, pointer->root_x, pointer->root_y)));
+        xcb_window_t topLevel = pointer->child;
+        // The drag's own image follows the pointer: the target is below it.
+        if (isOurs(topLevel)) {
+            topLevel = topLevelBelowOurs(pointer->root_x, pointer->root_y);
+        }
+        if (topLevel == topLevel_) {
+            return;
+        }
+        topLevel_ = topLevel;
+        const xcb_window_t client =
+            topLevel_ != XCB_WINDOW_NONE
+                ? clientWindowAt(topLevel_, pointer->root_x, pointer->root_y)
+                : xcb_window_t{XCB_WINDOW_NONE};
+        const bool alone = client != XCB_WINDOW_NONE && alone_(windowClass(client));
         if (alone == offeringAlone_) {
             return;
         }
@@ -275,7 +286,84 @@ private:
         const std::vector<xcb_atom_t>& types = alone ? directSaveTypes_ : allTypes_;
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, source_, typeList_, XCB_ATOM_ATOM,
                             32, static_cast<uint32_t>(types.size()), types.data());
+        reenter(client, types);
         xcb_flush(connection_);
+    }
+
+    // Qt may have told the target of the drag before the list was rewritten
+    // (the target reads it once, as the drag enters): the drag leaves and
+    // enters again, and the target reads the list anew. A target that had
+    // not been told yet only sees one entry more.
+    void reenter(xcb_window_t target, const std::vector<xcb_atom_t>& types) {
+        auto aware =
+            readProperty(connection_, target, atom(connection_, "XdndAware"), XCB_ATOM_ATOM, 1);
+        if (!aware || aware->type == XCB_ATOM_NONE) {
+            return;
+        }
+        xcb_window_t receiver = target;
+        auto proxy =
+            readProperty(connection_, target, atom(connection_, "XdndProxy"), XCB_ATOM_WINDOW, 1);
+        if (proxy && proxy->format == 32 && xcb_get_property_value_length(proxy.get()) == 4) {
+            receiver = *static_cast<const xcb_window_t*>(xcb_get_property_value(proxy.get()));
+        }
+        constexpr uint32_t kVersion = 5;
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = target;
+        message.type = atom(connection_, "XdndLeave");
+        message.data.data32[0] = source_;
+        xcb_send_event(connection_, 0, receiver, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&message));
+        message.type = atom(connection_, "XdndEnter");
+        message.data.data32[1] = kVersion << 24 | (types.size() > 3 ? 1u : 0u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            message.data.data32[2 + i] = i < types.size() ? types[i] : xcb_atom_t{XCB_ATOM_NONE};
+        }
+        xcb_send_event(connection_, 0, receiver, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&message));
+    }
+
+    static bool isOurs(xcb_window_t window) {
+        const QWindowList windows = QGuiApplication::allWindows();
+        return window != XCB_WINDOW_NONE &&
+               std::any_of(windows.begin(), windows.end(), [window](QWindow* ours) {
+                   return ours->handle() != nullptr && ours->winId() == window;
+               });
+    }
+
+    // The uppermost shown window at the point that is not this program's, in
+    // the root window's stacking order (as the drag itself looks for it).
+    xcb_window_t topLevelBelowOurs(int16_t x, int16_t y) {
+        Owned<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr),
+            &std::free);
+        if (!tree) {
+            return XCB_WINDOW_NONE;
+        }
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        const int count = xcb_query_tree_children_length(tree.get());
+        std::vector<xcb_get_window_attributes_cookie_t> shown;
+        std::vector<xcb_get_geometry_cookie_t> places;
+        for (int i = 0; i < count; ++i) {
+            shown.push_back(xcb_get_window_attributes(connection_, children[i]));
+            places.push_back(xcb_get_geometry(connection_, children[i]));
+        }
+        xcb_window_t found = XCB_WINDOW_NONE;
+        for (int i = count - 1; i >= 0; --i) { // every reply is taken
+            Owned<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(connection_, shown[i], nullptr), &std::free);
+            Owned<xcb_get_geometry_reply_t> place(
+                xcb_get_geometry_reply(connection_, places[i], nullptr), &std::free);
+            if (found == XCB_WINDOW_NONE && attributes && place &&
+                attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT && x >= place->x &&
+                y >= place->y && x < place->x + place->width && y < place->y + place->height &&
+                !isOurs(children[i])) {
+                found = children[i];
+            }
+        }
+        return found;
     }
 
     // The application's window at the point inside the top-level one (which

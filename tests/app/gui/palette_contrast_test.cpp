@@ -61,6 +61,8 @@ TEST(PaletteContrastTest, IconsGlyphsAndCheckBoxesStandOut) {
     const QPalette dark = darkPalette();
     // A theme whose glyphs are drawn dark, for light palettes.
     const QString theme = QIcon::themeName();
+    const QStringList themePaths = QIcon::themeSearchPaths();
+    QIcon::setThemeSearchPaths({"/usr/share/icons"});
     QIcon::setThemeName("Adwaita");
     app::PopoverViewController popover(f.services);
     popover.setPalette(dark);
@@ -71,6 +73,7 @@ TEST(PaletteContrastTest, IconsGlyphsAndCheckBoxesStandOut) {
         }
     }
     ASSERT_NE(menu, nullptr);
+    ASSERT_FALSE(menu->icon().isNull()) << "no Adwaita icon theme";
 
     // An unchecked box in a table cell, drawn in the dark palette.
     QStandardItemModel model(1, 1);
@@ -114,6 +117,7 @@ TEST(PaletteContrastTest, IconsGlyphsAndCheckBoxesStandOut) {
         EXPECT_GE(standingOut(c.draw(), c.background), c.atLeast);
     }
     QIcon::setThemeName(theme);
+    QIcon::setThemeSearchPaths(themePaths);
 }
 
 } // namespace

@@ -155,7 +155,9 @@ TEST_F(PreferencesWindowTest, TheGeneralBoxesShowAndWriteTheOptions) {
     EXPECT_TRUE(general->checkBox(keys::kSkipFilename)->isChecked());
     EXPECT_FALSE(general->checkBox(keys::kCascadeMenu)->isChecked());
 
-    QTest::mouseClick(general->checkBox(keys::kCascadeMenu), Qt::LeftButton);
+    // On the box itself: the widget may be wider than its box and text.
+    QCheckBox* cascade = general->checkBox(keys::kCascadeMenu);
+    QTest::mouseClick(cascade, Qt::LeftButton, {}, QPoint(8, cascade->height() / 2));
     EXPECT_TRUE(f.shared().boolForKey(keys::kCascadeMenu));
     EXPECT_TRUE(f.shared().storedValues().count(keys::kOpenFileOnCreation));
 
