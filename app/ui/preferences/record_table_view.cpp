@@ -1,7 +1,10 @@
 #include "record_table_view.h"
 
+#include "record_table_accessible.h"
+
 #include "platform/linux/qt/palette_contrast.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -14,6 +17,11 @@
 namespace quillet::app {
 
 RecordTableView::RecordTableView(QWidget* parent) : QTableView(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(recordTableAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
@@ -155,6 +163,13 @@ void RecordTableView::dropEvent(QDropEvent* event) {
     emit filesDropped(paths);
 }
 
+void RecordTableView::activateCell(const QModelIndex& index) {
+    if (currentIndex() != index) {
+        setCurrentIndex(index);
+    }
+    emit cellActivated(index);
+}
+
 void RecordTableView::requestContextMenuAtCurrentRow() {
     // Beside the row the keyboard is on, not where the pointer happens to be.
     const QRect row = visualRect(currentIndex());
@@ -186,7 +201,7 @@ void RecordTableView::keyPressEvent(QKeyEvent* event) {
         if (modifiers == Qt::NoModifier &&
             (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
             currentIndex().isValid()) {
-            emit cellActivated(currentIndex());
+            activateCell(currentIndex());
             event->accept();
             return;
         }

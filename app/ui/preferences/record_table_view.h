@@ -27,6 +27,10 @@ public:
     // Selects `count` rows from `first`, replacing the selection.
     void selectRows(std::size_t first, std::size_t count);
 
+    // What Return on the cell does: it becomes the current cell, and the
+    // pane acts on it.
+    void activateCell(const QModelIndex& index);
+
     // The gap a drop at this point goes into (0 ... row count).
     std::size_t dropRowAt(const QPoint& position) const;
 
