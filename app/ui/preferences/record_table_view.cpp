@@ -1,10 +1,9 @@
 #include "record_table_view.h"
 
-#include "record_table_accessible.h"
+#include "item_view_accessible.h"
 
 #include "platform/linux/qt/palette_contrast.h"
 
-#include <QAccessible>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -17,11 +16,7 @@
 namespace quillet::app {
 
 RecordTableView::RecordTableView(QWidget* parent) : QTableView(parent) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(recordTableAccessible);
-        return true;
-    }();
-    (void)factoryInstalled;
+    installItemViewAccessible();
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);

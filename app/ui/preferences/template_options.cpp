@@ -1,5 +1,6 @@
 #include "template_options.h"
 
+#include "checkable_list_widget.h"
 #include "record_table_view.h"
 
 #include "shared/keys.h"
@@ -55,7 +56,7 @@ TemplateOptions::TemplateOptions(TemplatesModel& model, RecordTableView& table,
     connect(addFromFolder_, &QPushButton::clicked, this, &TemplateOptions::addFromTemplatesFolder);
 
     foldersLabel_ = new QLabel(text("Offer only in these &folders (none: everywhere):"), this);
-    folders_ = new QListWidget(this);
+    folders_ = new CheckableListWidget(this);
     folders_->setObjectName("LimitedToPathsList");
     folders_->setAccessibleName(text("Offer only in these folders"));
     folders_->setMaximumHeight(fontMetrics().height() * 5);
@@ -143,7 +144,7 @@ void TemplateOptions::addFromTemplatesFolder() {
     dialog.setWindowTitle(text("Add from Templates Folder"));
     auto* label =
         new QLabel(text("&Items of %1 that are no templates yet:").arg(qt(folder)), &dialog);
-    auto* list = new QListWidget(&dialog);
+    auto* list = new CheckableListWidget(&dialog);
     list->setObjectName("TemplatesFolderItems");
     label->setBuddy(list);
     for (const Value& record : offered) {

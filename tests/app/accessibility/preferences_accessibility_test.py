@@ -19,6 +19,7 @@ import subprocess
 import sys
 import time
 import traceback
+import warnings
 
 SUITE_PRIVATE = "org.quillet.Quillet"
 WINDOW_TITLE = "Quillet Preferences"
@@ -50,6 +51,33 @@ GENERAL_BOXES = (
 )
 
 
+
+def first(field, default=False):
+    """Reads field of the first record of a stored list."""
+    return lambda records: records[0].get(field, default)
+
+
+# Every other check control: the pane it is on, what it is, how the test
+# finds it (a method of the test and its arguments), the stored key it
+# writes and how the value reads as on or off.
+PANE_CHECKS = (
+    ("Locations", "the removable drives box", ("find", "check box",
+                                               "Also show the menu on removable drives"),
+     "includeExternalDrives", bool),
+    ("Locations", "the first location's Enabled cell", ("cell", "Locations", 0, "Enabled"),
+     "monitoredPaths", first("enabled")),
+    ("Templates", "the first template's Enabled cell", ("cell", "Templates", 0, "Enabled"),
+     "fileTemplates", first("enabled")),
+    ("Templates", "the Executable cell", ("cell", "Templates", 0, "Executable"),
+     "fileTemplates", first("executable")),
+    ("Templates", "the variables box of the selected template",
+     ("selected_box", "Fill in variables in the text"), "fileTemplates",
+     first("expandsVariables")),
+    ("Templates", "the first folder to offer the template in", ("folder_item",),
+     "fileTemplates", first("limitedToPaths", [])),
+)
+
+
 def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--app", required=True, help="the built quillet")
@@ -62,6 +90,8 @@ def parse_arguments():
 
 
 ARGS = parse_arguments()
+# AT-SPI 2.46 marks its action calls deprecated and offers no others.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
 sys.path.insert(0, ARGS.support_dir)
 import screen  # noqa: E402
 from gi.repository import Atspi  # noqa: E402
@@ -187,34 +217,39 @@ class PreferencesTest:
             raise SessionError(f"{others} stay checked beside {name}")
         self.shot(identifier)
 
-    def toggle_general_box(self, label, key):
-        box = self.find("check box", label)
-        for _ in range(2):  # on, then off again: both ways save
-            before = bool(self.stored(key))
-            if has_state(box, Atspi.StateType.CHECKED) != before:
-                raise SessionError(f"the box shows {not before}, the store holds {before}")
-            act(box, "Toggle")
-            self.wait_stored(f"{label!r} toggled", key, lambda value: bool(value) != before)
+    def toggle(self, node, key, read):
+        """Toggles the node twice (on, then off again: both ways save); the
+        stored key, seen through read, follows each time."""
+        for _ in range(2):
+            before = bool(read(self.stored(key)))
+            if has_state(node, Atspi.StateType.CHECKED) != before:
+                raise SessionError(f"it shows {not before}, the store holds {before}")
+            act(node, "Toggle")
+            self.wait_stored("the toggle to be saved", key,
+                             lambda value: bool(read(value)) != before)
 
-    def templates_table(self):
-        table = self.find("table", "Templates")
+    def table(self, name):
+        table = self.find("table", name)
         columns = {table.get_column_description(c): c for c in range(table.get_n_columns())}
         return table, columns
 
-    def check_enabled_cell(self):
-        table, columns = self.templates_table()
-        cell = table.get_accessible_at(0, columns["Enabled"])
-        for _ in range(2):
-            before = self.stored("fileTemplates")[0]["enabled"]
-            if has_state(cell, Atspi.StateType.CHECKED) != before:
-                raise SessionError(f"the cell shows {not before}, the store holds {before}")
-            act(cell, "Toggle")
-            self.wait_stored("the first template's Enabled cell toggled", "fileTemplates",
-                             lambda value: value[0]["enabled"] != before)
+    def cell(self, table_name, row, column):
+        table, columns = self.table(table_name)
+        return table.get_accessible_at(row, columns[column])
+
+    def selected_box(self, label):
+        """A box that stands for the selected template."""
+        self.table("Templates")[0].add_row_selection(0)
+        return self.find("check box", label)
+
+    def folder_item(self):
+        """The first folder the selected template can be limited to."""
+        self.table("Templates")[0].add_row_selection(0)
+        folders = self.find("list", "Offer only in these folders")
+        return poll(lambda: next(iter(screen.children(folders)), None), 5, "a folder to offer")
 
     def check_title_cell(self):
-        table, columns = self.templates_table()
-        cell = table.get_accessible_at(1, columns["Title"])
+        cell = self.cell("Templates", 1, "Title")
         if "EditableText" not in cell.get_interfaces():
             raise SessionError(f"the title cell has no editable text: {cell.get_interfaces()}")
         cell.set_text_contents("Notes")
@@ -224,7 +259,7 @@ class PreferencesTest:
             raise SessionError(f"the cell reads {screen.name_of(cell)!r} after the edit")
 
     def check_shortcut_recorder(self):
-        table, columns = self.templates_table()
+        table, columns = self.table("Templates")
         table.add_row_selection(0)
         act(table.get_accessible_at(0, columns["Shortcut"]), "Press")
         sheet = poll(lambda: next((w for w in self.program.windows() if w != self.window), None),
@@ -287,10 +322,14 @@ class PreferencesTest:
                        probe)
         for label, key in GENERAL_BOXES:
             self.step(f"check box {label!r}")
-            self.check(f"the check box {label!r}", self.toggle_general_box, label, key)
-        self.check("the Templates pane", self.switch_pane, *PANES[0])
-        for what, row in (("the Enabled cell", self.check_enabled_cell),
-                          ("the Title cell", self.check_title_cell),
+            self.check(f"the check box {label!r}",
+                       lambda: self.toggle(self.find("check box", label), key, bool))
+        for pane, what, (finder, *args), key, read in PANE_CHECKS:
+            self.step(what)
+            self.check(what, lambda: (self.switch_pane(*next(row for row in PANES
+                                                              if row[0] == pane)),
+                                      self.toggle(getattr(self, finder)(*args), key, read)))
+        for what, row in (("the Title cell", self.check_title_cell),
                           ("the shortcut recorder", self.check_shortcut_recorder)):
             self.step(what)
             self.check(what, row)

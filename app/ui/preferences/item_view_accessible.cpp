@@ -1,5 +1,6 @@
-#include "record_table_accessible.h"
+#include "item_view_accessible.h"
 
+#include "checkable_list_widget.h"
 #include "record_table_view.h"
 
 #include <QAccessible>
@@ -8,6 +9,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
+#include <QTableView>
 
 #include <algorithm>
 #include <utility>
@@ -16,16 +18,22 @@ namespace quillet::app {
 
 namespace {
 
-// One cell, a column header (row -1), a row header (column -1) or the
-// corner (both). The row headers and the corner are hidden but counted:
-// QTableView numbers the children it names in its events that way.
-class RecordCellAccessible final : public QAccessibleInterface,
-                                   public QAccessibleTableCellInterface,
-                                   public QAccessibleActionInterface,
-                                   public QAccessibleTextInterface,
-                                   public QAccessibleEditableTextInterface {
+// A table counts the corner, its column headers and its (hidden) row
+// headers among its children, as QTableView numbers them in its events; a
+// list has items only.
+int headerCount(const QAbstractItemView* view) {
+    return qobject_cast<const QTableView*>(view) != nullptr ? 1 : 0;
+}
+
+// One cell or item, a column header (row -1), a row header (column -1) or
+// the corner (both).
+class ItemAccessible final : public QAccessibleInterface,
+                             public QAccessibleTableCellInterface,
+                             public QAccessibleActionInterface,
+                             public QAccessibleTextInterface,
+                             public QAccessibleEditableTextInterface {
 public:
-    RecordCellAccessible(RecordTableView* view, int row, int column)
+    ItemAccessible(QAbstractItemView* view, int row, int column)
         : view_(view), row_(row), column_(column) {}
 
     bool isValid() const override {
@@ -46,7 +54,10 @@ public:
         if (row_ < 0) {
             return column_ < 0 ? QAccessible::Pane : QAccessible::ColumnHeader;
         }
-        return column_ < 0 ? QAccessible::RowHeader : QAccessible::Cell;
+        if (column_ < 0) {
+            return QAccessible::RowHeader;
+        }
+        return headerCount(view_) > 0 ? QAccessible::Cell : QAccessible::ListItem;
     }
 
     QString text(QAccessible::Text kind) const override {
@@ -89,7 +100,7 @@ public:
         }
         QRect area;
         if (row_ < 0 && column_ >= 0) {
-            const QHeaderView* header = view_->horizontalHeader();
+            const QHeaderView* header = static_cast<QTableView*>(view_.data())->horizontalHeader();
             area = QRect(header->sectionViewportPosition(column_), 0, header->sectionSize(column_),
                          header->height());
             return area.translated(header->mapToGlobal(QPoint(0, 0)));
@@ -150,8 +161,9 @@ public:
     bool isSelected() const override { return state().selected; }
     QList<QAccessibleInterface*> columnHeaderCells() const override {
         QAccessibleInterface* table = parent();
-        QAccessibleInterface* header =
-            table != nullptr && column_ >= 0 ? table->child(column_ + 1) : nullptr;
+        QAccessibleInterface* header = table != nullptr && column_ >= 0 && headerCount(view_) > 0
+                                           ? table->child(column_ + 1)
+                                           : nullptr;
         return header != nullptr ? QList<QAccessibleInterface*>{header}
                                  : QList<QAccessibleInterface*>{};
     }
@@ -171,7 +183,8 @@ public:
         if (isCheckable()) {
             return {toggleAction()};
         }
-        return isEditableText() ? QStringList{} : QStringList{pressAction()};
+        const bool activates = qobject_cast<RecordTableView*>(view_.data()) != nullptr;
+        return isEditableText() || !activates ? QStringList{} : QStringList{pressAction()};
     }
     void doAction(const QString& name) override {
         if (!isValid() || !actionNames().contains(name)) {
@@ -184,7 +197,7 @@ public:
             view_->model()->setData(cell, checked ? Qt::Unchecked : Qt::Checked,
                                     Qt::CheckStateRole);
         } else {
-            view_->activateCell(cell);
+            static_cast<RecordTableView*>(view_.data())->activateCell(cell);
         }
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
@@ -244,16 +257,16 @@ private:
         }
     }
 
-    QPointer<RecordTableView> view_;
+    QPointer<QAbstractItemView> view_;
     int row_;
     int column_;
 };
 
-class RecordTableAccessible final : public QAccessibleWidget, public QAccessibleTableInterface {
+class ItemViewAccessible final : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
-    explicit RecordTableAccessible(RecordTableView* view)
-        : QAccessibleWidget(view, QAccessible::Table) {}
-    ~RecordTableAccessible() override { forgetCells(); }
+    explicit ItemViewAccessible(QAbstractItemView* view)
+        : QAccessibleWidget(view, headerCount(view) > 0 ? QAccessible::Table : QAccessible::List) {}
+    ~ItemViewAccessible() override { forgetCells(); }
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TableInterface) {
@@ -262,7 +275,9 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    int childCount() const override { return (rowCount() + 1) * (columnCount() + 1); }
+    int childCount() const override {
+        return (rowCount() + headers()) * (columnCount() + headers());
+    }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount()) {
             return nullptr;
@@ -270,8 +285,9 @@ public:
         if (auto known = cells_.constFind(index); known != cells_.constEnd()) {
             return QAccessible::accessibleInterface(*known);
         }
-        const int width = columnCount() + 1;
-        auto* cell = new RecordCellAccessible(view(), index / width - 1, index % width - 1);
+        const int width = columnCount() + headers();
+        auto* cell =
+            new ItemAccessible(view(), index / width - headers(), index % width - headers());
         cells_.insert(index, QAccessible::registerAccessibleInterface(cell));
         return cell;
     }
@@ -282,7 +298,8 @@ public:
         if (cell == nullptr || child->parent() != this) {
             return -1;
         }
-        return (cell->rowIndex() + 1) * (columnCount() + 1) + cell->columnIndex() + 1;
+        return (cell->rowIndex() + headers()) * (columnCount() + headers()) + cell->columnIndex() +
+               headers();
     }
     QAccessibleInterface* childAt(int x, int y) const override {
         const QPoint at = view()->viewport()->mapFromGlobal(QPoint(x, y));
@@ -301,7 +318,7 @@ public:
         if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) {
             return nullptr;
         }
-        return child((row + 1) * (columnCount() + 1) + column + 1);
+        return child((row + headers()) * (columnCount() + headers()) + column + headers());
     }
     int selectedCellCount() const override {
         return view()->selectionModel() != nullptr
@@ -329,8 +346,10 @@ public:
     QList<int> selectedColumns() const override { return {}; }
     QList<int> selectedRows() const override {
         QList<int> rows;
-        for (std::size_t row : view()->selectedRows()) {
-            rows.append(static_cast<int>(row));
+        if (view()->selectionModel() != nullptr) {
+            for (const QModelIndex& index : view()->selectionModel()->selectedRows()) {
+                rows.append(index.row());
+            }
         }
         return rows;
     }
@@ -370,7 +389,8 @@ public:
     }
 
 private:
-    RecordTableView* view() const { return static_cast<RecordTableView*>(widget()); }
+    QAbstractItemView* view() const { return static_cast<QAbstractItemView*>(widget()); }
+    int headers() const { return headerCount(view()); }
     QAbstractItemModel* model() const { return view()->model(); }
     void forgetCells() {
         for (QAccessible::Id id : std::as_const(cells_)) {
@@ -384,11 +404,20 @@ private:
 
 } // namespace
 
-QAccessibleInterface* recordTableAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String(RecordTableView::staticMetaObject.className())) {
-        return new RecordTableAccessible(static_cast<RecordTableView*>(object));
+QAccessibleInterface* itemViewAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(RecordTableView::staticMetaObject.className()) ||
+        className == QLatin1String(CheckableListWidget::staticMetaObject.className())) {
+        return new ItemViewAccessible(static_cast<QAbstractItemView*>(object));
     }
     return nullptr;
+}
+
+void installItemViewAccessible() {
+    static const bool installed = [] {
+        QAccessible::installFactory(itemViewAccessible);
+        return true;
+    }();
+    (void)installed;
 }
 
 } // namespace quillet::app

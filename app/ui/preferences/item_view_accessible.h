@@ -1,0 +1,15 @@
+// What assistive tools see of our item views (the templates' and
+// locations' tables, the lists of check boxes): cells and items whose
+// accessible actions change the data the way a click or a typed edit does.
+// Qt's own cells toggle their selection on Toggle and offer no text to edit,
+// so a screen reader or voice control could neither tick a template's
+// "Enabled" box nor rename it.
+#pragma once
+
+namespace quillet::app {
+
+// Installs the accessibility factory for RecordTableView and
+// CheckableListWidget, once.
+void installItemViewAccessible();
+
+} // namespace quillet::app
