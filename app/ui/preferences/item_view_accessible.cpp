@@ -1,6 +1,6 @@
 #include "item_view_accessible.h"
 
-#include "checkable_list_widget.h"
+#include "accessible_item_views.h"
 #include "record_table_view.h"
 
 #include <QAccessible>
@@ -406,7 +406,8 @@ private:
 
 QAccessibleInterface* itemViewAccessible(const QString& className, QObject* object) {
     if (className == QLatin1String(RecordTableView::staticMetaObject.className()) ||
-        className == QLatin1String(CheckableListWidget::staticMetaObject.className())) {
+        className == QLatin1String(CheckableListWidget::staticMetaObject.className()) ||
+        className == QLatin1String(EditableTableView::staticMetaObject.className())) {
         return new ItemViewAccessible(static_cast<QAbstractItemView*>(object));
     }
     return nullptr;

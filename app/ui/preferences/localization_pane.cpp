@@ -1,5 +1,6 @@
 #include "localization_pane.h"
 
+#include "accessible_item_views.h"
 #include "list_pane_controls.h"
 
 #include "shared/text_mark.h"
@@ -148,7 +149,7 @@ LocalizationPreferencesViewController::LocalizationPreferencesViewController(
                                                   "An empty replacement keeps the original text."),
                              this);
     intro->setWordWrap(true);
-    table_ = new QTableView(this);
+    table_ = new EditableTableView(this);
     table_->setObjectName("LocalizationTable");
     table_->setAccessibleName(translated(services, "Texts of the file manager's menu"));
     table_->setModel(tableModel_);

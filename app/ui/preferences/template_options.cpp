@@ -1,6 +1,6 @@
 #include "template_options.h"
 
-#include "checkable_list_widget.h"
+#include "accessible_item_views.h"
 #include "record_table_view.h"
 
 #include "shared/keys.h"

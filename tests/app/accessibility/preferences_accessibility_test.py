@@ -77,6 +77,15 @@ PANE_CHECKS = (
      "fileTemplates", first("limitedToPaths", [])),
 )
 
+# Every kind of text cell: the pane, what it is, the table, row and column,
+# the text typed, the stored key and the stored texts it must be among.
+TEXT_CELLS = (
+    ("Templates", "the second template's Title cell", "Templates", 1, "Title", "Notes",
+     "fileTemplates", lambda records: [records[1]["title"]]),
+    ("Localization", "the first replacement text", "Texts of the file manager's menu", 0,
+     "Replacement", "Neu", "localizedStrings", lambda texts: list((texts or {}).values())),
+)
+
 
 def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -217,6 +226,9 @@ class PreferencesTest:
             raise SessionError(f"{others} stay checked beside {name}")
         self.shot(identifier)
 
+    def show_pane(self, name):
+        self.switch_pane(*next(row for row in PANES if row[0] == name))
+
     def toggle(self, node, key, read):
         """Toggles the node twice (on, then off again: both ways save); the
         stored key, seen through read, follows each time."""
@@ -248,17 +260,19 @@ class PreferencesTest:
         folders = self.find("list", "Offer only in these folders")
         return poll(lambda: next(iter(screen.children(folders)), None), 5, "a folder to offer")
 
-    def check_title_cell(self):
-        cell = self.cell("Templates", 1, "Title")
+    def edit_text_cell(self, table, row, column, text, key, read):
+        """Replaces the cell's text through its editable text; the stored
+        key, seen through read, and the cell follow."""
+        cell = self.cell(table, row, column)
         if "EditableText" not in cell.get_interfaces():
-            raise SessionError(f"the title cell has no editable text: {cell.get_interfaces()}")
-        cell.set_text_contents("Notes")
-        self.wait_stored("the second template's title edited", "fileTemplates",
-                         lambda value: value[1]["title"] == "Notes")
-        if screen.name_of(cell) != "Notes":
+            raise SessionError(f"the cell has no editable text: {cell.get_interfaces()}")
+        cell.set_text_contents(text)
+        self.wait_stored("the edit to be saved", key, lambda value: text in read(value))
+        if screen.name_of(cell) != text:
             raise SessionError(f"the cell reads {screen.name_of(cell)!r} after the edit")
 
     def check_shortcut_recorder(self):
+        self.show_pane("Templates")
         table, columns = self.table("Templates")
         table.add_row_selection(0)
         act(table.get_accessible_at(0, columns["Shortcut"]), "Press")
@@ -326,13 +340,13 @@ class PreferencesTest:
                        lambda: self.toggle(self.find("check box", label), key, bool))
         for pane, what, (finder, *args), key, read in PANE_CHECKS:
             self.step(what)
-            self.check(what, lambda: (self.switch_pane(*next(row for row in PANES
-                                                              if row[0] == pane)),
+            self.check(what, lambda: (self.show_pane(pane),
                                       self.toggle(getattr(self, finder)(*args), key, read)))
-        for what, row in (("the Title cell", self.check_title_cell),
-                          ("the shortcut recorder", self.check_shortcut_recorder)):
+        for pane, what, *cell in TEXT_CELLS:
             self.step(what)
-            self.check(what, row)
+            self.check(what, lambda: (self.show_pane(pane), self.edit_text_cell(*cell)))
+        self.step("the shortcut recorder")
+        self.check("the shortcut recorder", self.check_shortcut_recorder)
         self.step("the templates window")
         self.check("the templates window", self.check_templates_window)
         if session.exited():

@@ -1,10 +1,14 @@
-#include "checkable_list_widget.h"
+#include "accessible_item_views.h"
 
 #include "item_view_accessible.h"
 
 namespace quillet::app {
 
 CheckableListWidget::CheckableListWidget(QWidget* parent) : QListWidget(parent) {
+    installItemViewAccessible();
+}
+
+EditableTableView::EditableTableView(QWidget* parent) : QTableView(parent) {
     installItemViewAccessible();
 }
 
