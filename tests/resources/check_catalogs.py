@@ -5,16 +5,19 @@ Every <language>.po of a catalog folder covers every message of the folder's
 committed template (none missing, untranslated or fuzzy), and keeps every
 directive of the English text: printf conversions ("%s", "%1$d"), the "%@"
 of the menu texts and Qt's "%1". The desktop entries and metainfo, with the
-translations merged in, pass the desktop's own validators.
+translations merged in, pass the desktop's own validators. Every language has
+its copy of every English help page, and every link of every page leads to a
+file (and anchor) that is there.
 
 Compared with the committed template, not with the sources: a text added
 since shows in English until the template is extracted again.
 
 Usage: check_catalogs.py --languages "de fr ..." --po-dir DIR... \
-       [--desktop FILE...] [--metainfo FILE...]
+       [--desktop FILE...] [--metainfo FILE...] [--help-dir DIR]
 """
 import argparse
 import collections
+import html.parser
 import os
 import re
 import shutil
@@ -115,12 +118,57 @@ def validate(paths, command, languages):
     return problems
 
 
+class PageLinks(html.parser.HTMLParser):
+    """The links (href, src) and anchors (id) of a page."""
+
+    def __init__(self):
+        super().__init__()
+        self.links, self.anchors = [], set()
+
+    def handle_starttag(self, tag, attrs):
+        for name, value in attrs:
+            if name in ("href", "src") and value:
+                self.links.append(value)
+            elif name == "id" and value:
+                self.anchors.add(value)
+
+
+def check_help(help_dir, languages):
+    problems = []
+    pages = sorted(f for f in os.listdir(help_dir) if f.endswith(".html"))
+    if not pages:
+        return [f"{help_dir}: no help page"]
+    folders = [help_dir] + [os.path.join(help_dir, language) for language in languages]
+    parsed = {}
+    for folder in folders:
+        for page in pages:
+            path = os.path.join(folder, page)
+            if not os.path.exists(path):
+                problems.append(f"{path}: missing")
+                continue
+            links = PageLinks()
+            links.feed(open(path, encoding="utf-8").read())
+            parsed[os.path.normpath(path)] = links
+    for path, links in parsed.items():
+        for link in links.links:
+            if re.match(r"^[a-z][a-z0-9+.-]*:", link):
+                continue  # another site; the pages are read offline
+            target, _, anchor = link.partition("#")
+            target = os.path.normpath(os.path.join(os.path.dirname(path), target)) if target else path
+            if not os.path.exists(target):
+                problems.append(f"{path}: the link {link!r} leads nowhere")
+            elif anchor and target in parsed and anchor not in parsed[target].anchors:
+                problems.append(f"{path}: the link {link!r} names no anchor of its page")
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--languages", required=True)
     parser.add_argument("--po-dir", nargs="+", default=[])
     parser.add_argument("--desktop", nargs="*", default=[])
     parser.add_argument("--metainfo", nargs="*", default=[])
+    parser.add_argument("--help-dir")
     args = parser.parse_args()
     languages = args.languages.split()
     problems = []
@@ -128,6 +176,8 @@ def main():
         problems += check_catalogs(po_dir, languages)
     problems += validate(args.desktop, ["desktop-file-validate"], languages)
     problems += validate(args.metainfo, ["appstreamcli", "validate", "--no-net"], languages)
+    if args.help_dir:
+        problems += check_help(args.help_dir, languages)
     for problem in problems:
         print(problem)
     return 1 if problems else 0
