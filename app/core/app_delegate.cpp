@@ -239,6 +239,13 @@ void AppDelegate::checkAndCopyTemplates() {
                 record[key] = it->second;
             }
         }
+        // The titles are stored in the language of the first run, once: from
+        // then on they are the user's, edited in the Templates pane and read
+        // as they are by the helper, the modules and the share dialog, none of
+        // which could tell a shipped title from one the user typed.
+        if (auto it = record.find(keys::kTitle); it != record.end() && it->second.isString()) {
+            it->second = Value(services_.translate(*it->second.asString()));
+        }
         if (auto it = fields->find("filename"); it != fields->end() && it->second.isString()) {
             record[keys::kFilePath] = paths::appendingPathComponent(target, *it->second.asString());
         }

@@ -227,8 +227,13 @@ TEST_F(AppDelegateTest, AnUnreadableStoreIsNotAFirstRun) {
     }
 }
 
-TEST_F(AppDelegateTest, FirstRunRecordsTakeTheListsFieldsUnchanged) {
+// The titles are stored in the user's language; the other fields, file
+// names and name prefixes among them, as the list has them.
+TEST_F(AppDelegateTest, FirstRunRecordsTakeTheListsFieldsWithTranslatedTitles) {
     shipTemplates(f);
+    f.services.translate = [](const std::string& text) {
+        return text == "Text" ? "Texte" : text == "Folder" ? "Dossier" : text;
+    };
     AppDelegate delegate(f.services, shell);
     delegate.checkAndCopyTemplates();
     auto templates = f.shared().arrayForKey(keys::kFileTemplates);
@@ -236,7 +241,7 @@ TEST_F(AppDelegateTest, FirstRunRecordsTakeTheListsFieldsUnchanged) {
     ASSERT_EQ(templates->size(), 2u);
     EXPECT_EQ((*templates)[0],
               (Value::Dictionary{{"enabled", true},
-                                 {"title", "Text"},
+                                 {"title", "Texte"},
                                  {"prefix", "Untitled"},
                                  {"suffix", "txt"},
                                  {"executable", false},
@@ -244,7 +249,7 @@ TEST_F(AppDelegateTest, FirstRunRecordsTakeTheListsFieldsUnchanged) {
     // A key the entry lacks is absent from its record.
     EXPECT_EQ((*templates)[1],
               (Value::Dictionary{{"enabled", false},
-                                 {"title", "Folder"},
+                                 {"title", "Dossier"},
                                  {"filePath", f.services.templatesDir + "/Folder"}}));
     EXPECT_EQ(fileText(f.services.templatesDir + "/Folder/README"), "read me");
 }
@@ -266,6 +271,10 @@ TEST_F(AppDelegateTest, FirstRunAddsTheDesktopTemplatesFolderAfterTheShippedOnes
     std::ofstream(vorlagen + "/Minutes {date}.md") << "# {folder}";
     std::ofstream(vorlagen + "/Brief.odt") << "odt";
     shipTemplates(f);
+    // A file's own name is its title in any language.
+    f.services.translate = [](const std::string& text) {
+        return text == "Brief" ? std::string("Letter") : text;
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::ofstream(f.xdg.configHome() + "/user-dirs.dirs") << c.userDirs;
