@@ -11,6 +11,7 @@
 #include "platform/linux/qt/qt_translations.h"
 #include "share-extension/core/share_model.h"
 #include "share-extension/ui/share_view_controller.h"
+#include "shared/error_text.h"
 #include "shared/identifiers.h"
 
 #include <QApplication>
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 
     auto translator = platform::GettextTranslator::forProgram("quillet-share", "share");
+    const Translator translate = [translator](const std::string& text) { return translator(text); };
     SettingsStore sharedDefaults(ids::kSuiteName);
     share::ShareModel model;
     model.loadTemplates(sharedDefaults);
@@ -90,7 +92,7 @@ int main(int argc, char** argv) {
     QStringList refused;
     for (const Error& why : model.refusedArguments()) {
         g_message("%s", why.logText().c_str());
-        refused << QString::fromStdString(why.userText());
+        refused << QString::fromStdString(localizedUserText(why, translate));
     }
     if (model.selectedPath().empty() && !refused.isEmpty()) {
         // Nothing left to create beside: say why, rather than let the helper
@@ -105,7 +107,6 @@ int main(int argc, char** argv) {
     }
 
     const platform::GioFileTypes fileTypes;
-    const Translator translate = [translator](const std::string& text) { return translator(text); };
     SendAndQuit sender(translate);
     share::ShareViewController controller(model, sender, fileTypes, translate);
     QObject::connect(&controller, &QDialog::finished, [&sender] {

@@ -1,5 +1,7 @@
 #include "fd_io.h"
 
+#include "shared/text_mark.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,25 +58,23 @@ Expected<std::string> readFile(const std::string& path) {
     return content;
 }
 
-std::string fileTypeName(mode_t mode) {
+const char* notARegularFileReason(mode_t mode) {
     switch (mode & S_IFMT) {
-    case S_IFREG:
-        return "a regular file";
     case S_IFDIR:
-        return "a folder";
+        return N_("not a regular file but a folder");
     case S_IFLNK:
-        return "a symbolic link";
+        return N_("not a regular file but a symbolic link");
     case S_IFIFO:
-        return "a named pipe (FIFO)";
+        return N_("not a regular file but a named pipe (FIFO)");
     case S_IFSOCK:
-        return "a socket";
+        return N_("not a regular file but a socket");
     default:
-        return "a device";
+        return N_("not a regular file but a device");
     }
 }
 
 Error notARegularFile(const std::string& action, const std::string& path, mode_t mode) {
-    return Error::withDetail(action, path, "not a regular file but " + fileTypeName(mode),
+    return Error::withDetail(action, path, notARegularFileReason(mode),
                              S_ISDIR(mode) ? std::errc::is_a_directory
                                            : std::errc::operation_not_supported);
 }

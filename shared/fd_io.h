@@ -17,9 +17,9 @@ namespace quillet {
 // The whole content of the file at the path.
 [[nodiscard]] Expected<std::string> readFile(const std::string& path);
 
-// What a file of this type is, for messages: "a folder", "a named pipe
-// (FIFO)", "a device", "a socket", "a symbolic link", "a regular file".
-std::string fileTypeName(mode_t mode);
+// Why an item of this type is not taken where a regular file is wanted, as
+// one whole text for the catalogs: "not a regular file but a folder".
+const char* notARegularFileReason(mode_t mode);
 
 // Opens the file at `path` (links followed) for reading, only when it is a
 // regular file, and returns its descriptor for the caller to close. A named

@@ -1,6 +1,7 @@
 #include "plist_json.h"
 
 #include "fd_io.h"
+#include "text_mark.h"
 
 #include <nlohmann/json.hpp>
 
@@ -236,7 +237,7 @@ Expected<std::string> serializeSettings(const Value::Dictionary& values) {
     try {
         return toJson(Value(values)).dump(2, ' ', false, json::error_handler_t::strict) + "\n";
     } catch (const json::type_error&) {
-        return Error::withDetail("store the settings", "", "text that is not UTF-8",
+        return Error::withDetail("store the settings", "", N_("text that is not UTF-8"),
                                  std::errc::illegal_byte_sequence);
     }
 }

@@ -1,5 +1,6 @@
 #include "template_drop.h"
 
+#include "shared/error_text.h"
 #include "shared/file_dates.h"
 #include "shared/files/private_folder.h"
 #include "shared/files/safe_create.h"
@@ -153,7 +154,7 @@ std::optional<std::string> TemplateDropper::create(const FileTemplate& fileTempl
     Expected<std::string> created =
         copyItem(fileTemplate.filePath, wanted, WhenTaken::UseFreeName, journal_);
     if (!created) {
-        reportLater(created.error().userText());
+        reportLater(localizedUserText(created.error(), ports_.translate));
         return std::nullopt;
     }
     if (finishInBackground) {

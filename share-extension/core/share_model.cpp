@@ -3,6 +3,7 @@
 #include "shared/file_uri.h"
 #include "shared/keys.h"
 #include "shared/request_url.h"
+#include "shared/text_mark.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
@@ -25,7 +26,7 @@ std::string normalized(const std::string& path) {
 
 Expected<std::string> pathFromArgument(const std::string& argument, const std::string& currentDir) {
     if (argument.empty()) {
-        return Error::withDetail(kReadAction, {}, "empty argument");
+        return Error::withDetail(kReadAction, {}, N_("empty argument"));
     }
     if (argument.front() == '/') {
         return normalized(argument);
@@ -34,11 +35,11 @@ Expected<std::string> pathFromArgument(const std::string& argument, const std::s
         if (auto path = localPathFromFileURI(argument)) {
             return normalized(*path);
         }
-        return Error::withDetail(kReadAction, argument, "not a file of this machine");
+        return Error::withDetail(kReadAction, argument, N_("not a file of this machine"));
     }
     // Another scheme ("sftp://host/...") names nothing local.
     if (hasURIScheme(argument)) {
-        return Error::withDetail(kReadAction, argument, "not a local file");
+        return Error::withDetail(kReadAction, argument, N_("not a local file"));
     }
     return normalized(paths::appendingPathComponent(currentDir, argument));
 }

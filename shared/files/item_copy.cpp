@@ -1,6 +1,7 @@
 #include "item_copy.h"
 
 #include "shared/fd_io.h"
+#include "shared/text_mark.h"
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
@@ -153,9 +154,21 @@ Status copyFile(const std::string& from, const std::string& to) {
 // A template is a file or a folder; a named pipe would block the copy, a
 // device (/dev/zero) never ends, and neither is a template anyone meant.
 Error notATemplate(const std::string& path, mode_t mode) {
-    return Error::withDetail(kCopyAction, path,
-                             "not a regular file or folder but " + fileTypeName(mode),
-                             std::errc::operation_not_supported);
+    const char* reason = N_("not a regular file or folder but a device");
+    switch (mode & S_IFMT) {
+    case S_IFLNK:
+        reason = N_("not a regular file or folder but a symbolic link");
+        break;
+    case S_IFIFO:
+        reason = N_("not a regular file or folder but a named pipe (FIFO)");
+        break;
+    case S_IFSOCK:
+        reason = N_("not a regular file or folder but a socket");
+        break;
+    default:
+        break;
+    }
+    return Error::withDetail(kCopyAction, path, reason, std::errc::operation_not_supported);
 }
 
 // Whether `inner` is `top` or lies below it; both canonical.
@@ -307,7 +320,7 @@ Status copyNewItem(const std::string& source, const std::string& destination) {
     }
     // A folder copied into itself would keep finding its copy inside.
     if (isInside(destination, source)) {
-        return Error::withDetail(kCopyAction, source, "A folder cannot be copied into itself.");
+        return Error::withDetail(kCopyAction, source, N_("A folder cannot be copied into itself."));
     }
     std::error_code ec;
     TreeCopy tree{fs::canonical(source, ec), {}};

@@ -81,8 +81,7 @@ Status LocalizationModel::setValue(std::size_t row, const std::optional<std::str
     }
     if (Status stored = store_.setObject(keys::kLocalizedStrings, table); !stored) {
         // The pane shows the store's own account of the failure.
-        return Error::withDetail("save the replacement", {}, stored.error().logText(),
-                                 std::errc::io_error);
+        return stored.error().during("save the replacement");
     }
     store_.synchronize();
     localizedStrings_ = std::move(table);

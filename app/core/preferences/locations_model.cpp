@@ -84,8 +84,7 @@ Status LocationsModel::write() {
     // A fresh handle: whatever another program wrote meanwhile is kept.
     SettingsStore store = openStore_();
     if (Status stored = store.setObject(keys::kMonitoredPaths, Value(records_)); !stored) {
-        return Error::withDetail("save the locations", {}, stored.error().logText(),
-                                 std::errc::io_error);
+        return stored.error().during("save the locations");
     }
     store.synchronize();
     postRefreshNotification(notifications_, keys::kMonitoredPaths);

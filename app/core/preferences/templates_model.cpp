@@ -222,8 +222,7 @@ void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
 
 Status TemplatesModel::write() {
     if (Status stored = store_.setObject(keys::kFileTemplates, Value(records_)); !stored) {
-        return Error::withDetail("save the templates", {}, stored.error().logText(),
-                                 std::errc::io_error);
+        return stored.error().during("save the templates");
     }
     store_.synchronize();
     postRefreshNotification(ports_.notifications, keys::kFileTemplates);

@@ -3,6 +3,7 @@
 #include "app/core/app_delegate.h"
 #include "app/ui/preferences/list_pane_controls.h"
 #include "platform/linux/qt/qt_text.h"
+#include "shared/error_text.h"
 #include "shared/keys.h"
 #include "shared/text_mark.h"
 
@@ -119,7 +120,8 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
         // Without a browser nothing else would tell the user.
         if (const Status shown = model_.showHelp(); !shown) {
             showPaneSheet(this, "FailureSheet", text("The help could not be opened"),
-                          qtText(shown.error().userText()), nullptr, nullptr);
+                          qtText(localizedUserText(shown.error(), services_.translate)), nullptr,
+                          nullptr);
         }
     });
     helpRow->addWidget(helpButton_);

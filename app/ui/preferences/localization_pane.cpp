@@ -3,6 +3,7 @@
 #include "accessible_item_views.h"
 #include "list_pane_controls.h"
 
+#include "shared/error_text.h"
 #include "shared/text_mark.h"
 
 #include <QApplication>
@@ -100,7 +101,7 @@ bool LocalizationTableModel::setData(const QModelIndex& index, const QVariant& v
     }
     const auto row = static_cast<std::size_t>(index.row());
     if (Status saved = model_.setValue(row, value.toString().toStdString()); !saved) {
-        emit saveFailed(QString::fromStdString(saved.error().reason()));
+        emit saveFailed(QString::fromStdString(localizedUserText(saved.error(), translate_)));
         return false;
     }
     emit dataChanged(index, index);
@@ -112,7 +113,7 @@ bool LocalizationTableModel::clearReplacement(int row) {
         return false;
     }
     if (Status saved = model_.setValue(static_cast<std::size_t>(row), std::nullopt); !saved) {
-        emit saveFailed(QString::fromStdString(saved.error().reason()));
+        emit saveFailed(QString::fromStdString(localizedUserText(saved.error(), translate_)));
         return false;
     }
     emit dataChanged(index(row, kValueColumn), index(row, kValueColumn));

@@ -6,6 +6,7 @@
 #include "app/core/help.h"
 #include "app/core/preferences/stored_locations.h"
 #include "platform/linux/qt/qt_text.h"
+#include "shared/error_text.h"
 
 #include <QHBoxLayout>
 #include <QMenu>
@@ -92,7 +93,8 @@ void RecordListPane::setUp(RecordListModel& records, RecordTableModel* tableMode
                                         [this] { tableModel_->reset(); });
     records_->setSaveFailureHandler([this](const Error& failure) {
         showPaneSheet(this, description_.stem + "SaveFailedSheet", description_.saveFailedTitle,
-                      QString::fromStdString(failure.reason()), nullptr, nullptr);
+                      QString::fromStdString(localizedUserText(failure, services_.translate)),
+                      nullptr, nullptr);
     });
     updateEnabling();
 }
@@ -185,7 +187,8 @@ void RecordListPane::showHelp() {
 void RecordListPane::tellFailure(const Status& status, const QString& title) {
     // No browser or file manager may be there to say anything itself.
     if (!status) {
-        showPaneSheet(this, "FailureSheet", title, platform::qt::qtText(status.error().userText()),
+        showPaneSheet(this, "FailureSheet", title,
+                      platform::qt::qtText(localizedUserText(status.error(), services_.translate)),
                       nullptr, nullptr);
     }
 }

@@ -2,6 +2,7 @@
 #include "helper/core/app/app_delegate.h"
 
 #include "helper/core/intake/creation_request.h"
+#include "shared/error_text.h"
 #include "shared/file_dates.h"
 #include "shared/files/expanding_copy.h"
 #include "shared/item_executable.h"
@@ -208,7 +209,8 @@ bool AppDelegate::copiesBesideTheMainLoop(const std::string& path) {
 void AppDelegate::finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate,
                              const std::string& fileManager) {
     if (!created) {
-        showAlertLaterThenRecheck(translate("Error creating file!"), created.error().userText());
+        showAlertLaterThenRecheck(translate("Error creating file!"),
+                                  localizedUserText(created.error(), ports_.translate));
         return;
     }
     runFinishingSteps(*created, fileTemplate, fileManager);

@@ -1,5 +1,6 @@
 #include "helper/core/new_file_panel/new_file_session.h"
 
+#include "shared/error_text.h"
 #include "shared/files/expanding_copy.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
@@ -57,7 +58,10 @@ void runNewFileSession(NewFilePanelHost& host, const SettingsStore& store,
                                 ? kErrorRemovingExistingFile
                                 : kErrorCreatingFile;
         // The host lowers the count once the alert has been dismissed.
-        host.showCountedAlertLater(host.translate(title), placed.error().reason());
+        host.showCountedAlertLater(
+            host.translate(title),
+            localizedReason(placed.error(),
+                            [&host](const std::string& text) { return host.translate(text); }));
         return;
     }
     host.runFinishingSteps(confirmed->path, fileTemplate);

@@ -2,6 +2,7 @@
 
 #include "helper/core/shortcuts/finder_path.h"
 #include "helper/core/shortcuts/user_script_check.h"
+#include "shared/error_text.h"
 #include "shared/files/item_lookup.h"
 #include "shared/files/private_folder.h"
 #include "shared/files/safe_create.h"
@@ -80,7 +81,7 @@ void ScriptInstaller::checkAndInstallScripts(Done done) {
             services_.raisePanelCount();
             services_.alerts.showAlert(
                 tr(translate, "Unable to run QuilletHelper.sh!"),
-                installedScriptPath() + ": " + tr(translate, presence.error().reason()) + "\n" +
+                installedScriptPath() + ": " + localizedReason(presence.error(), translate) + "\n" +
                     tr(translate, "It runs only once it is yours and no one else can change it."),
                 AlertStyle::Critical);
             services_.lowerPanelCount();
@@ -98,7 +99,7 @@ void ScriptInstaller::offerReinstall(const Error& problem, const Done& done) {
     services_.raisePanelCount();
     const int choice = services_.alerts.runAlert(
         tr(translate, "QuilletHelper.sh cannot be run. Reinstall it?"),
-        installedScriptPath() + ": " + tr(translate, problem.reason()) + "\n" +
+        installedScriptPath() + ": " + localizedReason(problem, translate) + "\n" +
             formatWithTitle(tr(translate, "What is there now is kept as \"%@\"."),
                             std::string(kUserScriptName) + ".old"),
         AlertStyle::Warning, {tr(translate, "Reinstall"), tr(translate, "Cancel")});
@@ -108,7 +109,7 @@ void ScriptInstaller::offerReinstall(const Error& problem, const Done& done) {
         return;
     }
     if (Expected<std::string> aside = moveUserScriptAside(installedScriptPath()); !aside) {
-        askForFolder(aside.error().userText(), done);
+        askForFolder(localizedUserText(aside.error(), translate), done);
         return;
     }
     install(done);
@@ -120,7 +121,7 @@ void ScriptInstaller::install(const Done& done) {
         done(true);
         return;
     }
-    askForFolder(installed.error().userText(), done);
+    askForFolder(localizedUserText(installed.error(), services_.translate), done);
 }
 
 void ScriptInstaller::askForFolder(const std::string& reason, const Done& done) {
@@ -171,7 +172,7 @@ void ScriptInstaller::finishPanel(const std::optional<std::string>& chosen, cons
         if (copied) {
             installed = true;
         } else {
-            const std::string reason = copied.error().reason();
+            const std::string reason = localizedReason(copied.error(), translate);
             int choice = services_.alerts.runAlert(
                 tr(translate, "Unable to install QuilletHelper.sh to the scripts directory!"),
                 installedScriptPath() + ": " + reason, AlertStyle::Critical,
