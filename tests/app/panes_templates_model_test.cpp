@@ -3,6 +3,7 @@
 #include "app/core/preferences/image_title_layout.h"
 #include "app/core/preferences/templates_model.h"
 
+#include "shared/error_text.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/records.h"
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace quillet::app {
 namespace {
@@ -111,6 +113,23 @@ TEST_F(TemplatesModelTest, SavePostsBothNotifications) {
               (std::vector<FakeNotificationCenter::Posted>{{ids::kSuiteName, "fileTemplates"}}));
     EXPECT_EQ(local.posts(),
               (std::vector<FakeNotificationCenter::Posted>{{"templatesDidSave", ""}}));
+}
+
+// A save the store refuses gives the store's own reason, which the pane
+// shows in the user's language, and not the store's English log line.
+TEST_F(TemplatesModelTest, ARefusedSaveGivesTheStoresReason) {
+    storeRecords({record("Text", templatesDir + "/Text.txt")});
+    std::optional<Error> failure;
+    model().setSaveFailureHandler([&failure](const Error& error) { failure = error; });
+    model().setValue(0, TemplateColumn::Title, Value(std::string("\xff")));
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->action(), "save the templates");
+    EXPECT_EQ(failure->reason(), "text that is not UTF-8");
+    const Translator german = [](const std::string& text) {
+        return text == "text that is not UTF-8" ? std::string("Text, der kein UTF-8 ist") : text;
+    };
+    EXPECT_EQ(localizedUserText(*failure, german), "Text, der kein UTF-8 ist");
+    EXPECT_EQ(titles(), std::vector<std::string>{"Text"}) << "the stored list is kept";
 }
 
 TEST_F(TemplatesModelTest, ReorderingFollowsTheDropGap) {

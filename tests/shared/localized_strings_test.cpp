@@ -1,8 +1,10 @@
-// The user's overrides of the three interface texts, and the "New %@" filler.
+// The user's overrides of the three interface texts, the "New %@" filler and
+// translated sentences joined into one paragraph.
 #include "shared/localized_strings.h"
 
 #include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "shared/sentences.h"
 #include "shared/settings_store.h"
 #include "support/temp_xdg.h"
 
@@ -78,4 +80,23 @@ TEST(FormatWithTitle, FillsOnlyTheOneArgument) {
     }
     // A title that itself looks like a format is not expanded again.
     EXPECT_EQ(quillet::formatWithTitle("New %@", "%@ %d"), "New %@ %d");
+}
+
+TEST(JoinSentencesTest, SpacesOnlyAfterLatinPunctuation) {
+    const struct {
+        const char* what;
+        std::string first, second, joined;
+    } rows[] = {
+        {"Latin", "No tray.", "Open it.", "No tray. Open it."},
+        {"Japanese full stop", "表示できません。", "ドック", "表示できません。ドック"},
+        {"Chinese full-width question mark", "吗？", "打开", "吗？打开"},
+        {"closing corner bracket", "「テンプレート」", "項目", "「テンプレート」項目"},
+        {"Japanese after Latin text", "Quillet.", "ドック", "Quillet. ドック"},
+        {"empty first", "", "Open it.", "Open it."},
+        {"empty second", "No tray.", "", "No tray."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(quillet::joinSentences(row.first, row.second), row.joined);
+    }
 }

@@ -5,6 +5,7 @@
 #include "platform/linux/qt/qt_text.h"
 #include "shared/error_text.h"
 #include "shared/keys.h"
+#include "shared/sentences.h"
 #include "shared/text_mark.h"
 
 #include <QCheckBox>
@@ -52,13 +53,15 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     auto* app = new QGroupBox(text("Quillet"), this);
     addBox(app, keys::kShowInMenuBar, "Show Quillet in the panel",
            N_("Show Quillet's icon in the panel's tray"));
-    trayNote_ = new QLabel(text("This desktop has no tray in its panel, so Quillet cannot show "
-                                "its icon there.") +
-                               ' ' +
-                               text("Open the templates from Quillet's “Templates” entry in the "
-                                    "dock or the applications overview, or with "
-                                    "“quillet --templates”."),
-                           app);
+    trayNote_ = new QLabel(
+        qtText(joinSentences(text("This desktop has no tray in its panel, so Quillet cannot show "
+                                  "its icon there.")
+                                 .toStdString(),
+                             text("Open the templates from Quillet's “Templates” entry in the "
+                                  "dock or the applications overview, or with "
+                                  "“quillet --templates”.")
+                                 .toStdString())),
+        app);
     trayNote_->setWordWrap(true);
     trayNote_->setObjectName("TrayNote");
     trayNote_->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
@@ -88,8 +91,10 @@ GeneralPreferencesViewController::GeneralPreferencesViewController(AppServices& 
     // Dolphin lets users switch its plugins off: one installed but not
     // running may be switched off.
     if (std::filesystem::exists(QUILLET_DOLPHIN_PLUGIN_FILE)) {
-        tip += ' ' + text("In Dolphin, check that Quillet is switched on under Settings › "
-                          "Configure Dolphin… › Context Menu.");
+        tip = qtText(joinSentences(tip.toStdString(),
+                                   text("In Dolphin, check that Quillet is switched on under "
+                                        "Settings › Configure Dolphin… › Context Menu.")
+                                       .toStdString()));
     }
     auto* tipText = new QLabel(tip, tip_);
     tipText->setWordWrap(true);

@@ -161,6 +161,10 @@ LocalizationPreferencesViewController::LocalizationPreferencesViewController(
     table_->setEditTriggers(QAbstractItemView::AllEditTriggers);
     table_->setTabKeyNavigation(false);
     table_->verticalHeader()->hide();
+    // A row is as tall as its wrapped description: a fixed height holds two
+    // lines of Latin text but not of Japanese or Chinese, whose glyphs are
+    // taller, and the description was cut off.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table_->installEventFilter(this);
     if (tableModel_->rowCount() > 0) {
