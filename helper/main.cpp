@@ -7,6 +7,8 @@
 // With another instance running, the URLs (or the shortcut of the template
 // at INDEX, as the desktop's shortcut entries ask) are handed to it and this
 // process ends; otherwise this process becomes the instance and serves them.
+// On the bus, ActivateAction("shortcut", [INDEX]) and, from KDE's global
+// shortcuts, ActivateAction("quillet-INDEX", []) do what --shortcut does.
 #include "helper/core/alerts/one_alert_per_kind.h"
 #include "helper/core/app/app_delegate.h"
 #include "helper/ui/dialogs/lazy_dialogs.h"
@@ -22,6 +24,7 @@
 #include "platform/linux/hot_key_center_factory.h"
 #include "platform/linux/inotify_file_event_source.h"
 #include "platform/linux/posix_script_runner.h"
+#include "shared/desktop_shortcuts.h"
 #include "shared/identifiers.h"
 #include "shared/xdg_paths.h"
 
@@ -197,6 +200,9 @@ int main(int argc, char** argv) {
     bus.setActionHandler([&delegate](const std::string& name, std::optional<std::int32_t> index) {
         if (name == ids::kShortcutAction && index) {
             delegate.handleShortcutActivation(*index);
+        } else if (auto entryIndex = templateIndexOfRegistryId(name)) {
+            // KDE's global shortcuts name the action after their entry.
+            delegate.handleShortcutActivation(*entryIndex);
         }
     });
     delegate.applicationDidFinishLaunching();

@@ -184,19 +184,24 @@ std::optional<Shortcut> fromAccelerator(std::string_view text) {
     return shortcut;
 }
 
+// A template index written out: digits and nothing else.
+std::optional<std::int64_t> indexFromDigits(std::string_view digits) {
+    std::int64_t index = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+        index < 0) {
+        return std::nullopt;
+    }
+    return index;
+}
+
 std::optional<std::int64_t> indexFromShortcutCommand(std::string_view command) {
     const auto flag = command.rfind(kShortcutFlag);
     if (flag == std::string_view::npos ||
         command.substr(0, flag).find(kHelperName) == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::string_view digits = command.substr(flag + kShortcutFlag.size());
-    std::int64_t index = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) {
-        return std::nullopt;
-    }
-    return index;
+    return indexFromDigits(command.substr(flag + kShortcutFlag.size()));
 }
 
 } // namespace
@@ -225,6 +230,13 @@ std::optional<Shortcut> shortcutFromRegistryBinding(ShortcutRegistryKind kind,
 
 std::string shortcutCommand(const std::string& helperPath, std::int64_t index) {
     return shellQuoted(helperPath) + std::string(kShortcutFlag) + std::to_string(index);
+}
+
+std::optional<std::int64_t> templateIndexOfRegistryId(std::string_view id) {
+    if (!id.starts_with(kRegistryIdPrefix)) {
+        return std::nullopt;
+    }
+    return indexFromDigits(id.substr(kRegistryIdPrefix.size()));
 }
 
 bool isOurRegistryEntry(ShortcutRegistryKind kind, const RegistryEntry& entry) {
@@ -263,7 +275,7 @@ std::vector<RegistryEntry> wantedRegistryEntries(ShortcutRegistryKind kind,
             entry.id = entry.binding; // the property's name is the binding
             entry.name.clear();       // Xfce keeps no name
         } else if (kind == ShortcutRegistryKind::Kde) {
-            entry.command.clear(); // KGlobalAccel signals the press instead
+            entry.command.clear(); // the bus activates the helper's action named by the id
         }
         wanted.push_back(std::move(entry));
     }
@@ -318,6 +330,13 @@ Status syncShortcutRegistry(ShortcutRegistry& registry, const Value::Array& temp
     return registry.apply(changes);
 }
 
+Status removeOurRegistryEntries(ShortcutRegistry& registry) {
+    if (Status synced = syncShortcutRegistry(registry, {}, ""); !synced) {
+        return synced;
+    }
+    return registry.removeLeftovers();
+}
+
 std::optional<RegistryEntry> registryEntryUsing(ShortcutRegistryKind kind,
                                                 const std::vector<RegistryEntry>& entries,
                                                 const Shortcut& shortcut) {
@@ -337,7 +356,7 @@ Status RegistryHotKeyCenter::registerHotKey(std::shared_ptr<HotKey> hotKey) {
         return Error::withDetail("register global shortcuts", "",
                                  "the desktop's shortcuts cannot hold this key");
     }
-    auto entries = registry_.entries();
+    auto entries = registry_.entriesUsing(*registryBinding(registry_.kind(), *shortcut));
     if (!entries) {
         return entries.error();
     }

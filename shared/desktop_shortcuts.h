@@ -33,6 +33,10 @@ std::optional<Shortcut> shortcutFromRegistryBinding(ShortcutRegistryKind kind,
 // `'<helper>' --shortcut <index>`, as a shell reads it.
 std::string shortcutCommand(const std::string& helperPath, std::int64_t index);
 
+// The template index of our entry id "quillet-<index>"; nothing for any
+// other id. On KDE the press arrives as the helper's action of that name.
+std::optional<std::int64_t> templateIndexOfRegistryId(std::string_view id);
+
 // Whether the registry's entry is one of ours.
 bool isOurRegistryEntry(ShortcutRegistryKind kind, const RegistryEntry& entry);
 
@@ -52,6 +56,10 @@ RegistryChanges planRegistryChanges(ShortcutRegistryKind kind,
 // Reads the registry, plans, and writes what differs (nothing when in step).
 [[nodiscard]] Status syncShortcutRegistry(ShortcutRegistry& registry, const Value::Array& templates,
                                           const std::string& helperPath);
+
+// Removes every entry of ours, and what else the registry keeps of us
+// (Quillet being uninstalled); the user's entries stay.
+[[nodiscard]] Status removeOurRegistryEntries(ShortcutRegistry& registry);
 
 // The entry that already uses the combination, ours or not; nothing when it
 // is free.

@@ -1,5 +1,7 @@
 #include "platform/linux/dbus_name_watch.h"
 
+#include "platform/linux/glib_error.h"
+
 #include <gio/gio.h>
 
 namespace quillet::platform {
@@ -16,6 +18,40 @@ bool nameHasOwner(GDBusConnection* bus, const std::string& name, int timeoutMs) 
     g_variant_get(reply, "(b)", &owned);
     g_variant_unref(reply);
     return owned;
+}
+
+bool nameIsActivatable(GDBusConnection* bus, const std::string& name) {
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "ListActivatableNames", nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1,
+        nullptr, nullptr);
+    if (reply == nullptr) {
+        return false;
+    }
+    bool found = false;
+    GVariantIter* names = nullptr;
+    const gchar* listed = nullptr;
+    g_variant_get(reply, "(as)", &names);
+    while (g_variant_iter_next(names, "&s", &listed)) {
+        found = found || name == listed;
+    }
+    g_variant_iter_free(names);
+    g_variant_unref(reply);
+    return found;
+}
+
+Expected<GDBusConnection*> sessionBusServing(const std::string& service, const std::string& action,
+                                             const std::string& missing) {
+    GError* gerror = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &gerror);
+    if (bus == nullptr) {
+        return takeGError(action, "", &gerror);
+    }
+    if (!nameHasOwner(bus, service, -1) && !nameIsActivatable(bus, service)) {
+        g_object_unref(bus);
+        return Error::withDetail(action, "", missing, std::errc::operation_not_supported);
+    }
+    return bus;
 }
 
 struct DBusNameWatch::Subscription {

@@ -3,6 +3,7 @@
 // run on GLib's default main context. Without a bus nothing is ever reported.
 #pragma once
 
+#include "shared/error.h"
 #include "shared/ports/bus_name_watch.h"
 
 #include <map>
@@ -15,6 +16,15 @@ namespace quillet::platform {
 // Whether the name has an owner now; false too when the bus does not answer
 // within timeoutMs.
 bool nameHasOwner(GDBusConnection* bus, const std::string& name, int timeoutMs);
+// Whether the bus can start a program for the name when nobody owns it yet
+// (it has a service file); false too when the bus does not answer.
+bool nameIsActivatable(GDBusConnection* bus, const std::string& name);
+// The session bus (a reference of the caller's), when `service` runs on it or
+// the bus can start it; otherwise an error of `action` whose reason is
+// `missing`.
+[[nodiscard]] Expected<GDBusConnection*> sessionBusServing(const std::string& service,
+                                                           const std::string& action,
+                                                           const std::string& missing);
 
 class DBusNameWatch final : public BusNameWatch {
 public:

@@ -1,6 +1,8 @@
 #include "glib_error.h"
 
-#include <glib.h>
+#include <gio/gio.h>
+
+#include <cstring>
 
 namespace quillet::platform {
 
@@ -12,6 +14,16 @@ Error takeGError(std::string action, std::string path, GError** error) {
                                         std::errc::io_error);
     g_clear_error(error);
     return converted;
+}
+
+bool isRemoteErrorNamed(const GError* error, const char* namePart) {
+    if (error == nullptr || !g_dbus_error_is_remote_error(error)) {
+        return false;
+    }
+    gchar* name = g_dbus_error_get_remote_error(error);
+    const bool named = name != nullptr && std::strstr(name, namePart) != nullptr;
+    g_free(name);
+    return named;
 }
 
 } // namespace quillet::platform

@@ -15,4 +15,8 @@ namespace quillet::platform {
 // input/output error.
 Error takeGError(std::string action, std::string path, GError** error);
 
+// Whether a D-Bus call failed with a remote error whose name contains
+// `namePart` ("NotFound", "NoSuchComponent"); the error is left as it is.
+bool isRemoteErrorNamed(const GError* error, const char* namePart);
+
 } // namespace quillet::platform

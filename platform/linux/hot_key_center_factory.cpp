@@ -2,6 +2,7 @@
 
 #include "platform/linux/display.h"
 #include "platform/linux/gsettings_shortcut_registry.h"
+#include "platform/linux/kglobalaccel_shortcut_registry.h"
 #include "platform/linux/portal_hot_key_center.h"
 #include "platform/linux/xcb_hot_key_center.h"
 #include "platform/linux/xfconf_shortcut_registry.h"
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -63,6 +65,9 @@ std::optional<ShortcutRegistryKind> sessionRegistryKind() {
         if (name == "XFCE") {
             return ShortcutRegistryKind::Xfce;
         }
+        if (name == "KDE") {
+            return ShortcutRegistryKind::Kde;
+        }
     }
     return std::nullopt;
 }
@@ -70,6 +75,9 @@ std::optional<ShortcutRegistryKind> sessionRegistryKind() {
 Expected<std::unique_ptr<ShortcutRegistry>> openRegistry(ShortcutRegistryKind kind) {
     if (kind == ShortcutRegistryKind::Xfce) {
         return XfconfShortcutRegistry::open();
+    }
+    if (kind == ShortcutRegistryKind::Kde) {
+        return KGlobalAccelShortcutRegistry::open();
     }
     return GSettingsShortcutRegistry::open(kind);
 }
@@ -103,6 +111,22 @@ ShortcutMechanism makeShortcutMechanism(MainQueue& mainQueue, const std::string&
         mechanism.description = N_("Shortcuts are grabbed on the X11 display.");
     }
     return mechanism;
+}
+
+std::vector<std::unique_ptr<ShortcutRegistry>> openRegistriesHoldingOurEntries() {
+    std::vector<std::unique_ptr<ShortcutRegistry>> registries;
+    for (auto kind :
+         {ShortcutRegistryKind::Gnome, ShortcutRegistryKind::Cinnamon, ShortcutRegistryKind::Mate,
+          ShortcutRegistryKind::Xfce, ShortcutRegistryKind::Kde}) {
+        if (kind == ShortcutRegistryKind::Kde &&
+            !std::filesystem::exists(KGlobalAccelShortcutRegistry::desktopFilePath())) {
+            continue;
+        }
+        if (auto registry = openRegistry(kind)) {
+            registries.push_back(std::move(*registry));
+        }
+    }
+    return registries;
 }
 
 } // namespace quillet::platform

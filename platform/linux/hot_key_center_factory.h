@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quillet::platform {
 
@@ -27,5 +28,11 @@ struct ShortcutMechanism {
 };
 
 ShortcutMechanism makeShortcutMechanism(MainQueue& mainQueue, const std::string& appId);
+
+// Every desktop's list that may hold entries of ours, whichever desktop runs
+// now (a user may have used several): those whose settings are installed;
+// KDE's only when we registered there, so that its daemon is not started
+// (and its keys grabbed) in another desktop's session.
+std::vector<std::unique_ptr<ShortcutRegistry>> openRegistriesHoldingOurEntries();
 
 } // namespace quillet::platform

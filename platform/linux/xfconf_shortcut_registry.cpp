@@ -22,53 +22,16 @@ constexpr std::string_view kWindowManager = "/xfwm4/custom/";
 constexpr const char* kReadAction = "read Xfce's keyboard shortcuts";
 constexpr const char* kWriteAction = "write Xfce's keyboard shortcuts";
 
-// Whether the bus can start xfconfd when nobody owns its name yet.
-bool serviceIsActivatable(GDBusConnection* bus) {
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "ListActivatableNames", nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1,
-        nullptr, nullptr);
-    if (reply == nullptr) {
-        return false;
-    }
-    bool found = false;
-    GVariantIter* names = nullptr;
-    const gchar* name = nullptr;
-    g_variant_get(reply, "(as)", &names);
-    while (g_variant_iter_next(names, "&s", &name)) {
-        found = found || g_strcmp0(name, kService) == 0;
-    }
-    g_variant_iter_free(names);
-    g_variant_unref(reply);
-    return found;
-}
-
-bool channelNotFound(const GError* gerror) {
-    if (gerror == nullptr || !g_dbus_error_is_remote_error(gerror)) {
-        return false;
-    }
-    gchar* name = g_dbus_error_get_remote_error(gerror);
-    const bool notFound = std::string_view(name).find("NotFound") != std::string_view::npos;
-    g_free(name);
-    return notFound;
-}
-
 } // namespace
 
 Expected<std::unique_ptr<ShortcutRegistry>> XfconfShortcutRegistry::open() {
-    GError* gerror = nullptr;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &gerror);
-    if (bus == nullptr) {
-        return takeGError("open Xfce's keyboard settings", "", &gerror);
-    }
-    if (!nameHasOwner(bus, kService, -1) && !serviceIsActivatable(bus)) {
-        g_object_unref(bus);
-        return Error::withDetail("open Xfce's keyboard settings", "",
+    auto bus = sessionBusServing(kService, "open Xfce's keyboard settings",
                                  "Xfce's keyboard settings are not available (xfconf is not "
-                                 "installed).",
-                                 std::errc::operation_not_supported);
+                                 "installed).");
+    if (!bus) {
+        return bus.error();
     }
-    return std::unique_ptr<ShortcutRegistry>(new XfconfShortcutRegistry(bus));
+    return std::unique_ptr<ShortcutRegistry>(new XfconfShortcutRegistry(*bus));
 }
 
 XfconfShortcutRegistry::~XfconfShortcutRegistry() {
@@ -82,7 +45,7 @@ Expected<std::vector<RegistryEntry>> XfconfShortcutRegistry::entries() {
         G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &gerror);
     if (reply == nullptr) {
         // A channel nobody wrote yet holds nothing.
-        if (channelNotFound(gerror)) {
+        if (isRemoteErrorNamed(gerror, "NotFound")) {
             g_clear_error(&gerror);
             return std::vector<RegistryEntry>{};
         }

@@ -15,7 +15,7 @@ enum class ShortcutRegistryKind {
     Cinnamon, // GSettings org.cinnamon.desktop.keybindings custom-list
     Mate,     // GSettings org.mate.control-center.keybinding entries
     Xfce,     // xfconf xfce4-keyboard-shortcuts /commands/custom/<binding>
-    Kde,      // KGlobalAccel, component "quillet"
+    Kde,      // KGlobalAccel, component "org.quillet.QuilletHelper.desktop"
 };
 
 // One shortcut as the registry holds it.
@@ -24,7 +24,7 @@ struct RegistryEntry {
     // ("quillet-3", "custom0"), Xfce's binding, KDE's action name.
     std::string id{};
     std::string name{};    // shown in the desktop's settings (Xfce: none)
-    std::string command{}; // what it runs (KDE: none, the press is signalled)
+    std::string command{}; // what it runs (KDE: none, the bus activates the helper)
     std::string binding{}; // in the registry's notation (KDE: the Qt key code)
     // The desktop's own binding of a built-in action: read to tell what a
     // combination is taken by, never written.
@@ -52,6 +52,16 @@ public:
     // Writes only our entries; every other entry, and the order of a list
     // that holds ours, stays as it is.
     [[nodiscard]] virtual Status apply(const RegistryChanges& changes) = 0;
+    // The entries that may use the combination `binding` (in the registry's
+    // notation), at least every one that does. All of entries() unless the
+    // registry can ask who holds a key (KDE knows every program's shortcuts,
+    // which entries() does not list).
+    [[nodiscard]] virtual Expected<std::vector<RegistryEntry>> entriesUsing(const std::string&) {
+        return entries();
+    }
+    // Once our entries are all removed: removes what else the registry keeps
+    // of us (KDE: our component and the desktop file behind it).
+    [[nodiscard]] virtual Status removeLeftovers() { return {}; }
 };
 
 } // namespace quillet

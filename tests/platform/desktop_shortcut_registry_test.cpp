@@ -1,16 +1,24 @@
 // The desktops' lists of custom shortcuts, written through the real
 // services on the test's private bus: dconf for the GSettings desktops,
-// xfconfd for Xfce. The user's own entry is there first and must survive.
+// xfconfd for Xfce, kglobalaccel5 for KDE. The user's own entry is there
+// first and must survive.
+#include "platform/linux/bus_application.h"
 #include "platform/linux/gsettings_shortcut_registry.h"
+#include "platform/linux/kglobalaccel_shortcut_registry.h"
 #include "platform/linux/xfconf_shortcut_registry.h"
 #include "shared/desktop_shortcuts.h"
+#include "shared/identifiers.h"
 #include "shared/keys.h"
+#include "spin_main_context.h"
 #include "tests/support/temp_xdg.h"
+#include "x11_keys.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 
 namespace quillet {
 namespace {
@@ -24,8 +32,11 @@ void privateActivationEnvironment() {
     ASSERT_NE(bus, nullptr);
     GVariantBuilder env;
     g_variant_builder_init(&env, G_VARIANT_TYPE("a{ss}"));
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        g_variant_builder_add(&env, "{ss}", name, g_getenv(name));
+    for (const char* name :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "DISPLAY"}) {
+        if (g_getenv(name) != nullptr) {
+            g_variant_builder_add(&env, "{ss}", name, g_getenv(name));
+        }
     }
     GVariant* reply = g_dbus_connection_call_sync(
         bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
@@ -146,6 +157,103 @@ TEST(DesktopShortcutRegistryTest, XfconfKeepsTheUsersEntries) {
                     .command = "'/opt/q/bin/quillet-helper' --shortcut 0",
                     .binding = "<Primary><Alt>n"},
                    false);
+}
+
+// A call to KDE's daemon as another program makes it; the reply, or null.
+GVariant* callKGlobalAccel(const char* method, GVariant* parameters) {
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel", method, parameters,
+        nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    g_object_unref(bus);
+    return reply;
+}
+
+// The daemon the bus started grabs keys on the shared display: it ends
+// with the test, not with the bus.
+struct StopKGlobalAccel {
+    ~StopKGlobalAccel() {
+        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        GVariant* reply = g_dbus_connection_call_sync(
+            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "GetConnectionUnixProcessID", g_variant_new("(s)", "org.kde.kglobalaccel"),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        if (reply != nullptr) {
+            guint32 pid = 0;
+            g_variant_get(reply, "(u)", &pid);
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+            g_variant_unref(reply);
+        }
+        g_object_unref(bus);
+    }
+};
+
+TEST(DesktopShortcutRegistryTest, KGlobalAccelActivatesTheHelperAndKeepsOthersShortcuts) {
+    using namespace std::chrono_literals;
+    if (!test::haveDisplay() || !std::filesystem::exists("/usr/bin/kglobalaccel5")) {
+        GTEST_SKIP() << "needs an X display and kglobalaccel5";
+    }
+    test::TempXdg xdg;
+    privateActivationEnvironment();
+    auto registry = platform::KGlobalAccelShortcutRegistry::open();
+    ASSERT_TRUE(registry) << registry.error().logText();
+    StopKGlobalAccel stop;
+    // Another program's action on Ctrl+Alt+T (Qt: Ctrl|Alt|'T').
+    const char* kwin[] = {"kwin", "Window Close", "KWin", "Close Window", nullptr};
+    const gint32 ctrlAltT[] = {0x0C000054};
+    GVariant* registered = callKGlobalAccel("doRegister", g_variant_new("(^as)", kwin));
+    ASSERT_NE(registered, nullptr);
+    g_variant_unref(registered);
+    GVariant* held = callKGlobalAccel(
+        "setShortcut",
+        g_variant_new("(^as@aiu)", kwin,
+                      g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, ctrlAltT, 1, sizeof(gint32)),
+                      6u));
+    ASSERT_NE(held, nullptr);
+    g_variant_unref(held);
+
+    ASSERT_TRUE(syncShortcutRegistry(**registry, templatesWithCtrlAltN(), kHelperPath));
+    EXPECT_EQ(
+        customEntries(**registry),
+        (std::vector<RegistryEntry>{{.id = "quillet-0", .name = "Text", .binding = "201326670"}}));
+    EXPECT_TRUE(std::filesystem::exists(platform::KGlobalAccelShortcutRegistry::desktopFilePath()));
+
+    // The sheet's trial: taken by the other program, named as KDE shows it.
+    RegistryHotKeyCenter center(**registry);
+    auto trial = std::make_shared<HotKey>();
+    trial->keyCombo = Shortcut{'t', modifier::kControl | modifier::kAlt}.toDictionary();
+    const Status taken = center.registerHotKey(trial);
+    ASSERT_FALSE(taken);
+    EXPECT_EQ(taken.error().reason(), "KWin: Close Window");
+
+    // A press reaches the helper's bus name as the entry's action.
+    platform::BusApplication helper(ids::kHelper, true);
+    ASSERT_TRUE(helper.registerOnBus());
+    std::vector<std::string> actions;
+    helper.setActionHandler([&actions](const std::string& name, std::optional<std::int32_t>) {
+        actions.push_back(name);
+    });
+    ASSERT_EQ(test::pressKeys("ctrl+alt+n"), 0);
+    EXPECT_TRUE(test::spinUntil([&] { return !actions.empty(); }, 10s));
+    EXPECT_EQ(actions, std::vector<std::string>{"quillet-0"});
+
+    // Removing ours leaves the other program's shortcut where it was.
+    ASSERT_TRUE(syncShortcutRegistry(**registry, {}, kHelperPath));
+    EXPECT_TRUE(customEntries(**registry).empty());
+    ASSERT_TRUE((*registry)->removeLeftovers());
+    EXPECT_FALSE(
+        std::filesystem::exists(platform::KGlobalAccelShortcutRegistry::desktopFilePath()));
+    GVariant* holder = callKGlobalAccel("action", g_variant_new("(i)", ctrlAltT[0]));
+    ASSERT_NE(holder, nullptr);
+    gsize count = 0;
+    GVariant* actionId = g_variant_get_child_value(holder, 0);
+    const gchar** names = g_variant_get_strv(actionId, &count);
+    g_variant_unref(actionId);
+    ASSERT_GE(count, 2u);
+    EXPECT_STREQ(names[0], "kwin");
+    EXPECT_STREQ(names[1], "Window Close");
+    g_free(names);
+    g_variant_unref(holder);
 }
 
 } // namespace

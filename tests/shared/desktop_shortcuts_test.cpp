@@ -166,9 +166,11 @@ TEST(DesktopShortcutsTest, ChangesBringOurEntriesInStepAndLeaveTheRestAlone) {
         EXPECT_EQ(ids(changes.removed), c.removed);
         // What was written reads back as the combination it came from.
         for (const auto& entry : changes.added) {
-            const auto index = std::stoul(entry.command.empty()
-                                              ? entry.id.substr(8)
-                                              : entry.command.substr(entry.command.rfind(' ') + 1));
+            // KDE's press names the action by the id alone.
+            const auto index =
+                entry.command.empty()
+                    ? static_cast<std::size_t>(templateIndexOfRegistryId(entry.id).value_or(-1))
+                    : std::stoul(entry.command.substr(entry.command.rfind(' ') + 1));
             const auto recorded = Shortcut::fromValue(*c.templates[index].find(keys::kShortcut));
             const auto back = shortcutFromRegistryBinding(c.kind, entry.binding);
             ASSERT_TRUE(back);
@@ -216,6 +218,73 @@ TEST(DesktopShortcutsTest, ACombinationInUseIsFoundWhateverTheNotation) {
         } else {
             ASSERT_TRUE(found);
             EXPECT_EQ(found->name.empty() ? found->command : found->name, c.usedBy);
+        }
+    }
+}
+
+TEST(DesktopShortcutsTest, OnlyOurIdsNameATemplate) {
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {"quillet-0", 0},
+        {"quillet-12", 12},
+        {"quillet-", std::nullopt},
+        {"quillet-3x", std::nullopt},
+        {"quillet--1", std::nullopt},
+        {"custom3", std::nullopt},
+        {"_launch", std::nullopt},
+        {"shortcut", std::nullopt},
+    };
+    for (const auto& [id, index] : cases) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(templateIndexOfRegistryId(id), index);
+    }
+}
+
+// A registry that, like KDE's, answers who holds one key and lists only our
+// own entries.
+class KeyHolderRegistry final : public ShortcutRegistry {
+public:
+    std::vector<RegistryEntry> holders;
+    std::vector<std::string> asked;
+    ShortcutRegistryKind kind() const override { return Kind::Kde; }
+    Expected<std::vector<RegistryEntry>> entries() override { return std::vector<RegistryEntry>{}; }
+    Status apply(const RegistryChanges&) override { return {}; }
+    Expected<std::vector<RegistryEntry>> entriesUsing(const std::string& binding) override {
+        asked.push_back(binding);
+        return holders;
+    }
+};
+
+TEST(DesktopShortcutsTest, TheSheetsTrialAsksTheRegistryWhoHoldsTheKey) {
+    struct Case {
+        const char* what;
+        std::vector<RegistryEntry> holders;
+        const char* refusedWith; // null: free
+    };
+    const Case cases[] = {
+        {"free", {}, nullptr},
+        {"another program's action",
+         {{.id = "Window Close",
+           .name = "KWin: Close Window",
+           .binding = "201326670",
+           .builtIn = true}},
+         "KWin: Close Window"},
+        {"our own entry", {{.id = "quillet-2", .name = "Text", .binding = "201326670"}}, "Text"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeyHolderRegistry registry;
+        registry.holders = c.holders;
+        RegistryHotKeyCenter center(registry);
+        auto trial = std::make_shared<HotKey>();
+        trial->keyCombo = Shortcut{'n', modifier::kControl | modifier::kAlt}.toDictionary();
+        const Status status = center.registerHotKey(trial);
+        EXPECT_EQ(registry.asked, std::vector<std::string>{"201326670"});
+        if (c.refusedWith == nullptr) {
+            EXPECT_TRUE(status);
+        } else {
+            ASSERT_FALSE(status);
+            EXPECT_EQ(status.error().reason(), c.refusedWith);
+            EXPECT_EQ(status.error().code(), std::make_error_code(std::errc::file_exists));
         }
     }
 }
