@@ -2,13 +2,16 @@
 // shows its preferences window or only its tray item, and stays until the
 // user quits it or the session ends.
 //
-//   quillet
+//   quillet [--templates]
+//   quillet --uninstall
 //
 // With another instance running, that one shows its preferences window and
-// this process ends.
+// this process ends. --uninstall removes what Quillet wrote outside its
+// installed files (see app/core/uninstall.h) and ends.
 #include "app/core/app_delegate.h"
 #include "app/core/app_services.h"
 #include "app/core/os_version.h"
+#include "app/core/uninstall.h"
 #include "app/ui/preferences/preferences_window.h"
 #include "app/ui/qt_application_shell.h"
 #include "platform/linux/bus_application.h"
@@ -66,6 +69,47 @@ std::vector<std::string> installedFileManagers() {
 // The desktop entry's "Templates" action (and --templates): the popover as a window.
 constexpr const char* kTemplatesAction = "templates";
 
+int runUninstall() {
+    using namespace quillet;
+    // Holding the name keeps Quillet from starting meanwhile, and from
+    // registering its shortcuts again.
+    platform::BusApplication bus(ids::kMainApp, false);
+    if (const auto role = bus.registerOnBus();
+        role && *role == platform::BusApplication::Role::Remote) {
+        std::fprintf(stderr, "quillet: Quillet is running; quit it first, then uninstall\n");
+        return 1;
+    }
+    // A running helper ends, as when the user quits Quillet.
+    platform::DBusNotificationCenter notifications;
+    notifications.post(ids::kHelper, ids::kQuitObject);
+
+    auto registries = platform::openRegistriesHoldingOurEntries();
+    platform::XdgLoginItems loginItems(paths::resourcesDir("launcher") +
+                                       "/org.quillet.QuilletLauncher.desktop");
+    app::UninstallTargets targets{
+        .registries = {},
+        .loginItems = loginItems,
+        .launcherPath = paths::appendingPathComponent(
+            paths::deletingLastPathComponent(paths::executablePath()), "quillet-launcher"),
+        .helperScriptsDir = paths::helperScriptsDir(),
+        .shippedUserScript =
+            paths::appendingPathComponent(paths::resourcesDir("helper"), ids::kHelperUserScript),
+    };
+    for (const auto& registry : registries) {
+        targets.registries.push_back(registry.get());
+    }
+    const auto failures = app::uninstall(targets);
+    for (const Error& failure : failures) {
+        std::fprintf(stderr, "quillet: %s\n", failure.logText().c_str());
+    }
+    std::printf("Quillet's shortcuts, start-at-login entry and scripts are removed%s.\n"
+                "Your templates and settings are kept in %s and %s.\n",
+                failures.empty() ? "" : ", except what is listed above",
+                paths::containerDir().c_str(),
+                paths::deletingLastPathComponent(paths::storeFile(ids::kSuiteName)).c_str());
+    return failures.empty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -74,9 +118,14 @@ int main(int argc, char** argv) {
     bool showTemplates = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("Usage: quillet [--templates]\n"
-                        "  --templates  open the templates in a window\n");
+            std::printf("Usage: quillet [--templates | --uninstall]\n"
+                        "  --templates  open the templates in a window\n"
+                        "  --uninstall  remove Quillet's shortcuts, start-at-login entry and\n"
+                        "               scripts from this account (templates and settings stay)\n");
             return 0;
+        }
+        if (std::strcmp(argv[i], "--uninstall") == 0) {
+            return runUninstall();
         }
         if (std::strcmp(argv[i], "--templates") == 0) {
             showTemplates = true;

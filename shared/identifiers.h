@@ -33,6 +33,10 @@ inline constexpr const char* kUrlScheme = "quillet";
 // template index.
 inline constexpr const char* kShortcutAction = "shortcut";
 
+// The user script the helper installs into its scripts folder and runs to
+// learn the file manager's current folder.
+inline constexpr const char* kHelperUserScript = "QuilletHelper.sh";
+
 // Object of the quit notification posted under kHelper.
 inline constexpr const char* kQuitObject = "quit";
 

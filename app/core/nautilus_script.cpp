@@ -85,4 +85,22 @@ Status installNautilusScript(const std::string& shareExecutable) {
     return {};
 }
 
+Status removeNautilusScript() {
+    const std::string path = nautilusScriptPath();
+    if (!isNameTaken(path).valueOr(true)) {
+        return {};
+    }
+    auto existing = readFile(path);
+    if (!existing) {
+        return existing.error().during("remove the file manager script");
+    }
+    if (existing->find(kMarker) == std::string::npos) {
+        return {};
+    }
+    if (std::remove(path.c_str()) != 0) {
+        return Error::fromErrno("remove the file manager script", path);
+    }
+    return {};
+}
+
 } // namespace quillet::app

@@ -19,4 +19,8 @@ std::string nautilusScriptText(const std::string& shareExecutable);
 // EEXIST). Succeeds when our script is there afterwards.
 [[nodiscard]] Status installNautilusScript(const std::string& shareExecutable);
 
+// Removes our script; a file of that name that is not ours stays, and so
+// does the folder.
+[[nodiscard]] Status removeNautilusScript();
+
 } // namespace quillet::app

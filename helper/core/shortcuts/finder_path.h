@@ -3,6 +3,7 @@
 // absolute path.
 #pragma once
 
+#include "shared/identifiers.h"
 #include "shared/localized_strings.h"
 #include "shared/ports/alerts.h"
 #include "shared/ports/main_queue.h"
@@ -16,7 +17,7 @@
 
 namespace quillet::helper {
 
-inline constexpr const char* kUserScriptName = "QuilletHelper.sh";
+inline constexpr const char* kUserScriptName = ids::kHelperUserScript;
 
 // Line breaks (CR and LF) removed from both ends; spaces are kept.
 std::string trimLineBreaks(std::string_view text);
