@@ -14,8 +14,10 @@ using namespace quillet;
 QUILLET_FILE_MANAGER(Caja, caja, CAJA, CajaMenuProviderIface);
 using Module = module::FileManagerModule<Caja>;
 
-// What each window shows comes from the location-widget provider.
-constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows, nullptr, nullptr};
+// What each window shows comes from the location-widget provider, and from
+// the window's own signal when its active tab changes.
+constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows,
+                                                  Module::followLoadingUri, nullptr};
 
 void initialize(GTypeModule* module) {
     module::initializeModule(

@@ -8,9 +8,15 @@
 // adapters (bus name, settings watch, requests) work here as they do in the
 // GTK file managers.
 //
-// Unlike the others, this plugin does not publish the active window's
-// folder: KIO loads it only for the first context menu, and Dolphin's window
-// and its view's URL are no public interface a plugin can follow.
+// The active window's folder is published as the other modules do, from the
+// first context menu on (KIO loads the plugin no earlier): each menu names
+// its window and the folder shown there, and from then on the window's own
+// urlChanged(QUrl) signal (its active view went elsewhere, or another tab or
+// split view became the active one) and its activation keep it current.
+// Dolphin's main window is no library interface; its signal is found by
+// name through Qt's meta-object, and a window without it is followed for
+// activation only.
+#include "finder-extension/core/active_location.h"
 #include "finder-extension/core/item_selection.h"
 #include "finder-extension/ui/glue/extension_host.h"
 #include "shared/identifiers.h"
@@ -21,9 +27,16 @@
 #include <KPluginFactory>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QMenu>
+#include <QPointer>
+#include <QSet>
+#include <QUrl>
+#include <QWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -104,6 +117,83 @@ QAction* makeAction(const MenuItem& item, const std::shared_ptr<const Click>& cl
     return action;
 }
 
+// Dolphin's windows, as far as the menus have shown them.
+class WindowFollower final : public QObject {
+    Q_OBJECT
+public:
+    // The one follower, living as long as Dolphin's application object.
+    static WindowFollower& instance() {
+        static QPointer<WindowFollower> follower;
+        if (follower.isNull()) {
+            follower = new WindowFollower(qApp);
+        }
+        return *follower;
+    }
+
+    // A menu was opened in `window`, which shows `folder` (a local path).
+    void menuShown(QWidget* window, const QString& folder) {
+        if (window == nullptr) {
+            return;
+        }
+        if (!followed_.contains(window)) {
+            followed_.insert(window);
+            window->installEventFilter(this);
+            connect(window, &QObject::destroyed, this, &WindowFollower::windowDestroyed);
+            if (window->metaObject()->indexOfSignal("urlChanged(QUrl)") >= 0) {
+                connect(window, SIGNAL(urlChanged(QUrl)), this, SLOT(windowUrlChanged(QUrl)));
+            }
+        }
+        bool changed = model_.windowShows(keyOf(window),
+                                          QUrl::fromLocalFile(folder).toEncoded().toStdString());
+        if (window->isActiveWindow()) {
+            changed = model_.windowActivated(keyOf(window), now()) || changed;
+        }
+        publishIf(changed);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            publishIf(model_.windowActivated(keyOf(watched), now()));
+        }
+        return false;
+    }
+
+private Q_SLOTS:
+    void windowUrlChanged(const QUrl& url) {
+        publishIf(model_.windowShows(
+            keyOf(sender()), url.adjusted(QUrl::StripTrailingSlash).toEncoded().toStdString()));
+    }
+    void windowDestroyed(QObject* window) {
+        followed_.remove(window);
+        publishIf(model_.windowClosed(keyOf(window)));
+    }
+
+private:
+    using QObject::QObject;
+
+    static ActiveWindows::WindowKey keyOf(const QObject* window) {
+        return reinterpret_cast<ActiveWindows::WindowKey>(window);
+    }
+    // The monotonic clock every module and the script share: GLib's is
+    // CLOCK_MONOTONIC in microseconds, and so is the standard steady clock.
+    static std::uint64_t now() {
+        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count());
+    }
+    void publishIf(bool changed) {
+        if (changed) {
+            if (module::ExtensionHost* host = module::ExtensionHost::current()) {
+                host->publishActiveLocation(model_.published());
+            }
+        }
+    }
+
+    ActiveWindows model_;
+    QSet<QObject*> followed_;
+};
+
 class FileItemActionPlugin final : public KAbstractFileItemActionPlugin {
     Q_OBJECT
 public:
@@ -130,6 +220,19 @@ public:
             auto selection = selectionOf(items.items(), kind);
             if (host == nullptr || !selection) {
                 return {};
+            }
+            if (parentWidget != nullptr) {
+                // The folder the window shows: the one clicked in, or the one
+                // holding the clicked items.
+                const QString shown =
+                    kind == MenuKind::ContextualMenuForContainer
+                        ? QString::fromStdString(selection->targetedURL.value_or(std::string()))
+                        : items.items()
+                              .first()
+                              .url()
+                              .adjusted(QUrl::RemoveFilename | QUrl::StripTrailingSlash)
+                              .toLocalFile();
+                WindowFollower::instance().menuShown(parentWidget->window(), shown);
             }
             auto menu = host->finderSync().menuForClick(kind, *selection);
             if (!menu) {

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace quillet::module {
 
@@ -74,17 +75,38 @@ ExtensionHost::ExtensionHost(const ModuleIdentity& identity)
     }
     // Owning the id tells the rest of the suite that the extension is loaded;
     // the object under it tells the shortcut's script the active folder.
+    // A second process of the same file manager (Dolphin starts one per
+    // window opened from outside) finds the name taken: it owns one of the
+    // family of its own, so that its windows' folder is published too.
+    // The object is served on the connection from the start, under whichever
+    // name the process gets.
+    auto acquired = [](GDBusConnection* bus, const gchar*, gpointer self) {
+        static_cast<ExtensionHost*>(self)->activeLocation_.exportOn(bus);
+    };
+    busName_ = identity.busName;
     busNameOwner_ = g_bus_own_name(
-        G_BUS_TYPE_SESSION, identity.busName, G_BUS_NAME_OWNER_FLAGS_NONE,
-        [](GDBusConnection* bus, const gchar*, gpointer self) {
-            static_cast<ExtensionHost*>(self)->activeLocation_.exportOn(bus);
+        G_BUS_TYPE_SESSION, identity.busName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE, acquired,
+        nullptr,
+        [](GDBusConnection* bus, const gchar*, gpointer data) {
+            auto* self = static_cast<ExtensionHost*>(data);
+            if (bus == nullptr || self->instanceNameOwner_ != 0) {
+                return;
+            }
+            std::string instance = self->busName_;
+            instance.append(".Instance").append(std::to_string(::getpid()));
+            self->instanceNameOwner_ =
+                g_bus_own_name_on_connection(bus, instance.c_str(), G_BUS_NAME_OWNER_FLAGS_NONE,
+                                             nullptr, nullptr, nullptr, nullptr);
         },
-        nullptr, nullptr, this, nullptr);
+        this, nullptr);
 }
 
 ExtensionHost::~ExtensionHost() {
     if (busNameOwner_ != 0) {
         g_bus_unown_name(busNameOwner_);
+    }
+    if (instanceNameOwner_ != 0) {
+        g_bus_unown_name(instanceNameOwner_);
     }
     windowTracker_.reset();
     finderSync_.reset();

@@ -46,6 +46,11 @@ public:
     FinderSync& finderSync() { return *finderSync_; }
     // Null where the module does not follow the windows.
     WindowTracker* windowTracker() { return windowTracker_.get(); }
+    // For a module that follows its windows itself (Dolphin's): what the
+    // bus object publishes from now on.
+    void publishActiveLocation(const ActiveLocation& location) {
+        activeLocation_.publish(location);
+    }
     // The module's own texts in the user's language.
     std::string translate(const std::string& text) const { return translator_(text); }
 
@@ -65,7 +70,10 @@ private:
     std::unique_ptr<FinderSync> finderSync_;
     ActiveLocationService activeLocation_;
     std::unique_ptr<WindowTracker> windowTracker_;
+    std::string busName_;
     unsigned busNameOwner_ = 0;
+    // Where another process of the file manager holds busName_.
+    unsigned instanceNameOwner_ = 0;
 };
 
 // A window of the file manager shows this location (a URI): for the folder

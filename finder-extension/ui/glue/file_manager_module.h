@@ -71,6 +71,22 @@ template <class Fm> struct FileManagerModule {
         };
     }
 
+    // For WindowFolders::follow in the GTK 3 managers that come from the same
+    // lineage (Nemo, Caja): their window emits "loading_uri" with the
+    // location of its active view, when that view goes elsewhere and when
+    // another tab becomes the active one, which the location-widget
+    // provider (asked once per load, whichever tab loads) does not tell.
+    static void followLoadingUri(GObject* window) {
+        if (g_signal_lookup("loading_uri", G_OBJECT_TYPE(window)) == 0) {
+            return;
+        }
+        g_signal_connect(window, "loading_uri",
+                         G_CALLBACK(+[](GObject* shown, const char* uri, gpointer) {
+                             windowShowsLocation(shown, uri);
+                         }),
+                         nullptr);
+    }
+
     // The windows of a GtkApplication, for WindowFolders::openWindows.
     static GList* applicationWindows(GApplication* application) {
         return gtk_application_get_windows(GTK_APPLICATION(application));

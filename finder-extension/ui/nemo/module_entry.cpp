@@ -14,8 +14,10 @@ using namespace quillet;
 QUILLET_FILE_MANAGER(Nemo, nemo, NEMO, NemoMenuProviderIface);
 using Module = module::FileManagerModule<Nemo>;
 
-// What each window shows comes from the location-widget provider.
-constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows, nullptr, nullptr};
+// What each window shows comes from the location-widget provider, and from
+// the window's own signal when its active tab changes.
+constexpr module::WindowFolders kWindowFolders = {Module::applicationWindows,
+                                                  Module::followLoadingUri, nullptr};
 
 // Nemo's list of extensions (Edit › Plugins) shows this name and line.
 GList* nameAndDescription(NemoNameAndDescProvider*) {

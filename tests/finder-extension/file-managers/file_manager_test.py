@@ -16,6 +16,7 @@ file manager whose module folder is fixed).
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -282,6 +283,29 @@ class FileManagerTest:
                  f"the shortcut to create a file in {folder}")
             self.step(f"the shortcut made {sorted(set(os.listdir(folder)) - before)} there")
 
+        self.follow_the_active_tab(windows[self.outside])
+
+    def follow_the_active_tab(self, window):
+        """Within one window, the published folder is the active tab's: a
+        new tab taken elsewhere, then the tabs switched back and forth."""
+        session = self.session
+        new_tab, next_tab, previous_tab = self.profile.tab_keys
+        session.xdotool("windowactivate", "--sync", window)
+        session.xdotool("key", new_tab)
+        time.sleep(1)
+        session.xdotool("key", "ctrl+l")
+        time.sleep(0.5)
+        session.xdotool("type", "--delay", "20", self.served)
+        session.xdotool("key", "Return")
+        for keys, folder in ((None, self.served), (previous_tab, self.outside),
+                             (next_tab, self.served)):
+            if keys:
+                self.step(f"switching tabs ({keys})")
+                session.xdotool("key", keys)
+            poll(lambda: self.published_folder() == folder, 20,
+                 f"the module to publish the active tab's {folder}")
+            self.shot(f"tab-{os.path.basename(folder)}")
+
     def install_user_script(self):
         """The user script as the helper installs it on the first press."""
         scripts = os.path.join(self.session.env["XDG_DATA_HOME"], "quillet", "scripts",
@@ -292,14 +316,30 @@ class FileManagerTest:
                     script)
         os.chmod(script, 0o755)
 
-    def published_folder(self):
-        reply = subprocess.run(
-            ["gdbus", "call", "--session", "--dest", self.profile.module_bus_name,
+    def module_property(self, name, prop):
+        return subprocess.run(
+            ["gdbus", "call", "--session", "--dest", name,
              "--object-path", "/org/quillet/QuilletExtension", "--method",
-             "org.freedesktop.DBus.Properties.Get", "org.quillet.QuilletExtension",
-             "ActiveLocation"], env=self.session.env, capture_output=True, text=True).stdout
-        uri = reply.strip().removeprefix("(<'").removesuffix("'>,)")
-        return urllib.parse.unquote(uri.removeprefix("file://"))
+             "org.freedesktop.DBus.Properties.Get", "org.quillet.QuilletExtension", prop],
+            env=self.session.env, capture_output=True, text=True).stdout.strip()
+
+    def published_folder(self):
+        """What the module publishes; a file manager that runs a process per
+        window (Dolphin) has a name of the family per process: the most
+        recently active one's."""
+        names = subprocess.run(
+            ["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+             "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.ListNames"],
+            env=self.session.env, capture_output=True, text=True).stdout
+        newest = (0, "")
+        for name in re.findall(r"'(" + re.escape(self.profile.module_bus_name) + r"[^']*)'",
+                               names):
+            since = re.search(r"uint64 (\d+)", self.module_property(name, "ActiveSince"))
+            uri = self.module_property(name, "ActiveLocation")
+            uri = uri.removeprefix("(<'").removesuffix("'>,)")
+            if since and int(since.group(1)) >= newest[0]:
+                newest = (int(since.group(1)), uri)
+        return urllib.parse.unquote(newest[1].removeprefix("file://"))
 
     def window_manager_runs(self):
         found = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],

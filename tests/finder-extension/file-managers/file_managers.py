@@ -31,6 +31,8 @@ class FileManager:
     own_background_entry: str = "Paste"
     # Whether our module publishes the folder of the active window.
     publishes_active_folder: bool = True
+    # The keys that open a tab, and that go to the next and the previous tab.
+    tab_keys: tuple = ("ctrl+t", "ctrl+Page_Down", "ctrl+Page_Up")
 
 
 # Every one opens folders in its icon view, draws no desktop, and (with
@@ -76,7 +78,7 @@ FILE_MANAGERS = {
         click_at=(0.25, 0.25),
         shows_one_file=("label", "1 File ("),
         own_background_entry="Create New",
-        publishes_active_folder=False,
+        tab_keys=("ctrl+t", "ctrl+Tab", "ctrl+shift+Tab"),
         extra_environment={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb"},
     ),
     "nautilus": FileManager(
