@@ -31,6 +31,7 @@
 #include "shared/identifiers.h"
 #include "shared/local_notification_center.h"
 #include "shared/plist_json.h"
+#include "shared/text_mark.h"
 #include "shared/xdg_paths.h"
 
 #include <QApplication>
@@ -71,12 +72,14 @@ constexpr const char* kTemplatesAction = "templates";
 
 int runUninstall() {
     using namespace quillet;
+    const auto translate = platform::GettextTranslator::forProgram("quillet", "app");
     // Holding the name keeps Quillet from starting meanwhile, and from
     // registering its shortcuts again.
     platform::BusApplication bus(ids::kMainApp, false);
     if (const auto role = bus.registerOnBus();
         role && *role == platform::BusApplication::Role::Remote) {
-        std::fprintf(stderr, "quillet: Quillet is running; quit it first, then uninstall\n");
+        std::fprintf(stderr, "quillet: %s\n",
+                     translate(N_("Quillet is running: quit it first, then uninstall.")).c_str());
         return 1;
     }
     // A running helper ends, as when the user quits Quillet.
@@ -102,9 +105,13 @@ int runUninstall() {
     for (const Error& failure : failures) {
         std::fprintf(stderr, "quillet: %s\n", failure.logText().c_str());
     }
-    std::printf("Quillet's shortcuts, start-at-login entry and scripts are removed%s.\n"
-                "Your templates and settings are kept in %s and %s.\n",
-                failures.empty() ? "" : ", except what is listed above",
+    const char* done =
+        failures.empty()
+            ? N_("Quillet's shortcuts, start-at-login entry and scripts are removed.")
+            : N_("Quillet's shortcuts, start-at-login entry and scripts are removed, except what "
+                 "is listed above.");
+    std::printf("%s\n%s\n  %s\n  %s\n", translate(done).c_str(),
+                translate(N_("Your templates and settings are kept in:")).c_str(),
                 paths::containerDir().c_str(),
                 paths::deletingLastPathComponent(paths::storeFile(ids::kSuiteName)).c_str());
     return failures.empty() ? 0 : 1;
