@@ -2,6 +2,7 @@
 
 #include "platform/linux/dbus_name_watch.h"
 #include "platform/linux/glib_error.h"
+#include "shared/text_mark.h"
 
 #include <gio/gio.h>
 
@@ -26,8 +27,8 @@ constexpr const char* kWriteAction = "write Xfce's keyboard shortcuts";
 
 Expected<std::unique_ptr<ShortcutRegistry>> XfconfShortcutRegistry::open() {
     auto bus = sessionBusServing(kService, "open Xfce's keyboard settings",
-                                 "Xfce's keyboard settings are not available (xfconf is not "
-                                 "installed).");
+                                 N_("Xfce's keyboard settings are not available (xfconf is not "
+                                    "installed)."));
     if (!bus) {
         return bus.error();
     }
