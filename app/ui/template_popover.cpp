@@ -4,7 +4,6 @@
 #include "platform/linux/qt/file_drag.h"
 #include "platform/linux/qt/palette_contrast.h"
 #include "platform/linux/qt/qt_text.h"
-#include "platform/linux/qt/template_icon.h"
 #include "shared/identifiers.h"
 #include "shared/keys.h"
 #include "shared/window_fit.h"
@@ -66,52 +65,30 @@ QAccessibleInterface* popoverAccessible(const QString& className, QObject* objec
 
 TemplateListView::TemplateListView(TemplateDropper& dropper,
                                    platform::DBusDropFolderService& dropFolders, QWidget* parent)
-    : QListWidget(parent), dropper_(dropper), dropFolders_(dropFolders) {
+    : QListView(parent), dropper_(dropper), dropFolders_(dropFolders),
+      model_(new TemplateListModel(this)) {
+    setModel(model_);
     setIconSize(QSize(kIconSize, kIconSize));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
+    // Every row is as tall as the first: thousands of rows are laid out
+    // without asking each one its size.
     setUniformItemSizes(true);
-    connect(this, &QListWidget::itemDoubleClicked, this, &TemplateListView::tipRequested);
+    connect(this, &QListView::doubleClicked, this, &TemplateListView::tipRequested);
 }
 
-// A row whose icon is looked up when the view first draws it: with
-// thousands of templates only the visible rows pay, and the icons of one file
-// type are one icon.
-class LazyIconItem final : public QListWidgetItem {
-public:
-    LazyIconItem(const FileTemplate& fileTemplate, platform::qt::TemplateIcons& icons)
-        : QListWidgetItem(qtText(fileTemplate.title)), template_(fileTemplate), icons_(icons) {
-        setToolTip(qtText(fileTemplate.defaultName()));
-    }
-
-    QVariant data(int role) const override {
-        if (role == Qt::DecorationRole) {
-            return icons_.iconFor(template_);
-        }
-        return QListWidgetItem::data(role);
-    }
-
-private:
-    const FileTemplate& template_; // the view's, which outlives its rows
-    platform::qt::TemplateIcons& icons_;
-};
-
 void TemplateListView::setTemplates(std::vector<FileTemplate> templates) {
-    if (templates == templates_ && count() == static_cast<int>(templates_.size())) {
-        // Opening the popover again keeps its rows; it starts at the top as
-        // a rebuilt list would.
-        clearSelection();
-        setCurrentItem(nullptr);
-        scrollToTop();
-        return;
+    if (!model_->setTemplates(std::move(templates))) {
+        rewind();
     }
-    clear();
-    templates_ = std::move(templates);
-    for (const auto& record : templates_) {
-        addItem(new LazyIconItem(record, icons_));
-    }
+}
+
+void TemplateListView::rewind() {
+    clearSelection();
+    setCurrentIndex(QModelIndex());
+    scrollToTop();
 }
 
 std::vector<FileTemplate> TemplateListView::selectedTemplates() const {
@@ -120,10 +97,11 @@ std::vector<FileTemplate> TemplateListView::selectedTemplates() const {
         rows.push_back(index.row());
     }
     std::sort(rows.begin(), rows.end());
+    const std::vector<FileTemplate>& shown = templates();
     std::vector<FileTemplate> chosen;
     for (int row : rows) {
-        if (row >= 0 && static_cast<std::size_t>(row) < templates_.size()) {
-            chosen.push_back(templates_[static_cast<std::size_t>(row)]);
+        if (row >= 0 && static_cast<std::size_t>(row) < shown.size()) {
+            chosen.push_back(shown[static_cast<std::size_t>(row)]);
         }
     }
     return chosen;
@@ -153,9 +131,8 @@ void TemplateListView::startDrag(Qt::DropActions) {
     // For the targets that copy what they are given.
     const std::vector<std::string> staged = dropper_.stageTemplates(chosen, dragStagingRoot());
     fileOffer.stagedFiles = staged;
-    const QPixmap pixmap = currentItem() != nullptr
-                               ? currentItem()->icon().pixmap(QSize(kIconSize, kIconSize))
-                               : QPixmap();
+    const QPixmap pixmap =
+        currentIndex().data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(kIconSize, kIconSize));
     // The drag may take the focus away: the popover stays until it ends.
     dragging_ = true;
     const Qt::DropAction action = platform::qt::execFileDrag(this, pixmap, std::move(fileOffer));
@@ -166,11 +143,12 @@ void TemplateListView::startDrag(Qt::DropActions) {
 void TemplateListView::keyPressEvent(QKeyEvent* event) {
     // Dragging has no keyboard counterpart: Return creates the template in
     // the file manager's current folder, as its shortcut does.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
-        emit createRequested(currentRow());
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        currentIndex().isValid()) {
+        emit createRequested(currentIndex().row());
         return;
     }
-    QListWidget::keyPressEvent(event);
+    QListView::keyPressEvent(event);
 }
 
 // A popup window is left out of the accessibility tree (as menus are): the
@@ -178,7 +156,8 @@ void TemplateListView::keyPressEvent(QKeyEvent* event) {
 // announced as a window of its own.
 PopoverViewController::PopoverViewController(AppServices& services, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      services_(services), helper_(services.translate) {
+      services_(services), sharedDefaults_(services.openSharedDefaults()),
+      helper_(services.translate) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(popoverAccessible);
         return true;
@@ -259,10 +238,15 @@ PopoverViewController::~PopoverViewController() {
 }
 
 void PopoverViewController::loadTemplates() {
-    SettingsStore store = services_.openSharedDefaults();
-    tableView_->setTemplates(enabledTemplates(store));
-    if (tableView_->count() > 0 && tableView_->currentRow() < 0) {
-        tableView_->setCurrentRow(0);
+    const std::uint64_t generation = sharedDefaults_.generation();
+    if (generation == shownGeneration_) {
+        tableView_->rewind();
+    } else {
+        tableView_->setTemplates(enabledTemplates(sharedDefaults_));
+        shownGeneration_ = generation;
+    }
+    if (tableView_->count() > 0 && !tableView_->currentIndex().isValid()) {
+        tableView_->setCurrentIndex(tableView_->model()->index(0, 0));
     }
     // A window the user may have sized keeps its size while it shows.
     if (!detached_ || !isVisible()) {
@@ -328,8 +312,8 @@ void PopoverViewController::showMenu() {
 }
 
 void PopoverViewController::showTip() {
-    QListWidgetItem* item = tableView_->currentItem();
-    if (item == nullptr || !item->isSelected()) {
+    const QModelIndex item = tableView_->currentIndex();
+    if (!item.isValid() || !tableView_->selectionModel()->isSelected(item)) {
         return;
     }
     if (tipPopover_ == nullptr) {
@@ -344,8 +328,8 @@ void PopoverViewController::showTip() {
         tipPopover_->setAccessibleName(qtText(services_.translate("Tip")));
     }
     tipPopover_->adjustSize();
-    const QRect row(tableView_->viewport()->mapToGlobal(tableView_->visualItemRect(item).topLeft()),
-                    tableView_->visualItemRect(item).size());
+    const QRect row(tableView_->viewport()->mapToGlobal(tableView_->visualRect(item).topLeft()),
+                    tableView_->visualRect(item).size());
     QScreen* screen = QGuiApplication::screenAt(row.center());
     if (screen == nullptr) {
         screen = this->screen();
@@ -363,8 +347,7 @@ void PopoverViewController::createAtRow(int row) {
     if (row < 0) {
         return;
     }
-    const SettingsStore store = services_.openSharedDefaults();
-    if (auto index = storedIndexOfEnabledRow(store, static_cast<std::size_t>(row))) {
+    if (auto index = storedIndexOfEnabledRow(sharedDefaults_, static_cast<std::size_t>(row))) {
         helper_.activateShortcut(static_cast<std::int64_t>(*index));
         if (!detached_) {
             close();

@@ -5,17 +5,20 @@
 
 #include "app/core/app_services.h"
 #include "app/core/template_drop.h"
+#include "app/ui/template_list_model.h"
 #include "platform/linux/dbus_creation_request_sender.h"
 #include "platform/linux/dbus_drop_folder_service.h"
-#include "platform/linux/qt/template_icon.h"
 #include "shared/files/creation_journal.h"
+#include "shared/settings_store.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -25,7 +28,7 @@ class QToolButton;
 namespace quillet::app {
 
 // The list that the templates are dragged from.
-class TemplateListView final : public QListWidget {
+class TemplateListView final : public QListView {
     Q_OBJECT
 public:
     TemplateListView(TemplateDropper& dropper, platform::DBusDropFolderService& dropFolders,
@@ -34,7 +37,10 @@ public:
     // Shows these templates; the same ones again change nothing. Rows get
     // their icons when they are first drawn.
     void setTemplates(std::vector<FileTemplate> templates);
-    const std::vector<FileTemplate>& templates() const { return templates_; }
+    // Back at the top with nothing selected, as a list shown afresh.
+    void rewind();
+    const std::vector<FileTemplate>& templates() const { return model_->templates(); }
+    int count() const { return model_->rowCount(); }
     bool isDragging() const { return dragging_; }
     // The templates of the selected rows, in row order.
     std::vector<FileTemplate> selectedTemplates() const;
@@ -51,8 +57,7 @@ protected:
 private:
     TemplateDropper& dropper_;
     platform::DBusDropFolderService& dropFolders_;
-    std::vector<FileTemplate> templates_;
-    platform::qt::TemplateIcons icons_{nullptr};
+    TemplateListModel* model_;
     bool dragging_ = false;
 };
 
@@ -65,7 +70,8 @@ public:
     // The panel icon's menu, opened by the menu control.
     void setStatusMenu(QMenu* menu) { statusMenu_ = menu; }
 
-    // Rebuilds the list from the store.
+    // Shows the store's templates; reads nothing when the store has not
+    // changed since the last look.
     void loadTemplates();
 
     // Opens as a popup beside the pointer (X11), or as a small window where
@@ -76,7 +82,6 @@ public:
     bool isDetached() const { return detached_; }
 
     TemplateListView* tableView() const { return tableView_; }
-    QListWidget* list() const { return tableView_; }
 
 public slots:
     void showMenu();
@@ -94,6 +99,9 @@ private:
     void colourGlyphs();
 
     AppServices& services_;
+    // Kept open so that an unchanged store costs one stat, not a parse.
+    SettingsStore sharedDefaults_;
+    std::optional<std::uint64_t> shownGeneration_;
     std::unique_ptr<CreationJournal> journal_;
     std::unique_ptr<TemplateDropper> dropper_;
     platform::DBusDropFolderService dropFolders_;

@@ -6,7 +6,7 @@
 // very same file-manager menu items (same names, labels and icons, each with
 // an activation handler carrying its own data) from strings prepared
 // beforehand, which is the least any extension offering those entries pays.
-// The goal for an unchanged store: a click within 1.3 times that floor.
+// The goal for an unchanged store: a click within 1.1 times that floor.
 #include "tests/finder-extension/modules/harness_file_info.h"
 #include "tests/finder-extension/modules/harness_module.h"
 

@@ -104,13 +104,13 @@ protected:
     }
 
     void startDrag(int row, int rows, QPoint drop) {
-        QListWidget* list = popover->tableView();
+        QListView* list = popover->tableView();
         list->clearSelection();
         for (int i = row; i < row + rows; ++i) {
-            list->item(i)->setSelected(true);
+            list->selectionModel()->select(list->model()->index(i, 0), QItemSelectionModel::Select);
         }
         const QPoint start =
-            list->viewport()->mapToGlobal(list->visualItemRect(list->item(row)).center());
+            list->viewport()->mapToGlobal(list->visualRect(list->model()->index(row, 0)).center());
         const QStringList script = {
             "mousemove", QString::number(start.x()), QString::number(start.y()), "sleep", "0.2",
             "mousedown", "1", "mousemove", QString::number(start.x() + 30),
