@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
 
 using quillet::Value;
 
@@ -77,6 +79,50 @@ TEST(SettingsFormat, RejectsAnythingButAnObject) {
         auto parsed = quillet::parseSettingsText(text);
         ASSERT_FALSE(parsed);
         EXPECT_FALSE(parsed.error().reason().empty());
+    }
+}
+
+// What the reader makes of the edges of JSON: the values a settings file
+// can hold, and the refusals, with the reason a person reads.
+TEST(SettingsFormat, ReadsEdgesOfJsonAsTheStoreExpects) {
+    const std::string deepest = std::string(199, '[') + std::string(199, ']');
+    const std::string tooDeep = std::string(200, '[') + std::string(200, ']');
+    struct Case {
+        std::string text;
+        std::optional<Value> value; // nothing: refused
+        std::string reason;         // the refusal's start
+    };
+    const Case cases[] = {
+        {R"({"a":1,"a":2})", Value(Value::Dictionary{{"a", 2}}), ""},
+        {R"({"big":18446744073709551615})",
+         Value(Value::Dictionary{{"big", 18446744073709551615.0}}), ""},
+        {R"({"n":-3,"r":0.5,"s":"é","z":null})",
+         Value(Value::Dictionary{{"n", -3}, {"r", 0.5}, {"s", "\xc3\xa9"}, {"z", Value()}}), ""},
+        {R"({"d":[{"$data":"AAE="}]})",
+         Value(Value::Dictionary{{"d", Value::Array{Value(Value::Data{0, 1})}}}), ""},
+        {R"({"d":{"$data":"not base64!"}})",
+         Value(Value::Dictionary{{"d", Value::Dictionary{{"$data", "not base64!"}}}}), ""},
+        {R"({"d":{"$data":"AAE=","x":1}})",
+         Value(Value::Dictionary{{"d", Value::Dictionary{{"$data", "AAE="}, {"x", 1}}}}), ""},
+        {"{\"a\":" + deepest + "}", std::nullopt, ""},
+        {"{\"a\":" + tooDeep + "}", std::nullopt, "nesting too deep"},
+        {R"({"$data":"AAE="})", std::nullopt, "not a JSON object of settings"},
+        {"[1]", std::nullopt, "not a JSON object"},
+        {"{\"s\":\"\xff\"}", std::nullopt, "not valid JSON (at line 1"},
+        {"{} x", std::nullopt, "not valid JSON (at line 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 60));
+        auto parsed = quillet::parseSettingsText(c.text);
+        if (c.value) {
+            ASSERT_TRUE(parsed) << parsed.error().reason();
+            EXPECT_EQ(Value(*parsed), *c.value);
+        } else if (!c.reason.empty()) {
+            ASSERT_FALSE(parsed);
+            EXPECT_EQ(parsed.error().reason().rfind(c.reason, 0), 0u) << parsed.error().reason();
+        } else {
+            ASSERT_TRUE(parsed) << "the deepest nesting allowed: " << parsed.error().reason();
+        }
     }
 }
 
