@@ -127,6 +127,6 @@ printf '  floor, one cp process:            '; printf '%s\n' "${cp_times[@]}" | 
 printf '  cold, bus starts the helper:      '; printf '%s\n' "${cold_helper[@]}" | summary
 printf '  floor, bus starts a GApplication: '; printf '%s\n' "${cold_floor[@]}" | summary
 echo "  resident memory after a cold request: helper ${rss_h} kB, floor GApplication ${rss_f} kB"
-echo "  ratios: warm/cp $(ratio "$warm_m" "$cp_m") (goal <= 0.5x)," \
+echo "  ratios: warm/cp $(ratio "$warm_m" "$cp_m") (goal <= 0.2x)," \
      "cold/floor $(ratio "$cold_m" "$floor_m") (goal <= 1.1x)," \
      "memory/floor $(ratio "$rss_h" "$rss_f") (goal <= 1.25x)"
