@@ -14,6 +14,7 @@
 #include "shared/records.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -66,6 +67,23 @@ struct Setup {
         if (!SettingsStore(ids::kSuiteName).setObject(keys::kFileTemplates, Value(records))) {
             std::abort();
         }
+        warmUpDisplay();
+    }
+
+    // The program's first window pays for the display connection, the fonts
+    // and the icon theme; in the app its other windows have paid by the time
+    // the popover opens, and the floor comes after it: neither is timed.
+    static void warmUpDisplay() {
+        QWidget window(nullptr, Qt::Popup);
+        auto* layout = new QVBoxLayout(&window);
+        auto* list = new QListWidget(&window);
+        list->addItem(new QListWidgetItem(QIcon::fromTheme(QStringLiteral("text-x-generic")),
+                                          QStringLiteral("Template")));
+        layout->addWidget(list);
+        window.show();
+        drawn(window);
+        window.close();
+        QCoreApplication::processEvents();
     }
 };
 
