@@ -24,6 +24,34 @@ constexpr const char* kFileManagerPath = "/org/freedesktop/FileManager1";
 constexpr const char* kFileManagerInterface = "org.freedesktop.FileManager1";
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 
+// The locations come in tab order; the window is titled after the active
+// tab's folder, so the one whose name is the title is the active tab's (the
+// first where none matches, as with a single tab shown by another name).
+const gchar* activeTabLocation(GtkWindow* window, GVariant* locations) {
+    const gsize count = g_variant_n_children(locations);
+    const gchar* chosen = nullptr;
+    const char* title = gtk_window_get_title(window);
+    for (gsize i = 0; i < count; ++i) {
+        const gchar* uri = nullptr;
+        g_variant_get_child(locations, i, "&s", &uri);
+        if (chosen == nullptr) {
+            chosen = uri;
+        }
+        if (title == nullptr) {
+            break;
+        }
+        GFile* file = g_file_new_for_uri(uri);
+        gchar* name = g_file_get_basename(file);
+        const bool titled = name != nullptr && g_strcmp0(name, title) == 0;
+        g_free(name);
+        g_object_unref(file);
+        if (titled) {
+            return uri;
+        }
+    }
+    return chosen;
+}
+
 void applyWindowLocations(GVariant* windows) {
     module::ExtensionHost* host = module::ExtensionHost::current();
     module::WindowTracker* tracker = host != nullptr ? host->windowTracker() : nullptr;
@@ -42,10 +70,7 @@ void applyWindowLocations(GVariant* windows) {
         gchar* key = g_strdup_printf("%s/window/%u", applicationPath,
                                      gtk_application_window_get_id(GTK_APPLICATION_WINDOW(window)));
         if (GVariant* locations = g_variant_lookup_value(windows, key, G_VARIANT_TYPE("as"))) {
-            // The first is the active tab's.
-            if (g_variant_n_children(locations) > 0) {
-                const gchar* uri = nullptr;
-                g_variant_get_child(locations, 0, "&s", &uri);
+            if (const gchar* uri = activeTabLocation(GTK_WINDOW(window), locations)) {
                 module::windowShowsLocation(window, uri);
             }
             g_variant_unref(locations);
@@ -102,6 +127,10 @@ void followWindow(GObject* window) {
                gpointer) { refreshWindowLocations(); },
             nullptr, nullptr);
     }
+    // A tab switch changes no location, only the window's title.
+    g_signal_connect(window, "notify::title",
+                     G_CALLBACK(+[](GObject*, GParamSpec*, gpointer) { refreshWindowLocations(); }),
+                     nullptr);
     refreshWindowLocations();
 }
 

@@ -11,7 +11,7 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
@@ -77,7 +77,7 @@ TEST(WindowFitGuiTest, ThePopoverShowsItsLastRowWhole) {
         app::PopoverViewController popover(f.services);
         popover.detach();
         QApplication::processEvents();
-        QListWidget* list = popover.tableView();
+        QListView* list = popover.tableView();
         const int rowHeight = list->sizeHintForRow(0);
         ASSERT_GT(rowHeight, 0);
         const int shown = list->viewport()->height();
