@@ -254,13 +254,10 @@ std::string keysymName(std::uint32_t keysym) {
         return key->portal;
     }
     if (keysym >= 0xffbe && keysym <= 0xffe0) {
-        // Appended rather than "F" + ...: GCC 12 at -O3 warns falsely (-Wrestrict) on the latter.
-        std::string name("F");
-        return name.append(std::to_string(keysym - 0xffbe + 1));
+        return "F" + std::to_string(keysym - 0xffbe + 1);
     }
     if (keysym >= 0xffb0 && keysym <= 0xffb9) {
-        std::string name("KP_");
-        return name.append(std::to_string(keysym - 0xffb0));
+        return "KP_" + std::to_string(keysym - 0xffb0);
     }
     if (keysym >= 0x20 && keysym <= 0x7e) {
         return kAsciiNames[keysym - 0x20];
