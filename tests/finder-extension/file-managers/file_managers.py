@@ -33,6 +33,10 @@ class FileManager:
     publishes_active_folder: bool = True
     # The keys that open a tab, and that go to the next and the previous tab.
     tab_keys: tuple = ("ctrl+t", "ctrl+Page_Down", "ctrl+Page_Up")
+    # Whether a new tab can be sent to a folder by typing its path: Nautilus
+    # completes the path inline while it is typed, and the completion races
+    # the typed keys under load ("served" arrived as "served5v0").
+    tab_takes_typed_path: bool = True
 
 
 # Every one opens folders in its icon view, draws no desktop, and (with
@@ -83,6 +87,7 @@ FILE_MANAGERS = {
     ),
     "nautilus": FileManager(
         command=("nautilus", "--new-window"),
+        tab_takes_typed_path=False,
         accessible_names=("nautilus", "org.gnome.nautilus"),
         view_name="Content View",
         gtk4=True,
