@@ -79,8 +79,9 @@ Value recordFor(const std::string& item, const std::string& title) {
     record[keys::kTitle] = title;
     record[keys::kPrefix] = folder ? name : paths::deletingPathExtension(name);
     record[keys::kSuffix] = folder ? std::string() : paths::pathExtension(name);
-    // The item's own bit, as for a template added in the pane.
-    record[keys::kExecutable] = ::access(item.c_str(), X_OK) == 0;
+    // A file's own bit, as for a template added in the pane; a folder's x bit
+    // only lets it be entered, and a folder template is never a program.
+    record[keys::kExecutable] = !folder && ::access(item.c_str(), X_OK) == 0;
     return record;
 }
 

@@ -51,13 +51,16 @@ protected:
 TEST_F(TemplatesFolderTest, ItemsBecomeRecordsWhereTheyAre) {
     struct Expected {
         std::string title, filePath, prefix, suffix;
+        bool executable = false;
     };
+    fs::permissions(folder + "/launcher.desktop", fs::perms::owner_exec, fs::perm_options::add);
     const std::vector<Expected> expected{
         {"Letter", folder + "/Letter.odt", "Letter", "odt"},
         {"Minutes {date}", folder + "/Minutes {date}.md", "Minutes {date}", "md"},
+        // A folder's x bit lets it be entered: no program.
         {"Project skeleton.d", folder + "/Project skeleton.d", "Project skeleton.d", ""},
         {"Spreadsheet", folder + "/.source/Sheet.ods", "Sheet", "ods"},
-        {"launcher", folder + "/launcher.desktop", "launcher", "desktop"},
+        {"launcher", folder + "/launcher.desktop", "launcher", "desktop", true},
     };
     const std::vector<Value> records =
         templatesFolderRecords(folder, [](const std::string&) { return false; });
@@ -69,6 +72,7 @@ TEST_F(TemplatesFolderTest, ItemsBecomeRecordsWhereTheyAre) {
         EXPECT_EQ(field(records[i], keys::kPrefix), expected[i].prefix);
         EXPECT_EQ(field(records[i], keys::kSuffix), expected[i].suffix);
         EXPECT_TRUE(records[i].find(keys::kEnabled)->asBool().value_or(false));
+        EXPECT_EQ(records[i].find(keys::kExecutable)->asBool(), expected[i].executable);
     }
     // What is listed already is not offered again; a missing folder offers nothing.
     EXPECT_EQ(templatesFolderRecords(
