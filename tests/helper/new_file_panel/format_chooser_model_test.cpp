@@ -89,6 +89,15 @@ TEST_F(PanelModelTest, StartsWithTheRequestsTitleAndUniqueDefaultName) {
     EXPECT_EQ(model.suffix(), "txt");
 }
 
+TEST_F(PanelModelTest, ProposesTheNameWithItsVariablesFilledInForTheFolderShown) {
+    Value minutes = templateRecord("Minutes", "/t/minutes.md", "Minutes {folder}", "md");
+    test::writeFile(dir + "/Minutes Documents.md", "");
+    NewFilePanelModel model(host, dir, FormatChooserModel(Value::Array{minutes}, minutes));
+    EXPECT_EQ(model.nameField(), "Minutes Documents-1.md");
+    ASSERT_TRUE(model.selectTemplate(0, other));
+    EXPECT_EQ(model.nameField(), "Minutes Other.md");
+}
+
 TEST_F(PanelModelTest, TitleGoesThroughTheUsersOverride) {
     host.overrides["New %@"] = "Create %@ here";
     NewFilePanelModel model(host, dir, FormatChooserModel(stored, text));
