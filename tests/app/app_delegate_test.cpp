@@ -6,6 +6,7 @@
 #include "fake_application_shell.h"
 #include "file_text.h"
 #include "shared/keys.h"
+#include "shared/records.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,9 @@ struct FirstRunCase {
     bool refreshPosted;
     std::optional<std::size_t> templateCount; // nothing: fileTemplates stays absent
     bool copyAlert;
+    // Given, last so that the other cases need not name it: a list of one
+    // template in the templates folder is stored already.
+    bool listStored = false;
 };
 
 const Value kRoot = Value::Array{Value::Dictionary{{"path", "/"}, {"enabled", true}}};
@@ -111,6 +115,17 @@ TEST_F(AppDelegateTest, FirstRunSeedsOnlyWhatIsAbsent) {
          true,
          0u,
          false},
+        {"a stored list is the user's: the folder is set up again, the list kept",
+         {},
+         {},
+         false,
+         true,
+         {},
+         kRoot,
+         true,
+         1u,
+         false,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,6 +140,16 @@ TEST_F(AppDelegateTest, FirstRunSeedsOnlyWhatIsAbsent) {
         }
         if (c.templatesDirExists) {
             fs::create_directories(fixture.services.templatesDir);
+        }
+        if (c.listStored) {
+            ASSERT_TRUE(fixture.shared().setObject(
+                keys::kFileTemplates,
+                Value::Array{FileTemplate{.enabled = true,
+                                          .title = "Mine",
+                                          .filePath = fixture.services.templatesDir + "/Text.txt",
+                                          .prefix = "mine",
+                                          .suffix = "txt"}
+                                 .toValue()}));
         }
 
         AppDelegate delegate(fixture.services, ui);
@@ -278,7 +303,9 @@ TEST_F(AppDelegateTest, FirstRunAddsTheDesktopTemplatesFolderAfterTheShippedOnes
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::ofstream(f.xdg.configHome() + "/user-dirs.dirs") << c.userDirs;
+        // Each case a first run: no folder, no list.
         fs::remove_all(f.services.templatesDir);
+        ASSERT_TRUE(f.shared().removeObjectForKey(keys::kFileTemplates));
         AppDelegate delegate(f.services, shell);
         delegate.checkAndCopyTemplates();
         auto templates = f.shared().arrayForKey(keys::kFileTemplates);
