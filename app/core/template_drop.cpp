@@ -14,6 +14,7 @@
 #include <cctype>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 namespace quillet::app {
 
@@ -45,11 +46,10 @@ void removeStaleStaging(const std::string& root, std::chrono::minutes keepFor) {
 
 std::vector<FileTemplate> enabledTemplates(const SettingsStore& sharedDefaults) {
     std::vector<FileTemplate> rows;
-    for (const auto& record :
-         fileTemplatesFrom(sharedDefaults.objectForKey(keys::kFileTemplates))) {
+    for (auto& record : fileTemplatesFrom(sharedDefaults.objectForKey(keys::kFileTemplates))) {
         // The popover learns the folder only at the drop: every template.
         if (record && record->enabled && record->isOfferedIn(std::nullopt)) {
-            rows.push_back(*record);
+            rows.push_back(std::move(*record));
         }
     }
     return rows;

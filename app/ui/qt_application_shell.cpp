@@ -31,9 +31,13 @@ QIcon appIcon(const AppServices& services, const char* name, const char* file) {
 } // namespace
 
 QtApplicationShell::QtApplicationShell(AppServices& services) : services_(services) {
-    QGuiApplication::setWindowIcon(
-        appIcon(services_, "org.quillet.Quillet", "org.quillet.Quillet.svg"));
-    buildStatusMenu();
+    // The icon is drawn from its vector file for every size the window
+    // system keeps: given once the event loop runs, after the start's window
+    // is on the screen, it reaches every window then.
+    QTimer::singleShot(0, this, [this] {
+        QGuiApplication::setWindowIcon(
+            appIcon(services_, "org.quillet.Quillet", "org.quillet.Quillet.svg"));
+    });
     trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
     // Qt tells no one when a tray host appears or leaves: look now and then,
     // and let the tray item follow the option again when that changed.
@@ -86,7 +90,11 @@ QString QtApplicationShell::text(const char* english) const {
     return qtText(services_.translate(english));
 }
 
-void QtApplicationShell::buildStatusMenu() {
+QMenu* QtApplicationShell::statusMenu() {
+    return statusMenu_ != nullptr ? statusMenu_ : buildStatusMenu();
+}
+
+QMenu* QtApplicationShell::buildStatusMenu() {
     statusMenu_ = new QMenu();
     statusMenu_->setObjectName("StatusMenu");
     statusMenu_->setAccessibleName(text("Quillet"));
@@ -116,6 +124,7 @@ void QtApplicationShell::buildStatusMenu() {
             onQuit();
         }
     });
+    return statusMenu_;
 }
 
 PreferencesWindow* QtApplicationShell::preferencesWindow() {
@@ -168,7 +177,7 @@ void QtApplicationShell::createStatusItem() {
         appIcon(services_, "org.quillet.Quillet-status", "StatusIcon.svg"), this);
     statusItem_->setToolTip(text("Quillet"));
     // The context request shows this menu (the host does it for SNI items).
-    statusItem_->setContextMenu(statusMenu_);
+    statusItem_->setContextMenu(statusMenu());
     connect(statusItem_, &QSystemTrayIcon::activated, this,
             &QtApplicationShell::statusItemActivated);
     statusItem_->show();
@@ -205,12 +214,12 @@ void QtApplicationShell::removeStatusItem() {
 }
 
 void QtApplicationShell::popUpStatusMenu() {
-    statusMenu_->popup(QCursor::pos());
+    statusMenu()->popup(QCursor::pos());
 }
 
 void QtApplicationShell::createPopover() {
     popover_ = new PopoverViewController(services_);
-    popover_->setStatusMenu(statusMenu_);
+    popover_->setStatusMenu(statusMenu());
 }
 
 bool QtApplicationShell::isPopoverShown() const {

@@ -35,7 +35,8 @@ public:
     PreferencesWindow* preferencesWindow();
     bool hasPreferencesWindow() const;
     QSystemTrayIcon* statusItem() const { return statusItem_; }
-    QMenu* statusMenu() const { return statusMenu_; }
+    // Built on first use: the window shown at start needs neither it nor its icons.
+    QMenu* statusMenu();
     PopoverViewController* popover() const;
     // The popover as an ordinary window: the way to the templates where no
     // tray shows Quillet's icon (the desktop entry's "Templates" action).
@@ -60,7 +61,7 @@ public:
 
 private:
     QString text(const char* english) const;
-    void buildStatusMenu();
+    QMenu* buildStatusMenu();
     void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
 
     // A tray host may come later (the panel starts after us at login) or go.
