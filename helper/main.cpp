@@ -205,7 +205,6 @@ int main(int argc, char** argv) {
             delegate.handleShortcutActivation(*entryIndex);
         }
     });
-    delegate.applicationDidFinishLaunching();
     for (const auto& url : urls) {
         mainQueue.post([&delegate, url] { delegate.handleURLEvent(url); });
     }
@@ -213,6 +212,10 @@ int main(int argc, char** argv) {
         mainQueue.post(
             [&delegate, index = *shortcutIndex] { delegate.handleShortcutActivation(index); });
     }
+    // The call that made the bus start us is queued by now (the bus sends it
+    // before its answer to our name request): it is served first, and the
+    // launch work that no request needs comes after.
+    mainQueue.postWhenIdle([&delegate] { delegate.applicationDidFinishLaunching(); });
 
     bus.run();
     bus.serveReceived();

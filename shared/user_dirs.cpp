@@ -2,17 +2,19 @@
 
 #include "xdg_paths.h"
 
-#include <sstream>
+#include <string_view>
 
 namespace quillet::paths {
 
 std::string userDirectory(std::string_view userDirsText, std::string_view key,
                           const std::string& home) {
     std::string found;
-    std::istringstream in{std::string(userDirsText)};
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string_view rest(line);
+    // Line by line, without a string stream: the helper links no iostreams.
+    std::string_view text = userDirsText;
+    while (!text.empty()) {
+        const auto lineEnd = text.find('\n');
+        std::string_view rest = text.substr(0, lineEnd);
+        text = lineEnd == std::string_view::npos ? std::string_view() : text.substr(lineEnd + 1);
         const auto skipBlanks = [&rest] {
             while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) {
                 rest.remove_prefix(1);

@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdlib>
 #include <pwd.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -22,21 +22,27 @@ void onMountsChanged(GUnixMountMonitor*, gpointer userData) {
 }
 } // namespace
 
-GioVolumeMonitor::GioVolumeMonitor() : mounts_(readMounts()) {
-    GUnixMountMonitor* monitor = g_unix_mount_monitor_get();
-    monitor_ = monitor;
-    handlerId_ = g_signal_connect(monitor, "mounts-changed", G_CALLBACK(onMountsChanged), this);
-}
+GioVolumeMonitor::GioVolumeMonitor() = default;
 
 GioVolumeMonitor::~GioVolumeMonitor() {
-    auto* monitor = static_cast<GUnixMountMonitor*>(monitor_);
-    g_signal_handler_disconnect(monitor, handlerId_);
-    g_object_unref(monitor);
+    if (monitor_ != nullptr) {
+        auto* monitor = static_cast<GUnixMountMonitor*>(monitor_);
+        g_signal_handler_disconnect(monitor, handlerId_);
+        g_object_unref(monitor);
+    }
 }
 
 void GioVolumeMonitor::setHandlers(Callback didMount, Callback willUnmount) {
     didMount_ = std::move(didMount);
     willUnmount_ = std::move(willUnmount);
+    // Reading the table and watching it cost a program's start a thread and
+    // the mount library: done once somebody listens.
+    if (monitor_ == nullptr && (didMount_ || willUnmount_)) {
+        mounts_ = readMounts();
+        GUnixMountMonitor* monitor = g_unix_mount_monitor_get();
+        monitor_ = monitor;
+        handlerId_ = g_signal_connect(monitor, "mounts-changed", G_CALLBACK(onMountsChanged), this);
+    }
 }
 
 std::set<std::string> GioVolumeMonitor::readMounts() {

@@ -12,17 +12,18 @@ namespace quillet::platform {
 
 class GioVolumeMonitor final : public VolumeMonitor {
 public:
-    // Construct on the main thread: changes are reported on its main context.
+    // Watches nothing until the first handler is set.
     GioVolumeMonitor();
     ~GioVolumeMonitor() override;
     GioVolumeMonitor(const GioVolumeMonitor&) = delete;
     GioVolumeMonitor& operator=(const GioVolumeMonitor&) = delete;
 
     // willUnmount is called once the mount is gone from the table; Linux says
-    // nothing before that.
+    // nothing before that. The first handlers start the watch: set them on
+    // the main thread, whose main context then reports the changes.
     void setHandlers(Callback didMount, Callback willUnmount) override;
 
-    // The mount paths of the table as last read.
+    // The mount paths of the table as last read (none before the watch starts).
     const std::set<std::string>& mountPaths() const { return mounts_; }
 
     // Re-reads the table and reports the difference (the monitor's signal handler).

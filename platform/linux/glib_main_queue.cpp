@@ -34,6 +34,10 @@ void GLibMainQueue::post(Task task) {
     g_idle_add_full(G_PRIORITY_DEFAULT, runTask, new Task(std::move(task)), freeTask);
 }
 
+void GLibMainQueue::postWhenIdle(Task task) {
+    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, runTask, new Task(std::move(task)), freeTask);
+}
+
 void GLibMainQueue::postAfter(std::chrono::milliseconds delay, Task task) {
     auto ms = static_cast<guint>(std::clamp<std::chrono::milliseconds::rep>(
         delay.count(), 0, static_cast<std::chrono::milliseconds::rep>(G_MAXUINT)));

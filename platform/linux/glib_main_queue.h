@@ -11,6 +11,10 @@ public:
     // Never runs the task inside the call, even on the main thread.
     void post(Task task) override;
     void postAfter(std::chrono::milliseconds delay, Task task) override;
+    // Runs the task once the context has nothing more urgent to do: after
+    // every task posted, every bus call received and the work they post in
+    // turn.
+    void postWhenIdle(Task task);
 };
 
 } // namespace quillet::platform

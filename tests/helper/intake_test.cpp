@@ -333,7 +333,12 @@ TEST_F(IntakeTest, CreationLeftoversOfACrashedHelperAreCleanedAtStart) {
     }
     ::waitpid(dead, nullptr, 0);
     writeFile(xdg.root() + "/journal/" + std::to_string(dead) + "-0.entry", leftover, 0600);
-    start(false);
+    auto& d = start(false);
+    // A request served before launch leaves the clean-up for after.
+    d.handleURLEvent(url(work, "0"));
+    EXPECT_TRUE(exists(work + "/untitled.txt"));
+    EXPECT_TRUE(exists(leftover));
+    d.applicationDidFinishLaunching();
     EXPECT_FALSE(exists(leftover));
 }
 

@@ -52,6 +52,59 @@ TEST_F(LifecycleTest, WithoutAWatchTheExecutableIsCheckedAtEachRequest) {
     EXPECT_EQ(terminations, 1);
 }
 
+TEST_F(LifecycleTest, RequestsBeforeLaunchAreServedAndLaunchBindsWatchesAndArmsAfter) {
+    addShortcutTemplates();
+    auto& d = start(false);
+    d.handleURLEvent(url(work, "0"));
+    EXPECT_TRUE(exists(work + "/a.txt"));
+    EXPECT_TRUE(hotKeys.allHotKeys().empty());
+    EXPECT_FALSE(volumes.hasHandlers());
+    EXPECT_EQ(d.fileWatcher(), nullptr);
+    d.applicationDidFinishLaunching();
+    d.applicationDidFinishLaunching(); // once only
+    EXPECT_EQ(hotKeys.allHotKeys().size(), 2u);
+    EXPECT_TRUE(volumes.hasHandlers());
+    ASSERT_NE(d.fileWatcher(), nullptr);
+    EXPECT_EQ(d.fileWatcher()->numberOfWatchedPaths(), 1u);
+    EXPECT_EQ(events->open.size(), 1u);
+    // The request came first: only the post-request check ends it.
+    queue.advance(11s);
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(LifecycleTest, LaunchAfterTheStartEndsWhenTheExecutableChangedOrTheHelperEnded) {
+    struct Case {
+        const char* name;
+        bool replaceExecutable;
+        bool quitFirst;
+        int terminations;
+    };
+    for (const Case& c : {Case{"unchanged", false, false, 0}, Case{"replaced", true, false, 1},
+                          Case{"quit before launch", false, true, 1}}) {
+        SCOPED_TRACE(c.name);
+        terminations = 0;
+        setOption(keys::kRunInBackground, true);
+        addShortcutTemplates();
+        writeFile(executable, "this version", 0755);
+        auto& d = start(false);
+        if (c.replaceExecutable) {
+            writeFile(executable + ".new", "a newer version", 0755);
+            std::filesystem::rename(executable + ".new", executable);
+        }
+        if (c.quitFirst) {
+            notifications.deliver(ids::kHelper, ids::kQuitObject);
+            queue.runPending();
+        }
+        const int registeredBefore = hotKeys.registerCalls;
+        d.applicationDidFinishLaunching();
+        EXPECT_EQ(terminations, c.terminations);
+        // An ended helper binds and watches nothing.
+        EXPECT_EQ(hotKeys.registerCalls == registeredBefore, c.quitFirst);
+        EXPECT_EQ(d.fileWatcher() == nullptr, c.quitFirst);
+        delegate.reset();
+    }
+}
+
 TEST_F(LifecycleTest, RunInBackgroundKeepsItRunning) {
     setOption(keys::kRunInBackground, true);
     auto& d = start();

@@ -5,14 +5,14 @@
 #include "shared/keys.h"
 #include "shared/plist_json.h"
 
-#include <iostream>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace quillet::helper {
 
 AppDelegate::AppDelegate(HelperPorts ports, HelperPaths paths)
     : ports_(std::move(ports)), paths_(std::move(paths)), journal_(paths_.journalDir),
-      self_(*this) {
+      executableAtStart_(FileIdentity::of(paths_.executablePath)), self_(*this) {
     panelCount_ = 0;
     registerDefaults();
 
@@ -22,14 +22,6 @@ AppDelegate::AppDelegate(HelperPorts ports, HelperPaths paths)
         observers_.push_back(ports_.notifications.addObserver(
             name, self_.guard(&AppDelegate::userDefaultsDidChange)));
     }
-    auto restart =
-        self_.guard([](AppDelegate& self, const std::string&) { self.restartAccessingURLs(); });
-    ports_.volumes.setHandlers(restart, restart);
-    startAccessingURLs();
-
-    // Copies interrupted by a crash left hidden items behind; they are ours
-    // to remove, and only they.
-    journal_.cleanLeftovers();
 }
 
 AppDelegate::~AppDelegate() {
@@ -50,14 +42,27 @@ void AppDelegate::registerDefaults() {
     const auto parsed = readSettingsFile(paths_.defaultsFile);
     if (!parsed) {
         // Without the resource every option reads as false.
-        std::cerr << "quillet-helper: " << parsed.error().path() << ": " << parsed.error().reason()
-                  << "\n";
+        std::fprintf(stderr, "quillet-helper: %s: %s\n", parsed.error().path().c_str(),
+                     parsed.error().reason().c_str());
         return;
     }
     ports_.sharedDefaults.registerDefaults(*parsed);
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    // Requests served before launch may already have ended the helper.
+    if (terminating_ || launched_) {
+        return;
+    }
+    launched_ = true;
+    auto restart =
+        self_.guard([](AppDelegate& self, const std::string&) { self.restartAccessingURLs(); });
+    ports_.volumes.setHandlers(restart, restart);
+    startAccessingURLs();
+    // Copies interrupted by a crash left hidden items behind; they are ours
+    // to remove, and only they (this process's own copies are left alone).
+    journal_.cleanLeftovers();
+
     bindHotKeys();
     checkAndTerminate();
     fileWatcher_ = VDKQueue::create(
@@ -68,15 +73,21 @@ void AppDelegate::applicationDidFinishLaunching() {
         auto watched = fileWatcher_->addPathToQueue(
             paths_.executablePath, vnode::kDelete | vnode::kWrite | vnode::kRename);
         if (watched) {
+            // The watch sees changes from now on; one made since the start
+            // ends the helper as the watch would have.
+            if (FileIdentity::of(paths_.executablePath) != executableAtStart_) {
+                terminate();
+            }
             return;
         }
         refused = watched.error().reason();
     }
     // Without the kernel's watch (inotify's watches used up, say) the helper
     // must not believe it has one: it compares the file at each request.
-    executableAtLaunch_ = FileIdentity::of(paths_.executablePath);
-    std::cerr << "quillet-helper: cannot watch " << paths_.executablePath << " (" << refused
-              << "); it is checked at each request instead\n";
+    executableUnwatched_ = true;
+    std::fprintf(stderr,
+                 "quillet-helper: cannot watch %s (%s); it is checked at each request instead\n",
+                 paths_.executablePath.c_str(), refused.c_str());
 }
 
 AppDelegate::FileIdentity AppDelegate::FileIdentity::of(const std::string& path) {
@@ -88,7 +99,7 @@ AppDelegate::FileIdentity AppDelegate::FileIdentity::of(const std::string& path)
 }
 
 bool AppDelegate::executableChangedUnwatched() const {
-    return executableAtLaunch_ && FileIdentity::of(paths_.executablePath) != *executableAtLaunch_;
+    return executableUnwatched_ && FileIdentity::of(paths_.executablePath) != executableAtStart_;
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -88,14 +88,17 @@ struct HelperPaths {
 
 class AppDelegate final : public NewFilePanelHost, public VDKQueueDelegate {
 public:
-    // Start-up of the object: defaults registered, notifications observed,
-    // grants opened, leftovers of interrupted copies removed.
+    // Start-up of the object: defaults registered, notifications observed.
+    // Enough to serve requests: the rest waits for launch.
     AppDelegate(HelperPorts ports, HelperPaths paths);
     ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    // Launch: shortcuts bound, the idle quit check armed, the executable watched.
+    // Launch: grants opened, leftovers of interrupted copies removed,
+    // shortcuts bound, the idle quit check armed, the executable watched. The
+    // program runs it once the requests that started it are served, so that
+    // a cold request waits for none of it. Runs once; not after terminate().
     void applicationDidFinishLaunching();
     // Watcher detached and emptied, observers removed. Runs once.
     void applicationWillTerminate();
@@ -194,8 +197,8 @@ private:
     ScriptInstaller& scriptInstaller();
     FinderPath& finderPath();
 
-    // What the executable was at launch, for the check made at each request
-    // when the kernel would not watch it.
+    // What the executable was at start: compared when the watch begins, and
+    // at each request when the kernel would not watch it.
     struct FileIdentity {
         bool exists = false;
         std::uint64_t dev = 0, ino = 0;
@@ -219,7 +222,9 @@ private:
     // Copies of large files and folders in progress; joined before the delegate goes,
     // so that an ending helper still finishes what it accepted.
     std::vector<std::thread> copies_;
-    std::optional<FileIdentity> executableAtLaunch_; // set only when unwatched
+    FileIdentity executableAtStart_;
+    bool executableUnwatched_ = false; // then compared at each request
+    bool launched_ = false;
     std::vector<NotificationCenter::Token> observers_;
     std::unique_ptr<ScriptInstaller> scriptInstaller_;
     std::unique_ptr<FinderPath> finderPath_;

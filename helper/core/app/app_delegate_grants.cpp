@@ -8,7 +8,7 @@
 #include "shared/keys.h"
 #include "shared/xdg_paths.h"
 
-#include <iostream>
+#include <cstdio>
 
 namespace quillet::helper {
 
@@ -125,7 +125,8 @@ void AppDelegate::showAuthorizationPanel(const std::string& folder, const Value&
                     // An unsaved grant is asked for again next time; this
                     // request goes on either way.
                     if (Status saved = delegate.saveAuthorizedURL(*chosen); !saved) {
-                        std::cerr << "quillet-helper: " << saved.error().logText() << "\n";
+                        std::fprintf(stderr, "quillet-helper: %s\n",
+                                     saved.error().logText().c_str());
                     }
                     delegate.makeFileAtDir(folder, record, fileManager);
                 } else {

@@ -11,7 +11,7 @@
 #include "shared/xdg_paths.h"
 
 #include <algorithm>
-#include <iostream>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace quillet::helper {
@@ -32,7 +32,7 @@ void AppDelegate::handleURLEvent(const std::string& url, const std::string& file
         const std::string shown =
             url.size() > kShownURLLength ? url.substr(0, kShownURLLength) + "\u2026" : url;
         const std::string& reason = read.error().detail();
-        std::cerr << "quillet-helper: " << shown << ": " << reason << "\n";
+        std::fprintf(stderr, "quillet-helper: %s: %s\n", shown.c_str(), reason.c_str());
         raisePanelCount();
         showAlert(translate("Unable to create file!"), translate(reason) + "\n" + shown,
                   AlertStyle::Critical);

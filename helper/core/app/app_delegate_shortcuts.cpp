@@ -6,7 +6,7 @@
 #include "shared/keys.h"
 #include "shared/records.h"
 
-#include <iostream>
+#include <cstdio>
 
 namespace quillet::helper {
 
@@ -32,7 +32,8 @@ void AppDelegate::bindHotKeys() {
         if (const Status synced =
                 syncShortcutRegistry(*ports_.shortcutRegistry, templates_, paths_.executablePath);
             !synced) {
-            std::cerr << "quillet-helper: desktop shortcuts: " << synced.error().logText() << "\n";
+            std::fprintf(stderr, "quillet-helper: desktop shortcuts: %s\n",
+                         synced.error().logText().c_str());
         }
         return;
     }
