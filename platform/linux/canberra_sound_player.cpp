@@ -1,7 +1,8 @@
 #include "canberra_sound_player.h"
 
+#include "platform/linux/runtime_library.h"
+
 #include <canberra.h>
-#include <dlfcn.h>
 
 namespace quillet::platform {
 
@@ -9,30 +10,24 @@ namespace quillet::platform {
 // the helper more memory than the rest of it, and most runs never play a
 // sound: the library is opened with the first sound, not at start.
 struct CanberraSoundPlayer::Library {
-    decltype(&ca_context_create) create = nullptr;
-    decltype(&ca_context_change_props) changeProps = nullptr;
-    decltype(&ca_context_play) play = nullptr;
-    decltype(&ca_context_destroy) destroy = nullptr;
+    decltype(ca_context_create)* create = nullptr;
+    decltype(ca_context_change_props)* changeProps = nullptr;
+    decltype(ca_context_play)* play = nullptr;
+    decltype(ca_context_destroy)* destroy = nullptr;
+    bool complete = false;
 
     // Null when the library or one of its functions is missing: no sound.
     static const Library* open() {
         static const Library library = [] {
             Library found;
-            void* handle = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
-            if (handle == nullptr) {
-                return found;
-            }
-            found.create = reinterpret_cast<decltype(create)>(::dlsym(handle, "ca_context_create"));
-            found.changeProps =
-                reinterpret_cast<decltype(changeProps)>(::dlsym(handle, "ca_context_change_props"));
-            found.play = reinterpret_cast<decltype(play)>(::dlsym(handle, "ca_context_play"));
-            found.destroy =
-                reinterpret_cast<decltype(destroy)>(::dlsym(handle, "ca_context_destroy"));
+            void* handle = openRuntimeLibrary("libcanberra.so.0");
+            found.complete = bindFunction(handle, "ca_context_create", found.create) &&
+                             bindFunction(handle, "ca_context_change_props", found.changeProps) &&
+                             bindFunction(handle, "ca_context_play", found.play) &&
+                             bindFunction(handle, "ca_context_destroy", found.destroy);
             return found;
         }();
-        const bool complete = library.create != nullptr && library.changeProps != nullptr &&
-                              library.play != nullptr && library.destroy != nullptr;
-        return complete ? &library : nullptr;
+        return library.complete ? &library : nullptr;
     }
 };
 

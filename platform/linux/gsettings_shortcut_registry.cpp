@@ -1,5 +1,6 @@
 #include "platform/linux/gsettings_shortcut_registry.h"
 
+#include "platform/linux/runtime_library.h"
 #include "shared/desktop_shortcuts.h"
 
 #define G_SETTINGS_ENABLE_BACKEND
@@ -154,11 +155,21 @@ std::string listElement(const Layout& layout, const std::string& id) {
 }
 
 // The folders under the entry folder, for MATE, which lists them nowhere.
-std::vector<std::string> entryFolders(const Layout& layout) {
+Expected<std::vector<std::string>> entryFolders(const Layout& layout) {
+    // dconf's client library, opened here: only MATE needs it.
+    static void* const library = openRuntimeLibrary("libdconf.so.1");
+    decltype(dconf_client_new)* clientNew = nullptr;
+    decltype(dconf_client_list)* clientList = nullptr;
+    if (!bindFunction(library, "dconf_client_new", clientNew) ||
+        !bindFunction(library, "dconf_client_list", clientList)) {
+        return Error::withDetail("read the desktop's shortcuts", layout.entryDir,
+                                 "the dconf library (libdconf.so.1) cannot be loaded",
+                                 std::errc::operation_not_supported);
+    }
     std::vector<std::string> ids;
-    DConfClient* client = dconf_client_new();
+    DConfClient* client = clientNew();
     gint length = 0;
-    gchar** names = dconf_client_list(client, layout.entryDir, &length);
+    gchar** names = clientList(client, layout.entryDir, &length);
     for (gint i = 0; i < length; ++i) {
         std::string_view name(names[i]);
         if (name.ends_with('/')) {
@@ -243,7 +254,11 @@ Expected<std::vector<RegistryEntry>> GSettingsShortcutRegistry::entries() {
             ids.push_back(idOfListed(layout_, std::move(element)));
         }
     } else {
-        ids = entryFolders(layout_);
+        auto folders = entryFolders(layout_);
+        if (!folders) {
+            return folders.error();
+        }
+        ids = std::move(*folders);
     }
     std::vector<RegistryEntry> out;
     for (const auto& id : ids) {

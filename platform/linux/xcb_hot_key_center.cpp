@@ -1,5 +1,6 @@
 #include "platform/linux/xcb_hot_key_center.h"
 
+#include "platform/linux/runtime_library.h"
 #include "shared/shortcut.h"
 
 #include <glib.h>
@@ -19,6 +20,65 @@ namespace quillet::platform {
 namespace {
 
 constexpr xcb_keysym_t kNumLockKeysym = 0xff7f;
+
+// libxcb and its key-symbol helper, opened with the first connection: a
+// program starts without mapping them, and sessions whose desktop keeps the
+// shortcuts never need them.
+struct XcbFunctions {
+    decltype(xcb_connect)* connect = nullptr;
+    decltype(xcb_connection_has_error)* connectionHasError = nullptr;
+    decltype(xcb_disconnect)* disconnect = nullptr;
+    decltype(xcb_flush)* flush = nullptr;
+    decltype(xcb_get_file_descriptor)* getFileDescriptor = nullptr;
+    decltype(xcb_get_modifier_mapping)* getModifierMapping = nullptr;
+    decltype(xcb_get_modifier_mapping_keycodes)* getModifierMappingKeycodes = nullptr;
+    decltype(xcb_get_modifier_mapping_reply)* getModifierMappingReply = nullptr;
+    decltype(xcb_get_setup)* getSetup = nullptr;
+    decltype(xcb_grab_key_checked)* grabKeyChecked = nullptr;
+    decltype(xcb_poll_for_event)* pollForEvent = nullptr;
+    decltype(xcb_poll_for_queued_event)* pollForQueuedEvent = nullptr;
+    decltype(xcb_request_check)* requestCheck = nullptr;
+    decltype(xcb_screen_next)* screenNext = nullptr;
+    decltype(xcb_setup_roots_iterator)* setupRootsIterator = nullptr;
+    decltype(xcb_ungrab_key)* ungrabKey = nullptr;
+    decltype(xcb_key_symbols_alloc)* keySymbolsAlloc = nullptr;
+    decltype(xcb_key_symbols_free)* keySymbolsFree = nullptr;
+    decltype(xcb_key_symbols_get_keycode)* keySymbolsGetKeycode = nullptr;
+    decltype(xcb_refresh_keyboard_mapping)* refreshKeyboardMapping = nullptr;
+    bool complete = false;
+};
+
+const XcbFunctions& xcb() {
+    static const XcbFunctions functions = [] {
+        XcbFunctions found;
+        void* core = openRuntimeLibrary("libxcb.so.1");
+        void* keysyms = openRuntimeLibrary("libxcb-keysyms.so.1");
+        found.complete =
+            bindFunction(core, "xcb_connect", found.connect) &&
+            bindFunction(core, "xcb_connection_has_error", found.connectionHasError) &&
+            bindFunction(core, "xcb_disconnect", found.disconnect) &&
+            bindFunction(core, "xcb_flush", found.flush) &&
+            bindFunction(core, "xcb_get_file_descriptor", found.getFileDescriptor) &&
+            bindFunction(core, "xcb_get_modifier_mapping", found.getModifierMapping) &&
+            bindFunction(core, "xcb_get_modifier_mapping_keycodes",
+                         found.getModifierMappingKeycodes) &&
+            bindFunction(core, "xcb_get_modifier_mapping_reply", found.getModifierMappingReply) &&
+            bindFunction(core, "xcb_get_setup", found.getSetup) &&
+            bindFunction(core, "xcb_grab_key_checked", found.grabKeyChecked) &&
+            bindFunction(core, "xcb_poll_for_event", found.pollForEvent) &&
+            bindFunction(core, "xcb_poll_for_queued_event", found.pollForQueuedEvent) &&
+            bindFunction(core, "xcb_request_check", found.requestCheck) &&
+            bindFunction(core, "xcb_screen_next", found.screenNext) &&
+            bindFunction(core, "xcb_setup_roots_iterator", found.setupRootsIterator) &&
+            bindFunction(core, "xcb_ungrab_key", found.ungrabKey) &&
+            bindFunction(keysyms, "xcb_key_symbols_alloc", found.keySymbolsAlloc) &&
+            bindFunction(keysyms, "xcb_key_symbols_free", found.keySymbolsFree) &&
+            bindFunction(keysyms, "xcb_key_symbols_get_keycode", found.keySymbolsGetKeycode) &&
+            bindFunction(keysyms, "xcb_refresh_keyboard_mapping", found.refreshKeyboardMapping);
+        return found;
+    }();
+    return functions;
+}
 
 struct Entry {
     std::shared_ptr<HotKey> hotKey;
@@ -53,10 +113,10 @@ struct XcbHotKeyCenter::Impl {
             std::free(event);
         }
         if (symbols != nullptr) {
-            xcb_key_symbols_free(symbols);
+            xcb().keySymbolsFree(symbols);
         }
         if (connection != nullptr) {
-            xcb_disconnect(connection);
+            xcb().disconnect(connection);
         }
     }
 
@@ -71,11 +131,11 @@ struct XcbHotKeyCenter::Impl {
 
     void updateNumLockMask() {
         numLockMask = 0;
-        xcb_keycode_t* numLockCodes = xcb_key_symbols_get_keycode(symbols, kNumLockKeysym);
-        auto* reply = xcb_get_modifier_mapping_reply(connection,
-                                                     xcb_get_modifier_mapping(connection), nullptr);
+        xcb_keycode_t* numLockCodes = xcb().keySymbolsGetKeycode(symbols, kNumLockKeysym);
+        auto* reply = xcb().getModifierMappingReply(connection,
+                                                    xcb().getModifierMapping(connection), nullptr);
         if (reply != nullptr && numLockCodes != nullptr) {
-            const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply);
+            const xcb_keycode_t* codes = xcb().getModifierMappingKeycodes(reply);
             const int perModifier = reply->keycodes_per_modifier;
             for (int modifierIndex = 0; modifierIndex < 8; ++modifierIndex) {
                 for (int j = 0; j < perModifier; ++j) {
@@ -94,7 +154,7 @@ struct XcbHotKeyCenter::Impl {
 
     std::vector<xcb_keycode_t> keycodesFor(xcb_keysym_t keysym) const {
         std::vector<xcb_keycode_t> out;
-        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        xcb_keycode_t* codes = xcb().keySymbolsGetKeycode(symbols, keysym);
         for (xcb_keycode_t* c = codes; c != nullptr && *c != XCB_NO_SYMBOL; ++c) {
             if (std::find(out.begin(), out.end(), *c) == out.end()) {
                 out.push_back(*c);
@@ -119,7 +179,7 @@ struct XcbHotKeyCenter::Impl {
             Pending p{key, {}};
             for (std::uint16_t variant : lockVariants()) {
                 auto mods = static_cast<std::uint16_t>(modifiers | variant);
-                p.cookies.emplace_back(mods, xcb_grab_key_checked(connection, 1, root, mods, code,
+                p.cookies.emplace_back(mods, xcb().grabKeyChecked(connection, 1, root, mods, code,
                                                                   XCB_GRAB_MODE_ASYNC,
                                                                   XCB_GRAB_MODE_ASYNC));
             }
@@ -129,7 +189,7 @@ struct XcbHotKeyCenter::Impl {
         std::vector<std::pair<xcb_keycode_t, std::uint16_t>> made;
         for (auto& p : pending) {
             for (auto& [mods, cookie] : p.cookies) {
-                if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
+                if (xcb_generic_error_t* error = xcb().requestCheck(connection, cookie)) {
                     ok = false; // BadAccess: another client holds it
                     std::free(error);
                 } else {
@@ -139,9 +199,9 @@ struct XcbHotKeyCenter::Impl {
         }
         if (!ok) {
             for (auto [code, mods] : made) {
-                xcb_ungrab_key(connection, code, root, mods);
+                xcb().ungrabKey(connection, code, root, mods);
             }
-            xcb_flush(connection);
+            xcb().flush(connection);
             return false;
         }
         for (xcb_keycode_t code : keycodes) {
@@ -158,11 +218,11 @@ struct XcbHotKeyCenter::Impl {
             }
             grabCounts.erase(it);
             for (std::uint16_t variant : lockVariants()) {
-                xcb_ungrab_key(connection, code, root,
-                               static_cast<std::uint16_t>(modifiers | variant));
+                xcb().ungrabKey(connection, code, root,
+                                static_cast<std::uint16_t>(modifiers | variant));
             }
         }
-        xcb_flush(connection);
+        xcb().flush(connection);
     }
 
     // After a keyboard mapping change the same keysyms may sit on other keys,
@@ -208,7 +268,7 @@ struct XcbHotKeyCenter::Impl {
         }
         case XCB_MAPPING_NOTIFY: {
             auto* mapping = reinterpret_cast<xcb_mapping_notify_event_t*>(event);
-            xcb_refresh_keyboard_mapping(symbols, mapping);
+            xcb().refreshKeyboardMapping(symbols, mapping);
             if (mapping->request != XCB_MAPPING_POINTER) {
                 regrabAll();
             }
@@ -220,14 +280,14 @@ struct XcbHotKeyCenter::Impl {
     }
 
     void takeQueuedEvents() {
-        while (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection)) {
+        while (xcb_generic_event_t* event = xcb().pollForQueuedEvent(connection)) {
             queued.push_back(event);
         }
     }
 
     bool dispatch() {
         takeQueuedEvents();
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+        while (xcb_generic_event_t* event = xcb().pollForEvent(connection)) {
             queued.push_back(event);
         }
         while (!queued.empty()) {
@@ -236,7 +296,7 @@ struct XcbHotKeyCenter::Impl {
             handle(event);
             std::free(event);
         }
-        if (xcb_connection_has_error(connection) != 0) {
+        if (xcb().connectionHasError(connection) != 0) {
             std::fprintf(stderr, "quillet: the X connection for shortcuts was lost\n");
             return false;
         }
@@ -258,7 +318,7 @@ struct XcbSource {
 gboolean sourcePrepare(GSource* source, gint* timeout) {
     auto* self = reinterpret_cast<XcbSource*>(source);
     *timeout = -1;
-    xcb_flush(self->impl->connection);
+    xcb().flush(self->impl->connection);
     self->impl->takeQueuedEvents();
     return !self->impl->queued.empty();
 }
@@ -279,23 +339,29 @@ GSourceFuncs kSourceFuncs = {sourcePrepare, sourceCheck, sourceDispatch, nullptr
 } // namespace
 
 Expected<std::unique_ptr<XcbHotKeyCenter>> XcbHotKeyCenter::connect(MainQueue& mainQueue) {
+    if (!xcb().complete) {
+        return Error::withDetail(
+            "connect to the X display", "",
+            "the X libraries (libxcb.so.1, libxcb-keysyms.so.1) cannot be loaded",
+            std::errc::operation_not_supported);
+    }
     auto impl = std::make_unique<Impl>(mainQueue);
     int screenNumber = 0;
-    impl->connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(impl->connection) != 0) {
+    impl->connection = xcb().connect(nullptr, &screenNumber);
+    if (xcb().connectionHasError(impl->connection) != 0) {
         return Error("connect to the X display", "",
                      std::make_error_code(std::errc::connection_refused));
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(impl->connection));
+    xcb_screen_iterator_t screens = xcb().setupRootsIterator(xcb().getSetup(impl->connection));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
+        xcb().screenNext(&screens);
     }
     if (screens.rem == 0) {
         return Error::withDetail("use the X display", "", "the X display has no screen",
                                  std::errc::no_such_device);
     }
     impl->root = screens.data->root;
-    impl->symbols = xcb_key_symbols_alloc(impl->connection);
+    impl->symbols = xcb().keySymbolsAlloc(impl->connection);
     if (impl->symbols == nullptr) {
         return Error("read the keyboard mapping", "", std::make_error_code(std::errc::io_error));
     }
@@ -304,7 +370,7 @@ Expected<std::unique_ptr<XcbHotKeyCenter>> XcbHotKeyCenter::connect(MainQueue& m
     GSource* source = g_source_new(&kSourceFuncs, sizeof(XcbSource));
     auto* xcbSource = reinterpret_cast<XcbSource*>(source);
     xcbSource->impl = impl.get();
-    xcbSource->tag = g_source_add_unix_fd(source, xcb_get_file_descriptor(impl->connection),
+    xcbSource->tag = g_source_add_unix_fd(source, xcb().getFileDescriptor(impl->connection),
                                           static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP));
     g_source_set_can_recurse(source, TRUE);
     g_source_attach(source, nullptr);
