@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
                                                                    "/" QUILLET_HELPER_DIALOGS));
     platform::GioWorkspace workspace;
     platform::GioVolumeMonitor volumes;
-    auto shortcuts = platform::makeShortcutMechanism(mainQueue, ids::kHelper);
+    std::optional<platform::ShortcutMechanism> shortcuts; // opened at launch
     platform::PosixScriptRunner scriptRunner;
     platform::CanberraSoundPlayer sound("Quillet");
     auto translator = platform::GettextTranslator::forProgram("quillet-helper", "helper");
@@ -142,7 +142,6 @@ int main(int argc, char** argv) {
         .panels = dialogs,
         .workspace = workspace,
         .volumes = volumes,
-        .hotKeys = *shortcuts.hotKeys,
         .sound = sound,
         .makeFileEventSource = []() -> std::unique_ptr<FileEventSource> {
             auto source = platform::InotifyFileEventSource::create();
@@ -163,7 +162,11 @@ int main(int argc, char** argv) {
                                                const std::string& destDir) {
                 dialogs.runInstallScriptWindow(script, destDir, workspace, translator);
             },
-        .shortcutRegistry = shortcuts.registry.get(),
+        .openShortcuts =
+            [&shortcuts, &mainQueue] {
+                shortcuts = platform::makeShortcutMechanism(mainQueue, ids::kHelper);
+                return helper::ShortcutPorts{*shortcuts->hotKeys, shortcuts->registry.get()};
+            },
     };
     // The chooser's icons from shared-mime-info and the icon theme, as
     // everywhere else in the suite.

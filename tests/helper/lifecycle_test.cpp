@@ -56,12 +56,17 @@ TEST_F(LifecycleTest, RequestsBeforeLaunchAreServedAndLaunchBindsWatchesAndArmsA
     addShortcutTemplates();
     auto& d = start(false);
     d.handleURLEvent(url(work, "0"));
+    // A templates change before launch binds nothing yet.
+    notifications.deliver(ids::kSuiteName, keys::kFileTemplates);
+    queue.runPending();
     EXPECT_TRUE(exists(work + "/a.txt"));
+    EXPECT_EQ(shortcutOpenings, 0);
     EXPECT_TRUE(hotKeys.allHotKeys().empty());
     EXPECT_FALSE(volumes.hasHandlers());
     EXPECT_EQ(d.fileWatcher(), nullptr);
     d.applicationDidFinishLaunching();
     d.applicationDidFinishLaunching(); // once only
+    EXPECT_EQ(shortcutOpenings, 1);
     EXPECT_EQ(hotKeys.allHotKeys().size(), 2u);
     EXPECT_TRUE(volumes.hasHandlers());
     ASSERT_NE(d.fileWatcher(), nullptr);

@@ -131,7 +131,8 @@ void AppDelegate::terminate() {
 void AppDelegate::userDefaultsDidChange(const std::string&, const std::string& object) {
     if (object == ids::kQuitObject) {
         terminate();
-    } else if (object == keys::kFileTemplates) {
+    } else if (object == keys::kFileTemplates && launched_) {
+        // Before launch there is nothing bound yet: launch binds the list as it is then.
         bindHotKeys();
         checkAndTerminate();
     }
@@ -146,7 +147,7 @@ void AppDelegate::checkAndTerminate() {
         if (delegate.shouldHandleURL_) {
             return; // from the first request on, only the post-request check ends us
         }
-        if (delegate.ports_.hotKeys.allHotKeys().empty()) {
+        if (delegate.shortcuts().hotKeys.allHotKeys().empty()) {
             delegate.terminate();
         }
     }));

@@ -43,6 +43,13 @@ inline constexpr std::chrono::milliseconds kAlertDelay{300};
 // Templates holding at least this much data are copied off the main thread.
 inline constexpr std::uint64_t kLargeCopyBytes = 16u << 20;
 
+// The session's shortcut mechanism: the hot-key centre, and the desktop's
+// list of custom shortcuts where it keeps one (null elsewhere).
+struct ShortcutPorts {
+    HotKeyCenter& hotKeys;
+    ShortcutRegistry* registry = nullptr;
+};
+
 struct HelperPorts {
     SettingsStore& sharedDefaults;
     SettingsStore& privateDefaults; // the helper's own, for the panels' start folder
@@ -52,7 +59,6 @@ struct HelperPorts {
     Panels& panels;
     Workspace& workspace;
     VolumeMonitor& volumes;
-    HotKeyCenter& hotKeys;
     SoundPlayer& sound;
     // A fresh kernel watch for the executable watcher; null when none can be had.
     std::function<std::unique_ptr<FileEventSource>()> makeFileEventSource;
@@ -69,9 +75,11 @@ struct HelperPorts {
     // The manual script installation window, run modally. Empty: none is shown.
     std::function<void(const std::string& scriptPath, const std::string& destDir)>
         runManualScriptInstallation;
-    // The desktop's list of custom shortcuts, kept in step with the templates
-    // instead of grabbing keys; null where the desktop keeps none.
-    ShortcutRegistry* shortcutRegistry = nullptr;
+    // Opens the shortcut mechanism, once, when the shortcuts are first bound
+    // (at launch): a cold request waits neither for the X display nor for the
+    // desktop's settings. Where the desktop keeps a list of custom shortcuts,
+    // that list is kept in step with the templates instead of grabbing keys.
+    std::function<ShortcutPorts()> openShortcuts;
 };
 
 struct HelperPaths {
@@ -142,7 +150,7 @@ public:
     void getFinderPathWithTemplate(const Value& record, FinderPath::Handler handler);
 
     // Notifications: "quit" ends the helper, "fileTemplates" rebinds and
-    // re-checks; every other object is ignored.
+    // re-checks once launched; every other object is ignored.
     void userDefaultsDidChange(const std::string& name, const std::string& object);
     void checkAndTerminate();
     // Ends the helper (tear-down, then the event loop). Later calls do nothing.
@@ -194,6 +202,7 @@ private:
     static bool copiesBesideTheMainLoop(const std::string& path);
     void finishCopy(const Expected<std::string>& created, const FileTemplate& fileTemplate,
                     const std::string& fileManager);
+    ShortcutPorts& shortcuts();
     ScriptInstaller& scriptInstaller();
     FinderPath& finderPath();
 
@@ -226,6 +235,7 @@ private:
     bool executableUnwatched_ = false; // then compared at each request
     bool launched_ = false;
     std::vector<NotificationCenter::Token> observers_;
+    std::optional<ShortcutPorts> shortcuts_;
     std::unique_ptr<ScriptInstaller> scriptInstaller_;
     std::unique_ptr<FinderPath> finderPath_;
     // Work scheduled on the main queue holds this weakly and does nothing once

@@ -24,20 +24,27 @@ public:
 
 } // namespace
 
+ShortcutPorts& AppDelegate::shortcuts() {
+    if (!shortcuts_) {
+        shortcuts_.emplace(ports_.openShortcuts());
+    }
+    return *shortcuts_;
+}
+
 void AppDelegate::bindHotKeys() {
     templates_ = ports_.sharedDefaults.arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
-    if (ports_.shortcutRegistry != nullptr) {
+    if (ShortcutRegistry* registry = shortcuts().registry) {
         // The desktop runs the entries, and the bus starts us for them:
         // nothing to grab, nothing that keeps us running.
         if (const Status synced =
-                syncShortcutRegistry(*ports_.shortcutRegistry, templates_, paths_.executablePath);
+                syncShortcutRegistry(*registry, templates_, paths_.executablePath);
             !synced) {
             std::fprintf(stderr, "quillet-helper: desktop shortcuts: %s\n",
                          synced.error().logText().c_str());
         }
         return;
     }
-    helper::bindHotKeys(ports_.hotKeys, templates_, self_.guard(&AppDelegate::shortcutAction));
+    helper::bindHotKeys(shortcuts().hotKeys, templates_, self_.guard(&AppDelegate::shortcutAction));
 }
 
 void AppDelegate::handleShortcutActivation(std::int64_t index) {

@@ -135,7 +135,6 @@ protected:
             .panels = panels,
             .workspace = workspace,
             .volumes = volumes,
-            .hotKeys = hotKeys,
             .sound = sound,
             .makeFileEventSource = [state = events]() -> std::unique_ptr<FileEventSource> {
                 return std::make_unique<FakeFileEventSource>(state);
@@ -151,7 +150,11 @@ protected:
                         onManualWindow(script, destDir);
                     }
                 },
-            .shortcutRegistry = shortcutRegistry,
+            .openShortcuts =
+                [this] {
+                    ++shortcutOpenings;
+                    return helper::ShortcutPorts{hotKeys, shortcutRegistry};
+                },
         };
         if (withPanel) {
             ports.showNewFilePanel = [this](helper::NewFilePanelHost& host,
@@ -210,6 +213,7 @@ protected:
     std::unique_ptr<helper::AppDelegate> delegate;
     // The desktop's list of custom shortcuts, when a test gives one.
     ShortcutRegistry* shortcutRegistry = nullptr;
+    int shortcutOpenings = 0;
 };
 
 } // namespace quillet::test
