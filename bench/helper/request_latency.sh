@@ -5,7 +5,7 @@
 # request. Each figure is printed beside its floor measured in the same run:
 #   warm  - one `cp` process copying the same template;
 #   cold  - the least possible bus-activated GApplication doing the same copy;
-#   memory - that same GApplication after its request.
+#   memory - that same GApplication after its request, both settled.
 # Requests come from one resident sender (no process start is timed).
 #
 #   request_latency.sh BUILD_DIR [ROUNDS]
@@ -102,11 +102,13 @@ stop "$helper_name"
 
 # Cold: the bus starts a new instance for every round, the helper and the
 # floor in turn so that the machine's load weighs on both alike; resident
-# memory once the request is done.
+# memory once the request is done and the program has settled (the helper's
+# launch work runs right after the request that started it).
 cold_helper=() cold_floor=()
 cold_round() { # name path label index -> time on stdout; memory appended to $root/rss-label
     mkdir -p "$root/out/$3-$4"
     "$open_timer" "$1" "$2" "$root/out/$3-$4"
+    sleep 0.2
     awk '/VmRSS/ { print $2 }' "/proc/$(owner_pid "$1")/status" >> "$root/rss-$3"
     stop "$1"
 }
