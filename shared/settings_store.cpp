@@ -174,13 +174,14 @@ auto underWriteLock(const std::string& path, Step step) -> decltype(step(std::st
 SettingsStore::SettingsStore(const std::string& suiteName)
     : SettingsStore(PrivateTag{}, paths::storeFile(suiteName)) {}
 
-SettingsStore::SettingsStore(PrivateTag, std::string filePath) : path_(std::move(filePath)) {}
+SettingsStore::SettingsStore(PrivateTag, std::string filePath)
+    : path_(std::move(filePath)), watch_(path_) {}
 
 SettingsStore SettingsStore::atPath(const std::string& filePath) {
     return SettingsStore(PrivateTag{}, filePath);
 }
 
-SettingsStore::SettingsStore(SettingsStore&& other) noexcept {
+SettingsStore::SettingsStore(SettingsStore&& other) noexcept : watch_(std::move(other.watch_)) {
     std::lock_guard lock(other.mutex_);
     path_ = std::move(other.path_);
     cache_ = std::move(other.cache_);
@@ -201,6 +202,12 @@ void SettingsStore::registerDefaults(const Value::Dictionary& defaults) {
 }
 
 void SettingsStore::refreshLocked() const {
+    // A file that failed to read is looked at again at every read, as it
+    // always was; one read well is kept until its watch sees a change.
+    if (loaded_ && !readError_ && watch_.unchangedSinceLastLook()) {
+        return;
+    }
+    watch_.aboutToLook();
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
         if (identity_.exists || !loaded_) {

@@ -5,10 +5,13 @@
 // lock, re-reading the file first so that keys written meanwhile by another
 // process survive), so a notification posted after a setter is never ahead of
 // the data. Readers re-read the file only when its identity (inode, size,
-// mtime) changed. Registered defaults live in this process only.
+// mtime) changed, and look at that identity only when the file's watch
+// cannot say that nothing happened to it. Registered defaults live in this
+// process only.
 #pragma once
 
 #include "error.h"
+#include "settings_store_watch.h"
 #include "value.h"
 
 #include <cstdint>
@@ -73,7 +76,8 @@ public:
 
     // A number that changes whenever the values this handle answers may have
     // changed (the file was replaced or rewritten, a write, new defaults), so
-    // that what is derived from them can be kept until then. Costs one stat.
+    // that what is derived from them can be kept until then. Costs a stat
+    // only when the file's watch saw something happen or cannot tell.
     std::uint64_t generation() const;
 
     // Whether the file could be read at the last look: an error whose reason
@@ -112,6 +116,7 @@ private:
     Value lookupLocked(const std::string& key) const;
 
     std::string path_;
+    StoreFileWatch watch_;
     mutable std::mutex mutex_;
     mutable Value::Dictionary cache_;
     mutable FileIdentity identity_;

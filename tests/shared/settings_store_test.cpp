@@ -419,3 +419,113 @@ TEST_F(SettingsStoreTest, GenerationMovesWithTheValuesOnly) {
         seen = store.generation();
     }
 }
+
+// The store skips looking at its file while the file's watch saw nothing
+// happen to it. Whatever another process does, and however the store is
+// linked, its change shows at the very next read.
+TEST_F(SettingsStoreTest, AnotherProcesssChangeShowsAtTheVeryNextRead) {
+    const std::string dir = xdg.configHome() + "/quillet";
+    const std::string file = store.filePath();
+    const std::string name = fs::path(file).filename().string();
+    const std::string repo = xdg.root() + "/dotfiles";
+    // The same size for every value: a size check alone would not tell.
+    auto text = [](int n) { return "{\"n\": " + std::to_string(n) + "}"; };
+    auto rewriteInPlace = [](const std::string& path, const std::string& content) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    };
+    auto replaceByRename = [&](const std::string& path, const std::string& content) {
+        writeFile(path + ".new", content);
+        fs::rename(path + ".new", path);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> setUp;     // here, before the first read
+        std::function<void(int)> storeN; // in another process
+    };
+    const Case cases[] = {
+        {"another store's write", [&] { writeFile(file, text(0)); },
+         [](int n) {
+             SettingsStore other(quillet::ids::kSuiteName);
+             (void)other.integerForKey("n");
+             (void)other.setInteger("n", n);
+         }},
+        {"rewritten in place", [&] { writeFile(file, text(0)); },
+         [&](int n) { rewriteInPlace(file, text(n)); }},
+        {"replaced by a rename", [&] { writeFile(file, text(0)); },
+         [&](int n) { replaceByRename(file, text(n)); }},
+        {"rewritten, then a forked child reads the store", [&] { writeFile(file, text(0)); },
+         [&](int n) {
+             rewriteInPlace(file, text(n));
+             // A child sharing the parent's watch would take its events.
+             (void)store.integerForKey("n");
+             (void)SettingsStore(quillet::ids::kSuiteName).integerForKey("n");
+         }},
+        {"made in a folder made meanwhile", [&] { fs::remove_all(dir); },
+         [&](int n) { writeFile(file, text(n)); }},
+        {"its folder replaced", [&] { writeFile(file, text(0)); },
+         [&](int n) {
+             fs::remove_all(dir + ".old");
+             fs::rename(dir, dir + ".old");
+             writeFile(file, text(n));
+         }},
+        {"a hard link rewritten in place",
+         [&] {
+             writeFile(file, text(0));
+             fs::create_hard_link(file, repo + "/hard.json");
+         },
+         [&](int n) { rewriteInPlace(repo + "/hard.json", text(n)); }},
+        {"a linked store's file rewritten in place",
+         [&] {
+             writeFile(repo + "/a.json", text(0));
+             fs::create_symlink(repo + "/a.json", file);
+         },
+         [&](int n) { rewriteInPlace(repo + "/a.json", text(n)); }},
+        {"a linked store's file replaced by a rename",
+         [&] {
+             writeFile(repo + "/a.json", text(0));
+             fs::create_symlink(repo + "/a.json", file);
+         },
+         [&](int n) { replaceByRename(repo + "/a.json", text(n)); }},
+        {"a linked store pointed elsewhere",
+         [&] {
+             writeFile(repo + "/a.json", text(0));
+             fs::create_symlink(repo + "/a.json", file);
+         },
+         [&](int n) {
+             const std::string other = repo + "/b" + std::to_string(n) + ".json";
+             writeFile(other, text(n));
+             fs::create_symlink(other, file + ".new");
+             fs::rename(file + ".new", file);
+         }},
+        {"a store in a linked folder replaced by a rename",
+         [&] {
+             fs::remove_all(dir);
+             writeFile(repo + "/conf/" + name, text(0));
+             fs::create_directory_symlink(repo + "/conf", dir);
+         },
+         [&](int n) { replaceByRename(repo + "/conf/" + name, text(n)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir);
+        fs::remove_all(dir + ".old");
+        fs::remove_all(repo);
+        fs::create_directories(dir);
+        fs::create_directories(repo);
+        c.setUp();
+        EXPECT_EQ(store.integerForKey("n"), 0);
+        EXPECT_EQ(store.integerForKey("n"), 0) << "unchanged";
+        for (int n : {7, 3}) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                c.storeN(n);
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            EXPECT_EQ(store.integerForKey("n"), n);
+            EXPECT_TRUE(store.readStatus());
+        }
+    }
+}
