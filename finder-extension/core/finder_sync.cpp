@@ -138,8 +138,7 @@ void FinderSync::workspaceWillUnmount(const std::optional<std::string>& devicePa
     }));
 }
 
-std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind,
-                                                   const std::optional<std::string>& folder,
+std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind, const FinderSelection& selection,
                                                    bool& hideMenuForFiles) const {
     const auto slot = static_cast<std::size_t>(kind);
     if (slot >= menuCache_.size()) {
@@ -157,11 +156,15 @@ std::shared_ptr<const Menu> FinderSync::cachedMenu(MenuKind kind,
         entry.menu = std::make_shared<const Menu>(buildMenu(kind, std::nullopt, entry.anyLimited));
     }
     hideMenuForFiles = entry.hideMenuForFiles;
-    if (entry.anyLimited && folder) {
-        bool anyLimited = false;
-        return std::make_shared<const Menu>(buildMenu(kind, folder, anyLimited));
+    if (!entry.anyLimited) {
+        return entry.menu;
     }
-    return entry.menu;
+    const std::optional<std::string> folder = creationFolder(selection);
+    if (!folder) {
+        return entry.menu;
+    }
+    bool anyLimited = false;
+    return std::make_shared<const Menu>(buildMenu(kind, folder, anyLimited));
 }
 
 Menu FinderSync::buildMenu(MenuKind kind, const std::optional<std::string>& folder,
@@ -212,8 +215,7 @@ Menu FinderSync::buildMenu(MenuKind kind, const std::optional<std::string>& fold
 std::shared_ptr<const Menu> FinderSync::sharedMenu(MenuKind kind,
                                                    const FinderSelection& selection) const {
     bool hideMenuForFiles = false;
-    std::shared_ptr<const Menu> menu =
-        cachedMenu(kind, creationFolder(selection), hideMenuForFiles);
+    std::shared_ptr<const Menu> menu = cachedMenu(kind, selection, hideMenuForFiles);
     if (kind == MenuKind::ContextualMenuForItems && hideMenuForFiles &&
         selection.selectedItemURLs.size() == 1 && !selectionIsOneFolder(selection)) {
         return nullptr;
@@ -268,13 +270,13 @@ Expected<std::string> FinderSync::menuItemAction(const std::string& actionName,
 }
 
 std::optional<std::string> FinderSync::creationFolder(const FinderSelection& selection) const {
-    const std::optional<std::string> folder = selectionIsOneFolder(selection)
-                                                  ? selection.selectedItemURLs.front()
-                                                  : selection.targetedURL;
-    if (!folder) {
+    if (selectionIsOneFolder(selection)) {
+        return normalizedFolderPath(selection.selectedItemURLs.front());
+    }
+    if (!selection.targetedURL) {
         return std::nullopt;
     }
-    return normalizedFolderPath(*folder);
+    return normalizedFolderPath(*selection.targetedURL);
 }
 
 std::string FinderSync::localizedStringForKey(const std::string& key) const {

@@ -82,8 +82,8 @@ public:
     std::optional<Menu> menuForServedFolder(MenuKind kind, const FinderSelection& selection) const;
     // What a right click shows: menuForServedFolder, shared rather than
     // copied. The menu of a kind is built once and kept until the settings
-    // or the icon cache change, so a click with nothing changed costs a stat
-    // of the store; null for no menu.
+    // or the icon cache change, so a click with nothing changed costs a look
+    // at the store's watch; null for no menu.
     std::shared_ptr<const Menu> menuForClick(MenuKind kind, const FinderSelection& selection) const;
 
     // A chosen entry: sends the creation request for the selected folder or
@@ -114,9 +114,10 @@ private:
     bool selectionIsOneFolder(const FinderSelection& selection) const;
     // The kind's menu for the settings as they are; nothing for a kind the
     // platform does not have.
-    // With templates kept for some folders, the menu for `folder` is built
-    // for the click instead (nothing: the folder is unknown, all templates).
-    std::shared_ptr<const Menu> cachedMenu(MenuKind kind, const std::optional<std::string>& folder,
+    // With templates kept for some folders, the menu for the selection's
+    // creation folder is built for the click instead (the folder unknown:
+    // all templates).
+    std::shared_ptr<const Menu> cachedMenu(MenuKind kind, const FinderSelection& selection,
                                            bool& hideMenuForFiles) const;
     // The kind's menu after the hide-for-files rule; null for no menu.
     std::shared_ptr<const Menu> sharedMenu(MenuKind kind, const FinderSelection& selection) const;

@@ -4,7 +4,20 @@
 
 namespace quillet {
 
+namespace {
+
+// What normalizedFolderPath would return unchanged.
+bool isNormalizedFolderPath(std::string_view path) {
+    return !path.empty() && path.front() == '/' && path.find("//") == std::string_view::npos &&
+           (path.size() == 1 || path.back() != '/');
+}
+
+} // namespace
+
 std::optional<std::string> normalizedFolderPath(std::string_view path) {
+    if (isNormalizedFolderPath(path)) {
+        return std::string(path);
+    }
     if (path.empty() || path.front() != '/') {
         return std::nullopt;
     }
@@ -47,12 +60,20 @@ const std::vector<std::string>& MonitoredSet::folders() const {
 }
 
 bool MonitoredSet::serves(std::string_view folder) const {
-    auto normalized = normalizedFolderPath(folder);
-    if (!normalized || !folders_) {
+    if (!folders_) {
         return false;
     }
+    // The file manager's paths are normal already: no copy for them.
+    std::optional<std::string> normalized;
+    if (!isNormalizedFolderPath(folder)) {
+        normalized = normalizedFolderPath(folder);
+        if (!normalized) {
+            return false;
+        }
+        folder = *normalized;
+    }
     return std::any_of(folders_->begin(), folders_->end(),
-                       [&](const std::string& served) { return isAtOrBelow(*normalized, served); });
+                       [&](const std::string& served) { return isAtOrBelow(folder, served); });
 }
 
 } // namespace quillet

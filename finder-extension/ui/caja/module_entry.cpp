@@ -11,7 +11,8 @@ namespace {
 
 using namespace quillet;
 
-QUILLET_FILE_MANAGER(Caja, caja, CAJA, CajaMenuProviderIface);
+// Caja refuses an item without a tip, and then crashes building its menu.
+QUILLET_FILE_MANAGER(Caja, caja, CAJA, CajaMenuProviderIface, "");
 using Module = module::FileManagerModule<Caja>;
 
 // What each window shows comes from the location-widget provider, and from

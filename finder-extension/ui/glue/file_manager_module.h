@@ -9,6 +9,9 @@
 //   types      Provider, ProviderIface, FileInfo, Menu, MenuItem
 //   functions  newItem, newMenu, appendItem, setSubmenu, location,
 //              parentLocation, isDirectory, fileInfoType, providerType
+//   constant   noTip, the tip of an item that has none: null where the
+//              library takes one (no copy of an empty text per entry), ""
+//              where it refuses an item without a tip
 // QUILLET_FILE_MANAGER writes one for a library that names everything the
 // way Nautilus's does; QUILLET_GTYPE_MODULE_ENTRY_POINTS the entry points of
 // a file manager that loads modules into a GTypeModule.
@@ -93,9 +96,8 @@ template <class Fm> struct FileManagerModule {
     }
 
     static constexpr MenuToolkit toolkit = {
-        // Some file managers refuse an item without a tip; ours have none.
         [](const char* name, const char* label, const char* icon) {
-            return G_OBJECT(Fm::newItem(name, label, "", icon));
+            return G_OBJECT(Fm::newItem(name, label, Fm::noTip, icon));
         },
         [] { return G_OBJECT(Fm::newMenu()); },
         [](GObject* menu, GObject* item) {
@@ -116,7 +118,7 @@ template <class Fm> struct FileManagerModule {
 
 } // namespace quillet::module
 
-#define QUILLET_FILE_MANAGER(Name, prefix, PREFIX, Iface)                                          \
+#define QUILLET_FILE_MANAGER(Name, prefix, PREFIX, Iface, NO_TIP)                                  \
     struct Name {                                                                                  \
         using Provider = Name##MenuProvider;                                                       \
         using ProviderIface = Iface;                                                               \
@@ -130,6 +132,7 @@ template <class Fm> struct FileManagerModule {
         static constexpr auto location = prefix##_file_info_get_location;                          \
         static constexpr auto parentLocation = prefix##_file_info_get_parent_location;             \
         static constexpr auto isDirectory = prefix##_file_info_is_directory;                       \
+        static constexpr const char* noTip = NO_TIP;                                               \
         static GType fileInfoType() { return PREFIX##_TYPE_FILE_INFO; }                            \
         static GType providerType() { return PREFIX##_TYPE_MENU_PROVIDER; }                        \
     }

@@ -2,7 +2,11 @@
 
 #include "extension_host.h"
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace quillet::module {
 
@@ -17,30 +21,52 @@ struct QuilletMenuProviderClass {
 };
 
 // What the entries of one click share: the menu they were made from (kept
-// alive, as the entries may outlive the next settings change) and the
-// selection it was built for.
+// alive, as the entries may outlive the next settings change), the selection
+// it was built for, and which file-manager item is which entry. The entries
+// share their "activate" closures, a few entries each (GLib keeps a list per
+// closure that each entry adds to and searches when it goes): making an entry
+// costs neither a closure nor a copy of the selection. The click goes with
+// its last closure.
 struct Click {
+    struct Entry {
+        const GObject* object;
+        const MenuItem* item;
+    };
+    static constexpr std::size_t kEntriesPerClosure = 16;
+
     std::shared_ptr<const Menu> menu;
     FinderSelection selection;
+    std::vector<Entry> entries;
+    // The file manager may drop its items on any thread.
+    std::atomic<int> closures = 0;
+    // "activate" of the file manager's item type, looked up once per click.
+    guint activateSignal = 0;
+    // While the entries are made: the closure being shared, with a
+    // reference of our own.
+    GClosure* activate = nullptr;
+
+    void connect(GObject* object, const MenuItem& item);
+    // Drops our reference: from then on the entries hold the click.
+    void doneConnecting();
 };
 
-// What a chosen entry needs later. The entries of a click share one Click,
-// so making an entry costs no copy of the selection.
-struct Activation {
-    std::shared_ptr<const Click> click;
-    const MenuItem* item;
-};
-
-void freeActivation(gpointer data, GClosure*) {
-    delete static_cast<Activation*>(data);
+void closureGone(gpointer data, GClosure*) {
+    auto* click = static_cast<Click*>(data);
+    if (click->closures.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete click;
+    }
 }
 
-void onActivate(GObject*, gpointer data) {
+void onActivate(GObject* object, gpointer data) {
     try {
-        auto* activation = static_cast<Activation*>(data);
-        if (ExtensionHost* host = ExtensionHost::current()) {
-            auto sent = host->finderSync().menuItemAction(activation->item->actionName,
-                                                          activation->click->selection);
+        const auto* click = static_cast<const Click*>(data);
+        const auto entry =
+            std::find_if(click->entries.begin(), click->entries.end(),
+                         [object](const Click::Entry& e) { return e.object == object; });
+        ExtensionHost* host = ExtensionHost::current();
+        if (host != nullptr && entry != click->entries.end()) {
+            auto sent =
+                host->finderSync().menuItemAction(entry->item->actionName, click->selection);
             if (!sent) {
                 g_debug("%s", sent.error().logText().c_str());
             }
@@ -52,11 +78,38 @@ void onActivate(GObject*, gpointer data) {
     }
 }
 
-GObject* makeItem(const MenuItem& item, const std::shared_ptr<const Click>& click,
-                  const MenuToolkit& toolkit);
+// The entries that send a request, submenus included.
+std::size_t countEntries(const Menu& menu) {
+    std::size_t count = 0;
+    for (const auto& item : menu.items) {
+        count +=
+            (item.actionName.empty() ? 0 : 1) + (item.submenu ? countEntries(*item.submenu) : 0);
+    }
+    return count;
+}
 
-GObject* makeMenu(const Menu& menu, const std::shared_ptr<const Click>& click,
-                  const MenuToolkit& toolkit) {
+void Click::connect(GObject* object, const MenuItem& item) {
+    if (activate == nullptr || entries.size() % kEntriesPerClosure == 0) {
+        doneConnecting();
+        closures.fetch_add(1, std::memory_order_relaxed);
+        activate = g_cclosure_new(G_CALLBACK(onActivate), this, closureGone);
+        g_closure_ref(activate);
+        g_closure_sink(activate);
+        activateSignal = g_signal_lookup("activate", G_OBJECT_TYPE(object));
+    }
+    g_signal_connect_closure_by_id(object, activateSignal, 0, activate, FALSE);
+    entries.push_back({object, &item});
+}
+
+void Click::doneConnecting() {
+    if (GClosure* closure = std::exchange(activate, nullptr)) {
+        g_closure_unref(closure);
+    }
+}
+
+GObject* makeItem(const MenuItem& item, Click& click, const MenuToolkit& toolkit);
+
+GObject* makeMenu(const Menu& menu, Click& click, const MenuToolkit& toolkit) {
     GObject* result = toolkit.newMenu();
     for (const auto& child : menu.items) {
         GObject* childItem = makeItem(child, click, toolkit);
@@ -68,8 +121,7 @@ GObject* makeMenu(const Menu& menu, const std::shared_ptr<const Click>& click,
 
 // Everything but the GObject work was done when the menu was built: a click
 // with nothing changed makes only the file manager's items.
-GObject* makeItem(const MenuItem& item, const std::shared_ptr<const Click>& click,
-                  const MenuToolkit& toolkit) {
+GObject* makeItem(const MenuItem& item, Click& click, const MenuToolkit& toolkit) {
     GObject* result = toolkit.newItem(item.identifier.c_str(), item.title.c_str(),
                                       item.iconName ? item.iconName->c_str() : nullptr);
     if (item.submenu) {
@@ -78,8 +130,7 @@ GObject* makeItem(const MenuItem& item, const std::shared_ptr<const Click>& clic
         g_object_unref(submenu);
     }
     if (!item.actionName.empty()) {
-        g_signal_connect_data(result, "activate", G_CALLBACK(onActivate),
-                              new Activation{click, &item}, freeActivation, GConnectFlags(0));
+        click.connect(result, item);
     }
     return result;
 }
@@ -94,10 +145,16 @@ GList* itemsFor(MenuKind kind, std::optional<FinderSelection> selection,
     if (!menu) {
         return nullptr;
     }
-    auto click = std::make_shared<const Click>(Click{menu, std::move(*selection)});
+    auto click = std::make_unique<Click>();
+    click->menu = menu;
+    click->selection = std::move(*selection);
+    click->entries.reserve(countEntries(*menu));
     GList* items = nullptr;
     for (const auto& item : menu->items) {
-        items = g_list_prepend(items, makeItem(item, click, toolkit));
+        items = g_list_prepend(items, makeItem(item, *click, toolkit));
+    }
+    if (click->activate != nullptr) {
+        click.release()->doneConnecting(); // the entries hold it now
     }
     return g_list_reverse(items);
 }

@@ -55,7 +55,7 @@ std::optional<FinderSelection> selectionForFolder(gpointer currentFolder,
         return std::nullopt;
     }
     FinderSelection selection;
-    selection.targetedURL = *path;
+    selection.targetedURL = std::move(path);
     return selection;
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 using namespace quillet;
 
-QUILLET_FILE_MANAGER(Nautilus, nautilus, NAUTILUS, NautilusMenuProviderInterface);
+QUILLET_FILE_MANAGER(Nautilus, nautilus, NAUTILUS, NautilusMenuProviderInterface, nullptr);
 using Module = module::FileManagerModule<Nautilus>;
 
 // Nautilus 43 says what each window shows in OpenWindowsWithLocations of its

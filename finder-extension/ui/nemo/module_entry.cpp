@@ -11,7 +11,8 @@ namespace {
 
 using namespace quillet;
 
-QUILLET_FILE_MANAGER(Nemo, nemo, NEMO, NemoMenuProviderIface);
+// Nemo refuses an item without a tip.
+QUILLET_FILE_MANAGER(Nemo, nemo, NEMO, NemoMenuProviderIface, "");
 using Module = module::FileManagerModule<Nemo>;
 
 // What each window shows comes from the location-widget provider, and from

@@ -36,6 +36,7 @@ struct Thunar {
     static constexpr auto location = thunarx_file_info_get_location;
     static constexpr auto parentLocation = ::parentLocation;
     static constexpr auto isDirectory = thunarx_file_info_is_directory;
+    static constexpr const char* noTip = "";
     static GType fileInfoType() { return THUNARX_TYPE_FILE_INFO; }
     static GType providerType() { return THUNARX_TYPE_MENU_PROVIDER; }
 };

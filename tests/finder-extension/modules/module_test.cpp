@@ -494,6 +494,32 @@ TEST_F(ModuleTest, EntriesStillWorkAfterTheMenuIsGone) {
     ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == 1; }, 5000ms));
 }
 
+// The entries of a click share their activation closures, a few entries
+// each: every entry, in every share, still sends its own template, and a
+// settings change written just before the click shows in it.
+TEST_F(ModuleTest, EachEntryOfALongMenuSendsItsOwnTemplate) {
+    FakeHelper helper(gHarness->bus->newConnection());
+    ASSERT_TRUE(helper.ownsName());
+    const std::string file = paths::templatesDir() + "/untitled.txt";
+    Value::Array templates;
+    for (int i = 0; i < 40; ++i) {
+        templates.push_back(templateRecord("T" + std::to_string(i), file, "untitled", "txt"));
+    }
+    ASSERT_TRUE(store.setObject(keys::kFileTemplates, templates));
+    GList* items = backgroundItems(gHarness->served);
+    ASSERT_EQ(g_list_length(items), 40u);
+    const int chosen[] = {0, 15, 16, 17, 39};
+    for (int index : chosen) {
+        ASSERT_TRUE(activate(items, "New T" + std::to_string(index)));
+    }
+    freeItems(items);
+    ASSERT_TRUE(spinUntil([&] { return helper.openedURIs().size() == std::size(chosen); }, 5000ms));
+    for (std::size_t k = 0; k < std::size(chosen); ++k) {
+        EXPECT_EQ(helper.openedURIs()[k],
+                  "quillet://" + gHarness->served + "?" + std::to_string(chosen[k]));
+    }
+}
+
 TEST_F(ModuleTest, RefreshNotificationOverTheBusServesNewFolders) {
     EXPECT_EQ(backgroundItems(gHarness->outside), nullptr);
     ASSERT_TRUE(store.setObject(
