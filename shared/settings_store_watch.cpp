@@ -93,7 +93,14 @@ struct StoreFileWatch::Subscriber {
     std::vector<Link> links;
     // The links describe the path as it is now.
     bool watched = false;
-    // The events tell every change (no link on the way, a local file system).
+    // When the folders on the way are all there: how many links are theirs,
+    // the last one naming the file. The file's own watch may follow.
+    std::size_t folderLinks = 0;
+    // The file was replaced or changed: its own watch is to be renewed, the
+    // folders' watches still hold.
+    bool fileStale = false;
+    // The events tell every change: no link on the way, local file systems.
+    bool foldersVouch = false;
     bool vouches = false;
     bool changed = true;
     // No watch can be had: the store looks at the file each time.
@@ -152,6 +159,8 @@ public:
         drainLocked();
         if (!subscriber.watched) {
             watchLocked(subscriber);
+        } else if (subscriber.fileStale) {
+            watchFileLocked(subscriber);
         }
         subscriber.changed = false;
     }
@@ -258,13 +267,24 @@ private:
             if (!subscriber->watched) {
                 continue;
             }
-            for (const auto& link : subscriber->links) {
-                if (link.wd == event.wd &&
-                    (link.name.empty() || name.empty() || link.name == name)) {
-                    subscriber->changed = true;
-                    subscriber->watched = false;
-                    break;
+            const auto& links = subscriber->links;
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                const auto& link = links[i];
+                if (link.wd != event.wd ||
+                    !(link.name.empty() || name.empty() || link.name == name)) {
+                    continue;
                 }
+                subscriber->changed = true;
+                // The file named anew or changed: only its own watch is
+                // renewed. Anything else: the way itself.
+                const std::size_t fileName = subscriber->folderLinks - 1;
+                if (subscriber->folderLinks > 0 &&
+                    (i > fileName || (i == fileName && !name.empty()))) {
+                    subscriber->fileStale = true;
+                } else {
+                    subscriber->watched = false;
+                }
+                break;
             }
         }
     }
@@ -291,67 +311,81 @@ private:
         }
     }
 
+    void giveUpLocked(Subscriber& subscriber, const std::vector<Subscriber::Link>& taken) {
+        release(taken);
+        release(subscriber.links);
+        subscriber.links.clear();
+        subscriber.folderLinks = 0;
+        subscriber.watched = false;
+        subscriber.vouches = false;
+        subscriber.unwatchable = true;
+    }
+
     // Watches each folder from the root down for the next name on the way,
     // then the file. Each link holds one reference to its watch.
     void watchLocked(Subscriber& subscriber) {
         std::vector<Subscriber::Link> links;
-        bool vouches = true;
-        auto unwatchable = [&] {
-            release(links);
-            release(subscriber.links);
-            subscriber.links.clear();
-            subscriber.watched = false;
-            subscriber.vouches = false;
-            subscriber.unwatchable = true;
-        };
         const std::vector<std::string> names = namesOnTheWay(subscriber.path);
         std::string folder = "/";
         int wd = names.empty() ? -1 : addWatchLocked(folder, kFolderEvents | IN_ONLYDIR);
         if (wd < 0) {
-            return unwatchable();
+            return giveUpLocked(subscriber, links);
         }
-        vouches = changesOnlyHere(folder);
-        for (std::size_t i = 0; i < names.size(); ++i) {
+        bool vouches = changesOnlyHere(folder);
+        bool reached = true;
+        for (std::size_t i = 0; i + 1 < names.size(); ++i) {
             links.push_back({wd, names[i]});
             const std::string next = (folder == "/" ? folder : folder + "/") + names[i];
-            if (i + 1 < names.size()) {
-                wd = addWatchLocked(next, kFolderEvents | IN_ONLYDIR);
-                if (wd < 0 && errno == ENOENT) {
-                    break; // its creation will name it
-                }
-                if (wd < 0 && errno == ENOTDIR) {
-                    vouches = false; // a link: where it leads changes unseen
-                    break;
-                }
-                if (wd < 0) {
-                    return unwatchable();
-                }
-                vouches = vouches && changesOnlyHere(next);
-                folder = next;
-                continue;
-            }
-            struct stat info {};
-            if (::lstat(next.c_str(), &info) != 0) {
+            wd = addWatchLocked(next, kFolderEvents | IN_ONLYDIR);
+            if (wd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+                // Missing: its creation will name it. A link: where it leads
+                // changes unseen.
                 vouches = vouches && errno == ENOENT;
+                reached = false;
                 break;
-            }
-            if (!S_ISREG(info.st_mode)) {
-                vouches = false; // a link, or no store the store reads
-                break;
-            }
-            wd = addWatchLocked(next, kFileEvents);
-            if (wd < 0 && errno == ENOENT) {
-                break; // replaced meanwhile: its folder's watch said so
             }
             if (wd < 0) {
-                return unwatchable();
+                return giveUpLocked(subscriber, links);
             }
-            links.push_back({wd, std::string()});
+            vouches = vouches && changesOnlyHere(next);
+            folder = next;
+        }
+        if (reached) {
+            links.push_back({wd, names.back()});
         }
         // The new references first, so that a watch both share stays.
         release(subscriber.links);
         subscriber.links = std::move(links);
+        subscriber.folderLinks = reached ? subscriber.links.size() : 0;
         subscriber.watched = true;
+        subscriber.foldersVouch = vouches;
+        subscriber.vouches = vouches;
+        if (reached) {
+            watchFileLocked(subscriber);
+        }
+    }
+
+    // Renews the watch of the file itself, in the folder the links reached.
+    void watchFileLocked(Subscriber& subscriber) {
+        subscriber.fileStale = false;
+        std::vector<Subscriber::Link> file;
+        bool vouches = subscriber.foldersVouch;
+        struct stat info {};
+        if (::lstat(subscriber.path.c_str(), &info) != 0) {
+            vouches = vouches && errno == ENOENT;
+        } else if (!S_ISREG(info.st_mode)) {
+            vouches = false; // a link, or no store the store reads
+        } else if (const int wd = addWatchLocked(subscriber.path, kFileEvents); wd >= 0) {
+            file.push_back({wd, std::string()});
+        } else if (errno != ENOENT) { // gone meanwhile: its folder's watch said so
+            return giveUpLocked(subscriber, file);
+        }
+        auto& links = subscriber.links;
+        if (links.size() > subscriber.folderLinks) {
+            release({links.back()});
+            links.pop_back();
+        }
+        links.insert(links.end(), file.begin(), file.end());
         subscriber.vouches = vouches;
     }
 
