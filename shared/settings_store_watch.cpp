@@ -1,5 +1,7 @@
 #include "settings_store_watch.h"
 
+#include "xdg_paths.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -335,7 +337,7 @@ private:
         bool reached = true;
         for (std::size_t i = 0; i + 1 < names.size(); ++i) {
             links.push_back({wd, names[i]});
-            const std::string next = (folder == "/" ? folder : folder + "/") + names[i];
+            const std::string next = paths::appendingPathComponent(folder, names[i]);
             wd = addWatchLocked(next, kFolderEvents | IN_ONLYDIR);
             if (wd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
                 // Missing: its creation will name it. A link: where it leads
