@@ -214,6 +214,12 @@ void AppDelegate::checkAndCopyTemplates() {
             AlertStyle::Critical);
         return;
     }
+    // A list stored already is the user's, even when its folder went missing:
+    // the folder is set up again for the records that point into it, and
+    // the list is left as it is.
+    if (!sharedDefaults().objectForKey(keys::kFileTemplates).isNull()) {
+        return;
+    }
 
     // The list is a JSON array of entries; an unreadable one seeds nothing.
     const std::string listFile = source + ".json";
@@ -263,12 +269,6 @@ void AppDelegate::checkAndCopyTemplates() {
         for (Value& record : templatesFolderRecords(desktopTemplates, listed)) {
             records.push_back(std::move(record));
         }
-    }
-    // A list stored already is the user's, even when its folder went missing:
-    // the folder is set up again for the records that point into it, and
-    // the list is left as it is.
-    if (!sharedDefaults().objectForKey(keys::kFileTemplates).isNull()) {
-        return;
     }
     if (const Status stored = sharedDefaults().setObject(keys::kFileTemplates, records); !stored) {
         std::cerr << "quillet: cannot store the templates: " << stored.error().logText() << "\n";
