@@ -54,9 +54,14 @@ protected:
             sandbox->run({"xdotool", "search", "--sync", "--pid", std::to_string(share.pid),
                           "--name", "New File from Template"});
         window = window.substr(0, window.find('\n'));
-        sandbox->run({"xdotool", "windowfocus", "--sync", window, "key", "Return"});
+        // A key sent while the window is still taking the focus is lost
+        // under load: sent again until the sheet has ended.
+        std::optional<int> status;
+        for (int attempt = 0; attempt < 10 && !status; ++attempt) {
+            sandbox->run({"xdotool", "windowfocus", "--sync", window, "key", "Return"});
+            status = sandbox->waitExit(share, 2s);
+        }
         ::unsetenv("DISPLAY");
-        auto status = sandbox->waitExit(share, 20s);
         log = HelperSandbox::readFile(share.stderrPath);
         return status.value_or(-1);
     }
