@@ -3,7 +3,10 @@
 # on the display, and its resident memory a second later, beside the floor of
 # the same figures measured in the same run: the least Qt 6 program with a
 # tray icon and a window. Goals: 1.05 times the floor's time, 1.1 times its
-# memory. Medians of ROUNDS starts, taken in turns.
+# memory. Medians of ROUNDS starts, taken in turns. The same figures beside
+# that floor with one line of text in its window are printed for reference:
+# the first text a program lays out starts the font system, which any window
+# with words pays and the bare floor does not.
 #
 #   app_start.sh BUILD_DIR [ROUNDS]
 #
@@ -35,14 +38,19 @@ printf '{"finderSyncExtensionConfirmed": true}\n' \
 "$timer" "$app" > /dev/null
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-: > "$root/app" ; : > "$root/floor"
+: > "$root/app" ; : > "$root/floor" ; : > "$root/text"
 for _ in $(seq "$rounds"); do
     "$timer" "$floor" >> "$root/floor"
     "$timer" "$app" >> "$root/app"
+    "$timer" "$floor" --text >> "$root/text"
 done
-app_ms=$(cut -d' ' -f1 "$root/app" | median)
-floor_ms=$(cut -d' ' -f1 "$root/floor" | median)
-app_kb=$(cut -d' ' -f2 "$root/app" | median)
-floor_kb=$(cut -d' ' -f2 "$root/floor" | median)
-awk -v a="$app_ms" -v f="$floor_ms" 'BEGIN { printf "window mapped: quillet %.1f ms, floor %.1f ms, ratio %.2f (goal 1.05)\n", a, f, a / f }'
-awk -v a="$app_kb" -v f="$floor_kb" 'BEGIN { printf "resident memory: quillet %.1f MB, floor %.1f MB, ratio %.2f (goal 1.1)\n", a / 1024, f / 1024, a / f }'
+# figure COLUMN FILE: the median of one column of a program's rounds.
+figure() { cut -d' ' -f"$1" "$root/$2" | median; }
+report() { # WHAT GOAL UNIT DIVISOR COLUMN
+    awk -v what="$1" -v goal="$2" -v unit="$3" -v d="$4" \
+        -v a="$(figure "$5" app)" -v f="$(figure "$5" floor)" -v t="$(figure "$5" text)" \
+        'BEGIN { printf "%s: quillet %.1f %s, floor %.1f %s, ratio %.2f (goal %s); floor with text %.1f %s, ratio %.2f\n",
+                 what, a / d, unit, f / d, unit, a / f, goal, t / d, unit, a / t }'
+}
+report "window mapped" 1.05 ms 1 1
+report "resident memory" 1.1 MB 1024 2
