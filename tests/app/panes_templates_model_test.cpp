@@ -257,6 +257,10 @@ TEST_F(TemplatesModelTest, RemovalTrashesOnlyFilesInsideTheTemplatesFolder) {
                   record("folder", "file://" + templatesDir + "/Folder"),
                   record("link", templatesDir + "/linked/via-link.txt"),
                   record("kept", templatesDir + "/kept.txt")});
+    // The question asked first counts the same files.
+    EXPECT_EQ(model().countTrashedOnRemoval({0, 1, 2, 3, 4}), 2U);
+    EXPECT_EQ(model().countTrashedOnRemoval({1, 2, 4}), 0U);
+    EXPECT_EQ(model().countTrashedOnRemoval({0, 9}), 1U);
     model().removeRows({0, 1, 2, 3, 4});
     EXPECT_EQ(titles(), (std::vector<std::string>{"kept"}));
     // Into the trash, not deleted: a removal made by mistake can be undone.

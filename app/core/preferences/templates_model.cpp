@@ -209,6 +209,13 @@ bool TemplatesModel::insideTemplatesDir(const std::string& stored) const {
     return folder == root || folder.starts_with(root + "/");
 }
 
+std::size_t TemplatesModel::countTrashedOnRemoval(const std::set<std::size_t>& rows) const {
+    return static_cast<std::size_t>(
+        std::count_if(rows.begin(), rows.end(), [this](std::size_t row) {
+            return row < count() && insideTemplatesDir(storedLocationAt(row));
+        }));
+}
+
 void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
     for (std::size_t row : rows) {
         if (row < count() && insideTemplatesDir(storedLocationAt(row))) {

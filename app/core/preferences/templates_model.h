@@ -69,6 +69,9 @@ public:
     // lies inside the templates folder: a record may point at a user's own
     // document elsewhere, which must survive.
     void removeRows(const std::set<std::size_t>& rows) override;
+    // How many of these rows' files removeRows would move to the trash, so
+    // that the question asked first says what becomes of them.
+    std::size_t countTrashedOnRemoval(const std::set<std::size_t>& rows) const;
 
     const SettingsStore& store() const { return store_; }
 

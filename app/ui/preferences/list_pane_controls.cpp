@@ -57,8 +57,8 @@ void showPaneSheet(QWidget* pane, const QString& objectName, const QString& titl
 void confirmRemovingSelectedRows(QWidget* pane, RecordTableView* table, bool& sheetOpen,
                                  const RemovalSheets& sheets,
                                  std::function<void(const std::set<std::size_t>& rows)> remove) {
-    const std::size_t selected = table->selectedRows().size();
-    if (selected == 0) {
+    const std::set<std::size_t> selected = table->selectedRows();
+    if (selected.empty()) {
         showPaneSheet(pane, sheets.noneObjectName, sheets.noneTitle, sheets.noneMessage, nullptr,
                       nullptr);
         return;

@@ -36,8 +36,8 @@ struct RemovalSheets {
     QString noneMessage;
     const char* confirmObjectName = nullptr;
     QString confirmTitle;
-    // The question for so many selected rows.
-    std::function<QString(std::size_t count)> confirmMessage;
+    // The question for the selected rows.
+    std::function<QString(const std::set<std::size_t>& rows)> confirmMessage;
 };
 
 // Remove in a list pane: a note when no row is selected, else the

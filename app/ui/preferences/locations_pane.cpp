@@ -30,7 +30,7 @@ FinderPreferencesViewController::FinderPreferencesViewController(AppServices& se
                        tr_("Please select the locations you would like to remove."),
                        "RemoveLocationsSheet", tr_("Remove locations"),
                        [question = tr_("Are you sure to remove the selected locations?")](
-                           std::size_t) { return question; }},
+                           const std::set<std::size_t>&) { return question; }},
            .helpPage = kHelpLocationsPage,
            .selectsAddedRows = false});
 

@@ -46,7 +46,7 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
            .removal = {"NoTemplateSelectedSheet", tr_("No template selected"),
                        tr_("Please select the templates you would like to remove."),
                        "RemoveTemplatesSheet", tr_("Remove file templates"),
-                       [this](std::size_t count) { return removalQuestion(count); }},
+                       [this](const std::set<std::size_t>& rows) { return removalQuestion(rows); }},
            .helpPage = kHelpTemplatesPage,
            .selectsAddedRows = true});
 
@@ -89,10 +89,30 @@ TemplatesPreferencesViewController::TemplatesPreferencesViewController(AppServic
 
 TemplatesPreferencesViewController::~TemplatesPreferencesViewController() = default;
 
-QString TemplatesPreferencesViewController::removalQuestion(std::size_t count) const {
-    return translatedPlural(
-        services(), "Remove %@ template? Its file in the templates folder is moved to the trash.",
-        "Remove %@ templates? Their files in the templates folder are moved to the trash.", count);
+QString
+TemplatesPreferencesViewController::removalQuestion(const std::set<std::size_t>& rows) const {
+    // Only files in Quillet's templates folder go to the trash: a template
+    // kept elsewhere (the desktop's templates folder, a document) stays, and
+    // the question must not make the user fear for it.
+    const std::size_t trashed = model_->countTrashedOnRemoval(rows);
+    if (trashed == rows.size()) {
+        return translatedPlural(
+            services(),
+            "Remove %@ template? Its file in the templates folder is moved to the trash.",
+            "Remove %@ templates? Their files in the templates folder are moved to the trash.",
+            rows.size());
+    }
+    if (trashed == 0) {
+        return translatedPlural(services(), "Remove %@ template? Its file stays where it is.",
+                                "Remove %@ templates? Their files stay where they are.",
+                                rows.size());
+    }
+    return translatedPlural(services(),
+                            "Remove %@ templates? The files in the templates folder are moved to "
+                            "the trash; the others stay where they are.",
+                            "Remove %@ templates? The files in the templates folder are moved to "
+                            "the trash; the others stay where they are.",
+                            rows.size());
 }
 
 QIcon TemplatesPreferencesViewController::toolbarItemImage() const {

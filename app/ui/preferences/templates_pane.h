@@ -10,6 +10,7 @@
 #include "app/core/preferences/templates_model.h"
 
 #include <memory>
+#include <set>
 
 namespace quillet::app {
 
@@ -31,7 +32,7 @@ public:
 
 private:
     // The removal question, which says what happens to the files.
-    QString removalQuestion(std::size_t count) const;
+    QString removalQuestion(const std::set<std::size_t>& rows) const;
 
     void addMenuActions() override;
     OpenPanelOptions openPanelOptions() const override;

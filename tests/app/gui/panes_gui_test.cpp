@@ -173,6 +173,18 @@ TEST_F(PanesGuiTest, RowsDraggedOrMovedByKeyLandInTheGap) {
 
 TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
     storeTemplates(2);
+    // A template kept where it is, outside the templates folder.
+    const std::string outside = xdg.makeDir("home/Documents");
+    std::ofstream(outside + "/thesis.txt") << "years of work";
+    Value::Array records =
+        SettingsStore::atPath(storeFile).arrayForKey(keys::kFileTemplates).value_or(Value::Array{});
+    records.push_back(FileTemplate{.enabled = true,
+                                   .title = "thesis",
+                                   .filePath = outside + "/thesis.txt",
+                                   .prefix = "thesis",
+                                   .suffix = "txt"}
+                          .toValue());
+    ASSERT_TRUE(SettingsStore::atPath(storeFile).setObject(keys::kFileTemplates, records));
     TemplatesPreferencesViewController pane(services);
     pane.show();
     RecordTableView* table = pane.tableView();
@@ -181,6 +193,28 @@ TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
     QMessageBox* box = sheet("NoTemplateSelectedSheet");
     ASSERT_NE(box, nullptr) << "nothing selected";
     box->button(QMessageBox::Ok)->click();
+
+    // The question says what becomes of the files, and promises the trash
+    // only for those in the templates folder.
+    const struct {
+        std::size_t first, count;
+        const char* question;
+    } questions[] = {
+        {0, 2, "Remove 2 templates? Their files in the templates folder are moved to the trash."},
+        {2, 1, "Remove 1 template? Its file stays where it is."},
+        {1, 2,
+         "Remove 2 templates? The files in the templates folder are moved to the trash; the "
+         "others stay where they are."},
+    };
+    for (const auto& asked : questions) {
+        table->selectRows(asked.first, asked.count);
+        pane.removeSelectedRows();
+        box = sheet("RemoveTemplatesSheet");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->informativeText().toStdString(), asked.question);
+        box->button(QMessageBox::Cancel)->click();
+        QApplication::processEvents();
+    }
 
     for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
         table->selectRows(0, 1);
@@ -195,7 +229,7 @@ TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
         box->button(answer)->click();
         QApplication::processEvents();
     }
-    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(storedTitles(), (std::vector<std::string>{"1", "thesis"}));
     EXPECT_FALSE(fs::exists(templatesDir + "/0.txt"));
     EXPECT_TRUE(fs::exists(templatesDir + "/1.txt"));
 }
