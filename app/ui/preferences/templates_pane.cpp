@@ -108,10 +108,10 @@ TemplatesPreferencesViewController::removalQuestion(const std::set<std::size_t>&
                                 rows.size());
     }
     return translatedPlural(services(),
-                            "Remove %@ templates? The files in the templates folder are moved to "
-                            "the trash; the others stay where they are.",
-                            "Remove %@ templates? The files in the templates folder are moved to "
-                            "the trash; the others stay where they are.",
+                            "Remove %@ templates? The copies in Quillet's templates folder are "
+                            "moved to the trash; the other files stay where they are.",
+                            "Remove %@ templates? The copies in Quillet's templates folder are "
+                            "moved to the trash; the other files stay where they are.",
                             rows.size());
 }
 

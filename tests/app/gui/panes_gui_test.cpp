@@ -203,8 +203,8 @@ TEST_F(PanesGuiTest, RemovalAsksFirstAndCancelKeepsEverything) {
         {0, 2, "Remove 2 templates? Their files in the templates folder are moved to the trash."},
         {2, 1, "Remove 1 template? Its file stays where it is."},
         {1, 2,
-         "Remove 2 templates? The files in the templates folder are moved to the trash; the "
-         "others stay where they are."},
+         "Remove 2 templates? The copies in Quillet's templates folder are moved to the trash; "
+         "the other files stay where they are."},
     };
     for (const auto& asked : questions) {
         table->selectRows(asked.first, asked.count);
