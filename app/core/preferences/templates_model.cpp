@@ -209,16 +209,18 @@ bool TemplatesModel::insideTemplatesDir(const std::string& stored) const {
     return folder == root || folder.starts_with(root + "/");
 }
 
+bool TemplatesModel::trashedOnRemoval(std::size_t row) const {
+    return row < count() && insideTemplatesDir(storedLocationAt(row));
+}
+
 std::size_t TemplatesModel::countTrashedOnRemoval(const std::set<std::size_t>& rows) const {
-    return static_cast<std::size_t>(
-        std::count_if(rows.begin(), rows.end(), [this](std::size_t row) {
-            return row < count() && insideTemplatesDir(storedLocationAt(row));
-        }));
+    return static_cast<std::size_t>(std::count_if(
+        rows.begin(), rows.end(), [this](std::size_t row) { return trashedOnRemoval(row); }));
 }
 
 void TemplatesModel::removeRows(const std::set<std::size_t>& rows) {
     for (std::size_t row : rows) {
-        if (row < count() && insideTemplatesDir(storedLocationAt(row))) {
+        if (trashedOnRemoval(row)) {
             // To the trash, from where a removal made by mistake can be
             // undone. A file that cannot go there stays; the record goes.
             (void)ports_.workspace.moveToTrash(pathAt(row));

@@ -102,6 +102,8 @@ private:
     // "templatesDidSave"; nothing is posted when the store refused.
     [[nodiscard]] Status write() override;
     bool insideTemplatesDir(const std::string& path) const;
+    // The one rule of removeRows and of the question asked before it.
+    bool trashedOnRemoval(std::size_t row) const;
     std::optional<Value> recordForFile(const std::string& path);
 
     mutable SettingsStore store_;
