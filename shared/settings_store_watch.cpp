@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <linux/magic.h>
 #include <map>
 #include <mutex>
@@ -62,22 +63,19 @@ bool changesOnlyHere(const std::string& folder) {
 // The names on the way to `path`, or nothing when the path is not absolute
 // or takes a turn ("." or "..") that the watches could not follow.
 std::vector<std::string> namesOnTheWay(const std::string& path) {
-    std::vector<std::string> names;
-    if (path.empty() || path.front() != '/') {
-        return names;
+    const std::filesystem::path whole(path);
+    if (!whole.is_absolute()) {
+        return {};
     }
-    std::string_view rest(path);
-    while (!rest.empty()) {
-        const std::size_t slash = rest.find('/');
-        const std::string_view name = rest.substr(0, slash);
-        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-        if (name.empty()) {
-            continue;
-        }
+    std::vector<std::string> names;
+    for (const auto& part : whole.relative_path()) {
+        std::string name = part.string();
         if (name == "." || name == "..") {
             return {};
         }
-        names.emplace_back(name);
+        if (!name.empty()) { // a trailing slash
+            names.push_back(std::move(name));
+        }
     }
     return names;
 }
